@@ -1,0 +1,122 @@
+#include "cli/cli.h"
+
+#include <charconv>
+#include <iostream>
+#include <unistd.h>
+
+namespace tavlora::cli {
+
+std::vector<Command>& commandTable() {
+    static std::vector<Command> table;
+    return table;
+}
+
+bool ArgReader::flag(const std::string& name) {
+    for (auto it = args_.begin(); it != args_.end(); ++it) {
+        if (*it == name) {
+            args_.erase(it);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ArgReader::option(const std::string& name, std::string& value) {
+    for (size_t i = 0; i < args_.size(); ++i) {
+        if (args_[i] == name) {
+            if (i + 1 >= args_.size()) throw UsageError{"option " + name + " needs a value"};
+            value = args_[i + 1];
+            args_.erase(args_.begin() + static_cast<long>(i), args_.begin() + static_cast<long>(i) + 2);
+            return true;
+        }
+        if (args_[i].rfind(name + "=", 0) == 0) {
+            value = args_[i].substr(name.size() + 1);
+            args_.erase(args_.begin() + static_cast<long>(i));
+            return true;
+        }
+    }
+    return false;
+}
+
+int ArgReader::intOption(const std::string& name, int defaultValue) {
+    std::string v;
+    if (!option(name, v)) return defaultValue;
+    int out = 0;
+    auto [p, ec] = std::from_chars(v.data(), v.data() + v.size(), out);
+    if (ec != std::errc() || p != v.data() + v.size()) throw UsageError{"option " + name + " needs a whole number"};
+    return out;
+}
+
+void ArgReader::expectNoOptions() const {
+    for (const auto& a : args_)
+        if (a.size() > 2 && a.rfind("--", 0) == 0) throw UsageError{"unknown option " + a};
+}
+
+void printRow(std::ostream& out, const std::vector<std::string>& cells) {
+    for (size_t i = 0; i < cells.size(); ++i) {
+        if (i) out << '\t';
+        out << cells[i];
+    }
+    out << '\n';
+}
+
+std::string terminalText(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r') {
+            if (i + 1 < text.size() && text[i + 1] == '\n') continue;
+            out += '\n';
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+TerminalProgress::TerminalProgress() : tty_(::isatty(STDERR_FILENO) != 0) {}
+
+TerminalProgress::~TerminalProgress() {
+    if (drawn_) std::cerr << "\r\033[K" << std::flush;
+}
+
+void TerminalProgress::setText(const std::string& text) {
+    text_ = text;
+    lastPercent_ = -1;
+    draw();
+}
+
+void TerminalProgress::setMaximum(int64_t maximum) {
+    max_ = maximum;
+    pos_ = 0;
+    lastPercent_ = -1;
+    draw();
+}
+
+void TerminalProgress::setPosition(int64_t position) {
+    pos_ = position > max_ ? max_ : position;
+    draw();
+}
+
+void TerminalProgress::draw() {
+    if (!tty_) return;
+    int percent = max_ > 0 ? static_cast<int>(pos_ * 100 / max_) : -1;
+    if (percent == lastPercent_ && drawn_) return;
+    lastPercent_ = percent;
+    std::cerr << "\r\033[K" << text_;
+    if (percent >= 0) std::cerr << ' ' << percent << '%';
+    std::cerr << std::flush;
+    drawn_ = !text_.empty() || percent >= 0;
+}
+
+void TerminalInteraction::message(MessageKind kind, const std::string& caption, const std::string& text) {
+    (void)kind;
+    err_ << caption << ": " << terminalText(text) << '\n';
+}
+
+bool TerminalInteraction::question(const std::string& caption, const std::string& text, bool) {
+    err_ << caption << ": " << terminalText(text) << (yes_ ? " -> да (--yes)" : " -> нет (нужен --yes)") << '\n';
+    return yes_;
+}
+
+}  // namespace tavlora::cli

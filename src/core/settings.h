@@ -1,0 +1,85 @@
+#pragma once
+// The program settings: analysis layout (matrix, channels, segments), money settings of stakes,
+// weight coefficients of the statistics table, shredding formulas and the generator memory.
+// Stored in the configuration file <base>.ini; the registry (TStatList) holds one TSettings.
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace tavlora {
+
+// One row of the prize table: number of matches (0..5) and its prize in 1/10000 money units.
+struct TPrizeRow {
+    uint8_t overlap = 0;
+    int64_t prize = 0;
+    bool operator==(const TPrizeRow&) const = default;
+};
+
+// Coefficients and switches of the weight column of the statistics table.
+struct TWeights {
+    long double count = 0;       // count coefficient
+    long double deviation = -1;  // deviation coefficient
+    long double level = 1;       // depth coefficient
+    bool usePercents = false;
+    bool useAbsValues = false;
+    bool operator==(const TWeights&) const = default;
+};
+
+// The part of the settings that the "Параметры системы" dialog edits as one unit.
+struct TConfigData {
+    int32_t matrixCols = 7;
+    int32_t channelSize = 10;
+    int64_t stakeCost = 0;  // 1/10000 money units
+    int32_t maxStake = 5;
+    std::vector<TPrizeRow> profits;
+    TWeights weights;
+    std::array<uint8_t, 69> segments = filledSegments();  // segment digit of numbers 1..69
+
+    static constexpr std::array<uint8_t, 69> filledSegments() {
+        std::array<uint8_t, 69> a{};
+        for (auto& x : a) x = 1;
+        return a;
+    }
+    bool operator==(const TConfigData&) const = default;
+};
+
+class TSettings {
+public:
+    TConfigData config;
+    TWeights savedWeights;  // copy kept while a scenario replaces the weights
+    std::array<std::string, 3> formulas{"(n1+n2+n3)/(n4+n5)", "(n4+n5)/(n1+n2+n3)", "(n1+n2)/(n3+n4+n5)"};
+    std::array<int32_t, 3> formulaDigits{2, 2, 2};
+    uint8_t generateMode = 0;
+    std::string generateParameters;  // at most 255 characters
+
+    // Sections GLOBAL (MatrixCols, MatrixSegments, ChannelSize), STAKES and CDL.
+    void loadSettings(const std::filesystem::path& iniPath);
+    void saveSettings(const std::filesystem::path& iniPath) const;
+    // GLOBAL CombsGenerateMode / CombsGenerateParameters.
+    void loadGeneratorMemory(const std::filesystem::path& iniPath);
+    void saveGeneratorMemory(const std::filesystem::path& iniPath) const;
+    // The six SHREDDING keys.
+    void loadShredding(const std::filesystem::path& iniPath);
+    void saveShredding(const std::filesystem::path& iniPath) const;
+
+    void clearPrizeTable() { config.profits.clear(); }
+    void saveWeights() { savedWeights = config.weights; }
+    void restoreWeights() { config.weights = savedWeights; }
+    // A scenario's own block when it has one, else the saved block.
+    void useWeightsOf(const TWeights* scenarioWeights) {
+        config.weights = scenarioWeights ? *scenarioWeights : savedWeights;
+    }
+
+    // Result of a stake of n numbers with m matches, in 1/10000 money units.
+    int64_t stakeResult(int n, int m) const;
+
+    // Weight of a statistics-table row: count c, norm r, depth d, whether the method has a norm,
+    // total T of all counts and largest depth D of the table.
+    long double rowWeight(int32_t c, int32_t r, int32_t d, bool hasNorm, int64_t total, int32_t maxDepth) const;
+    static long double rowWeight(const TWeights& w, int32_t c, int32_t r, int32_t d, bool hasNorm, int64_t total,
+                                 int32_t maxDepth);
+};
+
+}  // namespace tavlora

@@ -57,4 +57,43 @@ using TShemaArray = std::vector<TShema>;
 using TByteArray = std::vector<uint8_t>;
 using TIntArray = std::vector<int32_t>;
 
+// --- conversions and tests on the records ---------------------------------------------------
+
+// The five main numbers of a draw as a combination.
+TComb drawNumbers(const TDraw& d);
+// Number set of a combination: count 5, its numbers in order, zero padding.
+TShema shemaOf(const TComb& c);
+
+bool drawContains(int n, const TDraw& d);
+bool combContains(int n, const TComb& c);
+// One of the five numbers lies in channel k of the given width.
+bool combHasChannel(int k, const TComb& c, int channelWidth);
+// One of the five numbers carries segment digit k in the segment map.
+bool combHasSegment(int k, const TComb& c, const std::array<uint8_t, 69>& segments);
+
+bool arrayContains(int n, const TByteArray& a);
+// Appends n only when it is not in the array yet.
+void addToSet(int n, TByteArray& a);
+// Appends n unconditionally.
+void appendNumber(int n, TByteArray& a);
+
+// Number of equal pairs over the 5 x 5 comparisons: the count of common numbers, 0..5.
+int matches(const TDraw& a, const TDraw& b);
+int matches(const TDraw& a, const TComb& b);
+int matches(const TComb& a, const TComb& b);
+
+// Distinct numbers seen walking the list in order (stops at 69).
+int distinctNumberCount(const TCombsArray& combs);
+// Those numbers in order of first appearance (stops once the array holds 69 numbers).
+TByteArray distinctNumbers(const TCombsArray& combs);
+
+// Ascending order of the five main numbers, on a copy; extra number and date untouched.
+TDraw sortedDraw(const TDraw& d);
+// Straight insertion sort of the numbers as unsigned bytes (stable).
+void sortComb(TComb& c);
+// Sorts the first count numbers (count taken within 0..8).
+void sortShema(TShema& s);
+// count limited to 0..8, for sets read from files.
+int shemaCount(const TShema& s);
+
 }  // namespace tavlora

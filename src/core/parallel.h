@@ -1,0 +1,177 @@
+#pragma once
+// A small parallel loop over index ranges for the hot loops over the combination list.
+// The range [0, count) is cut into chunks; the worker threads (all hardware cores) take chunks
+// in turn and call the body once per CHUNK, never once per item. Between chunks the stop flag
+// of the Progress is polled and the gauge is moved at most about every 1 %. An exception thrown
+// by a body stops the other workers and is rethrown in the caller. Results that keep order
+// (parallelFilterAppend) are identical to a one-thread run.
+#include <algorithm>
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <type_traits>
+#include <vector>
+
+#include "core/progress.h"
+
+namespace tavlora {
+
+// Number of worker threads used: std::thread::hardware_concurrency(), at least 1, unless
+// setWorkerCountOverride gave another number (0 removes the override).
+unsigned workerCount();
+void setWorkerCountOverride(unsigned workers);
+
+namespace parallel_detail {
+
+// Chunk size for count items over `workers` threads: small enough that the stop flag is polled
+// often and the load is balanced (about 64 chunks per worker), large enough that a chunk costs
+// far more than taking it (at least minChunk items).
+std::size_t chunkSizeFor(std::size_t count, unsigned workers, std::size_t minChunk);
+
+// Runs fn(worker) on `workers` threads (worker 0 on the calling thread); rethrows the first
+// exception after all threads have ended.
+void runWorkers(unsigned workers, const std::function<void(unsigned)>& fn);
+
+// Progress reporting shared by the workers: gauge 0..count, moved from the calling thread
+// only when at least ~1 % more is done.
+class ProgressTicker {
+public:
+    ProgressTicker(Progress* progress, std::size_t count);
+    bool stopRequested() const {
+        return stopped_.load(std::memory_order_relaxed) || (progress_ && progress_->stopRequested());
+    }
+    void requestStop() { stopped_.store(true, std::memory_order_relaxed); }
+    void addDone(std::size_t n) { done_.fetch_add(n, std::memory_order_relaxed); }
+    // Called by worker 0 between its chunks: moves the gauge when due.
+    void report();
+    void finish(bool completed);
+
+private:
+    Progress* progress_;
+    std::size_t count_;
+    std::size_t step_;
+    std::size_t lastReported_ = 0;
+    std::atomic<std::size_t> done_{0};
+    std::atomic<bool> stopped_{false};
+};
+
+}  // namespace parallel_detail
+
+// Calls body(begin, end, worker) for consecutive chunks covering [0, count). worker is in
+// 0..workerCount()-1, so per-worker scratch space can be indexed by it. Returns true when every
+// chunk ran, false when a stop was requested (then some chunks did not run). Exceptions from
+// the body are rethrown here after all threads have ended.
+template <typename Body>
+bool parallelForChunks(std::size_t count, Body&& body, Progress* progress = nullptr, std::size_t minChunk = 4096) {
+    if (count == 0) return !(progress && progress->stopRequested());
+    const unsigned workers = static_cast<unsigned>(std::min<std::size_t>(
+        workerCount(), (count + minChunk - 1) / std::max<std::size_t>(minChunk, 1)));
+    const std::size_t chunk = parallel_detail::chunkSizeFor(count, std::max(workers, 1u), minChunk);
+    parallel_detail::ProgressTicker ticker(progress, count);
+    std::atomic<std::size_t> next{0};
+    parallel_detail::runWorkers(std::max(workers, 1u), [&](unsigned worker) {
+        try {
+            for (;;) {
+                if (ticker.stopRequested()) return;
+                const std::size_t begin = next.fetch_add(chunk, std::memory_order_relaxed);
+                if (begin >= count) return;
+                const std::size_t end = std::min(count, begin + chunk);
+                body(begin, end, worker);
+                ticker.addDone(end - begin);
+                if (worker == 0) ticker.report();
+            }
+        } catch (...) {
+            ticker.requestStop();
+            throw;
+        }
+    });
+    // A stop raised after the last chunk was taken still lets every chunk finish: that run is complete.
+    const bool allRan = next.load() >= count;
+    ticker.finish(allRan);
+    return allRan;
+}
+
+// The non-template form: one std::function call per chunk.
+bool parallelFor(std::size_t count, const std::function<void(std::size_t begin, std::size_t end, unsigned worker)>& body,
+                 Progress* progress = nullptr);
+
+// Appends to dst, in the order of src, every item of src for which pred(item) (or
+// pred(item, index) when pred takes two arguments) is true. Runs in two passes over fixed
+// blocks: the first evaluates the predicate once per item into a bit mask (n/8 bytes) and
+// counts each block's kept items; after prefix sums, the second copies the kept items directly
+// to their place in dst. No full-size temporary copy is made. Returns true when complete; on a
+// stop dst is left as it was and false is returned. Progress covers the predicate pass.
+template <typename T, typename Pred>
+bool parallelFilterAppend(const std::vector<T>& src, std::vector<T>& dst, Pred&& pred, Progress* progress = nullptr) {
+    static_assert(std::is_trivially_copyable_v<T>, "items are copied into place");
+    const std::size_t n = src.size();
+    constexpr std::size_t kBlock = 16384;  // a multiple of 64: blocks never share a mask word
+    const std::size_t blocks = (n + kBlock - 1) / kBlock;
+    std::vector<uint64_t> mask((n + 63) / 64, 0);
+    std::vector<std::size_t> counts(blocks + 1, 0);
+    const T* in = src.data();
+    const bool evaluated = parallelForChunks(
+        blocks,
+        [&](std::size_t b0, std::size_t b1, unsigned) {
+            for (std::size_t b = b0; b < b1; ++b) {
+                const std::size_t lo = b * kBlock, hi = std::min(n, lo + kBlock);
+                std::size_t c = 0;
+                for (std::size_t i = lo; i < hi; ++i) {
+                    bool keep;
+                    if constexpr (std::is_invocable_v<Pred&, const T&, std::size_t>)
+                        keep = static_cast<bool>(pred(in[i], i));
+                    else
+                        keep = static_cast<bool>(pred(in[i]));
+                    if (keep) {
+                        mask[i >> 6] |= uint64_t{1} << (i & 63);
+                        ++c;
+                    }
+                }
+                counts[b + 1] = c;
+            }
+        },
+        progress, 1);
+    if (!evaluated) return false;
+    for (std::size_t b = 1; b <= blocks; ++b) counts[b] += counts[b - 1];
+    if (counts[blocks] == 0) return true;
+    const std::size_t base = dst.size();
+    dst.resize(base + counts[blocks]);
+    T* out = dst.data() + base;
+    // The copy pass is not stopped: once the kept items are known it is short and finishing it
+    // keeps dst consistent.
+    parallelForChunks(
+        blocks,
+        [&](std::size_t b0, std::size_t b1, unsigned) {
+            for (std::size_t b = b0; b < b1; ++b) {
+                const std::size_t lo = b * kBlock, hi = std::min(n, lo + kBlock);
+                T* o = out + counts[b];
+                for (std::size_t w = lo >> 6; w < (hi + 63) >> 6; ++w) {
+                    uint64_t bits = mask[w];
+                    while (bits) {
+                        const int bit = __builtin_ctzll(bits);
+                        *o++ = in[(w << 6) + static_cast<std::size_t>(bit)];
+                        bits &= bits - 1;
+                    }
+                }
+            }
+        },
+        nullptr, 1);
+    return true;
+}
+
+// Same as parallelFilterAppend, returning the kept items as a new vector.
+template <typename T, typename Pred>
+std::vector<T> parallelFilter(const std::vector<T>& src, Pred&& pred, Progress* progress = nullptr,
+                              bool* completed = nullptr) {
+    std::vector<T> out;
+    const bool ok = parallelFilterAppend(src, out, std::forward<Pred>(pred), progress);
+    if (completed) *completed = ok;
+    return out;
+}
+
+}  // namespace tavlora

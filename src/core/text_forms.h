@@ -17,6 +17,8 @@ std::string numberText(int n);
 // Decimal integer read from the whole text after trimming blanks and tabs; an optional sign is
 // allowed. Returns defaultValue when the text is not a number or does not fit 32 bits.
 int readInt(std::string_view text, int defaultValue = 0);
+// The same reading, nullopt when the text is not a number.
+std::optional<int> tryReadInt(std::string_view text);
 // The text without leading and trailing blanks, tabs, CR and LF.
 std::string_view trimText(std::string_view text);
 

@@ -8,7 +8,7 @@
 namespace tavlora {
 
 // Converts Windows-1251 bytes to UTF-8. Every byte has a form (0x98, unassigned in the code
-// page, becomes U+FFFD).
+// page, becomes U+0098 as on Windows), so conversion back gives the same bytes.
 std::string cp1251ToUtf8(std::string_view cp1251);
 
 // Converts UTF-8 to Windows-1251. Characters with no Windows-1251 form, and malformed UTF-8

@@ -39,7 +39,8 @@ public:
     std::optional<std::string> value(std::string_view section, std::string_view key) const;
     std::string readString(std::string_view section, std::string_view key, std::string_view def = {}) const;
     // GetPrivateProfileInt: the leading (optionally signed) decimal number of the value, or def
-    // when the key is absent or the value does not begin with a number. Values beyond 32 bits wrap.
+    // when the key is absent or the value does not begin with a number. Values beyond 32 bits
+    // saturate at INT32_MIN / INT32_MAX.
     int32_t readInteger(std::string_view section, std::string_view key, int32_t def) const;
     // A real number with "." or "," as the decimal separator; def when absent or unreadable.
     long double readReal(std::string_view section, std::string_view key, long double def) const;
@@ -48,7 +49,7 @@ public:
 
     void writeString(std::string_view section, std::string_view key, std::string_view value);
     void writeInteger(std::string_view section, std::string_view key, int64_t value);
-    // Written with the system decimal separator and as few digits as read back the same value.
+    // Written with the system decimal separator and up to 15 significant digits ("0.5", "1000000").
     void writeReal(std::string_view section, std::string_view key, long double value);
     void writeBool(std::string_view section, std::string_view key, bool value);  // "1" / "0"
 
@@ -70,7 +71,8 @@ private:
         bool isKey = false;
     };
     struct Section {
-        std::string name;        // empty name: lines before the first section header
+        std::string name;        // the first section (index 0) holds the lines before any header
+        std::string headerText;  // the raw header line as read; empty for new sections
         std::vector<Line> lines;
     };
     Section* findSection(std::string_view name);

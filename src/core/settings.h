@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tavlora {
@@ -47,6 +48,11 @@ struct TConfigData {
 
 class TSettings {
 public:
+    // Limits applied to values read from the file (a hand-edited file may hold anything).
+    static constexpr int32_t kMaxWidth = 69;        // matrix and channel widths are kept to 1..69
+    static constexpr int32_t kMaxPrizeRows = 1000;  // "Profits" beyond this is taken as this
+    static constexpr std::size_t kMaxParameters = 255;  // generator parameters, Windows-1251 bytes
+
     TConfigData config;
     TWeights savedWeights;  // copy kept while a scenario replaces the weights
     std::array<std::string, 3> formulas{"(n1+n2+n3)/(n4+n5)", "(n4+n5)/(n1+n2+n3)", "(n1+n2)/(n3+n4+n5)"};
@@ -54,7 +60,11 @@ public:
     uint8_t generateMode = 0;
     std::string generateParameters;  // at most 255 characters
 
-    // Sections GLOBAL (MatrixCols, MatrixSegments, ChannelSize), STAKES and CDL.
+    // Sections GLOBAL (MatrixCols, MatrixSegments, ChannelSize), STAKES and CDL. Missing or
+    // unreadable keys take their defaults (a missing or unreadable file gives all defaults).
+    // Saving rewrites only these keys and keeps everything else of the file; on failure it
+    // throws EError "Ошибка записи файла настроек!\r\r<system message>" and the old file stays.
+    // The same holds for the generator memory and shredding pairs below.
     void loadSettings(const std::filesystem::path& iniPath);
     void saveSettings(const std::filesystem::path& iniPath) const;
     // GLOBAL CombsGenerateMode / CombsGenerateParameters.
@@ -71,6 +81,11 @@ public:
     void useWeightsOf(const TWeights* scenarioWeights) {
         config.weights = scenarioWeights ? *scenarioWeights : savedWeights;
     }
+
+    // Segment map from the "MatrixSegments" text: character i is the digit of number i+1;
+    // a missing character, a non-digit or 0 gives 1. And back: the 69 digits concatenated.
+    static std::array<uint8_t, 69> parseSegments(std::string_view text);
+    static std::string segmentsText(const std::array<uint8_t, 69>& segments);
 
     // Result of a stake of n numbers with m matches, in 1/10000 money units.
     int64_t stakeResult(int n, int m) const;

@@ -114,7 +114,7 @@ private:
 // Column captions: "Тираж", "1".."5", "E", "S", "Дата тиража".
 const std::vector<std::string>& drawListColumns();
 // Cells of one row: draw number, the five numbers (ascending when sorted), extra number, sum of
-// the five numbers, date text.
+// the five numbers, date text (the record holds it in the file's code page; the cell is UTF-8).
 std::vector<std::string> drawListRow(const TDraw& draw, bool sorted);
 
 }  // namespace tavlora

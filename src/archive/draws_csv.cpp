@@ -1,0 +1,156 @@
+#include "archive/draws_csv.h"
+
+#include "core/file_util.h"
+#include "core/format.h"
+#include "core/text_forms.h"
+
+namespace tavlora {
+
+namespace {
+
+bool isBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
+
+// Same status-text guard as the archive's: the text is cleared on every way out.
+class StatusText {
+public:
+    StatusText(Progress& progress, const std::string& text) : progress_(progress) { progress_.setText(text); }
+    ~StatusText() { progress_.setText(std::string()); }
+    StatusText(const StatusText&) = delete;
+    StatusText& operator=(const StatusText&) = delete;
+
+private:
+    Progress& progress_;
+};
+
+// A number field: an integer 0..255, else 0.
+uint8_t byteField(const std::string& text) {
+    int v = readInt(text, 0);
+    return (v >= 0 && v <= 255) ? static_cast<uint8_t>(v) : 0;
+}
+
+// The lines of a text; CR LF, LF and a lone CR all end a line.
+std::vector<std::string_view> splitLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    size_t start = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' || text[i] == '\n') {
+            lines.push_back(text.substr(start, i - start));
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            start = i + 1;
+        }
+    }
+    if (start < text.size()) lines.push_back(text.substr(start));
+    return lines;
+}
+
+}  // namespace
+
+std::string drawCsvLine(const TDraw& draw) {
+    std::string line = numberText(draw.number);
+    line += ";\"";
+    // The date text goes out as the record holds it (both sides use the same code page).
+    for (char c : draw.dateText()) {
+        if (c == '"') line += '"';
+        line += c;
+    }
+    line += '"';
+    for (uint8_t n : draw.nums) {
+        line += ';';
+        line += numberText(n);
+    }
+    line += ';';
+    line += numberText(draw.extra);
+    return line;
+}
+
+std::string drawsCsvText(const TDrawsArray& draws) {
+    std::string text;
+    text.reserve(draws.size() * 40);
+    for (const auto& d : draws) {
+        text += drawCsvLine(d);
+        text += "\r\n";
+    }
+    return text;
+}
+
+std::vector<std::string> splitCsvFields(std::string_view line) {
+    std::vector<std::string> fields;
+    size_t p = 0;
+    const size_t n = line.size();
+    while (p < n && isBlank(line[p])) ++p;
+    while (p < n) {
+        std::string field;
+        if (line[p] == '"') {
+            ++p;
+            while (p < n) {
+                if (line[p] == '"') {
+                    if (p + 1 < n && line[p + 1] == '"') {
+                        field += '"';
+                        p += 2;
+                        continue;
+                    }
+                    ++p;
+                    break;
+                }
+                field += line[p++];
+            }
+        } else {
+            size_t start = p;
+            while (p < n && !isBlank(line[p]) && line[p] != ';') ++p;
+            field.assign(line.substr(start, p - start));
+        }
+        fields.push_back(std::move(field));
+        while (p < n && isBlank(line[p])) ++p;
+        if (p < n && line[p] == ';') {
+            if (p + 1 == n) fields.emplace_back();
+            ++p;
+            while (p < n && isBlank(line[p])) ++p;
+        }
+    }
+    return fields;
+}
+
+TDraw parseDrawCsvLine(std::string_view line, int archiveLength) {
+    TDraw d;
+    std::vector<std::string> f = splitCsvFields(line);
+    size_t first;  // index of the date field
+    if (f.size() == 7) {
+        d.number = archiveLength + 1;
+        first = 0;
+    } else if (f.size() == 8) {
+        d.number = readInt(f[0], 0);
+        first = 1;
+    } else {
+        return d;
+    }
+    d.setDateText(f[first]);
+    for (size_t i = 0; i < 5; ++i) d.nums[i] = byteField(f[first + 1 + i]);
+    d.extra = byteField(f[first + 6]);
+    return d;
+}
+
+void exportDrawsCsv(const DrawArchive& archive, const std::filesystem::path& file, Progress& progress) {
+    StatusText status(progress, fmt(kDrawsExportText, file.string()));
+    writeFileAtomic(file, drawsCsvText(archive.draws()));
+}
+
+int importDrawsCsv(DrawArchive& archive, const std::filesystem::path& file, Progress& progress,
+                   Interaction& interaction) {
+    int added = 0;
+    {
+        StatusText status(progress, fmt(kDrawsImportText, file.string()));
+        const std::string text = readFileBytes(file);
+        for (std::string_view line : splitLines(text)) {
+            if (trimText(line).empty()) continue;
+            TDraw d = parseDrawCsvLine(line, archive.count());
+            if (d.number > 0 && archive.findByNumber(d.number) < 0) {
+                archive.append(d);
+                ++added;
+            }
+        }
+    }
+    archive.save(progress, interaction);
+    return added;
+}
+
+}  // namespace tavlora

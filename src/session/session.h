@@ -50,6 +50,10 @@ public:
     // The draw at an archive index as analyses see it: numbers ascending when sortedDraws().
     TDraw drawForAnalysis(int index) const;
 
+    // False when the archive file exists but could not be read whole at start-up: the archive
+    // then holds only what was read, and saving it would drop the rest of the file.
+    bool archiveReadWhole() const { return archiveReadWhole_; }
+
     // Messages reported while opening when no Interaction was given.
     const std::vector<std::string>& startupMessages() const { return startupMessages_; }
 
@@ -60,6 +64,7 @@ private:
     TSettings settings_;
     DrawArchive archive_;
     bool sortedDraws_ = false;
+    bool archiveReadWhole_ = true;
     std::vector<std::string> startupMessages_;
 };
 

@@ -1,6 +1,7 @@
 // tavlora-cli archive: the draw archive (status, list, add, edit, delete, import, export).
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <iostream>
 #include <optional>
 #include <set>

@@ -41,7 +41,8 @@ public:
     const TDrawsArray& draws() const { return archive_.draws(); }
 
     int drawsOffset() const { return archive_.drawsOffset(); }
-    void setDrawsOffset(int offset) { archive_.setDrawsOffset(offset); }
+    // Returns false when the offset was unchanged (nothing to recompute).
+    bool setDrawsOffset(int offset) { return archive_.setDrawsOffset(offset); }
     // High - offset; may be below 0 when the offset hides every draw.
     int analysisEndIndex() const { return archive_.analysisEndIndex(); }
 

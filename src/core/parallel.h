@@ -68,7 +68,7 @@ private:
 // the body are rethrown here after all threads have ended.
 template <typename Body>
 bool parallelForChunks(std::size_t count, Body&& body, Progress* progress = nullptr, std::size_t minChunk = 4096) {
-    if (count == 0) return !(progress && progress->stopRequested());
+    if (count == 0) return true;
     const unsigned workers = static_cast<unsigned>(std::min<std::size_t>(
         workerCount(), (count + minChunk - 1) / std::max<std::size_t>(minChunk, 1)));
     const std::size_t chunk = parallel_detail::chunkSizeFor(count, std::max(workers, 1u), minChunk);
@@ -121,16 +121,19 @@ bool parallelFilterAppend(const std::vector<T>& src, std::vector<T>& dst, Pred&&
             for (std::size_t b = b0; b < b1; ++b) {
                 const std::size_t lo = b * kBlock, hi = std::min(n, lo + kBlock);
                 std::size_t c = 0;
-                for (std::size_t i = lo; i < hi; ++i) {
-                    bool keep;
-                    if constexpr (std::is_invocable_v<Pred&, const T&, std::size_t>)
-                        keep = static_cast<bool>(pred(in[i], i));
-                    else
-                        keep = static_cast<bool>(pred(in[i]));
-                    if (keep) {
-                        mask[i >> 6] |= uint64_t{1} << (i & 63);
-                        ++c;
+                for (std::size_t w = lo; w < hi; w += 64) {
+                    const std::size_t wEnd = std::min(hi, w + 64);
+                    uint64_t bits = 0;
+                    for (std::size_t i = w; i < wEnd; ++i) {
+                        bool keep;
+                        if constexpr (std::is_invocable_v<Pred&, const T&, std::size_t>)
+                            keep = static_cast<bool>(pred(in[i], i));
+                        else
+                            keep = static_cast<bool>(pred(in[i]));
+                        bits |= static_cast<uint64_t>(keep) << (i - w);
                     }
+                    mask[w >> 6] = bits;
+                    c += static_cast<std::size_t>(__builtin_popcountll(bits));
                 }
                 counts[b + 1] = c;
             }

@@ -1,0 +1,67 @@
+#include "stats/stat_run.h"
+
+#include <memory>
+
+#include "core/parallel.h"
+
+namespace tavlora {
+
+int windowFirstIndex(int lastIndex, int length) {
+    const int64_t first = static_cast<int64_t>(lastIndex) - length + 1;
+    return first < 0 ? 0 : static_cast<int>(first);
+}
+
+TStatDrawArray statisticsRun(TCustomStat& method, int lastIndex, int length, bool sorted) {
+    TStatDrawArray list;
+    auto state = std::make_unique<TStatState>();
+    state->clear();
+    TLastValueArray lastValues;
+    method.listAllValues(lastIndex, list);
+    if (lastIndex < 0 || length < 1) return list;
+    for (int i = windowFirstIndex(lastIndex, length); i <= lastIndex; ++i)
+        method.valuesOfDraw(i, lastIndex, sorted, list, *state, lastValues);
+    return list;
+}
+
+int filterReferenceIndex(int archiveSize, int offset) {
+    const int reference = archiveSize - 1 - offset;
+    return reference < 0 ? 0 : reference;
+}
+
+void beginFilterRun(TCustomStat& method, const TStatDrawArray& selection, int referenceIndex, bool sorted) {
+    method.loadDraws(-1, referenceIndex, sorted);
+    method.prepareFilter(selection, referenceIndex, sorted);
+}
+
+void filterChunk(const TCustomStat& method, const TCombsArray& src, size_t begin, size_t end,
+                 const TStatDrawArray& selection, int referenceIndex, bool sorted, TFilterMode mode, TCombsArray& out) {
+    if (end > src.size()) end = src.size();
+    for (size_t i = begin; i < end; ++i)
+        if (filterKeeps(method, src[i], selection, referenceIndex, sorted, mode)) out.push_back(src[i]);
+}
+
+bool filterRun(TCustomStat& method, const TCombsArray& src, const TStatDrawArray& selection, int referenceIndex,
+               bool sorted, TFilterMode mode, TCombsArray& out, Progress* progress) {
+    out.clear();
+    beginFilterRun(method, selection, referenceIndex, sorted);
+    const TCustomStat& m = method;
+    const bool done = parallelFilterAppend(
+        src, out, [&](const TComb& c) { return filterKeeps(m, c, selection, referenceIndex, sorted, mode); }, progress);
+    if (!done) out.clear();
+    return done;
+}
+
+std::vector<int32_t> graphNumbers(const TCustomGraphStat& method, int first, int last, int referenceIndex,
+                                  bool sorted) {
+    std::vector<int32_t> out;
+    if (first < 0) first = 0;
+    for (int i = first; i <= last; ++i) out.push_back(method.numberOfDraw(i, referenceIndex, sorted));
+    return out;
+}
+
+void combValuesChunk(TCustomStat& method, const TCombsArray& src, size_t begin, size_t end, TStatDrawArray& list) {
+    if (end > src.size()) end = src.size();
+    for (size_t i = begin; i < end; ++i) method.valuesOfComb(src[i], list);
+}
+
+}  // namespace tavlora

@@ -1,0 +1,214 @@
+#include "stats/stat_types.h"
+
+#include <cstdlib>
+
+#include "core/format.h"
+
+namespace tavlora {
+
+namespace {
+
+bool keysLess(const TStatDraw& a, const TStatDraw& b) {
+    for (size_t k = 0; k < 4; ++k)
+        if (a.keys[k] != b.keys[k]) return a.keys[k] < b.keys[k];
+    return false;
+}
+
+}  // namespace
+
+int findValue(const TStatDrawArray& list, const TStatDraw& keys) {
+    const uint64_t want = keys.packedKeys();
+    for (size_t i = 0; i < list.size(); ++i)
+        if (list[i].packedKeys() == want) return static_cast<int>(i);
+    return -1;
+}
+
+void addValue(TStatDrawArray& list, const TStatDraw& value, bool fromDraw) {
+    const int at = findValue(list, value);
+    if (at < 0) {
+        TStatDraw copy = value;
+        copy.norm = 0;
+        list.push_back(copy);
+        return;
+    }
+    TStatDraw& e = list[static_cast<size_t>(at)];
+    e.count += value.count;
+    if (e.depth == 0 || (value.depth > 0 && value.depth <= e.depth)) {
+        e.lastDraw = value.lastDraw;
+        e.depth = value.depth;
+    }
+    if (fromDraw && value.lastDraw > 0 && e.runningDraw > 0) {
+        const int64_t gap64 = std::llabs(static_cast<int64_t>(e.runningDraw) - value.lastDraw);
+        const uint16_t gap = static_cast<uint16_t>(gap64 > 0xFFFF ? 0xFFFF : gap64);
+        if (gap < e.minPeriod || e.minPeriod == 0) e.minPeriod = gap;
+        if (gap > e.maxPeriod || e.maxPeriod == 0) e.maxPeriod = gap;
+    }
+    e.runningDraw = value.lastDraw;
+}
+
+void sortValues(TStatDrawArray& list) {
+    // Straight insertion: stable, and value lists are short.
+    for (size_t i = 1; i < list.size(); ++i) {
+        TStatDraw x = list[i];
+        size_t j = i;
+        while (j > 0 && keysLess(x, list[j - 1])) {
+            list[j] = list[j - 1];
+            --j;
+        }
+        list[j] = x;
+    }
+}
+
+void mergeValueCounts(TStatDrawArray& into, const TStatDrawArray& from) {
+    for (const TStatDraw& v : from) {
+        const int at = findValue(into, v);
+        if (at < 0)
+            into.push_back(v);
+        else
+            into[static_cast<size_t>(at)].count += v.count;
+    }
+}
+
+TStatSummary summarize(const TStatDrawArray& list) {
+    TStatSummary s;
+    for (size_t i = 0; i < list.size(); ++i) {
+        const TStatDraw& v = list[i];
+        s.total += v.count;
+        if (i == 0 || v.count < s.minCount) s.minCount = v.count;
+        if (i == 0 || v.count > s.maxCount) s.maxCount = v.count;
+        if (v.depth > s.maxDepth) s.maxDepth = v.depth;
+    }
+    return s;
+}
+
+bool selHasKeys(const TStatDrawArray& sel, uint16_t k1, uint16_t k2, uint16_t k3, uint16_t k4) {
+    const uint64_t want = uint64_t{k1} | (uint64_t{k2} << 16) | (uint64_t{k3} << 32) | (uint64_t{k4} << 48);
+    for (const TStatDraw& v : sel)
+        if (v.packedKeys() == want) return true;
+    return false;
+}
+
+bool selHasKey(const TStatDrawArray& sel, int t, uint16_t x) {
+    if (t < 1 || t > 4) return false;
+    for (const TStatDraw& v : sel)
+        if (v.keys[static_cast<size_t>(t - 1)] == x) return true;
+    return false;
+}
+
+bool selHasByte(const TStatDrawArray& sel, int t, uint8_t x) {
+    if (t < 1 || t > 8) return false;
+    const size_t key = static_cast<size_t>(t - 1) / 2;
+    const int shift = ((t - 1) % 2) * 8;
+    for (const TStatDraw& v : sel)
+        if (static_cast<uint8_t>(v.keys[key] >> shift) == x) return true;
+    return false;
+}
+
+bool selHasInt(const TStatDrawArray& sel, int variant, int32_t x) {
+    for (const TStatDraw& v : sel)
+        if ((variant == 2 ? v.keys34() : v.keys12()) == x) return true;
+    return false;
+}
+
+bool selHasPair(const TStatDrawArray& sel, uint16_t x, uint16_t y) {
+    for (const TStatDraw& v : sel)
+        if (v.keys12() == static_cast<int32_t>(x) && v.keys34() == static_cast<int32_t>(y)) return true;
+    return false;
+}
+
+void TKey1Set::build(const TStatDrawArray& sel) {
+    exact_.fill(0);
+    any_.fill(0);
+    for (const TStatDraw& v : sel) {
+        const int k = v.keys[0];
+        if (k >= kBits) continue;
+        any_[static_cast<size_t>(k) >> 6] |= uint64_t{1} << (k & 63);
+        if (v.keys[1] == 0 && v.keys[2] == 0 && v.keys[3] == 0)
+            exact_[static_cast<size_t>(k) >> 6] |= uint64_t{1} << (k & 63);
+    }
+    source_ = &sel;
+    size_ = sel.size();
+}
+
+int32_t noteOccurrence(TLastValueArray& table, int32_t position, uint16_t k1, uint16_t k2, uint16_t k3, uint16_t k4) {
+    const std::array<uint16_t, 4> keys{k1, k2, k3, k4};
+    for (TLastValue& e : table) {
+        if (e.keys == keys) {
+            const int32_t old = e.position;
+            e.position = position;
+            return position - old;
+        }
+    }
+    table.push_back({position, keys});
+    return -1;
+}
+
+void addToCounter(TStatSimpleArray& table, int32_t key, int32_t amount) {
+    for (TStatSimple& e : table) {
+        if (e.key == key) {
+            if (amount > 0) e.count += amount;
+            return;
+        }
+    }
+    table.push_back({key, amount});
+}
+
+void sortCounters(TStatSimpleArray& table) {
+    for (size_t i = 1; i < table.size(); ++i) {
+        TStatSimple x = table[i];
+        size_t j = i;
+        while (j > 0 && x.key < table[j - 1].key) {
+            table[j] = table[j - 1];
+            --j;
+        }
+        table[j] = x;
+    }
+}
+
+std::string kindLetters(TStatKinds kinds) {
+    static constexpr char kLetters[] = "SNDPG";
+    std::string out;
+    for (int i = 0; i < 5; ++i)
+        if (kinds & (1u << i)) out += kLetters[i];
+    return out;
+}
+
+namespace {
+
+struct GroupInfo {
+    std::string_view code;
+    std::string_view caption;
+};
+
+constexpr std::array<GroupInfo, kStatGroupCount> kGroups{{
+    {"num", "Числа тиража"},
+    {"sum", "Сумма чисел тиража"},
+    {"dif", "Разности между числами тиража"},
+    {"grp", "Каналы (группы чисел)"},
+    {"mtx", "Матрица тиража"},
+    {"sgm", "Сегменты матрицы тиража"},
+    {"seq", "Последовательности чисел в одном тираже"},
+    {"rep", "Повторяющиеся числа в нескольких тиражах"},
+    {"ser", "Серии (цепочки) значений"},
+    {"per", "Периоды повторения значений"},
+    {"mov", "Переходы (изменения) значений между тиражами"},
+    {"tsk", "Характеристическое число Tesk"},
+    {"shr", "Методы шинковки"},
+}};
+
+}  // namespace
+
+std::string_view groupCode(int group) {
+    return group >= 0 && group < kStatGroupCount ? kGroups[static_cast<size_t>(group)].code : std::string_view{};
+}
+
+std::string_view groupCaption(int group) {
+    return group >= 0 && group < kStatGroupCount ? kGroups[static_cast<size_t>(group)].caption : std::string_view{};
+}
+
+std::string groupText(int group) {
+    if (group < 0 || group >= kStatGroupCount) return "#ERROR#";
+    return fmt("{ %1:s } %0:s", std::string(groupCaption(group)), std::string(groupCode(group)));
+}
+
+}  // namespace tavlora

@@ -1,0 +1,172 @@
+#pragma once
+// The value record of the statistics methods and the small tables they work with: the value
+// list (TStatDrawArray) with its add / sort / summary operations, the selection helpers of the
+// match tests, the last-value table, the counter table and the state block; the kind sets and
+// the method groups.
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <vector>
+
+namespace tavlora {
+
+// One distinct value of a method with its statistics.
+struct TStatDraw {
+    int32_t lastDraw = 0;     // draw number of the most recent occurrence; 0 when never seen
+    int32_t depth = 0;        // draws back from the end of the window (1 = last draw); 0 when never seen
+    int32_t runningDraw = 0;  // latest occurrence seen while draws are accumulated
+    uint16_t minPeriod = 0;   // shortest distance between consecutive occurrences; 0 = none yet
+    uint16_t maxPeriod = 0;   // longest such distance; 0 = none yet
+    int32_t count = 0;        // number of occurrences
+    int32_t norm = 0;         // expected count from the full combination set (statistics view)
+    std::array<uint16_t, 4> keys{};
+
+    // Keys 1-2 (variant 1) or 3-4 (variant 2) read as one signed 32-bit number, the low half first.
+    int32_t keys12() const { return joinKeys(keys[0], keys[1]); }
+    int32_t keys34() const { return joinKeys(keys[2], keys[3]); }
+    void setKeys12(int32_t v) {
+        keys[0] = static_cast<uint16_t>(static_cast<uint32_t>(v) & 0xFFFF);
+        keys[1] = static_cast<uint16_t>(static_cast<uint32_t>(v) >> 16);
+    }
+    void setKeys34(int32_t v) {
+        keys[2] = static_cast<uint16_t>(static_cast<uint32_t>(v) & 0xFFFF);
+        keys[3] = static_cast<uint16_t>(static_cast<uint32_t>(v) >> 16);
+    }
+    void setKeys(uint16_t k1, uint16_t k2 = 0, uint16_t k3 = 0, uint16_t k4 = 0) { keys = {k1, k2, k3, k4}; }
+    bool sameKeys(const TStatDraw& o) const { return keys == o.keys; }
+    // The four keys packed into 64 bits (key 1 lowest), for fast comparisons.
+    uint64_t packedKeys() const {
+        return uint64_t{keys[0]} | (uint64_t{keys[1]} << 16) | (uint64_t{keys[2]} << 32) | (uint64_t{keys[3]} << 48);
+    }
+    static int32_t joinKeys(uint16_t lo, uint16_t hi) {
+        return static_cast<int32_t>(static_cast<uint32_t>(lo) | (static_cast<uint32_t>(hi) << 16));
+    }
+    bool operator==(const TStatDraw&) const = default;
+};
+
+using TStatDrawArray = std::vector<TStatDraw>;
+
+// Adds a value to a value list: an entry with the same four keys gains the count, keeps the most
+// recent occurrence and, when fromDraw is set, measures the period since its previous occurrence;
+// a new value is appended (norm 0).
+void addValue(TStatDrawArray& list, const TStatDraw& value, bool fromDraw);
+// Index of the entry with the same four keys as `keys`, or -1.
+int findValue(const TStatDrawArray& list, const TStatDraw& keys);
+// Stable ascending sort by key 1, key 2, key 3, key 4 (unsigned 16-bit comparisons).
+void sortValues(TStatDrawArray& list);
+// Adds the counts of `from` into `into` by keys (entries missing from `into` are appended):
+// the merge of value lists collected over separate chunks of a combination list.
+void mergeValueCounts(TStatDrawArray& into, const TStatDrawArray& from);
+
+struct TStatSummary {
+    int64_t total = 0;     // sum of all counts
+    int32_t minCount = 0;  // smallest count (0 for an empty list)
+    int32_t maxCount = 0;  // largest count
+    int32_t maxDepth = 0;  // largest depth
+};
+TStatSummary summarize(const TStatDrawArray& list);
+
+// --- selection helpers: true when some selected record matches ---------------------------
+bool selHasKeys(const TStatDrawArray& sel, uint16_t k1, uint16_t k2, uint16_t k3, uint16_t k4);
+// Key t (1..4) equal to x.
+bool selHasKey(const TStatDrawArray& sel, int t, uint16_t x);
+// Byte t (1..8) of the key area equal to x (byte 1 = low byte of key 1, byte 2 its high byte, ...).
+bool selHasByte(const TStatDrawArray& sel, int t, uint8_t x);
+// Keys 1-2 (variant 1) or keys 3-4 (variant 2) as one signed 32-bit number equal to x.
+bool selHasInt(const TStatDrawArray& sel, int variant, int32_t x);
+// Keys 1-2 as one 32-bit number equal to x and keys 3-4 as one 32-bit number equal to y.
+bool selHasPair(const TStatDrawArray& sel, uint16_t x, uint16_t y);
+
+// A bit set of the key-1 values of a selection, built once per filter run so that a match test
+// on key 1 is one bit lookup. `exact` holds the records whose keys 2..4 are 0 (the test of all four
+// keys), `any` every record whatever its other keys (the test of key 1 alone). Values of key 1
+// beyond the set's range are answered by a scan of the selection.
+class TKey1Set {
+public:
+    static constexpr int kBits = 1024;
+    void build(const TStatDrawArray& sel);
+    // True when built from exactly this selection object with its current size.
+    bool builtFor(const TStatDrawArray& sel) const { return source_ == &sel && size_ == sel.size(); }
+    bool hasExact(const TStatDrawArray& sel, int k1) const {
+        if (k1 >= 0 && k1 < kBits && builtFor(sel)) return test(exact_, k1);
+        return k1 >= 0 && k1 <= 0xFFFF && selHasKeys(sel, static_cast<uint16_t>(k1), 0, 0, 0);
+    }
+    bool hasAny(const TStatDrawArray& sel, int k1) const {
+        if (k1 >= 0 && k1 < kBits && builtFor(sel)) return test(any_, k1);
+        return k1 >= 0 && k1 <= 0xFFFF && selHasKey(sel, 1, static_cast<uint16_t>(k1));
+    }
+
+private:
+    using Bits = std::array<uint64_t, kBits / 64>;
+    static bool test(const Bits& b, int k) { return (b[static_cast<size_t>(k) >> 6] >> (k & 63)) & 1u; }
+    Bits exact_{};
+    Bits any_{};
+    const TStatDrawArray* source_ = nullptr;
+    size_t size_ = 0;
+};
+
+// --- last-value table --------------------------------------------------------------------
+struct TLastValue {
+    int32_t position = 0;
+    std::array<uint16_t, 4> keys{};
+};
+using TLastValueArray = std::vector<TLastValue>;
+// Stores the new position of the entry with these keys and returns new - old position; appends the
+// entry and returns -1 when absent.
+int32_t noteOccurrence(TLastValueArray& table, int32_t position, uint16_t k1, uint16_t k2, uint16_t k3, uint16_t k4);
+
+// --- counter table -----------------------------------------------------------------------
+struct TStatSimple {
+    int32_t key = 0;
+    int32_t count = 0;
+};
+using TStatSimpleArray = std::vector<TStatSimple>;
+// Present key: adds amount when amount > 0; absent key: appends (key, amount).
+void addToCounter(TStatSimpleArray& table, int32_t key, int32_t amount);
+// Straight insertion sort by ascending key.
+void sortCounters(TStatSimpleArray& table);
+
+// --- state block -------------------------------------------------------------------------
+// Scratch memory zeroed at the start of each statistics run and handed to every call of values
+// of a draw of that run; its content is private to the method.
+class TStatState {
+public:
+    static constexpr size_t kSize = 8192;
+    void clear() { std::memset(bytes_, 0, sizeof bytes_); }
+    // The block seen as a T (a trivially copyable record that fits the block).
+    template <typename T>
+    T& as() {
+        static_assert(std::is_trivially_copyable_v<T> && sizeof(T) <= kSize && alignof(T) <= 16);
+        return *reinterpret_cast<T*>(bytes_);
+    }
+    const uint8_t* data() const { return bytes_; }
+
+private:
+    alignas(16) uint8_t bytes_[kSize]{};
+};
+
+// --- kinds -------------------------------------------------------------------------------
+// Kind flags, shown as the letters S N D P G in this order.
+enum TStatKind : uint8_t {
+    kindS = 1u << 0,  // depends on the positions of the numbers
+    kindN = 1u << 1,  // a norm can be computed over the full combination set
+    kindD = 1u << 2,  // compares a draw with the draw before it; the reference draw is loaded
+    kindP = 1u << 3,  // period methods
+    kindG = 1u << 4,  // graph method (added by the kind set with graph mark)
+};
+using TStatKinds = uint8_t;
+// The letters of the set in the order S N D P G ("NG", "SNG"); empty for the empty set.
+std::string kindLetters(TStatKinds kinds);
+
+// --- groups ------------------------------------------------------------------------------
+inline constexpr int kStatGroupCount = 13;
+// Three-letter code ("num") and caption of a group; empty for an unknown group.
+std::string_view groupCode(int group);
+std::string_view groupCaption(int group);
+// "{ sum } Сумма чисел тиража"; "#ERROR#" for an unknown group.
+std::string groupText(int group);
+
+}  // namespace tavlora

@@ -1,0 +1,104 @@
+#pragma once
+// Small archives and helpers shared by the statistics tests.
+#include <array>
+#include <fstream>
+#include <initializer_list>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/records.h"
+#include "stats/custom_stat.h"
+#include "stats/stat_list.h"
+#include "stats/stat_run.h"
+
+namespace tavlora::test {
+
+inline TDraw makeDraw(int number, std::array<int, 5> nums, int extra = 1) {
+    TDraw d;
+    d.number = number;
+    for (size_t i = 0; i < 5; ++i) d.nums[i] = static_cast<uint8_t>(nums[i]);
+    d.extra = static_cast<uint8_t>(extra);
+    return d;
+}
+
+inline TComb makeComb(std::array<int, 5> nums) {
+    TComb c;
+    for (size_t i = 0; i < 5; ++i) c.n[i] = static_cast<uint8_t>(nums[i]);
+    return c;
+}
+
+// Draws numbered firstNumber, firstNumber+1, ... with the given numbers.
+inline TDrawsArray makeArchive(std::initializer_list<std::array<int, 5>> rows, int firstNumber = 1) {
+    TDrawsArray a;
+    int n = firstNumber;
+    for (const auto& r : rows) {
+        a.push_back(makeDraw(n, r, n % 26 + 1));
+        ++n;
+    }
+    return a;
+}
+
+// A registry over an archive, rebuilt.
+struct Registry {
+    explicit Registry(const TDrawsArray& draws) : list(&draws) { list.rebuild(); }
+    std::unique_ptr<TCustomStat> create(const std::string& code) const {
+        const int i = list.methodWithCode(code);
+        if (i < 0) return nullptr;
+        return list.createInstance(i);
+    }
+    TStatList list;
+};
+
+inline const TStatDraw* findKey(const TStatDrawArray& list, int k1, int k2 = 0, int k3 = 0, int k4 = 0) {
+    for (const auto& v : list)
+        if (v.keys[0] == k1 && v.keys[1] == k2 && v.keys[2] == k3 && v.keys[3] == k4) return &v;
+    return nullptr;
+}
+
+inline TStatDraw valueWithKeys(int k1, int k2 = 0, int k3 = 0, int k4 = 0) {
+    TStatDraw v;
+    v.setKeys(static_cast<uint16_t>(k1), static_cast<uint16_t>(k2), static_cast<uint16_t>(k3),
+              static_cast<uint16_t>(k4));
+    return v;
+}
+
+inline TStatDraw valueWithInt12(int32_t x) {
+    TStatDraw v;
+    v.setKeys12(x);
+    return v;
+}
+
+// The draws of the bundled sample (draw number; "date"; five numbers; extra).
+inline TDrawsArray loadSampleDraws() {
+    TDrawsArray out;
+    std::ifstream in(std::string(TAVLORA_SAMPLE_DIR) + "/draws.csv");
+    std::string line;
+    while (std::getline(in, line)) {
+        std::vector<std::string> f;
+        std::stringstream ss(line);
+        std::string cell;
+        while (std::getline(ss, cell, ';')) f.push_back(cell);
+        if (f.size() < 8) continue;
+        TDraw d;
+        d.number = std::stoi(f[0]);
+        for (size_t i = 0; i < 5; ++i) d.nums[i] = static_cast<uint8_t>(std::stoi(f[2 + i]));
+        d.extra = static_cast<uint8_t>(std::stoi(f[7]));
+        out.push_back(d);
+    }
+    return out;
+}
+
+// Every combination of five numbers out of 1..top in lexicographic order.
+inline TCombsArray allCombs(int top) {
+    TCombsArray out;
+    for (int a = 1; a <= top; ++a)
+        for (int b = a + 1; b <= top; ++b)
+            for (int c = b + 1; c <= top; ++c)
+                for (int d = c + 1; d <= top; ++d)
+                    for (int e = d + 1; e <= top; ++e) out.push_back(makeComb({a, b, c, d, e}));
+    return out;
+}
+
+}  // namespace tavlora::test

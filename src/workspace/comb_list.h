@@ -1,0 +1,258 @@
+#pragma once
+// The combination list: the working set of candidate combinations with its single undo
+// snapshot, the generator, the list commands (remove the last draws, remove selected rows,
+// undo, open/save/paste/copy), the generic filter step of the statistics filters, the
+// applied-filters list and the buffer file cache of scenario tests.
+//
+// Storage: the current list and the undo snapshot are two vectors, each reserved once for the
+// full C(69,5) records. Taking an undo point and building the new list is done by building the
+// new list into the snapshot's storage and exchanging the two buffers: the old list becomes the
+// undo point without a copy, and no third full-size array ever exists.
+#include <bitset>
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "core/interaction.h"
+#include "core/parallel.h"
+#include "core/progress.h"
+#include "core/records.h"
+#include "core/settings.h"
+
+namespace tavlora {
+
+// --- texts -----------------------------------------------------------------------------------
+inline constexpr const char* kCombsUndoPointText = "Создание файла отката...";
+inline constexpr const char* kCombsGeneratingText = "Генерация возможных комбинаций...";
+inline constexpr const char* kCombsGenerateError = "Ошибка генерации файла комбинаций!\r\r%s";
+inline constexpr const char* kCombsUnknownModeError = "Неизвестный режим генерации списка комбинаций: %d";
+inline constexpr const char* kCombsRemoveDrawsText = "Удаление из списка комбинаций %d последних тиражей...";
+inline constexpr const char* kCombsRemoveDrawsProgress =
+    "Удаление из списка комбинаций %d последних тиражей ( завершено %.0f %% )...";
+inline constexpr const char* kCombsRemoveSelectedText = "Удаление выделенных комбинаций...";
+inline constexpr const char* kCombsUndoText = "Отмена изменений...";
+inline constexpr const char* kCombsLoadingText = "Загрузка файла \"%s\"...";
+inline constexpr const char* kCombsSavingText = "Сохранение файла \"%s\"...";
+inline constexpr const char* kCombsReadError = "Ошибка чтения файла \"%s\"!\r\r%s";
+inline constexpr const char* kCombsWriteError = "Ошибка записи в файл \"%s\"!\r\r%s";
+inline constexpr const char* kCombsWaitText = "Подождите пожалуйста...";
+inline constexpr const char* kCombsUniqueNumbers = "В текущем списке комбинаций содержится %d уникальных номеров";
+inline constexpr const char* kCombsFindText = "Поиск по архиву тиражей...";
+inline constexpr const char* kCombsFoundInDraws = "Выделенная комбинация найдена в следующих тиражах:";
+inline constexpr const char* kCombsNotFoundInDraws = "Выделенная комбинация не найдена архиве тиражей!";
+inline constexpr const char* kCombsCountStatus = "Комбинаций: %d";
+inline constexpr const char* kFilterLastDraws = "Последние тиражи";
+inline constexpr const char* kFilterSelectedCombs = "Выделенные комбинации";
+inline constexpr const char* kFilterUndoRow = "Отмена последней операции";
+inline constexpr const char* kBufferSavingText = "Создание буфера комбинаций...";
+inline constexpr const char* kBufferSavingProgress = "Создание буфера комбинаций ( завершено %.0f %% )...";
+inline constexpr const char* kBufferSaveError = "Ошибка создания буфера комбинаций!\r\r%s";
+inline constexpr const char* kBufferLoadingText = "Загрузка буфера комбинаций...";
+inline constexpr const char* kBufferLoadingProgress = "Загрузка буфера комбинаций ( завершено %.0f %% )...";
+inline constexpr const char* kBufferLoadError = "Ошибка загрузки буфера комбинаций!\r\r%s";
+
+// Most draws listed by "find in draws".
+inline constexpr int kFindInDrawsMaxLines = 25;
+
+// --- generation ------------------------------------------------------------------------------
+enum TGenerateMode : uint8_t {
+    kGenerateFull = 0,     // every combination
+    kGenerateAnyOf = 1,    // at least one number in my set
+    kGenerateOnlyOf = 2,   // all five numbers in my set
+    kGenerateNoneOf = 3,   // no number in my set
+    kGenerateFromFile = 4  // the combinations of a .lcv file
+};
+// Captions of the generation modes 0..4, for the generation dialog.
+const std::vector<std::string>& generateModeCaptions();
+
+// Numbers 0..255 of the generator's parameter: split on "," and ";", each trimmed word read as
+// an integer (0 when not a number) and kept when in 0..255.
+std::bitset<256> parseGeneratorNumbers(std::string_view parameters);
+
+// How many combinations modes 0..3 produce for the number set (by binomials, no enumeration).
+std::size_t generatedCount(uint8_t mode, const std::bitset<256>& numbers);
+
+// Stores the generator's mode and parameter in the settings and writes them to the
+// configuration file ("save these parameters as the default"). Throws EError on a write error.
+void storeGeneratorMemory(TSettings& settings, uint8_t mode, std::string_view parameters,
+                          const std::filesystem::path& iniPath);
+
+// --- .lcv text -------------------------------------------------------------------------------
+// One combination per line, its numbers in decimal joined by ";", CR LF after every line.
+std::string lcvText(const TCombsArray& combs);
+// Reads .lcv text: lines split on "," and ";"; empty lines and lines without exactly five words
+// are skipped; each trimmed word is read as an integer, a word that is not a number or lies
+// outside 0..255 giving 0. Appends to out in file order; no sorting or validation.
+void parseLcvText(std::string_view text, TCombsArray& out);
+
+// --- applied filters -------------------------------------------------------------------------
+enum class TFilterIcon { Remove, Keep, Undo };
+
+struct TAppliedFilter {
+    std::string name;    // "Примененные фильтры"
+    std::string values;  // "Значения"
+    int64_t count = 0;   // "Комбинаций": the list count after the change
+    TFilterIcon icon = TFilterIcon::Remove;
+    bool operator==(const TAppliedFilter&) const = default;
+};
+
+// Whether a filter step keeps the combinations that match or removes them.
+enum class TFilterMode { Keep, Remove };
+
+class TCombList {
+public:
+    // bufferFile: the scenario buffer <data>/Tavlora_5d69.~buff (may be set later).
+    explicit TCombList(std::filesystem::path bufferFile = {});
+
+    // --- the list ------------------------------------------------------------------------------
+    const TCombsArray& combs() const { return current_; }
+    std::size_t count() const { return current_.size(); }
+    bool empty() const { return current_.empty(); }
+    const TComb& at(std::size_t index) const { return current_.at(index); }
+    // "Комбинаций: %d"
+    std::string countStatusText() const;
+
+    // --- undo ----------------------------------------------------------------------------------
+    bool canUndo() const { return snapCount_ > 0; }
+    // Copies the current list into the snapshot (used by callers that change the list by their
+    // own means; the list commands below take their undo point themselves).
+    void takeUndoPoint(Progress& progress);
+    // The snapshot becomes the current list; one level only; the last applied-filter row is
+    // dropped. Returns false (and changes nothing) when there is no undo.
+    bool undo(Progress& progress);
+
+    // --- generation ----------------------------------------------------------------------------
+    // Builds the list for the mode and parameter (modes 0..3 in lexicographic order, mode 4 from
+    // the .lcv file named by the parameter). Clears the applied filters and leaves no undo.
+    // Errors are shown through interaction: a mode-4 read error with kCombsReadError (the list
+    // then holds what was read before the error), anything else with kCombsGenerateError and the
+    // list as before. Returns false on an error or a stop; a stopped generation leaves the list
+    // exactly as it was.
+    bool generate(uint8_t mode, std::string_view parameters, Progress& progress, Interaction& interaction);
+    // Generates from the generator memory of the settings (start-up).
+    bool generate(const TSettings& settings, Progress& progress, Interaction& interaction) {
+        return generate(settings.generateMode, settings.generateParameters, progress, interaction);
+    }
+
+    // --- filter step ---------------------------------------------------------------------------
+    // Runs match(comb) (or match(comb, index)) on every combination in parallel chunks and keeps,
+    // in order, those that match (Keep) or those that do not (Remove). The old list becomes the
+    // undo point. match must be safe to call from several threads at once. On a stop the list is
+    // left exactly as before and false is returned; the undo point is then gone (its storage held
+    // the unfinished result). Exceptions of match are rethrown with the list as before. The
+    // caller adds its applied-filter row when this returns true.
+    template <typename Match>
+    bool filterStep(TFilterMode mode, Match&& match, Progress& progress);
+
+    // Removes the combinations equal (order ignored) to one of the draws at archive indices
+    // max(0, endIndex - n + 1)..endIndex; adds the row "Последние тиражи" / n.
+    bool removeLastDraws(const TDrawsArray& draws, int endIndex, int n, Progress& progress);
+    // Removes the rows whose indices are listed (indices beyond the list are ignored); adds the
+    // row "Выделенные комбинации" / number of selected rows.
+    bool removeSelected(const std::vector<std::size_t>& selected, Progress& progress);
+
+    // --- applied-filters list ------------------------------------------------------------------
+    const std::vector<TAppliedFilter>& appliedFilters() const { return filters_; }
+    // A row with the current count: the remove icon when removed, the keep icon otherwise.
+    void addAppliedFilter(std::string name, std::string values, bool removed);
+    // "Отмена последней операции", empty values, current count, undo icon.
+    void addUndoRow();
+    void clearAppliedFilters() { filters_.clear(); }
+
+    // --- files and clipboard -------------------------------------------------------------------
+    // Replaces the list by the file's combinations. On a read error the error is shown and the
+    // list restored. In both cases the undo is dropped and the applied filters cleared.
+    bool openFile(const std::filesystem::path& file, Progress& progress, Interaction& interaction);
+    // Writes the whole list as .lcv text; shows kCombsWriteError on failure.
+    bool saveFile(const std::filesystem::path& file, Progress& progress, Interaction& interaction) const;
+    // Replaces the list by the text's lines (CR LF, LF or CR), one combination each. Nothing
+    // happens for a text without lines. A line that is not five words shows the error
+    // "Некорректная комбинация: ..." and restores the list. The undo is dropped in both cases;
+    // the applied filters are cleared on success.
+    bool pasteText(std::string_view text, Progress& progress, Interaction& interaction);
+    // The listed rows in list order, blank form, joined by CR LF.
+    std::string copyText(const std::vector<std::size_t>& selected, Progress& progress) const;
+
+    // --- queries -------------------------------------------------------------------------------
+    // Distinct numbers 1..69 occurring in the list.
+    int uniqueNumberCount() const;
+    void showUniqueNumbers(Interaction& interaction) const;
+    // Draw lines of the draws (newest first) whose five numbers equal comb (order ignored),
+    // at most kFindInDrawsMaxLines of them.
+    static std::vector<std::string> findInDraws(const TComb& comb, const TDrawsArray& draws);
+    // Shows the found / not found information box.
+    static void showFindInDraws(const TComb& comb, const TDrawsArray& draws, Progress& progress,
+                                Interaction& interaction);
+    // A record equal byte by byte (order matters).
+    bool containsCombination(const TComb& comb) const;
+
+    // --- buffer file of scenario tests ---------------------------------------------------------
+    void setBufferFile(std::filesystem::path file) { bufferFile_ = std::move(file); }
+    const std::filesystem::path& bufferFile() const { return bufferFile_; }
+    std::pair<int, int> bufferKey() const { return bufferKey_; }
+    // Writes the list to the buffer under the key (nothing when the key is already stored).
+    // A failure shows kBufferSaveError, forgets the key and removes the file.
+    bool saveBuffer(int offset, int excluded, Progress& progress, Interaction& interaction);
+    // Replaces the list by the buffer when the key matches and the file exists. A read failure
+    // shows kBufferLoadError and leaves the list as it was.
+    bool loadBuffer(int offset, int excluded, Progress& progress, Interaction& interaction);
+    // Forgets the key and deletes the file, ignoring errors.
+    void dropBuffer();
+    void resetBufferKey() { bufferKey_ = {-1, -1}; }
+
+    // Releases both arrays (shutdown) and forgets the buffer key.
+    void release();
+
+private:
+    void generateInto(TCombsArray& out, uint8_t mode, const std::bitset<256>& numbers, Progress& progress,
+                      bool& completed);
+    // Builds the filtered list into the snapshot storage and exchanges the buffers on success.
+    template <typename Keep>
+    bool rebuild(Keep&& keep, Progress& progress);
+
+    TCombsArray current_;
+    TCombsArray snap_;
+    std::size_t snapCount_ = 0;
+    std::vector<TAppliedFilter> filters_;
+    std::filesystem::path bufferFile_;
+    std::pair<int, int> bufferKey_{-1, -1};
+};
+
+// --- template members ------------------------------------------------------------------------
+
+template <typename Keep>
+bool TCombList::rebuild(Keep&& keep, Progress& progress) {
+    snapCount_ = 0;
+    snap_.clear();
+    bool done = false;
+    try {
+        done = parallelFilterAppend(current_, snap_, std::forward<Keep>(keep), &progress);
+    } catch (...) {
+        snap_.clear();
+        throw;
+    }
+    if (!done) {
+        snap_.clear();
+        return false;
+    }
+    current_.swap(snap_);
+    snapCount_ = snap_.size();
+    return true;
+}
+
+template <typename Match>
+bool TCombList::filterStep(TFilterMode mode, Match&& match, Progress& progress) {
+    const bool keepMatching = mode == TFilterMode::Keep;
+    if constexpr (std::is_invocable_v<Match&, const TComb&, std::size_t>) {
+        return rebuild([&](const TComb& c, std::size_t i) { return static_cast<bool>(match(c, i)) == keepMatching; },
+                       progress);
+    } else {
+        return rebuild([&](const TComb& c) { return static_cast<bool>(match(c)) == keepMatching; }, progress);
+    }
+}
+
+}  // namespace tavlora

@@ -1,0 +1,510 @@
+#include "workspace/comb_list.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/error.h"
+#include "core/file_util.h"
+#include "core/game.h"
+#include "core/parallel.h"
+#include "core/settings.h"
+#include "test_support.h"
+
+using namespace tavlora;
+
+namespace {
+
+TComb comb(int a, int b, int c, int d, int e) {
+    TComb t;
+    t.n = {static_cast<uint8_t>(a), static_cast<uint8_t>(b), static_cast<uint8_t>(c), static_cast<uint8_t>(d),
+           static_cast<uint8_t>(e)};
+    return t;
+}
+
+TDraw draw(int number, int a, int b, int c, int d, int e) {
+    TDraw dr;
+    dr.number = number;
+    dr.nums = comb(a, b, c, d, e).n;
+    dr.extra = 1;
+    return dr;
+}
+
+// The generator's rule written as plainly as possible: five nested loops, one test per mode.
+TCombsArray referenceGenerate(int mode, const std::set<int>& mine) {
+    TCombsArray out;
+    std::array<int, 256> flag{};
+    for (int v : mine) flag[static_cast<std::size_t>(v)] = 1;
+    auto in = [&](int v) { return flag[static_cast<std::size_t>(v)]; };
+    for (int a = 1; a <= 65; ++a)
+        for (int b = a + 1; b <= 66; ++b)
+            for (int c = b + 1; c <= 67; ++c)
+                for (int d = c + 1; d <= 68; ++d)
+                    for (int e = d + 1; e <= 69; ++e) {
+                        const int hits = in(a) + in(b) + in(c) + in(d) + in(e);
+                        const bool keep = mode == 0 || (mode == 1 && hits > 0) || (mode == 2 && hits == 5) ||
+                                          (mode == 3 && hits == 0);
+                        if (keep) out.push_back(comb(a, b, c, d, e));
+                    }
+    return out;
+}
+
+// Records every status text.
+class RecordingProgress : public NullProgress {
+public:
+    void setText(const std::string& text) override { texts.push_back(text); }
+    std::vector<std::string> texts;
+};
+
+// The sample archive, read with a tiny reader of its "number;"date";n1;..;n5;extra" lines.
+TDrawsArray sampleDraws() {
+    TDrawsArray draws;
+    std::ifstream in(std::string(TAVLORA_SAMPLE_DIR) + "/draws.csv");
+    std::string line;
+    while (std::getline(in, line)) {
+        std::vector<std::string> f;
+        std::stringstream ss(line);
+        std::string cell;
+        while (std::getline(ss, cell, ';')) f.push_back(cell);
+        if (f.size() < 8) continue;
+        draws.push_back(draw(std::stoi(f[0]), std::stoi(f[2]), std::stoi(f[3]), std::stoi(f[4]), std::stoi(f[5]),
+                             std::stoi(f[6])));
+    }
+    return draws;
+}
+
+TComb sortedOf(TComb c) {
+    std::sort(c.n.begin(), c.n.end());
+    return c;
+}
+
+}  // namespace
+
+TEST(CombList, GeneratorNumberSetAndCounts) {
+    const auto set = parseGeneratorNumbers(" 3, x ;300;-1; 255;;69");
+    EXPECT_TRUE(set.test(3));
+    EXPECT_TRUE(set.test(255));
+    EXPECT_TRUE(set.test(69));
+    EXPECT_TRUE(set.test(0));  // "x" and the empty word read as 0
+    EXPECT_EQ(set.count(), 4u);
+
+    EXPECT_EQ(generatedCount(0, {}), kFullCombCount);
+    EXPECT_EQ(generatedCount(1, parseGeneratorNumbers("1")), 814385u);  // C(68,4)
+    EXPECT_EQ(generatedCount(2, parseGeneratorNumbers("1;2;3;4")), 0u);
+    EXPECT_EQ(generatedCount(2, parseGeneratorNumbers("1;2;3;4;5;6;7")), 21u);
+    EXPECT_EQ(generatedCount(3, parseGeneratorNumbers("")), kFullCombCount);
+    // Numbers above 69 are taken into the set but never match.
+    EXPECT_EQ(generatedCount(2, parseGeneratorNumbers("1;2;3;4;70;71;200")), 0u);
+}
+
+TEST(CombList, GenerationModesWithFewNumbers) {
+    TCombList list;
+    NullProgress progress;
+    ScriptedInteraction ui;
+
+    ASSERT_TRUE(list.generate(2, "1;2;3;4", progress, ui));
+    EXPECT_TRUE(list.empty());
+
+    ASSERT_TRUE(list.generate(1, "", progress, ui));
+    EXPECT_TRUE(list.empty());
+
+    ASSERT_TRUE(list.generate(2, "5;1;3;2;4;70;200", progress, ui));
+    ASSERT_EQ(list.count(), 1u);
+    EXPECT_EQ(list.at(0), comb(1, 2, 3, 4, 5));
+
+    ASSERT_TRUE(list.generate(2, "10, 20; 30 ;40;50;60;69", progress, ui));
+    EXPECT_EQ(list.combs(), referenceGenerate(2, {10, 20, 30, 40, 50, 60, 69}));
+
+    // Mode 3 with a large set leaves the combinations of the few remaining numbers.
+    std::string many;
+    std::set<int> mine;
+    for (int v = 1; v <= 60; ++v) {
+        many += std::to_string(v) + ";";
+        mine.insert(v);
+    }
+    ASSERT_TRUE(list.generate(3, many, progress, ui));
+    EXPECT_EQ(list.count(), 126u);  // C(9,5)
+    EXPECT_EQ(list.combs(), referenceGenerate(3, mine));
+
+    ASSERT_TRUE(list.generate(1, "1", progress, ui));
+    EXPECT_EQ(list.count(), 814385u);
+    EXPECT_TRUE(std::all_of(list.combs().begin(), list.combs().end(), [](const TComb& c) { return c.n[0] == 1; }));
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_FALSE(list.canUndo());
+
+    ASSERT_FALSE(list.generate(9, "", progress, ui));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "Ошибка генерации файла комбинаций!\r\r"
+                                   "Неизвестный режим генерации списка комбинаций: 9");
+    EXPECT_EQ(list.count(), 814385u);  // the list stays as it was
+}
+
+TEST(CombList, ParallelGenerationEqualsSequentialReference) {
+    TCombList list;
+    NullProgress progress;
+    ScriptedInteraction ui;
+    // The full list once: lexicographic order, every combination exactly once.
+    ASSERT_TRUE(list.generate(3, "", progress, ui));
+    ASSERT_EQ(list.count(), kFullCombCount);
+    EXPECT_EQ(list.at(0), comb(1, 2, 3, 4, 5));
+    EXPECT_EQ(list.at(kFullCombCount - 1), comb(65, 66, 67, 68, 69));
+    EXPECT_TRUE(std::is_sorted(list.combs().begin(), list.combs().end(),
+                               [](const TComb& x, const TComb& y) { return x.n < y.n; }));
+    EXPECT_TRUE(std::adjacent_find(list.combs().begin(), list.combs().end()) == list.combs().end());
+
+    // Mode 1 on one worker and on several: both equal the nested-loop reference.
+    const std::set<int> mine{60, 65, 69, 0, 100};
+    const TCombsArray expected = referenceGenerate(1, mine);
+    for (unsigned workers : {1u, 3u}) {
+        setWorkerCountOverride(workers);
+        ASSERT_TRUE(list.generate(1, "60;65;69;0;100", progress, ui));
+        EXPECT_EQ(list.combs(), expected) << workers << " workers";
+    }
+    setWorkerCountOverride(0);
+}
+
+TEST(CombList, UndoDisciplineAndAppliedFilters) {
+    TCombList list;
+    NullProgress progress;
+    ScriptedInteraction ui;
+    ASSERT_TRUE(list.generate(2, "1;2;3;4;5;6;7", progress, ui));
+    const TCombsArray original = list.combs();
+    ASSERT_EQ(original.size(), 21u);
+    EXPECT_FALSE(list.canUndo());
+
+    // Remove selected: indices beyond the list and repeats are ignored.
+    ASSERT_TRUE(list.removeSelected({0, 5, 5, 20, 99}, progress));
+    ASSERT_EQ(list.count(), 18u);
+    EXPECT_EQ(list.at(0), original[1]);
+    EXPECT_EQ(list.at(4), original[6]);
+    EXPECT_EQ(list.at(17), original[19]);
+    ASSERT_EQ(list.appliedFilters().size(), 1u);
+    EXPECT_EQ(list.appliedFilters()[0], (TAppliedFilter{"Выделенные комбинации", "3", 18, TFilterIcon::Remove}));
+    EXPECT_TRUE(list.canUndo());
+
+    // A keep step with a test supplied by the caller, then its row.
+    ASSERT_TRUE(list.filterStep(TFilterMode::Keep, [](const TComb& c) { return combContains(7, c); }, progress));
+    list.addAppliedFilter("Числа", "7", false);
+    for (const TComb& c : list.combs()) EXPECT_TRUE(combContains(7, c));
+    EXPECT_EQ(list.count(), 13u);  // C(6,4) = 15 hold 7; rows 5 (1 2 3 6 7) and 20 (3 4 5 6 7) are gone
+    EXPECT_EQ(list.appliedFilters().back().icon, TFilterIcon::Keep);
+    EXPECT_EQ(list.appliedFilters().back().count, 13);
+
+    // One level of undo: back to the 18, the row of the keep step goes; a second undo is refused.
+    ASSERT_TRUE(list.undo(progress));
+    EXPECT_EQ(list.count(), 18u);
+    EXPECT_EQ(list.appliedFilters().size(), 1u);
+    EXPECT_FALSE(list.canUndo());
+    EXPECT_FALSE(list.undo(progress));
+    EXPECT_EQ(list.count(), 18u);
+    EXPECT_EQ(list.appliedFilters().size(), 1u);
+
+    // Remove mode with an index-aware test keeps the others in order.
+    ASSERT_TRUE(list.filterStep(TFilterMode::Remove, [](const TComb&, std::size_t i) { return i % 2 == 0; }, progress));
+    ASSERT_EQ(list.count(), 9u);
+    EXPECT_EQ(list.at(0), original[2]);
+    list.addUndoRow();
+    EXPECT_EQ(list.appliedFilters().back(), (TAppliedFilter{"Отмена последней операции", "", 9, TFilterIcon::Undo}));
+
+    // An explicit undo point of an unchanged list, then undo: same list.
+    list.takeUndoPoint(progress);
+    EXPECT_TRUE(list.canUndo());
+    const TCombsArray before = list.combs();
+    ASSERT_TRUE(list.undo(progress));
+    EXPECT_EQ(list.combs(), before);
+
+    // Generation clears the applied filters and leaves no undo.
+    ASSERT_TRUE(list.removeSelected({0}, progress));
+    ASSERT_TRUE(list.generate(2, "1;2;3;4;5;6", progress, ui));
+    EXPECT_TRUE(list.appliedFilters().empty());
+    EXPECT_FALSE(list.canUndo());
+}
+
+TEST(CombList, StoppedStepLeavesTheListAsBefore) {
+    TCombList list;
+    NullProgress progress;
+    ScriptedInteraction ui;
+    ASSERT_TRUE(list.generate(1, "7", progress, ui));
+    const TCombsArray before = list.combs();
+
+    // Stop raised by the test itself in the middle of the pass.
+    std::atomic<int> calls{0};
+    const bool done = list.filterStep(
+        TFilterMode::Keep,
+        [&](const TComb& c) {
+            if (++calls == 50000) progress.requestStop();
+            return c.n[1] == 8;
+        },
+        progress);
+    EXPECT_FALSE(done);
+    EXPECT_EQ(list.combs(), before);
+    EXPECT_TRUE(list.appliedFilters().empty());
+
+    // Stop already raised: generation, remove-last and remove-selected change nothing.
+    const TDrawsArray draws{draw(1, 7, 8, 9, 10, 11)};
+    EXPECT_FALSE(list.generate(0, "", progress, ui));
+    EXPECT_EQ(list.combs(), before);
+    EXPECT_FALSE(list.removeLastDraws(draws, 0, 1, progress));
+    EXPECT_EQ(list.combs(), before);
+    EXPECT_FALSE(list.removeSelected({0, 1, 2}, progress));
+    EXPECT_EQ(list.combs(), before);
+    EXPECT_TRUE(list.appliedFilters().empty());
+    EXPECT_TRUE(ui.messages.empty());
+    progress.reset();
+
+    // A failing test leaves the list as before too.
+    EXPECT_THROW(list.filterStep(TFilterMode::Remove, [](const TComb&) -> bool { throw EError("boom"); }, progress),
+                 EError);
+    EXPECT_EQ(list.combs(), before);
+}
+
+TEST(CombList, RemoveLastDrawsIgnoresOrderAndClampsToTheArchive) {
+    TCombList list;
+    NullProgress progress;
+    ScriptedInteraction ui;
+    ASSERT_TRUE(list.pasteText("5 4 3 2 1\r\n1 1 2 3 4\r\n1 2 3 4 6\r\n4 5 6 7 8\r\n1 2 3 4 7\r\n", progress, ui));
+    const TDrawsArray draws{draw(10, 3, 1, 2, 5, 4), draw(11, 1, 2, 4, 3, 9), draw(12, 8, 7, 6, 5, 4),
+                            draw(13, 1, 2, 3, 4, 7)};
+
+    // End index 2 (the newest draw hidden), N far beyond the archive: draws 0..2 are considered.
+    ASSERT_TRUE(list.removeLastDraws(draws, 2, 1000, progress));
+    EXPECT_EQ(list.combs(), (TCombsArray{comb(1, 1, 2, 3, 4), comb(1, 2, 3, 4, 6), comb(1, 2, 3, 4, 7)}));
+    EXPECT_EQ(list.appliedFilters().back(), (TAppliedFilter{"Последние тиражи", "1000", 3, TFilterIcon::Remove}));
+
+    // N = 1 at the end index: only the newest visible draw.
+    ASSERT_TRUE(list.removeLastDraws(draws, 3, 1, progress));
+    EXPECT_EQ(list.combs(), (TCombsArray{comb(1, 1, 2, 3, 4), comb(1, 2, 3, 4, 6)}));
+
+    // N = 0 and an end index before the archive consider no draw, but still make a step.
+    ASSERT_TRUE(list.removeLastDraws(draws, 3, 0, progress));
+    ASSERT_TRUE(list.removeLastDraws(draws, -1, 5, progress));
+    EXPECT_EQ(list.count(), 2u);
+    EXPECT_EQ(list.appliedFilters().size(), 4u);
+    EXPECT_TRUE(list.canUndo());
+}
+
+TEST(CombList, RemoveLastDrawsOfTheSampleArchiveFromTheFullList) {
+    const TDrawsArray draws = sampleDraws();
+    ASSERT_EQ(draws.size(), 1390u);
+    TCombList list;
+    RecordingProgress progress;
+    ScriptedInteraction ui;
+    ASSERT_TRUE(list.generate(0, "", progress, ui));
+
+    const int end = static_cast<int>(draws.size()) - 1 - 10;  // offset 10
+    std::set<std::array<uint8_t, 5>> removed;
+    for (int i = end - 99; i <= end; ++i) removed.insert(sortedOf(drawNumbers(draws[i])).n);
+    progress.texts.clear();
+    ASSERT_TRUE(list.removeLastDraws(draws, end, 100, progress));
+    EXPECT_EQ(list.count(), kFullCombCount - removed.size());
+    EXPECT_FALSE(list.containsCombination(sortedOf(drawNumbers(draws[end]))));
+    EXPECT_FALSE(list.containsCombination(sortedOf(drawNumbers(draws[end - 99]))));
+    const TComb older = sortedOf(drawNumbers(draws[end - 100]));
+    if (!removed.count(older.n)) {
+        EXPECT_TRUE(list.containsCombination(older));
+    }
+    EXPECT_TRUE(list.containsCombination(sortedOf(drawNumbers(draws.back()))) ||
+                removed.count(sortedOf(drawNumbers(draws.back())).n));
+
+    // Status, then the percentage at most every 1 %, the last one 100 %, and the status cleared.
+    ASSERT_GE(progress.texts.size(), 3u);
+    EXPECT_EQ(progress.texts.front(), "Удаление из списка комбинаций 100 последних тиражей...");
+    EXPECT_LE(progress.texts.size(), 110u);
+    EXPECT_EQ(progress.texts[progress.texts.size() - 2],
+              "Удаление из списка комбинаций 100 последних тиражей ( завершено 100 % )...");
+    EXPECT_EQ(progress.texts.back(), "");
+
+    // Undo gives the full list back.
+    ASSERT_TRUE(list.undo(progress));
+    EXPECT_EQ(list.count(), kFullCombCount);
+}
+
+TEST(CombList, SaveAndOpenFiles) {
+    test::TempDir dir;
+    TCombList list;
+    NullProgress progress;
+    ScriptedInteraction ui;
+    ASSERT_TRUE(list.pasteText("69 12 5 33 41\n1 2 3 4 5\n0 200 7 7 9", progress, ui));
+    const TCombsArray pasted = list.combs();
+    ASSERT_TRUE(list.saveFile(dir / "a.lcv", progress, ui));
+    EXPECT_EQ(readFileBytes(dir / "a.lcv"), "69;12;5;33;41\r\n1;2;3;4;5\r\n0;200;7;7;9\r\n");
+
+    ASSERT_TRUE(list.removeSelected({0}, progress));
+    ASSERT_TRUE(list.openFile(dir / "a.lcv", progress, ui));
+    EXPECT_EQ(list.combs(), pasted);
+    EXPECT_FALSE(list.canUndo());
+    EXPECT_TRUE(list.appliedFilters().empty());
+
+    // Lines that are empty or not five words are skipped; words that are not numbers or do not
+    // fit a byte read as 0.
+    writeFileAtomic(dir / "b.lcv", "1;2;3;4;5\r\n\r\n1;2;3;4\r\n 6, 7 ,8,9,10\nx;y;z;w;v\r1;2;3;4;300\r\n1;2;3;4;5;6\r\n");
+    ASSERT_TRUE(list.openFile(dir / "b.lcv", progress, ui));
+    EXPECT_EQ(list.combs(), (TCombsArray{comb(1, 2, 3, 4, 5), comb(6, 7, 8, 9, 10), comb(0, 0, 0, 0, 0),
+                                         comb(1, 2, 3, 4, 0)}));
+
+    // A missing file: the error, the list restored, undo and applied filters dropped.
+    ASSERT_TRUE(list.removeSelected({3}, progress));
+    const TCombsArray before = list.combs();
+    const auto missing = dir / "missing.lcv";
+    EXPECT_FALSE(list.openFile(missing, progress, ui));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].kind, MessageKind::Error);
+    EXPECT_EQ(ui.messages[0].text.rfind("Ошибка чтения файла \"" + missing.string() + "\"!\r\r", 0), 0u);
+    EXPECT_GT(ui.messages[0].text.size(), ("Ошибка чтения файла \"" + missing.string() + "\"!\r\r").size());
+    EXPECT_EQ(list.combs(), before);
+    EXPECT_FALSE(list.canUndo());
+    EXPECT_TRUE(list.appliedFilters().empty());
+
+    // A write error names the file; the old file stays whole.
+    const auto bad = dir / "no-such-folder" / "c.lcv";
+    EXPECT_FALSE(list.saveFile(bad, progress, ui));
+    ASSERT_EQ(ui.messages.size(), 2u);
+    EXPECT_EQ(ui.messages[1].text.rfind("Ошибка записи в файл \"" + bad.string() + "\"!\r\r", 0), 0u);
+
+    // Mode 4 generates from a file; an unreadable file leaves an empty list after the error.
+    ASSERT_TRUE(list.generate(4, (dir / "a.lcv").string(), progress, ui));
+    EXPECT_EQ(list.combs(), pasted);
+    EXPECT_FALSE(list.generate(4, missing.string(), progress, ui));
+    EXPECT_TRUE(list.empty());
+    ASSERT_EQ(ui.messages.size(), 3u);
+    EXPECT_EQ(ui.messages[2].text.rfind("Ошибка чтения файла \"" + missing.string() + "\"!\r\r", 0), 0u);
+}
+
+TEST(CombList, PasteCopyAndQueries) {
+    TCombList list;
+    NullProgress progress;
+    ScriptedInteraction ui;
+    ASSERT_TRUE(list.generate(2, "1;2;3;4;5;6", progress, ui));
+    const TCombsArray before = list.combs();
+
+    // A text without lines changes nothing.
+    EXPECT_FALSE(list.pasteText("", progress, ui));
+    EXPECT_EQ(list.combs(), before);
+
+    // A bad line: the error names it, the list is restored, no undo remains.
+    ASSERT_TRUE(list.removeSelected({0}, progress));
+    const TCombsArray filtered = list.combs();
+    EXPECT_FALSE(list.pasteText("1 2 3 4 5\r\n1 2 3 4\r\n", progress, ui));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].kind, MessageKind::Error);
+    EXPECT_EQ(ui.messages[0].text, "Некорректная комбинация: \"1 2 3 4\"!");
+    EXPECT_EQ(list.combs(), filtered);
+    EXPECT_FALSE(list.canUndo());
+    EXPECT_EQ(list.appliedFilters().size(), 1u);
+
+    // Separators of every kind.
+    ASSERT_TRUE(list.pasteText("1\t2,3-4.5\n10|20:30;40 69\r\n", progress, ui));
+    EXPECT_EQ(list.combs(), (TCombsArray{comb(1, 2, 3, 4, 5), comb(10, 20, 30, 40, 69)}));
+    EXPECT_TRUE(list.appliedFilters().empty());
+
+    EXPECT_EQ(list.copyText({1, 0, 7}, progress), "01 02 03 04 05\r\n10 20 30 40 69");
+    EXPECT_EQ(list.copyText({}, progress), "");
+
+    EXPECT_EQ(list.uniqueNumberCount(), 10);
+    list.showUniqueNumbers(ui);
+    EXPECT_EQ(ui.messages.back().text, "В текущем списке комбинаций содержится 10 уникальных номеров");
+    ASSERT_TRUE(list.pasteText("0 70 200 1 1", progress, ui));
+    EXPECT_EQ(list.uniqueNumberCount(), 1);
+
+    // Contains is byte by byte: the order matters.
+    ASSERT_TRUE(list.pasteText("5 4 3 2 1\n7 8 9 10 11", progress, ui));
+    EXPECT_TRUE(list.containsCombination(comb(5, 4, 3, 2, 1)));
+    EXPECT_FALSE(list.containsCombination(comb(1, 2, 3, 4, 5)));
+    EXPECT_TRUE(list.containsCombination(comb(7, 8, 9, 10, 11)));
+}
+
+TEST(CombList, FindInDraws) {
+    TDrawsArray draws;
+    for (int i = 1; i <= 30; ++i) draws.push_back(draw(i, 5, 4, 3, 2, 1));
+    draws.push_back(draw(31, 1, 2, 3, 4, 6));
+    ScriptedInteraction ui;
+    NullProgress progress;
+
+    const auto lines = TCombList::findInDraws(comb(1, 2, 3, 4, 5), draws);
+    ASSERT_EQ(lines.size(), 25u);  // newest first, at most 25
+    EXPECT_EQ(lines.front(), "Тираж № 30 от , значения: 5;4;3;2;1 e:1");
+    EXPECT_EQ(lines.back(), "Тираж № 6 от , значения: 5;4;3;2;1 e:1");
+
+    TCombList::showFindInDraws(comb(6, 4, 3, 2, 1), draws, progress, ui);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].kind, MessageKind::Information);
+    EXPECT_EQ(ui.messages[0].text,
+              "Выделенная комбинация найдена в следующих тиражах:\r\rТираж № 31 от , значения: 1;2;3;4;6 e:1");
+    TCombList::showFindInDraws(comb(1, 2, 3, 4, 7), draws, progress, ui);
+    EXPECT_EQ(ui.messages[1].text, "Выделенная комбинация не найдена архиве тиражей!");
+}
+
+TEST(CombList, BufferFileCache) {
+    test::TempDir dir;
+    const auto file = dir / "Tavlora_5d69.~buff";
+    TCombList list(file);
+    RecordingProgress progress;
+    ScriptedInteraction ui;
+    ASSERT_TRUE(list.pasteText("5 4 3 2 1\n7 8 9 10 11\n0 0 0 0 200", progress, ui));
+    const TCombsArray saved = list.combs();
+
+    EXPECT_EQ(list.bufferKey(), std::make_pair(-1, -1));
+    EXPECT_FALSE(list.loadBuffer(0, 5, progress, ui));
+    ASSERT_TRUE(list.saveBuffer(0, 5, progress, ui));
+    EXPECT_EQ(readFileBytes(file), std::string("\5\4\3\2\1\7\10\11\12\13\0\0\0\0\310", 15));
+    EXPECT_EQ(list.bufferKey(), std::make_pair(0, 5));
+
+    // The same key does not write again.
+    std::filesystem::remove(file);
+    ASSERT_TRUE(list.saveBuffer(0, 5, progress, ui));
+    EXPECT_FALSE(std::filesystem::exists(file));
+    ASSERT_TRUE(list.saveBuffer(1, 5, progress, ui));
+    EXPECT_TRUE(std::filesystem::exists(file));
+
+    ASSERT_TRUE(list.removeSelected({0, 1}, progress));
+    EXPECT_FALSE(list.loadBuffer(0, 5, progress, ui));  // another key
+    EXPECT_EQ(list.count(), 1u);
+    progress.texts.clear();
+    ASSERT_TRUE(list.loadBuffer(1, 5, progress, ui));
+    EXPECT_EQ(list.combs(), saved);
+    ASSERT_FALSE(progress.texts.empty());
+    EXPECT_EQ(progress.texts.front(), "Загрузка буфера комбинаций...");
+    EXPECT_NE(std::find(progress.texts.begin(), progress.texts.end(),
+                        "Загрузка буфера комбинаций ( завершено 100 % )..."),
+              progress.texts.end());
+
+    // A trailing partial record is ignored.
+    writeFileAtomic(file, std::string("\1\2\3\4\5\6\7", 7));
+    ASSERT_TRUE(list.loadBuffer(1, 5, progress, ui));
+    EXPECT_EQ(list.combs(), (TCombsArray{comb(1, 2, 3, 4, 5)}));
+
+    list.dropBuffer();
+    EXPECT_EQ(list.bufferKey(), std::make_pair(-1, -1));
+    EXPECT_FALSE(std::filesystem::exists(file));
+    list.dropBuffer();  // nothing to delete: no error
+
+    // A failed write forgets the key, so a later load cannot pick up a stale file.
+    TCombList other(dir / "missing-folder" / "x.~buff");
+    EXPECT_FALSE(other.saveBuffer(2, 3, progress, ui));
+    EXPECT_EQ(other.bufferKey(), std::make_pair(-1, -1));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text.rfind("Ошибка создания буфера комбинаций!\r\r", 0), 0u);
+    EXPECT_TRUE(ui.messages.size() == 1u);
+}
+
+TEST(CombList, GeneratorMemoryRoundTrip) {
+    test::TempDir dir;
+    const auto ini = dir / "Tavlora_5d69.ini";
+    TSettings settings;
+    storeGeneratorMemory(settings, 2, "1;2;3;4;5;6", ini);
+    TSettings loaded;
+    loaded.loadGeneratorMemory(ini);
+    EXPECT_EQ(loaded.generateMode, 2);
+    EXPECT_EQ(loaded.generateParameters, "1;2;3;4;5;6");
+    TCombList list;
+    NullProgress progress;
+    ScriptedInteraction ui;
+    ASSERT_TRUE(list.generate(loaded, progress, ui));
+    EXPECT_EQ(list.count(), 6u);
+}

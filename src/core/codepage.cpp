@@ -208,32 +208,35 @@ bool equalsIgnoreCase(std::string_view a, std::string_view b) {
     return i == a.size() && j == b.size();
 }
 
+char decimalSeparatorOfLocale(std::string_view localeName) {
+    const std::string name(localeName);
+    if (name.empty() || name == "C" || name == "POSIX" || name.rfind("C.", 0) == 0) return '.';
+    if (locale_t loc = ::newlocale(LC_NUMERIC_MASK, name.c_str(), static_cast<locale_t>(nullptr))) {
+        const char* radix = ::nl_langinfo_l(RADIXCHAR, loc);
+        const char r = (radix && radix[0] && !radix[1]) ? radix[0] : '.';
+        ::freelocale(loc);
+        return r;
+    }
+    // Not installed here: judge by the language part ("ru_RU.UTF-8" -> "ru").
+    std::string lang;
+    for (char c : name) {
+        if (!std::isalpha(static_cast<unsigned char>(c))) break;
+        lang += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return languageUsesComma(lang) ? ',' : '.';
+}
+
+char detectDecimalSeparator() {
+    for (const char* var : {"LC_ALL", "LC_NUMERIC", "LANG"}) {
+        const char* v = std::getenv(var);
+        if (v && *v) return decimalSeparatorOfLocale(v);
+    }
+    return '.';
+}
+
 char systemDecimalSeparator() {
     if (char o = gSeparatorOverride.load(std::memory_order_relaxed)) return o;
-    static const char detected = [] {
-        std::string name;
-        for (const char* var : {"LC_ALL", "LC_NUMERIC", "LANG"}) {
-            const char* v = std::getenv(var);
-            if (v && *v) {
-                name = v;
-                break;
-            }
-        }
-        if (name.empty() || name == "C" || name == "POSIX" || name.rfind("C.", 0) == 0) return '.';
-        if (locale_t loc = ::newlocale(LC_NUMERIC_MASK, name.c_str(), static_cast<locale_t>(nullptr))) {
-            const char* radix = ::nl_langinfo_l(RADIXCHAR, loc);
-            const char r = (radix && radix[0] && !radix[1]) ? radix[0] : '.';
-            ::freelocale(loc);
-            return r;
-        }
-        // Not installed here: judge by the language part ("ru_RU.UTF-8" -> "ru").
-        std::string lang;
-        for (char c : name) {
-            if (!std::isalpha(static_cast<unsigned char>(c))) break;
-            lang += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        }
-        return languageUsesComma(lang) ? ',' : '.';
-    }();
+    static const char detected = detectDecimalSeparator();
     return detected;
 }
 

@@ -32,7 +32,13 @@ bool equalsIgnoreCase(std::string_view a, std::string_view b);
 // Radix character of the user's numeric locale as given by the environment (LC_ALL, then
 // LC_NUMERIC, then LANG); '.' when none is set, for "C"/"POSIX" or when the locale is unknown.
 // setDecimalSeparatorOverride fixes the answer (for tests); '\0' removes the override.
+// The environment is read once, at the first call.
 char systemDecimalSeparator();
 void setDecimalSeparatorOverride(char separator);
+// The same rule without the cache and the override: reads the environment now.
+char detectDecimalSeparator();
+// Radix character of a named locale ("ru_RU.UTF-8" -> ','); a locale that is not installed
+// here is judged by its language. '.' for "", "C", "C.UTF-8" and "POSIX".
+char decimalSeparatorOfLocale(std::string_view localeName);
 
 }  // namespace tavlora

@@ -205,6 +205,45 @@ std::string TSettings::segmentsText(const std::array<uint8_t, 69>& segments) {
     return s;
 }
 
+std::array<int64_t, 6> TSettings::prizeEditorValues(const std::vector<TPrizeRow>& profits) {
+    std::array<int64_t, 6> values{};
+    std::array<bool, 6> seen{};
+    for (const TPrizeRow& row : profits)
+        if (row.overlap < values.size() && !seen[row.overlap]) {
+            seen[row.overlap] = true;
+            values[row.overlap] = row.prize;
+        }
+    return values;
+}
+
+std::vector<TPrizeRow> TSettings::prizeTableFromEditor(const std::vector<std::pair<std::string, std::string>>& rows) {
+    std::vector<TPrizeRow> table;
+    table.reserve(rows.size());
+    for (const auto& [key, value] : rows) {
+        TPrizeRow row;
+        const int32_t overlap = IniFile::parseLeadingInteger(key).value_or(0);
+        row.overlap = static_cast<uint8_t>(overlap < 0 || overlap > 255 ? 255 : overlap);
+        const long double prize = IniFile::parseReal(value).value_or(0) * 10000.0L;
+        row.prize = std::fabs(prize) < 9.2e18L ? static_cast<int64_t>(std::round(prize)) : 0;
+        table.push_back(row);
+    }
+    return table;
+}
+
+bool TSettings::validSegmentCell(std::string_view text) {
+    if (text.empty()) return true;
+    const auto v = IniFile::parseLeadingInteger(text);
+    if (!v || *v < 1 || *v > 9) return false;
+    for (char c : text)  // the whole text must be the number
+        if ((c < '0' || c > '9') && c != ' ' && c != '+') return false;
+    return true;
+}
+
+uint8_t TSettings::segmentOfCell(std::string_view text) {
+    if (!validSegmentCell(text) || text.empty()) return 1;
+    return static_cast<uint8_t>(*IniFile::parseLeadingInteger(text));
+}
+
 int64_t TSettings::stakeResult(int n, int m) const {
     const long double cost = static_cast<long double>(binomial(n, 5)) * static_cast<long double>(config.stakeCost);
     long double r = std::round(-cost);

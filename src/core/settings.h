@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tavlora {
@@ -86,6 +87,21 @@ public:
     // a missing character, a non-digit or 0 gives 1. And back: the 69 digits concatenated.
     static std::array<uint8_t, 69> parseSegments(std::string_view text);
     static std::string segmentsText(const std::array<uint8_t, 69>& segments);
+
+    // --- helpers of the "Параметры системы" dialog ---
+    // The prize editor shows six rows, matches 0..5. Row k shows the prize of the first prize
+    // row with k matches (0 when there is none), so that confirming the dialog never moves a
+    // prize to another number of matches, whatever order the file held its rows in.
+    static std::array<int64_t, 6> prizeEditorValues(const std::vector<TPrizeRow>& profits);
+    // Rebuilds the prize table from the editor rows (key text, value text), in row order:
+    // matches = the key read as an integer (0 when not a number; 255, never matching, when it
+    // does not fit a byte), prize = the value read as a real with "." or "," times 10000,
+    // rounded (0 when not a number).
+    static std::vector<TPrizeRow> prizeTableFromEditor(const std::vector<std::pair<std::string, std::string>>& rows);
+    // A segment grid cell: valid when empty or a whole number 1..9; its segment is that
+    // number, 1 for an empty or unreadable cell.
+    static bool validSegmentCell(std::string_view text);
+    static uint8_t segmentOfCell(std::string_view text);
 
     // Result of a stake of n numbers with m matches, in 1/10000 money units.
     int64_t stakeResult(int n, int m) const;

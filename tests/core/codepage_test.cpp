@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <optional>
 #include <string>
 
 using namespace tavlora;
@@ -69,4 +71,40 @@ TEST(Codepage, DecimalSeparatorOverride) {
     setDecimalSeparatorOverride('\0');
     const char detected = systemDecimalSeparator();
     EXPECT_TRUE(detected == '.' || detected == ',');
+}
+
+TEST(Codepage, DecimalSeparatorComesFromTheNumericLocale) {
+    EXPECT_EQ(decimalSeparatorOfLocale(""), '.');
+    EXPECT_EQ(decimalSeparatorOfLocale("C"), '.');
+    EXPECT_EQ(decimalSeparatorOfLocale("C.UTF-8"), '.');
+    EXPECT_EQ(decimalSeparatorOfLocale("POSIX"), '.');
+    EXPECT_EQ(decimalSeparatorOfLocale("en_US.UTF-8"), '.');
+    EXPECT_EQ(decimalSeparatorOfLocale("ru_RU.UTF-8"), ',');
+    EXPECT_EQ(decimalSeparatorOfLocale("ru_RU.CP1251"), ',');
+    EXPECT_EQ(decimalSeparatorOfLocale("de_DE"), ',');
+
+    // LC_ALL wins over LC_NUMERIC, which wins over LANG.
+    struct Env {
+        std::string name;
+        std::optional<std::string> old;
+        explicit Env(std::string n) : name(std::move(n)) {
+            if (const char* v = std::getenv(name.c_str())) old = v;
+        }
+        ~Env() {
+            if (old)
+                ::setenv(name.c_str(), old->c_str(), 1);
+            else
+                ::unsetenv(name.c_str());
+        }
+    } all("LC_ALL"), numeric("LC_NUMERIC"), lang("LANG");
+    ::unsetenv("LC_ALL");
+    ::unsetenv("LC_NUMERIC");
+    ::unsetenv("LANG");
+    EXPECT_EQ(detectDecimalSeparator(), '.');
+    ::setenv("LANG", "ru_RU.UTF-8", 1);
+    EXPECT_EQ(detectDecimalSeparator(), ',');
+    ::setenv("LC_NUMERIC", "C", 1);
+    EXPECT_EQ(detectDecimalSeparator(), '.');
+    ::setenv("LC_ALL", "uk_UA.UTF-8", 1);
+    EXPECT_EQ(detectDecimalSeparator(), ',');
 }

@@ -309,3 +309,40 @@ TEST(Settings, UnwritableFileThrowsAndKeepsTheOldFile) {
     EXPECT_EQ(f.config.matrixCols, 7);
     EXPECT_THROW(f.saveSettings(dir / "folder.ini"), EError);
 }
+
+TEST(Settings, PrizeEditorKeepsEveryPrizeAtItsNumberOfMatches) {
+    // The table of the example file: (3, 1.00) and (5, 1000000), plus a repeated row for 3.
+    const std::vector<TPrizeRow> table{{3, 10000}, {5, 10000000000LL}, {3, 777}, {9, 5}};
+    const auto shown = TSettings::prizeEditorValues(table);
+    EXPECT_EQ(shown, (std::array<int64_t, 6>{0, 0, 0, 10000, 0, 10000000000LL}));
+    // Confirming the dialog as shown gives six rows with the same prizes per match count.
+    std::vector<std::pair<std::string, std::string>> rows;
+    for (int k = 0; k < 6; ++k) rows.emplace_back(std::to_string(k), std::to_string(shown[k] / 10000) + ",00");
+    TSettings s;
+    s.config.stakeCost = 5000;
+    s.config.profits = table;
+    const int64_t before3 = s.stakeResult(5, 3), before5 = s.stakeResult(5, 5);
+    s.config.profits = TSettings::prizeTableFromEditor(rows);
+    EXPECT_EQ(s.config.profits.size(), 6u);
+    EXPECT_EQ(s.stakeResult(5, 3), before3);
+    EXPECT_EQ(s.stakeResult(5, 5), before5);
+    EXPECT_EQ(s.stakeResult(5, 0), -5000);
+    // Unreadable texts become 0; both separators are read; prizes round to 1/10000.
+    const auto odd = TSettings::prizeTableFromEditor({{"x", "1.5"}, {"2", ""}, {"4", "0,00005"}, {"300", "1"}});
+    ASSERT_EQ(odd.size(), 4u);
+    EXPECT_EQ(odd[0], (TPrizeRow{0, 15000}));
+    EXPECT_EQ(odd[1], (TPrizeRow{2, 0}));
+    EXPECT_EQ(odd[2], (TPrizeRow{4, 1}));
+    EXPECT_EQ(odd[3].overlap, 255);  // never matches
+}
+
+TEST(Settings, SegmentCells) {
+    EXPECT_TRUE(TSettings::validSegmentCell(""));
+    EXPECT_TRUE(TSettings::validSegmentCell("7"));
+    EXPECT_FALSE(TSettings::validSegmentCell("0"));
+    EXPECT_FALSE(TSettings::validSegmentCell("10"));
+    EXPECT_FALSE(TSettings::validSegmentCell("3a"));
+    EXPECT_EQ(TSettings::segmentOfCell(""), 1);
+    EXPECT_EQ(TSettings::segmentOfCell("9"), 9);
+    EXPECT_EQ(TSettings::segmentOfCell("12"), 1);
+}

@@ -64,8 +64,10 @@ private:
 
 // Calls body(begin, end, worker) for consecutive chunks covering [0, count). worker is in
 // 0..workerCount()-1, so per-worker scratch space can be indexed by it. Returns true when every
-// chunk ran, false when a stop was requested (then some chunks did not run). Exceptions from
-// the body are rethrown here after all threads have ended.
+// chunk ran, false when a stop was requested (then some chunks did not run). With a Progress,
+// its gauge is set to 0..count and moved from the calling thread (where pump() runs too).
+// Exceptions from the body are rethrown here after all threads have ended. Ranges of fewer
+// than 2 * minChunk items run on the calling thread alone.
 template <typename Body>
 bool parallelForChunks(std::size_t count, Body&& body, Progress* progress = nullptr, std::size_t minChunk = 4096) {
     if (count == 0) return true;

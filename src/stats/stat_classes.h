@@ -1,0 +1,33 @@
+#pragma once
+// The registry order: the 143 statistics method classes in the order the registry walks them.
+// Each family defines the descriptors of its classes in its own source file and names them here;
+// a class whose family is not built yet has a null descriptor and is skipped.
+#include <array>
+#include <string_view>
+
+#include "stats/custom_stat.h"
+
+namespace tavlora {
+
+struct TStatRegistryEntry {
+    int number;                  // 1..143
+    std::string_view className;  // "TstSumValues"
+    const TStatClassInfo* info;  // null until the class is built
+};
+
+inline constexpr int kRegistryClassCount = 143;
+const std::array<TStatRegistryEntry, kRegistryClassCount>& statRegistryOrder();
+// The descriptor of a class by its class name; null when unknown or not built.
+const TStatClassInfo* findStatClass(std::string_view className);
+
+// --- descriptors of the built families ---
+// Numbers (number_stats.cpp)
+extern const TStatClassInfo kTstValues, kTstDigits, kTstEvenCount, kTstEvenValues, kTstSmallCount, kTstSmallValues,
+    kTstPrimeCount, kTstPrimeValues, kTstPosVal, kTstPosExt;
+// Sums (sum_stats.cpp)
+extern const TStatClassInfo kTstSumValues, kTstSumRanges, kTstSumChange, kTstSumChangeSome, kTstSumTrend,
+    kTstSumEvenValues, kTstSumPrimeValues, kTstSum2To3;
+// Shredding (shredding_stats.cpp)
+extern const TStatClassInfo kTstShreddingStat;
+
+}  // namespace tavlora

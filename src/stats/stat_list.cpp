@@ -1,0 +1,224 @@
+#include "stats/stat_list.h"
+
+#include <exception>
+
+#include "core/error.h"
+#include "core/format.h"
+#include "core/ini_file.h"
+#include "core/text_forms.h"
+#include "stats/stat_classes.h"
+
+namespace tavlora {
+
+namespace {
+
+constexpr std::string_view kFiltersSection = "FILTERS";
+constexpr std::string_view kLoadError = "Ошибка загрузки списка фильтров!\r\r";
+constexpr std::string_view kSaveError = "Ошибка сохранения списка фильтров!\r\r";
+constexpr int kShreddingGroup = 12;
+
+char asciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool equalsAsciiNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (asciiUpper(a[i]) != asciiUpper(b[i])) return false;
+    return true;
+}
+
+}  // namespace
+
+// --- TStatMethod -------------------------------------------------------------------------
+
+std::string TStatMethod::displayCaption() const {
+    std::string caption = customCaption.empty() ? defaultCaption() : customCaption;
+    if (class_->group == kShreddingGroup) caption = fmt(caption, captionArgument);
+    return caption;
+}
+
+std::string TStatMethod::helpTopic() const { return class_->helpTopic(parameter_, list_->helpFile); }
+
+std::unique_ptr<TCustomStat> TStatMethod::createInstance() const { return class_->create(*list_, *class_, parameter_); }
+
+// --- TStatList ---------------------------------------------------------------------------
+
+TStatList::TStatList() = default;
+
+TStatList::TStatList(const TDrawsArray* archive) : archive_(archive) {}
+
+void TStatList::rebuild() {
+    ordered = false;
+    showGroupName = true;
+    showMethodFlags = true;
+    allFavourites = true;
+    methods_.clear();
+    for (const TStatRegistryEntry& entry : statRegistryOrder()) {
+        const TStatClassInfo* cls = entry.info;
+        if (!cls || !cls->available) continue;
+        auto add = [&](int parameter) {
+            auto m = std::make_unique<TStatMethod>(*this, *cls, parameter);
+            if (cls->group == kShreddingGroup && parameter >= 1 && parameter <= 3)
+                m->captionArgument = settings_.formulas[static_cast<size_t>(parameter - 1)];
+            methods_.push_back(std::move(m));
+        };
+        if (cls->multiInstance) {
+            const TStatInstanceRange r = cls->instanceRange(settings_);
+            for (int p = r.lower; p <= r.upper; ++p) add(p);
+        } else {
+            add(0);
+        }
+    }
+}
+
+std::string TStatList::listCaption(int index, bool decorate) const {
+    const TStatMethod& m = item(index);
+    std::string caption = m.displayCaption();
+    if (showGroupName) caption = fmt("{ %1:s } %0:s", caption, std::string(groupCode(m.statClass().group)));
+    const TStatKinds kinds = m.statClass().kindsWithGraph();
+    if (decorate && showMethodFlags && kinds != 0) caption = fmt("%0:s [ %1:s ]", caption, kindLetters(kinds));
+    return caption;
+}
+
+std::unique_ptr<TCustomStat> TStatList::instanceFromSelection(const TStatMethod* selected,
+                                                             std::string_view boxName) const {
+    if (!selected) throw EError(fmt("Не выбран метод расчета статистики (cb: %s)!", std::string(boxName)));
+    return selected->createInstance();
+}
+
+std::unique_ptr<TCustomStat> TStatList::instanceFromSelection(int selectedIndex, std::string_view boxName) const {
+    const TStatMethod* m = selectedIndex >= 0 && selectedIndex < count() ? &item(selectedIndex) : nullptr;
+    return instanceFromSelection(m, boxName);
+}
+
+std::string TStatList::favouritesText() const {
+    if (allFavourites) return {};
+    std::string out;
+    bool first = true;
+    for (const auto& m : methods_) {
+        if (!m->favourite) continue;
+        if (!first) out += ',';
+        out += m->code();
+        first = false;
+    }
+    return out;
+}
+
+void TStatList::applyFavouritesText(std::string_view text) {
+    if (trimText(text).empty()) {
+        selectAll();
+        return;
+    }
+    allFavourites = false;
+    std::vector<std::string_view> words;
+    size_t start = 0;
+    for (;;) {
+        const size_t comma = text.find(',', start);
+        words.push_back(text.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
+        if (comma == std::string_view::npos) break;
+        start = comma + 1;
+    }
+    for (auto& m : methods_) {
+        const std::string code = m->code();
+        m->favourite = false;
+        for (std::string_view w : words) {
+            if (equalsAsciiNoCase(w, code)) {
+                m->favourite = true;
+                break;
+            }
+        }
+    }
+}
+
+void TStatList::selectAll() {
+    allFavourites = true;
+    for (auto& m : methods_) m->favourite = true;
+}
+
+void TStatList::normaliseFavourites() {
+    size_t favourites = 0;
+    for (const auto& m : methods_) favourites += m->favourite ? 1 : 0;
+    if (favourites == 0) {
+        selectAll();
+    } else if (favourites == methods_.size()) {
+        allFavourites = true;
+    } else {
+        allFavourites = false;
+    }
+}
+
+int TStatList::methodByCode(std::string_view text) const {
+    for (int i = 0; i < count(); ++i) {
+        const std::string code = item(i).code();
+        if (!code.empty() && text.size() >= code.size() && equalsAsciiNoCase(text.substr(0, code.size()), code))
+            return i;
+    }
+    return -1;
+}
+
+int TStatList::methodWithCode(std::string_view code) const {
+    for (int i = 0; i < count(); ++i)
+        if (equalsAsciiNoCase(code, item(i).code())) return i;
+    return -1;
+}
+
+void TStatList::loadMethodFile(const std::filesystem::path& path, bool withFilters) {
+    try {
+        IniFile ini(path);
+        if (withFilters) {
+            applyFavouritesText(ini.readString(kFiltersSection, "Favorites", favouritesText()));
+            ordered = ini.readBool(kFiltersSection, "Ordered", ordered);
+            showGroupName = ini.readBool(kFiltersSection, "ShowGroupName", showGroupName);
+            showMethodFlags = ini.readBool(kFiltersSection, "ShowMethodFlags", showMethodFlags);
+        }
+        const std::string section = stringsSection();
+        for (auto& m : methods_) m->customCaption = std::string(trimText(ini.readString(section, m->code(), "")));
+    } catch (const std::exception& e) {
+        throw EError(std::string(kLoadError) + e.what());
+    }
+}
+
+void TStatList::saveMethodFile(const std::filesystem::path& path, bool withFilters, bool allCaptions) const {
+    try {
+        IniFile ini(path);
+        if (withFilters) {
+            ini.writeString(kFiltersSection, "Favorites", favouritesText());
+            ini.writeBool(kFiltersSection, "Ordered", ordered);
+            ini.writeBool(kFiltersSection, "ShowGroupName", showGroupName);
+            ini.writeBool(kFiltersSection, "ShowMethodFlags", showMethodFlags);
+        }
+        const std::string section = stringsSection();
+        ini.eraseSection(section);
+        for (const auto& m : methods_) {
+            if (allCaptions)
+                ini.writeString(section, m->code(), m->displayCaption());
+            else if (!m->customCaption.empty())
+                ini.writeString(section, m->code(), m->customCaption);
+        }
+        ini.saveAs(path);
+    } catch (const std::exception& e) {
+        throw EError(std::string(kSaveError) + e.what());
+    }
+}
+
+bool TStatList::loadMethodFile(const std::filesystem::path& path, bool withFilters, Interaction& interaction) {
+    try {
+        loadMethodFile(path, withFilters);
+        return true;
+    } catch (const EError& e) {
+        interaction.warning(e.what());
+        return false;
+    }
+}
+
+bool TStatList::saveMethodFile(const std::filesystem::path& path, bool withFilters, bool allCaptions,
+                               Interaction& interaction) const {
+    try {
+        saveMethodFile(path, withFilters, allCaptions);
+        return true;
+    } catch (const EError& e) {
+        interaction.warning(e.what());
+        return false;
+    }
+}
+
+}  // namespace tavlora

@@ -1,0 +1,124 @@
+#pragma once
+// The method registry: one TStatMethod per selectable method (a class plus a parameter) in the
+// fixed registry order, the favourites and custom captions with their method file, and the
+// program settings every method reads.
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/interaction.h"
+#include "core/records.h"
+#include "core/settings.h"
+#include "stats/custom_stat.h"
+
+namespace tavlora {
+
+class TStatList;
+
+inline constexpr std::string_view kMethodFileName = "Tavlora_5d69.flt";
+inline constexpr int kHelpLanguage = 1049;
+
+// One selectable method of the registry.
+class TStatMethod {
+public:
+    TStatMethod(const TStatList& list, const TStatClassInfo& cls, int parameter)
+        : list_(&list), class_(&cls), parameter_(parameter) {}
+
+    const TStatClassInfo& statClass() const { return *class_; }
+    int parameter() const { return parameter_; }
+
+    bool favourite = true;
+    std::string customCaption;    // the user's caption; empty when none
+    std::string captionArgument;  // the shredding formula of a group-12 method
+
+    std::string code() const { return class_->formattedCode(parameter_); }
+    std::string defaultCaption() const { return class_->formattedCaption(parameter_); }
+    // The custom caption when set, else the default caption; a group-12 caption is formatted once
+    // more with the caption argument.
+    std::string displayCaption() const;
+    std::string helpTopic() const;
+    bool acceptsTypedValues() const { return class_->acceptsTypedValues; }
+    // A new instance of the method; the caller owns it.
+    std::unique_ptr<TCustomStat> createInstance() const;
+
+private:
+    const TStatList* list_;
+    const TStatClassInfo* class_;
+    int parameter_;
+};
+
+class TStatList {
+public:
+    TStatList();
+    explicit TStatList(const TDrawsArray* archive);
+    TStatList(const TStatList&) = delete;
+    TStatList& operator=(const TStatList&) = delete;
+
+    // The draw archive every created method reads; may be null (then methods see no draws).
+    const TDrawsArray* archive() const { return archive_; }
+    void setArchive(const TDrawsArray* archive) { archive_ = archive; }
+    TSettings& settings() { return settings_; }
+    const TSettings& settings() const { return settings_; }
+    // The help file of the method descriptions (empty: none).
+    std::string helpFile;
+    // Three-letter abbreviation of the interface language ("STRINGS_%s" section of the method file).
+    std::string languageAbbreviation = "RUS";
+
+    bool ordered = false;
+    bool showGroupName = true;
+    bool showMethodFlags = true;
+    bool allFavourites = true;
+
+    // Resets the display options, then adds one method per available class in registry order
+    // (one per parameter of a multi-instance class's range).
+    void rebuild();
+
+    int count() const { return static_cast<int>(methods_.size()); }
+    TStatMethod& item(int index) { return *methods_.at(static_cast<size_t>(index)); }
+    const TStatMethod& item(int index) const { return *methods_.at(static_cast<size_t>(index)); }
+    bool available(int index) const { return item(index).statClass().available; }
+    bool listed(int index) const { return item(index).statClass().listed; }
+    bool isGraph(int index) const { return item(index).statClass().isGraph; }
+    bool hasNorm(int index) const { return item(index).statClass().hasNorm(); }
+    bool shown(int index) const { return allFavourites || item(index).favourite; }
+    // The display caption with the group code ("{ sum } ...") when show group name is on, and with
+    // the kind letters ("... [ NG ]") when decorate and show method flags are on.
+    std::string listCaption(int index, bool decorate) const;
+    std::unique_ptr<TCustomStat> createInstance(int index) const { return item(index).createInstance(); }
+    // A new instance of the method chosen in a method list; throws "Не выбран метод расчета
+    // статистики (cb: <boxName>)!" when none is chosen.
+    std::unique_ptr<TCustomStat> instanceFromSelection(const TStatMethod* selected, std::string_view boxName) const;
+    std::unique_ptr<TCustomStat> instanceFromSelection(int selectedIndex, std::string_view boxName) const;
+
+    // Codes of the favourite methods joined by ","; empty when all favourites is set.
+    std::string favouritesText() const;
+    void applyFavouritesText(std::string_view text);
+    void selectAll();
+    void normaliseFavourites();
+
+    // Index of the first method whose formatted code begins `text` (ASCII case ignored); -1 when none.
+    int methodByCode(std::string_view text) const;
+    // Index of the method whose formatted code equals `code` exactly (case ignored); -1 when none.
+    int methodWithCode(std::string_view code) const;
+
+    // Method file (favourites and custom captions). Failures throw EError with "Ошибка загрузки
+    // списка фильтров!\r\r<reason>" / "Ошибка сохранения списка фильтров!\r\r<reason>"; what was
+    // applied before a load failure stays applied.
+    void loadMethodFile(const std::filesystem::path& path, bool withFilters);
+    void saveMethodFile(const std::filesystem::path& path, bool withFilters, bool allCaptions) const;
+    // The same, showing a failure as a warning and returning false.
+    bool loadMethodFile(const std::filesystem::path& path, bool withFilters, Interaction& interaction);
+    bool saveMethodFile(const std::filesystem::path& path, bool withFilters, bool allCaptions,
+                        Interaction& interaction) const;
+
+private:
+    std::string stringsSection() const { return "STRINGS_" + languageAbbreviation; }
+
+    const TDrawsArray* archive_ = nullptr;
+    TSettings settings_;
+    std::vector<std::unique_ptr<TStatMethod>> methods_;
+};
+
+}  // namespace tavlora

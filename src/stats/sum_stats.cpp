@@ -1,0 +1,312 @@
+// Sum statistics (group 1): the sum of the five numbers, of the even or prime numbers only, the
+// central sum ranges, how the sum moved after draws whose sum matched the latest draw's, and how
+// often one number of a draw is the sum of two others.
+#include <array>
+
+#include "core/format.h"
+#include "core/game.h"
+#include "core/numbers.h"
+#include "core/text_forms.h"
+#include "stats/custom_stat.h"
+#include "stats/stat_classes.h"
+
+namespace tavlora {
+
+namespace {
+
+constexpr int kSumGroup = 1;
+
+int sign(int v) { return v > 0 ? 1 : v < 0 ? -1 : 0; }
+
+// Sum of the numbers of one class (0 when none belongs to it).
+int classSum(const uint8_t* nums, bool (*inClass)(int)) {
+    int s = 0;
+    for (int p = 0; p < 5; ++p)
+        if (inClass(nums[p])) s += nums[p];
+    return s;
+}
+
+// Number of ways one number of the five is the sum of two others.
+int sumOfTwoCount(const uint8_t* n) {
+    int t = 0;
+    for (int i = 0; i < 5; ++i)
+        for (int j = 0; j < 5; ++j)
+            for (int k = j + 1; k < 5; ++k)
+                if (i != j && i != k && n[j] + n[k] == n[i]) ++t;
+    return t;
+}
+
+struct SumRange {
+    int lo, hi;
+    int captionArgs[3];
+};
+constexpr std::array<SumRange, 3> kSumRanges{{{109, 241, {1, 1, 3}}, {122, 228, {2, 1, 2}}, {134, 216, {3, 2, 3}}}};
+
+}  // namespace
+
+// A value of one sum (keys 1-2) per draw or combination; subclasses say which sum.
+class TSumValueStat : public TCustomGraphStat {
+public:
+    using TCustomGraphStat::TCustomGraphStat;
+    virtual int sumOf(const uint8_t* nums) const = 0;
+
+    std::string valueToText(const TStatDraw& value) const override { return numberText(value.keys12()); }
+    void valuesOfComb(const TComb& comb, TStatDrawArray& list) override {
+        TCustomGraphStat::valuesOfComb(comb, list);
+        working_.setKeys12(sumOf(comb.n.data()));
+        addWorking(list, false);
+    }
+    void valuesOfDraw(int index, int lastIndex, bool sorted, TStatDrawArray& list, TStatState& state,
+                      TLastValueArray& lastValues) override {
+        TCustomGraphStat::valuesOfDraw(index, lastIndex, sorted, list, state, lastValues);
+        working_.setKeys12(sumOf(current_.nums.data()));
+        addWorking(list, true);
+    }
+    // Keys 1-2 equal to the sum and keys 3-4 equal to 0.
+    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int, bool, TFilterMode) const override {
+        return selectedExact(sel, sumOf(comb.n.data()));
+    }
+    int32_t numberOfComb(const TComb& nums, int, int, bool) const override { return sumOf(nums.n.data()); }
+};
+
+class TstSumValues : public TSumValueStat {
+public:
+    using TSumValueStat::TSumValueStat;
+    int sumOf(const uint8_t* n) const override { return n[0] + n[1] + n[2] + n[3] + n[4]; }
+    void listAllValues(int lastIndex, TStatDrawArray& list) override {
+        TSumValueStat::listAllValues(lastIndex, list);
+        for (int s = kMinSum; s <= kMaxSum; ++s) {
+            working_.setKeys12(s);
+            addWorking(list, false);
+        }
+    }
+};
+
+class TstSumEvenValues : public TSumValueStat {
+public:
+    using TSumValueStat::TSumValueStat;
+    int sumOf(const uint8_t* n) const override { return classSum(n, &isEven); }
+};
+
+class TstSumPrimeValues : public TSumValueStat {
+public:
+    using TSumValueStat::TSumValueStat;
+    int sumOf(const uint8_t* n) const override { return classSum(n, &isPrime); }
+};
+
+// Number of ways one number is the sum of two others (key 1).
+class TstSum2To3 : public TCustomGraphStat {
+public:
+    using TCustomGraphStat::TCustomGraphStat;
+    void valuesOfComb(const TComb& comb, TStatDrawArray& list) override {
+        TCustomGraphStat::valuesOfComb(comb, list);
+        working_.setKeys(static_cast<uint16_t>(sumOfTwoCount(comb.n.data())));
+        addWorking(list, false);
+    }
+    void valuesOfDraw(int index, int lastIndex, bool sorted, TStatDrawArray& list, TStatState& state,
+                      TLastValueArray& lastValues) override {
+        TCustomGraphStat::valuesOfDraw(index, lastIndex, sorted, list, state, lastValues);
+        working_.setKeys(static_cast<uint16_t>(sumOfTwoCount(current_.nums.data())));
+        addWorking(list, true);
+    }
+    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int, bool, TFilterMode) const override {
+        return selectedKey1(sel, sumOfTwoCount(comb.n.data()));
+    }
+    int32_t numberOfComb(const TComb& nums, int, int, bool) const override { return sumOfTwoCount(nums.n.data()); }
+};
+
+// 1 when the sum lies in the instance's central range, else 0.
+class TstSumRanges : public TCustomGraphStat {
+public:
+    using TCustomGraphStat::TCustomGraphStat;
+
+    std::string valueToText(const TStatDraw& value) const override {
+        if (value.keys[0] == 1 && valid()) return fmt("%d-%d", range().lo, range().hi);
+        return "Остальные";
+    }
+    void listAllValues(int lastIndex, TStatDrawArray& list) override {
+        TCustomGraphStat::listAllValues(lastIndex, list);
+        for (uint16_t v = 0; v <= 1; ++v) {
+            working_.setKeys(v);
+            addWorking(list, false);
+        }
+    }
+    void valuesOfComb(const TComb& comb, TStatDrawArray& list) override {
+        TCustomGraphStat::valuesOfComb(comb, list);
+        working_.setKeys(static_cast<uint16_t>(inRange(combSum(comb))));
+        addWorking(list, false);
+    }
+    void valuesOfDraw(int index, int lastIndex, bool sorted, TStatDrawArray& list, TStatState& state,
+                      TLastValueArray& lastValues) override {
+        TCustomGraphStat::valuesOfDraw(index, lastIndex, sorted, list, state, lastValues);
+        working_.setKeys(static_cast<uint16_t>(inRange(drawSum(current_))));
+        addWorking(list, true);
+    }
+    // Selecting 1 keeps the sums inside the range (whether or not 0 is selected too); otherwise the
+    // sums outside it.
+    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int, bool, TFilterMode) const override {
+        const bool inside = inRange(combSum(comb)) == 1;
+        return selectedKey1(sel, 1) ? inside : !inside;
+    }
+    int32_t numberOfComb(const TComb& nums, int, int, bool) const override { return inRange(combSum(nums)); }
+
+    static std::string caption(const TStatClassInfo& cls, int parameter) {
+        if (parameter < 1 || parameter > 3) return {};
+        const auto& a = kSumRanges[static_cast<size_t>(parameter - 1)].captionArgs;
+        return fmt(cls.caption, a[0], a[1], a[2]);
+    }
+
+private:
+    bool valid() const { return parameter() >= 1 && parameter() <= 3; }
+    const SumRange& range() const { return kSumRanges[static_cast<size_t>(parameter() - 1)]; }
+    int inRange(int s) const { return valid() && s >= range().lo && s <= range().hi ? 1 : 0; }
+};
+
+// Sums of archive draws for the change members: 0 for an index outside the archive (the draw
+// before the first draw).
+class TSumChangeBase {
+protected:
+    static int sumAt(const TDrawsArray& draws, int index) {
+        if (index < 0 || static_cast<size_t>(index) >= draws.size()) return 0;
+        return drawSum(draws[static_cast<size_t>(index)]);
+    }
+};
+
+// The sums that followed draws whose sum equals the latest draw's sum (keys 1-2 the sum before,
+// keys 3-4 the sum after).
+class TstSumChange : public TCustomGraphStat, private TSumChangeBase {
+public:
+    using TCustomGraphStat::TCustomGraphStat;
+
+    std::string valueToText(const TStatDraw& value) const override {
+        const int a = value.keys12(), b = value.keys34();
+        if (b < a) return fmt("- %0:.2d : %1:d - %0:d = %2:d", a - b, a, b);
+        return fmt("+%0:.2d : %1:d + %0:d = %2:d", b - a, a, b);
+    }
+    void valuesOfDraw(int index, int lastIndex, bool sorted, TStatDrawArray& list, TStatState& state,
+                      TLastValueArray& lastValues) override {
+        TCustomGraphStat::valuesOfDraw(index, lastIndex, sorted, list, state, lastValues);
+        const int before = sumAt(draws(), index - 1);
+        if (before != drawSum(reference_)) return;
+        working_.setKeys12(before);
+        working_.setKeys34(drawSum(current_));
+        addWorking(list, true);
+    }
+    // The combination reaches one of the selected following sums.
+    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int, bool, TFilterMode) const override {
+        return selHasInt(sel, 2, combSum(comb));
+    }
+    int32_t numberOfComb(const TComb& nums, int drawIndex, int, bool) const override {
+        return combSum(nums) - sumAt(draws(), drawIndex - 1);
+    }
+};
+
+// Changes of the sum after draws whose sum lies within one sum step of the latest draw's sum.
+class TstSumChangeSome : public TCustomStat, private TSumChangeBase {
+public:
+    using TCustomStat::TCustomStat;
+
+    std::string valueToText(const TStatDraw& value) const override {
+        const int c = value.keys12();
+        return c < 0 ? fmt("- %0:.2d", -c) : fmt("+%0:.2d", c);
+    }
+    void valuesOfDraw(int index, int lastIndex, bool sorted, TStatDrawArray& list, TStatState& state,
+                      TLastValueArray& lastValues) override {
+        TCustomStat::valuesOfDraw(index, lastIndex, sorted, list, state, lastValues);
+        const int before = sumAt(draws(), index - 1);
+        const int ref = drawSum(reference_);
+        if (ref < before - kSumStep || ref > before + kSumStep) return;
+        working_.setKeys12(drawSum(current_) - before);
+        addWorking(list, true);
+    }
+    void prepareFilter(const TStatDrawArray& selection, int referenceIndex, bool sorted) override {
+        TCustomStat::prepareFilter(selection, referenceIndex, sorted);
+        cachedIndex_ = referenceIndex;
+        cachedSum_ = sumAt(draws(), referenceIndex);
+    }
+    // The change from the draw at the reference index to the combination is selected.
+    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int referenceIndex, bool, TFilterMode) const override {
+        const int ref = referenceIndex == cachedIndex_ ? cachedSum_ : sumAt(draws(), referenceIndex);
+        return selHasInt(sel, 1, combSum(comb) - ref);
+    }
+
+private:
+    int cachedIndex_ = -1;
+    int cachedSum_ = 0;
+};
+
+// Direction of the sum's change (0 "=", 1 "+", -1 "-") after draws whose sum equals the latest
+// draw's sum.
+class TstSumTrend : public TCustomGraphStat, private TSumChangeBase {
+public:
+    using TCustomGraphStat::TCustomGraphStat;
+
+    std::string valueToText(const TStatDraw& value) const override {
+        const int v = value.keys12();
+        return v == 0 ? "=" : v > 0 ? "+" : "-";
+    }
+    void listAllValues(int lastIndex, TStatDrawArray& list) override {
+        TCustomGraphStat::listAllValues(lastIndex, list);
+        for (int v : {0, 1, -1}) {
+            working_.setKeys12(v);
+            addWorking(list, false);
+        }
+    }
+    void valuesOfDraw(int index, int lastIndex, bool sorted, TStatDrawArray& list, TStatState& state,
+                      TLastValueArray& lastValues) override {
+        TCustomGraphStat::valuesOfDraw(index, lastIndex, sorted, list, state, lastValues);
+        const int before = sumAt(draws(), index - 1);
+        if (before != drawSum(reference_)) return;
+        working_.setKeys12(sign(drawSum(current_) - before));
+        addWorking(list, true);
+    }
+    void prepareFilter(const TStatDrawArray& selection, int referenceIndex, bool sorted) override {
+        TCustomGraphStat::prepareFilter(selection, referenceIndex, sorted);
+        cachedIndex_ = referenceIndex;
+        cachedSum_ = sumAt(draws(), referenceIndex);
+    }
+    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int referenceIndex, bool, TFilterMode) const override {
+        const int ref = referenceIndex == cachedIndex_ ? cachedSum_ : sumAt(draws(), referenceIndex);
+        return selHasInt(sel, 1, sign(combSum(comb) - ref));
+    }
+    int32_t numberOfComb(const TComb& nums, int drawIndex, int, bool) const override {
+        return sign(combSum(nums) - sumAt(draws(), drawIndex - 1));
+    }
+
+private:
+    int cachedIndex_ = -1;
+    int cachedSum_ = 0;
+};
+
+// --- descriptors -------------------------------------------------------------------------
+
+const TStatClassInfo kTstSumValues{.className = "TstSumValues", .code = "SUMS", .caption = "Сумма тиража: все значения",
+                                   .group = kSumGroup, .kinds = kindN, .create = &createStat<TstSumValues>,
+                                   .isGraph = true};
+const TStatClassInfo kTstSumRanges{.className = "TstSumRanges", .code = "SUM%d",
+                                   .caption = "Сумма тиража: диапазон %d (%d/%d)", .group = kSumGroup, .kinds = kindN,
+                                   .create = &createStat<TstSumRanges>, .isGraph = true, .acceptsTypedValues = false,
+                                   .multiInstance = true, .range = {1, 3},
+                                   .captionFormatter = &TstSumRanges::caption};
+const TStatClassInfo kTstSumChange{.className = "TstSumChange", .code = "SUMC",
+                                   .caption = "Сумма тиража: изменения (точно)", .group = kSumGroup, .kinds = kindD,
+                                   .create = &createStat<TstSumChange>, .isGraph = true, .acceptsTypedValues = false};
+const TStatClassInfo kTstSumChangeSome{.className = "TstSumChangeSome", .code = "SUMV",
+                                       .caption = "Сумма тиража: изменения (диапазон)", .group = kSumGroup,
+                                       .kinds = kindD, .create = &createStat<TstSumChangeSome>,
+                                       .acceptsTypedValues = false};
+const TStatClassInfo kTstSumTrend{.className = "TstSumTrend", .code = "SUMT",
+                                  .caption = "Сумма тиража: направление изменения", .group = kSumGroup,
+                                  .kinds = kindD, .create = &createStat<TstSumTrend>, .isGraph = true,
+                                  .acceptsTypedValues = false};
+const TStatClassInfo kTstSumEvenValues{.className = "TstSumEvenValues", .code = "SUME",
+                                       .caption = "Сумма тиража: только четные", .group = kSumGroup, .kinds = kindN,
+                                       .create = &createStat<TstSumEvenValues>, .isGraph = true};
+const TStatClassInfo kTstSumPrimeValues{.className = "TstSumPrimeValues", .code = "SUMP",
+                                        .caption = "Сумма тиража: только простые", .group = kSumGroup,
+                                        .kinds = kindN, .create = &createStat<TstSumPrimeValues>, .isGraph = true};
+const TStatClassInfo kTstSum2To3{.className = "TstSum2To3", .code = "S2T3",
+                                 .caption = "Сумма двух чисел тиража равна третьему числу", .group = kSumGroup,
+                                 .kinds = kindN, .create = &createStat<TstSum2To3>, .isGraph = true};
+
+}  // namespace tavlora

@@ -1,0 +1,87 @@
+#pragma once
+// The arithmetic expression evaluator of the shredding methods.
+//
+// Syntax: decimal numbers ("12", "1.5", ".5", "5.", "2E3", "2.5e-1"), hexadecimal numbers with a
+// leading "$" ("$FF"), the binary operators + - * / ^, unary plus and minus, parentheses, the
+// constants E and PI and 18 functions of one argument written NAME(argument):
+//   ARCTAN COS SIN TAN ABS EXP LN LOG SQRT SQR INT FRAC TRUNC ROUND ARCSIN ARCCOS SIGN NOT
+// Names are read without regard to case; blanks between tokens are allowed.
+//
+// Precedence, loosest first: + - (left to right); * / (left to right); unary + -; ^ (right to
+// left). So "-2^2" is -4, "2^-1" is 0.5, "2^3^2" is 512 and "-2*3" is (-2)*3.
+//
+// Results of the functions:
+//   LOG         decimal logarithm; LN natural logarithm; both fail for an argument <= 0
+//   SQRT        fails for an argument < 0; SQR is the square
+//   INT, TRUNC  the whole part, cut toward zero (INT(-2.7) = TRUNC(-2.7) = -2)
+//   FRAC        the argument minus its whole part, keeping its sign (FRAC(-2.75) = -0.75)
+//   ROUND       the nearest whole number, halves away from zero (ROUND(2.5) = 3, ROUND(-2.5) = -3)
+//   SIGN        -1, 0 or 1
+//   NOT         1 for an argument equal to 0, else 0
+//   ARCSIN      fails outside -1..1; ARCSIN(1) = PI/2, ARCSIN(-1) = -PI/2
+//   ARCCOS      fails outside -1..1; ARCCOS(1) = 0, ARCCOS(-1) = PI
+//   ARCTAN, COS, SIN, TAN, ABS, EXP as their names say (angles in radians)
+// Every failure — a syntax error, an unknown name, a division by zero, a domain error, a
+// result that is not a finite number (overflow, a negative base to a fractional power) —
+// makes the evaluation fail as a whole. A formula whose evaluation would hold more than
+// kMaxStackDepth pending values at once fails too; parentheses alone do not count, so
+// "((((n1))))" at any depth is fine. Nothing recurses on the formula's nesting, so no input
+// can exhaust the call stack.
+//
+// Shredding formulas use the variables n1..n5, p1..p5 and t1..t5. Their meaning is textual:
+// for i = 1..5 every "n<i>" (any letter case) is replaced by the decimal text of n[i], then every
+// "p<i>", then every "t<i>", and the resulting text is evaluated. So "n12" with n1 = 5 reads 52
+// and "N1N2" with n1 = 5, n2 = 7 reads 57. ShredFormula performs this replacement once,
+// symbolically, and evaluates a compiled program per call with exactly the same results.
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tavlora {
+
+// Values of the formula variables in the order n1..n5, p1..p5, t1..t5.
+using FormulaVars = std::array<uint8_t, 15>;
+
+inline constexpr int kMaxStackDepth = 256;
+
+// Evaluates an expression text (no variables). Returns false on any failure.
+bool evaluateExpression(std::string_view text, long double& value);
+
+// The formula text with its variables replaced as described above.
+std::string substituteFormulaVars(std::string_view formula, const FormulaVars& vars);
+
+// The first digits after the decimal point of |value| as a whole number, 0 .. 10^digits - 1
+// (digits taken within 0..9). The last kept digit is read allowing for the representation
+// error of binary floating point (one part in 10^12 of the value), so that 29/50 = 0.58
+// gives 58 and not 57, and 2.9999999999999996 counts as the whole number 3 (result 0).
+// A value that is not finite gives 0.
+int shredValue(long double value, int digits);
+
+// A formula compiled once and evaluated for many sets of variable values. Evaluation does
+// not allocate and may run on several threads at once.
+class ShredFormula {
+public:
+    explicit ShredFormula(std::string_view formula);
+    ~ShredFormula();
+    ShredFormula(ShredFormula&&) noexcept;
+    ShredFormula& operator=(ShredFormula&&) noexcept;
+    ShredFormula(const ShredFormula&) = delete;
+    ShredFormula& operator=(const ShredFormula&) = delete;
+
+    // False when the formula can never be evaluated (a syntax error whatever the values).
+    bool compiled() const;
+    // Same result as evaluateExpression(substituteFormulaVars(formula, vars), value).
+    bool evaluate(const FormulaVars& vars, long double& value) const;
+    // The shredded number: shredValue of the result, 0 when the evaluation fails.
+    int shred(const FormulaVars& vars, int digits) const;
+
+    struct Program;
+
+private:
+    std::unique_ptr<Program> program_;
+};
+
+}  // namespace tavlora

@@ -401,12 +401,13 @@ bool TCombList::removeLastDraws(const TDrawsArray& draws, int endIndex, int n, P
         const uint64_t* m2 = m + c.n[2] * words;
         const uint64_t* m3 = m + c.n[3] * words;
         const uint64_t* m4 = m + c.n[4] * words;
+        // Branch-free first: almost every combination fails here.
+        uint64_t any = 0;
+        for (std::size_t w = 0; w < words; ++w) any |= m0[w] & m1[w] & m2[w] & m3[w] & m4[w];
+        if (!any) return false;
+        const uint64_t key = sortedKey(c);
         for (std::size_t w = 0; w < words; ++w) {
-            uint64_t acc = m0[w] & m1[w];
-            if (!acc) continue;
-            acc &= m2[w] & m3[w] & m4[w];
-            if (!acc) continue;
-            const uint64_t key = sortedKey(c);
+            uint64_t acc = m0[w] & m1[w] & m2[w] & m3[w] & m4[w];
             while (acc) {
                 const std::size_t j = w * 64 + static_cast<std::size_t>(__builtin_ctzll(acc));
                 if (keys[j] == key) return true;

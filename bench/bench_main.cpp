@@ -1,0 +1,128 @@
+// tavlora-bench: timings of the hot loops over the combination list.
+//
+// Every figure is printed as "name<TAB>milliseconds<TAB>ratio", the ratio being the figure
+// divided by the baseline measured in the same run: a plain single-threaded pass over the full
+// list of 11,238,513 combinations summing each. Each figure is the best of several repetitions.
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <string>
+
+#include "archive/draws_csv.h"
+#include "core/game.h"
+#include "core/interaction.h"
+#include "core/parallel.h"
+#include "core/progress.h"
+#include "core/records.h"
+#include "workspace/comb_list.h"
+
+using namespace tavlora;
+
+namespace {
+
+constexpr int kRepetitions = 5;
+
+using Clock = std::chrono::steady_clock;
+
+// Best time in milliseconds of fn over the repetitions; prepare runs untimed before each.
+double bestOf(const std::function<void()>& prepare, const std::function<void()>& fn) {
+    double best = 1e300;
+    for (int r = 0; r < kRepetitions; ++r) {
+        if (prepare) prepare();
+        const auto t0 = Clock::now();
+        fn();
+        const auto t1 = Clock::now();
+        best = std::min(best, std::chrono::duration<double, std::milli>(t1 - t0).count());
+    }
+    return best;
+}
+
+void print(const std::string& name, double ms, double baseline) {
+    std::printf("%s\t%.3f\t%.2f\n", name.c_str(), ms, baseline > 0 ? ms / baseline : 0.0);
+    std::fflush(stdout);
+}
+
+TDrawsArray readSampleDraws(const std::filesystem::path& file) {
+    TDrawsArray draws;
+    std::ifstream in(file, std::ios::binary);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty()) continue;
+        draws.push_back(parseDrawCsvLine(line, static_cast<int>(draws.size())));
+    }
+    return draws;
+}
+
+volatile uint64_t gSink = 0;
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::filesystem::path sample = argc > 1 ? std::filesystem::path(argv[1])
+                                            : std::filesystem::path(TAVLORA_SAMPLE_DIR) / "draws.csv";
+    const TDrawsArray draws = readSampleDraws(sample);
+    if (draws.size() < 100) {
+        std::cerr << "tavlora-bench: the sample archive " << sample << " holds " << draws.size()
+                  << " draws; 100 are needed\n";
+        return 1;
+    }
+    std::fprintf(stderr, "workers: %u, draws: %zu, repetitions: %d\n", workerCount(), draws.size(), kRepetitions);
+
+    NullProgress progress;
+    ScriptedInteraction ui;
+    TCombList list;
+    auto full = [&] {
+        if (!list.generate(kGenerateFull, "", progress, ui) || list.count() != kFullCombCount) {
+            std::cerr << "tavlora-bench: generation failed\n";
+            std::exit(1);
+        }
+    };
+    full();
+
+    // Baseline: one thread, one pass, the sum of every combination.
+    const double baseline = bestOf(nullptr, [&] {
+        uint64_t sum = 0;
+        for (const TComb& c : list.combs()) sum += c.n[0] + c.n[1] + c.n[2] + c.n[3] + c.n[4];
+        gSink = gSink + sum;
+    });
+    print("baseline_sum_pass", baseline, baseline);
+
+    print("generate_mode0", bestOf(nullptr, full), baseline);
+
+    print("remove_last_100_draws",
+          bestOf(full,
+                 [&] {
+                     list.removeLastDraws(draws, static_cast<int>(draws.size()) - 1, 100, progress);
+                 }),
+          baseline);
+
+    print("undo", bestOf([&] {
+              full();
+              list.removeLastDraws(draws, static_cast<int>(draws.size()) - 1, 100, progress);
+          },
+                         [&] { list.undo(progress); }),
+          baseline);
+
+    // Keep the combinations holding one of ten numbers.
+    std::array<bool, 256> mine{};
+    for (int v : {3, 9, 14, 22, 31, 38, 45, 52, 60, 67}) mine[static_cast<std::size_t>(v)] = true;
+    print("keep_filter_10_numbers",
+          bestOf(full,
+                 [&] {
+                     list.filterStep(
+                         TFilterMode::Keep,
+                         [&](const TComb& c) {
+                             return mine[c.n[0]] | mine[c.n[1]] | mine[c.n[2]] | mine[c.n[3]] | mine[c.n[4]];
+                         },
+                         progress);
+                 }),
+          baseline);
+    return 0;
+}

@@ -1,0 +1,93 @@
+// tavlora-cli combs: the combination list (generation from the generator memory or the given
+// mode, removal of the latest draws, saving as a .lcv file).
+#include <iostream>
+#include <string>
+
+#include "cli/cli.h"
+#include "core/error.h"
+#include "core/format.h"
+#include "session/session.h"
+#include "workspace/comb_list.h"
+
+namespace tavlora::cli {
+
+namespace {
+
+const char* kCombsUsage =
+    "Использование: tavlora-cli [--data DIR] [--offset K] combs generate [--mode M] [--params TEXT]\n"
+    "                           [--exclude N] [--out FILE.lcv] [--save]\n"
+    "  --mode M       режим генерации 0..4 (по умолчанию - сохранённый в Tavlora_5d69.ini)\n"
+    "                 0 полный список, 1 любое из моих чисел, 2 только мои числа,\n"
+    "                 3 без моих чисел, 4 загрузить список из файла .lcv\n"
+    "  --params TEXT  мои числа через \";\" или имя файла для режима 4\n"
+    "                 (по умолчанию - сохранённые параметры)\n"
+    "  --exclude N    затем исключить N последних тиражей (с учётом --offset)\n"
+    "  --out FILE     сохранить список в файл комбинаций\n"
+    "  --save         запомнить режим и параметры как параметры генерации по умолчанию";
+
+// Passes messages on and remembers whether an error was among them.
+class ErrorWatch : public Interaction {
+public:
+    explicit ErrorWatch(Interaction& inner) : inner_(inner) {}
+    void message(MessageKind kind, const std::string& caption, const std::string& text) override {
+        if (kind == MessageKind::Error) failed = true;
+        inner_.message(kind, caption, text);
+    }
+    bool question(const std::string& caption, const std::string& text, bool defaultYes) override {
+        return inner_.question(caption, text, defaultYes);
+    }
+    bool failed = false;
+
+private:
+    Interaction& inner_;
+};
+
+int runGenerate(Context& ctx, ArgReader& args) {
+    const int mode = args.intOption("--mode", -1);
+    std::string params;
+    const bool haveParams = args.option("--params", params);
+    const int exclude = args.intOption("--exclude", -1);
+    std::string out;
+    const bool haveOut = args.option("--out", out);
+    const bool save = args.flag("--save");
+    args.expectNoOptions();
+    if (!args.rest().empty()) throw UsageError{"unexpected argument: " + args.rest().front()};
+    if (mode != -1 && (mode < 0 || mode > 4)) throw UsageError{"--mode must be 0..4"};
+    if (exclude < -1) throw UsageError{"--exclude must be a whole number >= 0"};
+
+    ErrorWatch ui(ctx.interaction);
+    Session session(ctx.options.data, ctx.progress, ui);
+    session.setDrawsOffset(ctx.options.offset);
+    TSettings& settings = session.settings();
+    const auto ini = session.filePath(".ini");
+    settings.loadGeneratorMemory(ini);
+    const uint8_t useMode = mode >= 0 ? static_cast<uint8_t>(mode) : settings.generateMode;
+    const std::string useParams = haveParams ? params : settings.generateParameters;
+    if (save) storeGeneratorMemory(settings, useMode, useParams, ini);
+
+    TCombList list(session.filePath(".~buff"));
+    if (!list.generate(useMode, useParams, ctx.progress, ui)) return 1;
+    if (exclude >= 0 && !list.removeLastDraws(session.draws(), session.analysisEndIndex(), exclude, ctx.progress))
+        return 1;
+    if (haveOut && !list.saveFile(out, ctx.progress, ui)) return 1;
+    ctx.out << list.countStatusText() << "\n";
+    return ui.failed ? 1 : 0;
+}
+
+int runCombs(Context& ctx) {
+    ArgReader args(ctx.args);
+    const auto rest = args.rest();
+    if (rest.empty()) throw UsageError{"combs needs a subcommand"};
+    const std::string sub = rest.front();
+    std::vector<std::string> tail(rest.begin() + 1, rest.end());
+    ArgReader subArgs(tail);
+    if (sub == "generate") return runGenerate(ctx, subArgs);
+    throw UsageError{"unknown combs subcommand: " + sub};
+}
+
+const CommandRegistrar kCombsCommand{Command{"combs", "список комбинаций: генерация, исключение тиражей, сохранение",
+                                             kCombsUsage, runCombs}};
+
+}  // namespace
+
+}  // namespace tavlora::cli

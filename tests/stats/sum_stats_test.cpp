@@ -1,0 +1,215 @@
+#include <gtest/gtest.h>
+
+#include "stats/stat_classes.h"
+#include "stats_test_util.h"
+
+namespace tavlora {
+namespace {
+
+using test::findKey;
+using test::makeArchive;
+using test::makeComb;
+using test::valueWithInt12;
+using test::valueWithKeys;
+
+TCustomGraphStat& graph(const std::unique_ptr<TCustomStat>& m) {
+    auto* g = dynamic_cast<TCustomGraphStat*>(m.get());
+    if (!g) throw std::runtime_error("not a graph method");
+    return *g;
+}
+
+const TStatDraw* findInt(const TStatDrawArray& list, int32_t k12, int32_t k34 = 0) {
+    for (const auto& v : list)
+        if (v.keys12() == k12 && v.keys34() == k34) return &v;
+    return nullptr;
+}
+
+TEST(SumStats, SumValuesAndClassSums) {
+    const TDrawsArray draws = makeArchive({{2, 15, 36, 40, 69}, {1, 2, 3, 4, 5}, {4, 6, 8, 9, 10}});
+    test::Registry r(draws);
+    auto sums = r.create("SUMS");
+    TStatDrawArray list = statisticsRun(*sums, 2, 3, false);
+    ASSERT_EQ(list.size(), 321u);
+    EXPECT_EQ(list.front().keys12(), 15);
+    EXPECT_EQ(list.back().keys12(), 335);
+    EXPECT_EQ(findInt(list, 162)->count, 1);
+    EXPECT_EQ(findInt(list, 15)->count, 1);
+    EXPECT_EQ(findInt(list, 100)->count, 0);
+    EXPECT_EQ(sums->valueToText(*findInt(list, 162)), "162");
+    EXPECT_EQ(graph(sums).numberOfDraw(0, 2, false), 162);
+    EXPECT_EQ(graph(sums).numberOfComb(makeComb({65, 66, 67, 68, 69}), 0, 2, false), 335);
+
+    TStatDrawArray sel{valueWithInt12(162)};
+    sums->prepareFilter(sel, 2, false);
+    EXPECT_TRUE(sums->matchTest(makeComb({69, 40, 36, 15, 2}), sel, 2, false, TFilterMode::Include));
+    EXPECT_FALSE(sums->matchTest(makeComb({1, 2, 3, 4, 6}), sel, 2, false, TFilterMode::Include));
+    TStatDrawArray withKey3{valueWithKeys(162, 0, 1)};  // keys 3-4 must be 0
+    sums->prepareFilter(withKey3, 2, false);
+    EXPECT_FALSE(sums->matchTest(makeComb({69, 40, 36, 15, 2}), withKey3, 2, false, TFilterMode::Include));
+
+    auto even = r.create("SUME");
+    auto prime = r.create("SUMP");
+    TStatDrawArray e = statisticsRun(*even, 2, 3, false);
+    EXPECT_EQ(e.size(), 3u);  // nothing pre-listed
+    EXPECT_EQ(findInt(e, 78)->count, 1);  // 2 + 36 + 40
+    EXPECT_EQ(findInt(e, 6)->count, 1);   // 2 + 4
+    TStatDrawArray p = statisticsRun(*prime, 2, 3, false);
+    EXPECT_EQ(findInt(p, 2)->count, 1);   // only 2 is prime in the first draw
+    EXPECT_EQ(findInt(p, 11)->count, 1);  // 1 + 2 + 3 + 5: 1 counts as prime
+    EXPECT_EQ(findInt(p, 0)->count, 1);   // 4 6 8 9 10 has no prime
+    EXPECT_EQ(graph(prime).numberOfComb(makeComb({4, 6, 8, 9, 10}), 0, 2, false), 0);
+}
+
+TEST(SumStats, SumOfTwoEqualsAThird) {
+    const TDrawsArray draws = makeArchive({{1, 2, 3, 4, 5}, {10, 20, 30, 40, 50}, {1, 10, 20, 40, 69}});
+    test::Registry r(draws);
+    auto s2t3 = r.create("S2T3");
+    EXPECT_EQ(graph(s2t3).numberOfDraw(0, 2, false), 4);
+    EXPECT_EQ(graph(s2t3).numberOfDraw(1, 2, false), 4);
+    EXPECT_EQ(graph(s2t3).numberOfDraw(2, 2, false), 0);
+    TStatDrawArray list = statisticsRun(*s2t3, 2, 3, false);
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(findKey(list, 4)->count, 2);
+    EXPECT_EQ(findKey(list, 4)->minPeriod, 1);
+    TStatDrawArray sel{valueWithKeys(0)};
+    s2t3->prepareFilter(sel, 2, false);
+    EXPECT_TRUE(s2t3->matchTest(makeComb({1, 10, 20, 40, 69}), sel, 2, false, TFilterMode::Include));
+    EXPECT_FALSE(s2t3->matchTest(makeComb({5, 4, 3, 2, 1}), sel, 2, false, TFilterMode::Include));
+}
+
+TEST(SumStats, RangeInstances) {
+    // Sums 241, 242 and 120.
+    const TDrawsArray draws = makeArchive({{41, 45, 50, 52, 53}, {41, 45, 50, 52, 54}, {10, 20, 25, 30, 35}});
+    test::Registry r(draws);
+    auto sum1 = r.create("SUM1");
+    auto sum3 = r.create("SUM3");
+    EXPECT_EQ(graph(sum1).numberOfDraw(0, 2, false), 1);
+    EXPECT_EQ(graph(sum1).numberOfDraw(1, 2, false), 0);
+    EXPECT_EQ(graph(sum1).numberOfDraw(2, 2, false), 1);
+    EXPECT_EQ(graph(sum3).numberOfDraw(2, 2, false), 0);
+
+    TStatDrawArray list = statisticsRun(*sum1, 2, 3, false);
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0].keys[0], 0);
+    EXPECT_EQ(list[0].count, 1);
+    EXPECT_EQ(list[1].keys[0], 1);
+    EXPECT_EQ(list[1].count, 2);
+    EXPECT_EQ(sum1->valueToText(list[1]), "109-241");
+    EXPECT_EQ(sum1->valueToText(list[0]), "Остальные");
+    EXPECT_EQ(sum3->valueToText(list[1]), "134-216");
+
+    const TComb in = makeComb({41, 45, 50, 52, 53}), out = makeComb({41, 45, 50, 52, 54});
+    TStatDrawArray one{valueWithKeys(1)}, zero{valueWithKeys(0)}, both{valueWithKeys(0), valueWithKeys(1)};
+    for (const TStatDrawArray* sel : {&one, &both}) {
+        sum1->prepareFilter(*sel, 2, false);
+        EXPECT_TRUE(sum1->matchTest(in, *sel, 2, false, TFilterMode::Include));
+        EXPECT_FALSE(sum1->matchTest(out, *sel, 2, false, TFilterMode::Include));
+    }
+    sum1->prepareFilter(zero, 2, false);
+    EXPECT_FALSE(sum1->matchTest(in, zero, 2, false, TFilterMode::Include));
+    EXPECT_TRUE(sum1->matchTest(out, zero, 2, false, TFilterMode::Include));
+}
+
+// Sums of the draws: 150, 160, 150, 170, 150 (the last one is the reference draw).
+TDrawsArray changeArchive() {
+    return makeArchive({{10, 20, 30, 40, 50}, {10, 20, 30, 40, 60}, {10, 20, 30, 40, 50}, {10, 20, 30, 50, 60},
+                        {10, 20, 30, 40, 50}});
+}
+
+TEST(SumStats, ExactChangeFollowsDrawsWithTheLatestSum) {
+    const TDrawsArray draws = changeArchive();
+    test::Registry r(draws);
+    auto sumc = r.create("SUMC");
+    TStatDrawArray list = statisticsRun(*sumc, 4, 5, false);
+    // The first draw has no draw before it (sum 0) and adds nothing.
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0].keys12(), 150);
+    EXPECT_EQ(list[0].keys34(), 160);
+    EXPECT_EQ(list[0].lastDraw, 2);
+    EXPECT_EQ(list[1].keys34(), 170);
+    EXPECT_EQ(sumc->valueToText(list[0]), "+10 : 150 + 10 = 160");
+    TStatDraw down = valueWithInt12(120);
+    down.setKeys34(113);
+    EXPECT_EQ(sumc->valueToText(down), "- 07 : 120 - 7 = 113");
+    TStatDraw up = valueWithInt12(120);
+    up.setKeys34(135);
+    EXPECT_EQ(sumc->valueToText(up), "+15 : 120 + 15 = 135");
+
+    EXPECT_EQ(graph(sumc).numberOfDraw(0, 4, false), 150);
+    EXPECT_EQ(graph(sumc).numberOfDraw(1, 4, false), 10);
+    EXPECT_EQ(graph(sumc).numberOfDraw(2, 4, false), -10);
+    EXPECT_EQ(graph(sumc).numberOfComb(makeComb({1, 2, 3, 4, 5}), 4, 4, false), 15 - 170);
+
+    TStatDrawArray sel{list[1]};
+    beginFilterRun(*sumc, sel, 4, false);
+    EXPECT_TRUE(sumc->matchTest(makeComb({10, 20, 30, 50, 60}), sel, 4, false, TFilterMode::Include));
+    EXPECT_FALSE(sumc->matchTest(makeComb({10, 20, 30, 40, 60}), sel, 4, false, TFilterMode::Include));
+}
+
+TEST(SumStats, TrendOfTheSum) {
+    const TDrawsArray draws = changeArchive();
+    test::Registry r(draws);
+    auto sumt = r.create("SUMT");
+    TStatDrawArray list = statisticsRun(*sumt, 4, 5, false);
+    ASSERT_EQ(list.size(), 3u);
+    EXPECT_EQ(list[0].keys12(), 0);
+    EXPECT_EQ(list[1].keys12(), 1);
+    EXPECT_EQ(list[2].keys12(), -1);
+    EXPECT_EQ(list[2].keys[0], 0xFFFF);
+    EXPECT_EQ(list[1].count, 2);  // 150 -> 160 and 150 -> 170
+    EXPECT_EQ(list[0].count + list[2].count, 0);
+    EXPECT_EQ(sumt->valueToText(list[0]), "=");
+    EXPECT_EQ(sumt->valueToText(list[1]), "+");
+    EXPECT_EQ(sumt->valueToText(list[2]), "-");
+
+    // Relative to the reference draw (sum 150).
+    TStatDrawArray equal{valueWithInt12(0)}, lower{valueWithInt12(-1)};
+    beginFilterRun(*sumt, equal, 4, false);
+    EXPECT_TRUE(sumt->matchTest(makeComb({50, 40, 30, 20, 10}), equal, 4, false, TFilterMode::Include));
+    EXPECT_FALSE(sumt->matchTest(makeComb({50, 40, 30, 20, 11}), equal, 4, false, TFilterMode::Include));
+    beginFilterRun(*sumt, lower, 4, false);
+    EXPECT_TRUE(sumt->matchTest(makeComb({1, 2, 3, 4, 5}), lower, 4, false, TFilterMode::Include));
+    // Another reference index is honoured (draw 3 has sum 170).
+    EXPECT_TRUE(sumt->matchTest(makeComb({10, 20, 30, 40, 60}), lower, 3, false, TFilterMode::Include));
+
+    EXPECT_EQ(graph(sumt).numberOfDraw(0, 4, false), 1);  // 150 against the empty draw
+    EXPECT_EQ(graph(sumt).numberOfDraw(2, 4, false), -1);
+    EXPECT_EQ(graph(sumt).numberOfComb(makeComb({10, 20, 30, 40, 60}), 2, 4, false), 0);
+}
+
+TEST(SumStats, ChangeWithinTheSumStep) {
+    // Draw 1 has sum 150, draw 2 sum 250; the reference draw's sum decides whether draw 2 counts.
+    auto archiveWithReference = [](std::array<int, 5> last) {
+        return makeArchive({{10, 20, 30, 40, 50}, {40, 45, 50, 55, 60}, last});
+    };
+    for (const auto& [reference, counted] :
+         std::vector<std::pair<std::array<int, 5>, bool>>{{{10, 20, 30, 40, 82}, true},     // 182
+                                                          {{10, 20, 30, 40, 83}, false},    // 183
+                                                          {{10, 20, 30, 40, 18}, true},     // 118
+                                                          {{10, 20, 30, 40, 17}, false}}) {  // 117
+        const TDrawsArray draws = archiveWithReference(reference);
+        test::Registry r(draws);
+        auto sumv = r.create("SUMV");
+        TStatDrawArray list = statisticsRun(*sumv, 2, 3, false);
+        const TStatDraw* plus100 = findInt(list, 100);
+        EXPECT_EQ(plus100 != nullptr, counted) << drawSum(draws[2]);
+        if (plus100) {
+            EXPECT_EQ(sumv->valueToText(*plus100), "+100");
+        }
+    }
+    const TDrawsArray draws = archiveWithReference({10, 20, 30, 40, 82});
+    test::Registry r(draws);
+    auto sumv = r.create("SUMV");
+    EXPECT_EQ(sumv->valueToText(valueWithInt12(-7)), "- 07");
+    EXPECT_EQ(sumv->valueToText(valueWithInt12(0)), "+00");
+    EXPECT_EQ(sumv->valueToText(valueWithInt12(15)), "+15");
+    // Match test: the change from the draw at the reference index.
+    TStatDrawArray sel{valueWithInt12(-7)};
+    beginFilterRun(*sumv, sel, 2, false);
+    EXPECT_TRUE(sumv->matchTest(makeComb({10, 20, 30, 40, 75}), sel, 2, false, TFilterMode::Include));
+    EXPECT_FALSE(sumv->matchTest(makeComb({10, 20, 30, 40, 76}), sel, 2, false, TFilterMode::Include));
+    EXPECT_TRUE(sumv->matchTest(makeComb({10, 20, 30, 40, 43}), sel, 0, false, TFilterMode::Include));
+}
+
+}  // namespace
+}  // namespace tavlora

@@ -1,0 +1,12 @@
+#pragma once
+// Running processes, for the wait of a restarted copy (switch "restart").
+#include <string>
+
+namespace tavlora::app {
+
+// The file name of this process's executable ("tavlora").
+std::string ownExecutableName();
+// True when a process other than this one runs an executable with the given file name.
+bool otherProcessRunning(const std::string& executableName);
+
+}  // namespace tavlora::app

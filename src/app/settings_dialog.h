@@ -1,0 +1,64 @@
+#pragma once
+// The settings dialog "Параметры системы": matrix size with its row count, channel size, stake
+// cost, the six prize rows, the weight coefficients and the matrix segment grid. Opened with a
+// copy of the settings record; config() returns the edited record after OK.
+#include <QDialog>
+
+#include "core/interaction.h"
+#include "core/settings.h"
+
+class QCheckBox;
+class QDoubleSpinBox;
+class QLabel;
+class QSpinBox;
+class QTableWidget;
+class QTableWidgetItem;
+
+namespace tavlora::app {
+
+inline constexpr const char* kBadSegmentValue = "Некорректное значение: %s!\r\rУкажите любое число от 1 до 9";
+inline constexpr int kPrizeRows = 6;
+
+class TSettingsDialog : public QDialog {
+    Q_OBJECT
+public:
+    TSettingsDialog(QWidget* parent, const TConfigData& config, Interaction& interaction);
+
+    // The record as the fields hold it now.
+    TConfigData config() const;
+
+    QSpinBox* matrixColsEdit() const { return edMatrixCols_; }
+    QSpinBox* matrixRowsEdit() const { return edMatrixRows_; }
+    QSpinBox* channelSizeEdit() const { return edChannelSize_; }
+    QDoubleSpinBox* stakeCostEdit() const { return edStakeCost_; }
+    QTableWidget* prizeGrid() const { return sgProfits_; }
+    QTableWidget* segmentGrid() const { return sgSegments_; }
+    // The segment map as the grid holds it (1 for an empty or unreadable cell).
+    std::array<uint8_t, 69> segmentsFromGrid() const;
+
+private:
+    void fillSegmentGrid(const std::array<uint8_t, 69>& segments);
+    void matrixColsChanged(int width);
+    void segmentEdited(QTableWidgetItem* item);
+
+    Interaction& interaction_;
+    TConfigData original_;
+    int gridWidth_ = 7;
+    bool fillingGrid_ = false;
+
+    QSpinBox* edMatrixCols_;
+    QSpinBox* edMatrixRows_;
+    QSpinBox* edChannelSize_;
+    QDoubleSpinBox* edStakeCost_;
+    QSpinBox* edMaxStake_;
+    QLabel* lbMaxStake_;
+    QTableWidget* sgProfits_;
+    QDoubleSpinBox* edCount_;
+    QDoubleSpinBox* edDeviation_;
+    QDoubleSpinBox* edLevel_;
+    QCheckBox* cbUsePercents_;
+    QCheckBox* cbUseAbsValues_;
+    QTableWidget* sgSegments_;
+};
+
+}  // namespace tavlora::app

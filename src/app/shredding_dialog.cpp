@@ -1,0 +1,58 @@
+#include "app/shredding_dialog.h"
+
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include "ui/text.h"
+
+namespace tavlora::app {
+
+TShreddingDialog::TShreddingDialog(QWidget* parent, const std::array<std::string, 3>& formulas,
+                                   const std::array<int32_t, 3>& digits)
+    : QDialog(parent) {
+    setObjectName(QStringLiteral("TShreddingDialog"));
+    setWindowTitle(QStringLiteral("Методы шинковки"));
+    auto* layout = new QVBoxLayout(this);
+    auto* grid = new QGridLayout;
+    for (int i = 0; i < 3; ++i) {
+        const auto k = static_cast<size_t>(i);
+        grid->addWidget(new QLabel(QStringLiteral("Формула %1:").arg(i + 1), this), i, 0);
+        edFormula_[k] = new QLineEdit(ui::qs(formulas[k]), this);
+        edFormula_[k]->setObjectName(QStringLiteral("edFormula%1").arg(i + 1));
+        edFormula_[k]->setToolTip(QStringLiteral("Используемая формула"));
+        edFormula_[k]->setMinimumWidth(280);
+        grid->addWidget(edFormula_[k], i, 1);
+        edDigits_[k] = new QSpinBox(this);
+        edDigits_[k]->setObjectName(QStringLiteral("edFormula%1Digits").arg(i + 1));
+        edDigits_[k]->setRange(1, 5);
+        edDigits_[k]->setValue(2);
+        edDigits_[k]->setValue(digits[k]);
+        edDigits_[k]->setToolTip(QStringLiteral("Количество используемых знаков после запятой"));
+        grid->addWidget(edDigits_[k], i, 2);
+    }
+    layout->addLayout(grid);
+    auto* info = new QLabel(ui::displayText(kShreddingInfo), this);
+    info->setFrameShape(QFrame::StyledPanel);
+    info->setMargin(6);
+    layout->addWidget(info);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Отмена"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
+}
+
+std::array<std::string, 3> TShreddingDialog::formulas() const {
+    return {ui::us(edFormula_[0]->text()), ui::us(edFormula_[1]->text()), ui::us(edFormula_[2]->text())};
+}
+
+std::array<int32_t, 3> TShreddingDialog::digits() const {
+    return {edDigits_[0]->value(), edDigits_[1]->value(), edDigits_[2]->value()};
+}
+
+}  // namespace tavlora::app

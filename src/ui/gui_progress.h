@@ -1,0 +1,44 @@
+#pragma once
+// The window's implementation of the engine's Progress: the status text goes to the last status
+// bar panel, the gauge and the stop request to the progress window when one is open, and pump()
+// runs the event loop so that the window repaints and "Отмена" can be pressed during long work.
+#include <QString>
+#include <functional>
+
+#include "core/progress.h"
+
+namespace tavlora::ui {
+
+class GuiProgress : public Progress {
+public:
+    using TextSink = std::function<void(const QString&)>;
+    explicit GuiProgress(TextSink sink = {}) : sink_(std::move(sink)) {}
+
+    void setTextSink(TextSink sink) { sink_ = std::move(sink); }
+    void setText(const std::string& text) override;
+    void setMaximum(int64_t maximum) override;
+    void setPosition(int64_t position) override;
+    void pump() override;
+    bool stopRequested() const override;
+    // A stop request raised from elsewhere ("Стоп"); cleared by resetStop().
+    void requestStop() { stop_ = true; }
+    void resetStop() { stop_ = false; }
+
+private:
+    TextSink sink_;
+    bool stop_ = false;
+};
+
+// Writes a status text for the lifetime of the object and clears it on every way out.
+class StatusScope {
+public:
+    StatusScope(Progress& progress, const std::string& text) : progress_(progress) { progress_.setText(text); }
+    ~StatusScope() { progress_.setText({}); }
+    StatusScope(const StatusScope&) = delete;
+    StatusScope& operator=(const StatusScope&) = delete;
+
+private:
+    Progress& progress_;
+};
+
+}  // namespace tavlora::ui

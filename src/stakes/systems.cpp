@@ -1,0 +1,119 @@
+#include "stakes/systems.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "core/error.h"
+#include "core/file_util.h"
+#include "core/format.h"
+#include "core/text_forms.h"
+
+namespace tavlora {
+
+namespace {
+
+bool isSeparator(char c) {
+    switch (c) {
+        case ' ': case '\t': case '*': case '+': case ',': case '-': case '.': case '/': case ':':
+        case ';': case '=': case '\\': case '_': case '|': case '~':
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool endsWithDat(const std::string& name) {
+    if (name.size() < 4) return false;
+    std::string ext = name.substr(name.size() - 4);
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return ext == ".dat";
+}
+
+}  // namespace
+
+std::string systemFileName(int k, int block, int id) { return fmt("%d-%.2d-%d_%.4d.dat", 5, k, block, id); }
+
+std::optional<std::filesystem::path> findSystemFile(const std::filesystem::path& systemsDir, int k) {
+    const std::string prefix = fmt("%d-%.2d-", 5, k);
+    std::vector<std::filesystem::path> found;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(systemsDir, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.rfind(prefix, 0) != 0 || !endsWithDat(name)) continue;
+        // "*_*": an underscore somewhere between the prefix and the extension.
+        if (name.find('_', prefix.size()) == std::string::npos || name.find('_', prefix.size()) >= name.size() - 4)
+            continue;
+        if (!it->is_regular_file(ec)) continue;
+        found.push_back(it->path());
+    }
+    if (found.empty()) return std::nullopt;
+    std::sort(found.begin(), found.end());
+    return found.front();
+}
+
+std::vector<TComb> readSystemPositions(const std::filesystem::path& file, int k) {
+    const std::string text = readFileBytes(file);
+    std::vector<TComb> out;
+    size_t start = 0;
+    int lineNo = 0;
+    while (start <= text.size()) {
+        size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string::npos) end = text.size();
+        const std::string line = text.substr(start, end - start);
+        ++lineNo;
+        if (!trimText(line).empty()) {
+            std::vector<std::string> words;
+            std::string word;
+            for (char c : line) {
+                if (isSeparator(c)) {
+                    if (!word.empty()) words.push_back(word);
+                    word.clear();
+                } else {
+                    word += c;
+                }
+            }
+            if (!word.empty()) words.push_back(word);
+            if (words.size() != 5) throw EError(fmt("Строка %d: \"%s\" - ожидается пять позиций.", lineNo, line));
+            TComb c;
+            for (size_t j = 0; j < 5; ++j) {
+                auto v = tryReadInt(words[j]);
+                if (!v || *v < 1 || *v > k)
+                    throw EError(fmt("Строка %d: \"%s\" - некорректная позиция \"%s\".", lineNo, line, words[j]));
+                c.n[j] = static_cast<uint8_t>(*v);
+            }
+            out.push_back(c);
+        }
+        if (end >= text.size()) break;
+        // One line end: CR LF, LF or CR.
+        start = (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? end + 2 : end + 1;
+    }
+    return out;
+}
+
+TSystemLookup findSystem(const std::filesystem::path& systemsDir, const TByteArray& numbers, Interaction* interaction) {
+    TSystemLookup result;
+    const int k = static_cast<int>(numbers.size());
+    auto file = findSystemFile(systemsDir, k);
+    if (!file) {
+        result.error = fmt(kSystemNotFound, k);
+        if (interaction) interaction->error(fmt(kSystemNotFoundBox, k));
+        return result;
+    }
+    result.file = *file;
+    try {
+        for (const TComb& positions : readSystemPositions(*file, k)) {
+            TComb c;
+            for (size_t j = 0; j < 5; ++j) c.n[j] = numbers[positions.n[j] - 1u];
+            result.combinations.push_back(c);
+        }
+    } catch (const EError& e) {
+        result.combinations.clear();
+        result.error = fmt(kSystemLoadError, e.what());
+        if (interaction) interaction->error(result.error);
+        return result;
+    }
+    result.ok = !result.combinations.empty();
+    return result;
+}
+
+}  // namespace tavlora

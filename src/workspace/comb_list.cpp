@@ -422,6 +422,21 @@ bool TCombList::removeLastDraws(const TDrawsArray& draws, int endIndex, int n, P
     return true;
 }
 
+bool TCombList::filterStepChunks(TFilterMode mode, const TMatchChunk& match, Progress& progress) {
+    // First the test over chunks into one flag byte per combination (nothing changes yet, so a
+    // stop here leaves everything as it was), then the ordered compaction by those flags.
+    const std::size_t n = count();
+    std::vector<uint8_t> flags(n, 0);
+    const TComb* data = current_.data();
+    const bool tested = parallelForChunks(
+        n, [&](std::size_t b, std::size_t e, unsigned worker) { match(data + b, b, e - b, worker, flags.data() + b); },
+        &progress);
+    if (!tested) return false;
+    const uint8_t keepFlag = mode == TFilterMode::Keep ? 1 : 0;
+    NullProgress noStop;  // the test has run; the compaction is short and always finishes
+    return rebuild([&](const TComb&, std::size_t i) { return (flags[i] != 0 ? 1 : 0) == keepFlag; }, noStop);
+}
+
 bool TCombList::removeSelected(const std::vector<std::size_t>& selected, Progress& progress) {
     StatusText status(progress, kCombsRemoveSelectedText);
     const std::size_t n = count();

@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -103,6 +104,13 @@ struct TAppliedFilter {
 // Whether a filter step keeps the combinations that match or removes them.
 enum class TFilterMode { Keep, Remove };
 
+// The chunk form of a match test: for the count combinations starting at list index first
+// (combs points at the first of them), sets matched[k] to 1 when combination first + k matches
+// and to 0 otherwise. worker (0..workerCount()-1) identifies the calling thread, so a test may
+// keep per-worker scratch state or method instances. Called concurrently for distinct chunks.
+using TMatchChunk =
+    std::function<void(const TComb* combs, std::size_t first, std::size_t count, unsigned worker, uint8_t* matched)>;
+
 class TCombList {
 public:
     // bufferFile: the scenario buffer <data>/Tavlora_5d69.~buff (may be set later).
@@ -147,6 +155,8 @@ public:
     // caller adds its applied-filter row when this returns true.
     template <typename Match>
     bool filterStep(TFilterMode mode, Match&& match, Progress& progress);
+    // The same step with a chunk test (one call per chunk instead of one per combination).
+    bool filterStepChunks(TFilterMode mode, const TMatchChunk& match, Progress& progress);
 
     // Removes the combinations equal (order ignored) to one of the draws at archive indices
     // max(0, endIndex - n + 1)..endIndex; adds the row "Последние тиражи" / n.

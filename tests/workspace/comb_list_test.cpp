@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <iterator>
+#include <sys/wait.h>
+#include <tuple>
 #include <atomic>
 #include <fstream>
 #include <set>
@@ -507,4 +511,86 @@ TEST(CombList, GeneratorMemoryRoundTrip) {
     ScriptedInteraction ui;
     ASSERT_TRUE(list.generate(loaded, progress, ui));
     EXPECT_EQ(list.count(), 6u);
+}
+
+TEST(CombList, ChunkFilterStepEqualsPerCombinationStep) {
+    TCombList list;
+    NullProgress progress;
+    ScriptedInteraction ui;
+    ASSERT_TRUE(list.generate(1, "11;22", progress, ui));
+    const TCombsArray start = list.combs();
+    auto sumIsOdd = [](const TComb& c) { return (c.n[0] + c.n[1] + c.n[2] + c.n[3] + c.n[4]) % 2 == 1; };
+
+    ASSERT_TRUE(list.filterStep(TFilterMode::Remove, sumIsOdd, progress));
+    const TCombsArray expected = list.combs();
+    ASSERT_TRUE(list.undo(progress));
+    ASSERT_EQ(list.combs(), start);
+
+    std::vector<std::atomic<long>> perWorker(workerCount());
+    ASSERT_TRUE(list.filterStepChunks(
+        TFilterMode::Remove,
+        [&](const TComb* combs, std::size_t, std::size_t count, unsigned worker, uint8_t* matched) {
+            perWorker.at(worker) += static_cast<long>(count);
+            for (std::size_t k = 0; k < count; ++k) matched[k] = sumIsOdd(combs[k]) ? 1 : 0;
+        },
+        progress));
+    EXPECT_EQ(list.combs(), expected);
+    long seen = 0;
+    for (auto& w : perWorker) seen += w.load();
+    EXPECT_EQ(seen, static_cast<long>(start.size()));
+    EXPECT_TRUE(list.canUndo());
+
+    // Keep mode, with the first index of each chunk checked against the pointer given.
+    const TCombsArray before = list.combs();
+    const TComb* base = list.combs().data();
+    std::atomic<bool> indexOk{true};
+    ASSERT_TRUE(list.filterStepChunks(
+        TFilterMode::Keep,
+        [&](const TComb* combs, std::size_t first, std::size_t count, unsigned, uint8_t* matched) {
+            if (combs != base + first) indexOk = false;
+            for (std::size_t k = 0; k < count; ++k) matched[k] = combs[k].n[0] == 11 ? 1 : 0;
+        },
+        progress));
+    EXPECT_TRUE(indexOk.load());
+    TCombsArray kept;
+    std::copy_if(before.begin(), before.end(), std::back_inserter(kept), [](const TComb& c) { return c.n[0] == 11; });
+    EXPECT_EQ(list.combs(), kept);
+
+    // A stop during the test leaves the list and its undo as they were.
+    ASSERT_TRUE(list.undo(progress));
+    ASSERT_TRUE(list.removeSelected({0}, progress));
+    const TCombsArray beforeStop = list.combs();
+    EXPECT_FALSE(list.filterStepChunks(
+        TFilterMode::Keep,
+        [&](const TComb*, std::size_t, std::size_t count, unsigned, uint8_t* matched) {
+            progress.requestStop();
+            std::fill(matched, matched + count, 0);
+        },
+        progress));
+    progress.reset();
+    EXPECT_EQ(list.combs(), beforeStop);
+    ASSERT_TRUE(list.undo(progress));
+    EXPECT_EQ(list.combs(), before);
+}
+
+TEST(CombList, CommandLineGenerate) {
+    if (!std::filesystem::exists(TAVLORA_CLI_PATH)) GTEST_SKIP() << "tavlora-cli is not built";
+    test::TempDir dir;
+    const std::string cli = TAVLORA_CLI_PATH;
+    auto run = [&](const std::string& args) {
+        const std::string out = (dir / "out.txt").string();
+        const int rc = std::system((cli + " --data " + dir.path().string() + " " + args + " > " + out + " 2>&1").c_str());
+        return std::make_pair(WEXITSTATUS(rc), readFileBytes(out));
+    };
+    auto [rc, text] = run("combs generate --mode 2 --params \"3;1;2;4;5;6;70\" --out " + (dir / "a.lcv").string() +
+                          " --save");
+    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(text, "Комбинаций: 6\n");
+    EXPECT_EQ(readFileBytes(dir / "a.lcv").substr(0, 22), "1;2;3;4;5\r\n1;2;3;4;6\r\n");
+    // Without options: the stored generator memory.
+    std::tie(rc, text) = run("combs generate");
+    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(text, "Комбинаций: 6\n");
+    std::tie(rc, text) = run("combs generate --mode 5");
+    EXPECT_EQ(rc, 2);
 }

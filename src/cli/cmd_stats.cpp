@@ -1,0 +1,119 @@
+// tavlora-cli methods / stats / graph: the statistics methods of the registry, the value table of
+// a statistics run and the graph numbers of draws.
+#include <filesystem>
+#include <iostream>
+#include <memory>
+
+#include "cli/cli.h"
+#include "core/error.h"
+#include "core/format.h"
+#include "core/text_forms.h"
+#include "session/session.h"
+#include "stats/stat_list.h"
+#include "stats/stat_run.h"
+
+namespace tavlora::cli {
+
+namespace {
+
+const char* kMethodsUsage =
+    "Использование: tavlora-cli [--data DIR] methods\n"
+    "  все методы расчета статистики в порядке реестра: код и название";
+const char* kStatsUsage =
+    "Использование: tavlora-cli [--data DIR] [--offset K] [--sorted] stats CODE [--window N]\n"
+    "  таблица значений метода CODE за N тиражей (по умолчанию 1000), заканчивающихся тиражом\n"
+    "  с учетом смещения";
+const char* kGraphUsage =
+    "Использование: tavlora-cli [--data DIR] [--offset K] [--sorted] graph CODE [--window N]\n"
+    "  значение графического метода CODE для каждого из N тиражей (по умолчанию 100)";
+
+// The session with the registry built over its settings and archive, and the method file loaded.
+struct StatsSession {
+    explicit StatsSession(Context& ctx) : session(ctx.options.data, ctx.progress, ctx.interaction) {
+        session.setDrawsOffset(ctx.options.offset);
+        session.setSortedDraws(ctx.options.sorted);
+        list.settings() = session.settings();
+        list.setArchive(&session.draws());
+        list.rebuild();
+        const std::filesystem::path methodFile = session.filePath(".flt");
+        std::error_code ec;
+        if (std::filesystem::exists(methodFile, ec)) list.loadMethodFile(methodFile, true, ctx.interaction);
+    }
+    // The method with this code (letter case ignored); fails with a clear message when unknown.
+    int methodIndex(const std::string& code) const {
+        const int i = list.methodWithCode(code);
+        if (i < 0) throw EError(fmt("Неизвестный метод расчета статистики: \"%s\"!", code));
+        return i;
+    }
+    Session session;
+    TStatList list;
+};
+
+struct MethodArgs {
+    std::string code;
+    int window;
+};
+
+MethodArgs readMethodArgs(Context& ctx, int defaultWindow) {
+    ArgReader args(ctx.args);
+    MethodArgs out;
+    out.window = args.intOption("--window", defaultWindow);
+    args.expectNoOptions();
+    const auto rest = args.rest();
+    if (rest.size() != 1) throw UsageError{"expected one method code"};
+    if (out.window < 1) throw UsageError{"option --window needs a number from 1 to 2147483647"};
+    out.code = rest[0];
+    return out;
+}
+
+int runMethods(Context& ctx) {
+    ArgReader args(ctx.args);
+    args.expectNoOptions();
+    if (!args.rest().empty()) throw UsageError{"methods takes no arguments"};
+    StatsSession s(ctx);
+    printRow(ctx.out, {"Код", "Метод"});
+    for (int i = 0; i < s.list.count(); ++i) printRow(ctx.out, {s.list.item(i).code(), s.list.listCaption(i, true)});
+    return 0;
+}
+
+int runStats(Context& ctx) {
+    const MethodArgs a = readMethodArgs(ctx, 1000);
+    StatsSession s(ctx);
+    const int index = s.methodIndex(a.code);
+    printRow(ctx.out, {"Значение", "Количество", "Посл. тираж", "Глубина", "Период min", "Период max"});
+    const int last = s.session.analysisEndIndex();
+    if (s.session.draws().empty() || last < 0) return 0;
+    std::unique_ptr<TCustomStat> method = s.list.createInstance(index);
+    const TStatDrawArray values = statisticsRun(*method, last, a.window, s.session.sortedDraws());
+    for (const TStatDraw& v : values)
+        printRow(ctx.out, {method->valueToText(v), numberText(v.count), numberText(v.lastDraw), numberText(v.depth),
+                           numberText(v.minPeriod), numberText(v.maxPeriod)});
+    return 0;
+}
+
+int runGraph(Context& ctx) {
+    const MethodArgs a = readMethodArgs(ctx, 100);
+    StatsSession s(ctx);
+    const int index = s.methodIndex(a.code);
+    const TStatMethod& m = s.list.item(index);
+    if (!s.list.isGraph(index))
+        throw EError(fmt("Метод \"%s\" не строит график!", m.code()));
+    printRow(ctx.out, {"Тираж", m.displayCaption()});
+    const int last = s.session.analysisEndIndex();
+    if (s.session.draws().empty() || last < 0) return 0;
+    std::unique_ptr<TCustomStat> method = s.list.createInstance(index);
+    const auto& graph = dynamic_cast<const TCustomGraphStat&>(*method);
+    const TDrawsArray& draws = s.session.draws();
+    for (int i = windowFirstIndex(last, a.window); i <= last; ++i)
+        printRow(ctx.out, {numberText(draws[static_cast<size_t>(i)].number),
+                           numberText(graph.numberOfDraw(i, last, s.session.sortedDraws()))});
+    return 0;
+}
+
+const CommandRegistrar kMethods{{"methods", "методы расчета статистики", kMethodsUsage, runMethods}};
+const CommandRegistrar kStats{{"stats", "таблица значений метода статистики", kStatsUsage, runStats}};
+const CommandRegistrar kGraph{{"graph", "значения графического метода по тиражам", kGraphUsage, runGraph}};
+
+}  // namespace
+
+}  // namespace tavlora::cli

@@ -1,0 +1,194 @@
+// End-to-end tests of `tavlora-cli methods`, `stats` and `graph`.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+
+#include "test_support.h"
+
+using tavlora::test::TempDir;
+
+namespace {
+
+struct StatsCliRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string readAll(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::string shellQuoted(const std::string& s) {
+    std::string q = "'";
+    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+StatsCliRun runCli(const TempDir& dir, const std::vector<std::string>& args) {
+    std::string cmd = "cd " + shellQuoted(dir.path().string()) + " && " + shellQuoted(TAVLORA_CLI_PATH);
+    for (const auto& a : args) cmd += " " + shellQuoted(a);
+    cmd += " >" + shellQuoted((dir / ".out").string()) + " 2>" + shellQuoted((dir / ".err").string()) + " </dev/null";
+    const int raw = std::system(cmd.c_str());
+    StatsCliRun r;
+    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    r.out = readAll(dir / ".out");
+    r.err = readAll(dir / ".err");
+    return r;
+}
+
+std::vector<std::vector<std::string>> table(const std::string& text) {
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        std::vector<std::string> cells;
+        std::istringstream ls(line);
+        for (std::string cell; std::getline(ls, cell, '\t');) cells.push_back(cell);
+        rows.push_back(cells);
+    }
+    return rows;
+}
+
+// The sample's draws as (number, five numbers) from its CSV lines.
+std::vector<std::pair<int, std::vector<int>>> sampleDraws() {
+    std::vector<std::pair<int, std::vector<int>>> out;
+    std::ifstream in(std::string(TAVLORA_SAMPLE_DIR) + "/draws.csv");
+    for (std::string line; std::getline(in, line);) {
+        std::vector<std::string> f;
+        std::istringstream ls(line);
+        for (std::string cell; std::getline(ls, cell, ';');) f.push_back(cell);
+        if (f.size() < 8) continue;
+        std::vector<int> nums;
+        for (size_t i = 2; i < 7; ++i) nums.push_back(std::stoi(f[i]));
+        out.emplace_back(std::stoi(f[0]), nums);
+    }
+    return out;
+}
+
+void importSample(const TempDir& dir) {
+    const auto r = runCli(dir, {"archive", "import", std::string(TAVLORA_SAMPLE_DIR) + "/draws.csv"});
+    ASSERT_EQ(r.status, 0) << r.err;
+}
+
+TEST(CliStats, MethodsOnAFreshFolder) {
+    TempDir dir;
+    const auto r = runCli(dir, {"methods"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto rows = table(r.out);
+    ASSERT_GT(rows.size(), 25u);
+    EXPECT_EQ(rows[0], (std::vector<std::string>{"Код", "Метод"}));
+    auto caption = [&](const std::string& code) -> std::string {
+        for (const auto& row : rows)
+            if (row.size() == 2 && row[0] == code) return row[1];
+        return "<missing " + code + ">";
+    };
+    EXPECT_EQ(rows[1][0], "NUMS");
+    EXPECT_EQ(caption("SUMS"), "{ sum } Сумма тиража: все значения [ NG ]");
+    EXPECT_EQ(caption("SUM1"), "{ sum } Сумма тиража: диапазон 1 (1/3) [ NG ]");
+    EXPECT_EQ(caption("SUM2"), "{ sum } Сумма тиража: диапазон 2 (1/2) [ NG ]");
+    EXPECT_EQ(caption("SUM3"), "{ sum } Сумма тиража: диапазон 3 (2/3) [ NG ]");
+    for (int p = 1; p <= 5; ++p)
+        EXPECT_EQ(caption("POS" + std::to_string(p)),
+                  "{ num } Число в " + std::to_string(p) + " позиции тиража [ SNG ]");
+    EXPECT_EQ(caption("POE1"), "{ num } Extra (Bonus, Star...) - число (!без фильтра!) [ G ]");
+}
+
+TEST(CliStats, MethodFileChangesTheCaptions) {
+    TempDir dir;
+    std::ofstream(dir / "Tavlora_5d69.flt", std::ios::binary)
+        << "[FILTERS]\r\nFavorites=SUMS\r\nShowGroupName=0\r\n[STRINGS_RUS]\r\nNUMS=My numbers\r\n";
+    const auto r = runCli(dir, {"methods"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto rows = table(r.out);
+    ASSERT_GT(rows.size(), 2u);
+    EXPECT_EQ(rows[1], (std::vector<std::string>{"NUMS", "My numbers [ N ]"}));
+}
+
+TEST(CliStats, StatsTable) {
+    TempDir dir;
+    // An empty archive: the column captions only.
+    auto r = runCli(dir, {"stats", "SUMS"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    auto rows = table(r.out);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0], (std::vector<std::string>{"Значение", "Количество", "Посл. тираж", "Глубина", "Период min",
+                                                 "Период max"}));
+    importSample(dir);
+
+    r = runCli(dir, {"stats", "nums", "--window", "10"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    rows = table(r.out);
+    ASSERT_EQ(rows.size(), 70u);
+    int total = 0;
+    for (size_t i = 1; i < rows.size(); ++i) {
+        EXPECT_EQ(rows[i][0], std::to_string(i));
+        total += std::stoi(rows[i][1]);
+    }
+    EXPECT_EQ(total, 50);
+
+    // The numbers of the last draw of the window have depth 1 and last draw = its number.
+    const auto draws = sampleDraws();
+    ASSERT_EQ(draws.size(), 1390u);
+    r = runCli(dir, {"--offset", "2", "stats", "NUMS", "--window", "1"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    rows = table(r.out);
+    const auto& lastDraw = draws[1387];
+    for (int n : lastDraw.second) {
+        EXPECT_EQ(rows[static_cast<size_t>(n)][1], "1");
+        EXPECT_EQ(rows[static_cast<size_t>(n)][2], std::to_string(lastDraw.first));
+        EXPECT_EQ(rows[static_cast<size_t>(n)][3], "1");
+    }
+
+    // Hiding every draw leaves the table empty.
+    r = runCli(dir, {"--offset", "1390", "stats", "SUMS"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(table(r.out).size(), 1u);
+
+    r = runCli(dir, {"stats", "NOPE"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("NOPE"), std::string::npos);
+    EXPECT_EQ(runCli(dir, {"stats", "SUMS", "--window", "0"}).status, 2);
+    EXPECT_EQ(runCli(dir, {"stats"}).status, 2);
+}
+
+TEST(CliStats, GraphNumbers) {
+    TempDir dir;
+    importSample(dir);
+    const auto draws = sampleDraws();
+    auto r = runCli(dir, {"graph", "SUMS", "--window", "5"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    auto rows = table(r.out);
+    ASSERT_EQ(rows.size(), 6u);
+    EXPECT_EQ(rows[0], (std::vector<std::string>{"Тираж", "Сумма тиража: все значения"}));
+    for (size_t k = 1; k <= 5; ++k) {
+        const auto& d = draws[1390 - 6 + k];
+        int sum = 0;
+        for (int n : d.second) sum += n;
+        EXPECT_EQ(rows[k][0], std::to_string(d.first));
+        EXPECT_EQ(rows[k][1], std::to_string(sum));
+    }
+
+    // With --sorted, position 1 holds the smallest number of the draw.
+    r = runCli(dir, {"--sorted", "graph", "POS1", "--window", "3"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    rows = table(r.out);
+    ASSERT_EQ(rows.size(), 4u);
+    for (size_t k = 1; k <= 3; ++k) {
+        const auto& nums = draws[1390 - 4 + k].second;
+        EXPECT_EQ(rows[k][1], std::to_string(*std::min_element(nums.begin(), nums.end())));
+    }
+
+    r = runCli(dir, {"graph", "NUMS"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_FALSE(r.err.empty());
+    r = runCli(dir, {"graph", "SUMS"});
+    ASSERT_EQ(r.status, 0);
+    EXPECT_EQ(table(r.out).size(), 101u);  // the default window of 100 draws
+}
+
+}  // namespace

@@ -148,7 +148,7 @@ const std::array<TStatRegistryEntry, kRegistryClassCount>& statRegistryOrder() {
         {140, "TstTesk1", nullptr},
         {141, "TstTesk2", nullptr},
         {142, "TstTesk3", nullptr},
-        {143, "TstShreddingStat", nullptr},
+        {143, "TstShreddingStat", &kTstShreddingStat},
     }};
     return order;
 }

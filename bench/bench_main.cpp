@@ -124,5 +124,19 @@ int main(int argc, char** argv) {
                          progress);
                  }),
           baseline);
+    print("keep_filter_10_numbers_chunks",
+          bestOf(full,
+                 [&] {
+                     list.filterStepChunks(
+                         TFilterMode::Keep,
+                         [&](const TComb* combs, std::size_t, std::size_t count, unsigned, uint8_t* matched) {
+                             for (std::size_t k = 0; k < count; ++k) {
+                                 const TComb& c = combs[k];
+                                 matched[k] = mine[c.n[0]] | mine[c.n[1]] | mine[c.n[2]] | mine[c.n[3]] | mine[c.n[4]];
+                             }
+                         },
+                         progress);
+                 }),
+          baseline);
     return 0;
 }

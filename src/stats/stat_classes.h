@@ -29,5 +29,12 @@ extern const TStatClassInfo kTstSumValues, kTstSumRanges, kTstSumChange, kTstSum
     kTstSumEvenValues, kTstSumPrimeValues, kTstSum2To3;
 // Shredding (shredding_stats.cpp)
 extern const TStatClassInfo kTstShreddingStat;
+// Serial (serial_stats.cpp)
+extern const TStatClassInfo kTstNumGroups, kTstNumPauses, kTstChnGroups, kTstChnPauses, kTstSgmGroups, kTstSgmPauses;
+// Periods (period_stats.cpp)
+extern const TStatClassInfo kTstNumPeriods, kTstChnPeriods, kTstSgmPeriods;
+// Differences (diff_stats.cpp)
+extern const TStatClassInfo kTstDiffTotal, kTstDiffMax, kTstMinMaxDiffs, kTstDiffSame, kTstDiffSameCnt,
+    kTstCombDiffSeq2, kTstCombDiffSeq3, kTstCombDiffSeq4;
 
 }  // namespace tavlora

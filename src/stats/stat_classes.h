@@ -36,5 +36,17 @@ extern const TStatClassInfo kTstNumPeriods, kTstChnPeriods, kTstSgmPeriods;
 // Differences (diff_stats.cpp)
 extern const TStatClassInfo kTstDiffTotal, kTstDiffMax, kTstMinMaxDiffs, kTstDiffSame, kTstDiffSameCnt,
     kTstCombDiffSeq2, kTstCombDiffSeq3, kTstCombDiffSeq4;
+// Channels (channel_stats.cpp)
+extern const TStatClassInfo kTstChannels, kTstChanValues, kTstChanCount, kTstChnValCnt, kTstCombChnMix2,
+    kTstCombChnMix3, kTstCombChnMix4, kTstCombChnSeq2, kTstCombChnSeq3, kTstCombChnSeq4;
+// Matrix (matrix_stats.cpp)
+extern const TStatClassInfo kTstColumns, kTstRows, kTstColValues, kTstRowValues, kTstColCount, kTstRowCount,
+    kTstColMask, kTstRowMask, kTstColAjacent, kTstRowAjacent, kTstColAjacentCnt, kTstRowAjacentCnt, kTstColValCnt,
+    kTstRowValCnt, kTstCombColMix2, kTstCombColMix3, kTstCombColMix4, kTstCombColSeq2, kTstCombColSeq3,
+    kTstCombColSeq4, kTstCombRowMix2, kTstCombRowMix3, kTstCombRowMix4, kTstCombRowSeq2, kTstCombRowSeq3,
+    kTstCombRowSeq4;
+// Segments (segment_stats.cpp)
+extern const TStatClassInfo kTstSegments, kTstSegmValues, kTstSegmCount, kTstSgmValCnt, kTstCombSegmMix2,
+    kTstCombSegmMix3, kTstCombSegmMix4, kTstCombSegmSeq2, kTstCombSegmSeq3, kTstCombSegmSeq4;
 
 }  // namespace tavlora

@@ -115,6 +115,9 @@ class TCombList {
 public:
     // bufferFile: the scenario buffer <data>/Tavlora_5d69.~buff (may be set later).
     explicit TCombList(std::filesystem::path bufferFile = {});
+    // The list is never copied whole: two full-size arrays are all it may hold.
+    TCombList(const TCombList&) = delete;
+    TCombList& operator=(const TCombList&) = delete;
 
     // --- the list ------------------------------------------------------------------------------
     const TCombsArray& combs() const { return current_; }

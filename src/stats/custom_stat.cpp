@@ -47,13 +47,17 @@ TStatInstanceRange TStatClassInfo::instanceRange(const TSettings& settings) cons
     return rangeFromSettings ? rangeFromSettings(settings) : range;
 }
 
+std::string TStatClassInfo::helpPage(int parameter) const {
+    std::string base = baseCodeText();
+    if (hasPlaceholder(base)) base = fmt(base, fixedNumber >= 0 ? fixedNumber : parameter);
+    return fmt("Filters_%.4d_%s.htm", kHelpLanguage, base);
+}
+
 std::string TStatClassInfo::helpTopic(int parameter, const std::string& helpFile) const {
     if (helpFile.empty()) return {};
     std::error_code ec;
     if (!std::filesystem::exists(helpFile, ec)) return {};
-    std::string base = baseCodeText();
-    if (hasPlaceholder(base)) base = fmt(base, fixedNumber >= 0 ? fixedNumber : parameter);
-    return "ms-its:" + helpFile + fmt("::/Filters_%.4d_%s.htm", kHelpLanguage, base);
+    return "ms-its:" + helpFile + "::/" + helpPage(parameter);
 }
 
 // --- TCustomStat -------------------------------------------------------------------------

@@ -60,6 +60,8 @@ struct TStatClassInfo {
     TStatInstanceRange instanceRange(const TSettings& settings) const;
     // "ms-its:<help file>::/Filters_1049_<base code>.htm"; empty when the help file is not set or missing.
     std::string helpTopic(int parameter, const std::string& helpFile) const;
+    // The page name of the method's description, "Filters_1049_<base code>.htm".
+    std::string helpPage(int parameter) const;
 };
 
 // Creates an instance of class T (the CreateFn of a descriptor).

@@ -1,7 +1,9 @@
 #include "stats/stat_list.h"
 
+#include <algorithm>
 #include <exception>
 
+#include "core/codepage.h"
 #include "core/error.h"
 #include "core/format.h"
 #include "core/ini_file.h"
@@ -77,6 +79,20 @@ std::string TStatList::listCaption(int index, bool decorate) const {
     const TStatKinds kinds = m.statClass().kindsWithGraph();
     if (decorate && showMethodFlags && kinds != 0) caption = fmt("%0:s [ %1:s ]", caption, kindLetters(kinds));
     return caption;
+}
+
+std::vector<int> TStatList::methodListIndices(bool graphOnly) const {
+    std::vector<int> out;
+    for (int i = 0; i < count(); ++i)
+        if (available(i) && listed(i) && shown(i) && (!graphOnly || isGraph(i))) out.push_back(i);
+    if (ordered) {
+        std::vector<std::pair<std::string, int>> keyed;
+        for (int i : out) keyed.emplace_back(toUpperUtf8(listCaption(i, true)), i);
+        std::stable_sort(keyed.begin(), keyed.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (size_t k = 0; k < keyed.size(); ++k) out[k] = keyed[k].second;
+    }
+    return out;
 }
 
 std::unique_ptr<TCustomStat> TStatList::instanceFromSelection(const TStatMethod* selected,

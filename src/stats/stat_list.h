@@ -87,6 +87,9 @@ public:
     // the kind letters ("... [ NG ]") when decorate and show method flags are on.
     std::string listCaption(int index, bool decorate) const;
     std::unique_ptr<TCustomStat> createInstance(int index) const { return item(index).createInstance(); }
+    // The methods a method list offers: available, listed and shown (and graph methods only when
+    // graphOnly), in registry order, or by list caption without regard to case when ordered is set.
+    std::vector<int> methodListIndices(bool graphOnly) const;
     // A new instance of the method chosen in a method list; throws "Не выбран метод расчета
     // статистики (cb: <boxName>)!" when none is chosen.
     std::unique_ptr<TCustomStat> instanceFromSelection(const TStatMethod* selected, std::string_view boxName) const;

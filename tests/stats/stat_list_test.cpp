@@ -194,6 +194,31 @@ TEST(StatList, FavouritesText) {
     EXPECT_EQ(list.favouritesText(), "");
 }
 
+TEST(StatList, MethodListIndices) {
+    TDrawsArray draws;
+    test::Registry r(draws);
+    TStatList& list = r.list;
+    std::vector<int> all = list.methodListIndices(false);
+    ASSERT_EQ(all.size(), static_cast<size_t>(list.count()));
+    for (size_t i = 0; i < all.size(); ++i) EXPECT_EQ(all[i], static_cast<int>(i));
+    for (int i : list.methodListIndices(true)) EXPECT_TRUE(list.isGraph(i));
+    EXPECT_LT(list.methodListIndices(true).size(), all.size());
+
+    list.applyFavouritesText("SUMS,NUMS,SUMV,POS2");
+    EXPECT_EQ(list.methodListIndices(false),
+              (std::vector<int>{list.methodWithCode("NUMS"), list.methodWithCode("SUMS"), list.methodWithCode("SUMV"),
+                                list.methodWithCode("POS2")}));
+    EXPECT_EQ(list.methodListIndices(true),
+              (std::vector<int>{list.methodWithCode("SUMS"), list.methodWithCode("POS2")}));
+    // Ordered: alphabetically by caption, "Сумма тиража: все ..." < "Сумма тиража: изменения ..." <
+    // "Числа тиража" < "Число в 2 ...".
+    list.ordered = true;
+    list.showGroupName = false;
+    EXPECT_EQ(list.methodListIndices(false),
+              (std::vector<int>{list.methodWithCode("SUMS"), list.methodWithCode("SUMV"), list.methodWithCode("NUMS"),
+                                list.methodWithCode("POS2")}));
+}
+
 TEST(StatList, MethodByCodeTakesTheFirstPrefixInRegistryOrder) {
     TDrawsArray draws;
     test::Registry r(draws);
@@ -226,6 +251,8 @@ TEST(StatList, InstanceFromSelectionAndHelpTopics) {
     const int pos3 = list.methodWithCode("POS3");
     const int sum2 = list.methodWithCode("SUM2");
     EXPECT_EQ(list.item(pos3).helpTopic(), "");
+    EXPECT_EQ(kTstPosVal.helpPage(3), "Filters_1049_POSx.htm");
+    EXPECT_EQ(kTstSumRanges.helpPage(1), "Filters_1049_SUM1.htm");
     test::TempDir dir;
     list.helpFile = (dir / "missing.chm").string();
     EXPECT_EQ(list.item(pos3).helpTopic(), "");

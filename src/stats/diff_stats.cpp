@@ -1,0 +1,283 @@
+// Difference statistics (group 2): the gaps between the numbers at neighbouring positions, the
+// largest gap, the spread between the smallest and the largest number, repeated gaps and runs of
+// two to four successive gaps.
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+
+#include "core/format.h"
+#include "core/text_forms.h"
+#include "stats/custom_stat.h"
+#include "stats/packed_key_set.h"
+#include "stats/stat_classes.h"
+
+namespace tavlora {
+
+namespace {
+
+constexpr int kDiffGroup = 2;
+constexpr uint16_t kMaxGap = 68;
+
+// The gaps |x1-x2|, |x2-x3|, |x3-x4|, |x4-x5| of five numbers in position order.
+struct Gaps {
+    std::array<int, 4> g;
+    explicit Gaps(const uint8_t* x)
+        : g{std::abs(x[0] - x[1]), std::abs(x[1] - x[2]), std::abs(x[2] - x[3]), std::abs(x[3] - x[4])} {}
+    int largest() const { return std::max(std::max(g[0], g[1]), std::max(g[2], g[3])); }
+};
+
+int spreadOf(const uint8_t* x) {
+    int lo = x[0], hi = x[0];
+    for (int i = 1; i < 5; ++i) {
+        lo = std::min(lo, static_cast<int>(x[i]));
+        hi = std::max(hi, static_cast<int>(x[i]));
+    }
+    return hi - lo;
+}
+
+// The distinct gaps in order of first appearance with their multiplicities (a counter table of
+// at most four entries, kept on the stack).
+struct GapCounts {
+    std::array<int, 4> gap{};
+    std::array<int, 4> mult{};
+    int size = 0;
+    explicit GapCounts(const Gaps& gaps) {
+        for (int g : gaps.g) {
+            int i = 0;
+            while (i < size && gap[static_cast<size_t>(i)] != g) ++i;
+            if (i == size) {
+                gap[static_cast<size_t>(size)] = g;
+                mult[static_cast<size_t>(size)] = 0;
+                ++size;
+            }
+            ++mult[static_cast<size_t>(i)];
+        }
+    }
+    int largestMultiplicity() const {
+        int m = 0;
+        for (int i = 0; i < size; ++i) m = std::max(m, mult[static_cast<size_t>(i)]);
+        return m;
+    }
+};
+
+}  // namespace
+
+// Every gap between neighbouring positions is a value; only the gap at positions 1-2 measures
+// periods, so a gap's periods tell how often it returns at the start of a draw.
+class TstDiffTotal : public TCustomNumbersStat {
+public:
+    using TCustomNumbersStat::TCustomNumbersStat;
+
+    void listAllValues(int lastIndex, TStatDrawArray& list) override {
+        TCustomNumbersStat::listAllValues(lastIndex, list);
+        for (uint16_t g = 1; g <= kMaxGap; ++g) {
+            working_.setKeys(g);
+            addWorking(list, false);
+        }
+    }
+    void valuesOfComb(const TComb& comb, TStatDrawArray& list) override {
+        TCustomNumbersStat::valuesOfComb(comb, list);
+        for (int g : Gaps(comb.n.data()).g) {
+            working_.setKeys(static_cast<uint16_t>(g));
+            addWorking(list, false);
+        }
+    }
+    void valuesOfDraw(int index, int lastIndex, bool sorted, TStatDrawArray& list, TStatState& state,
+                      TLastValueArray& lastValues) override {
+        TCustomNumbersStat::valuesOfDraw(index, lastIndex, sorted, list, state, lastValues);
+        const Gaps gaps(current_.nums.data());
+        for (size_t i = 0; i < 4; ++i) {
+            working_.setKeys(static_cast<uint16_t>(gaps.g[i]));
+            addWorking(list, i == 0);
+        }
+    }
+    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int, bool, TFilterMode) const override {
+        for (int g : Gaps(comb.n.data()).g)
+            if (selectedKey1(sel, g)) return true;
+        return false;
+    }
+};
+
+// A graph member with one value per draw or combination, gaps 1..68 pre-listed unless a member
+// says otherwise.
+class TOneDiffValueStat : public TCustomGraphStat {
+public:
+    using TCustomGraphStat::TCustomGraphStat;
+    virtual int valueOf(const uint8_t* nums) const = 0;
+    virtual int maxListed() const { return kMaxGap; }
+
+    void listAllValues(int lastIndex, TStatDrawArray& list) override {
+        TCustomGraphStat::listAllValues(lastIndex, list);
+        for (int v = 1; v <= maxListed(); ++v) {
+            working_.setKeys(static_cast<uint16_t>(v));
+            addWorking(list, false);
+        }
+    }
+    void valuesOfComb(const TComb& comb, TStatDrawArray& list) override {
+        TCustomGraphStat::valuesOfComb(comb, list);
+        working_.setKeys(static_cast<uint16_t>(valueOf(comb.n.data())));
+        addWorking(list, false);
+    }
+    void valuesOfDraw(int index, int lastIndex, bool sorted, TStatDrawArray& list, TStatState& state,
+                      TLastValueArray& lastValues) override {
+        TCustomGraphStat::valuesOfDraw(index, lastIndex, sorted, list, state, lastValues);
+        working_.setKeys(static_cast<uint16_t>(valueOf(current_.nums.data())));
+        addWorking(list, true);
+    }
+    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int, bool, TFilterMode) const override {
+        return selectedKey1(sel, valueOf(comb.n.data()));
+    }
+    int32_t numberOfComb(const TComb& nums, int, int, bool) const override { return valueOf(nums.n.data()); }
+};
+
+// The largest gap between neighbouring positions.
+class TstDiffMax : public TOneDiffValueStat {
+public:
+    using TOneDiffValueStat::TOneDiffValueStat;
+    int valueOf(const uint8_t* nums) const override { return Gaps(nums).largest(); }
+};
+
+// The spread between the smallest and the largest number (order plays no part).
+class TstMinMaxDiffs : public TOneDiffValueStat {
+public:
+    using TOneDiffValueStat::TOneDiffValueStat;
+    int valueOf(const uint8_t* nums) const override { return spreadOf(nums); }
+};
+
+// The largest multiplicity of any gap, 1..4.
+class TstDiffSameCnt : public TOneDiffValueStat {
+public:
+    using TOneDiffValueStat::TOneDiffValueStat;
+    int valueOf(const uint8_t* nums) const override { return GapCounts(Gaps(nums)).largestMultiplicity(); }
+    int maxListed() const override { return 4; }
+};
+
+// Each distinct gap with its multiplicity (key 1 the gap, key 2 how often it occurs).
+class TstDiffSame : public TCustomStat {
+public:
+    using TCustomStat::TCustomStat;
+
+    std::string valueToText(const TStatDraw& value) const override {
+        return fmt("%0:d x %1:d", static_cast<int>(value.keys[0]), static_cast<int>(value.keys[1]));
+    }
+    void valuesOfComb(const TComb& comb, TStatDrawArray& list) override {
+        TCustomStat::valuesOfComb(comb, list);
+        addPairs(comb.n.data(), list, false);
+    }
+    void valuesOfDraw(int index, int lastIndex, bool sorted, TStatDrawArray& list, TStatState& state,
+                      TLastValueArray& lastValues) override {
+        TCustomStat::valuesOfDraw(index, lastIndex, sorted, list, state, lastValues);
+        addPairs(current_.nums.data(), list, true);
+    }
+    void prepareFilter(const TStatDrawArray& selection, int referenceIndex, bool sorted) override {
+        TCustomStat::prepareFilter(selection, referenceIndex, sorted);
+        keys_.build(selection);
+    }
+    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int, bool, TFilterMode) const override {
+        const GapCounts c(Gaps(comb.n.data()));
+        for (size_t i = 0; i < static_cast<size_t>(c.size); ++i)
+            if (keys_.contains(sel, TPackedKeySet::pack(static_cast<uint64_t>(c.gap[i]), static_cast<uint64_t>(c.mult[i]))))
+                return true;
+        return false;
+    }
+
+private:
+    void addPairs(const uint8_t* nums, TStatDrawArray& list, bool fromDraw) {
+        const GapCounts c{Gaps(nums)};
+        for (size_t i = 0; i < static_cast<size_t>(c.size); ++i) {
+            working_.setKeys(static_cast<uint16_t>(c.gap[i]), static_cast<uint16_t>(c.mult[i]));
+            addWorking(list, fromDraw);
+        }
+    }
+    TPackedKeySet keys_;
+};
+
+// Runs of k successive gaps (k = 2, 3, 4; gap j of the run in key j); the first run of a draw
+// measures periods.
+class TCombDiffSeqStat : public TCustomStat {
+public:
+    TCombDiffSeqStat(const TStatList& list, const TStatClassInfo& cls, int parameter, int k)
+        : TCustomStat(list, cls, parameter), k_(k) {}
+
+    std::string valueToText(const TStatDraw& value) const override {
+        std::string s = numberText(value.keys[0]);
+        for (size_t j = 1; j < static_cast<size_t>(k_); ++j) s += ":" + numberText(value.keys[j]);
+        return s;
+    }
+    void valuesOfDraw(int index, int lastIndex, bool sorted, TStatDrawArray& list, TStatState& state,
+                      TLastValueArray& lastValues) override {
+        TCustomStat::valuesOfDraw(index, lastIndex, sorted, list, state, lastValues);
+        const Gaps gaps(current_.nums.data());
+        for (int start = 0; start + k_ <= 4; ++start) {
+            working_.keys = {};
+            for (int j = 0; j < k_; ++j)
+                working_.keys[static_cast<size_t>(j)] = static_cast<uint16_t>(gaps.g[static_cast<size_t>(start + j)]);
+            addWorking(list, start == 0);
+        }
+    }
+    void prepareFilter(const TStatDrawArray& selection, int referenceIndex, bool sorted) override {
+        TCustomStat::prepareFilter(selection, referenceIndex, sorted);
+        keys_.build(selection);
+    }
+    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int, bool, TFilterMode) const override {
+        const Gaps gaps(comb.n.data());
+        for (int start = 0; start + k_ <= 4; ++start) {
+            uint64_t key = 0;
+            for (int j = k_ - 1; j >= 0; --j) key = (key << 16) | static_cast<uint64_t>(gaps.g[static_cast<size_t>(start + j)]);
+            if (keys_.contains(sel, key)) return true;
+        }
+        return false;
+    }
+
+private:
+    int k_;
+    TPackedKeySet keys_;
+};
+
+class TstCombDiffSeq2 : public TCombDiffSeqStat {
+public:
+    TstCombDiffSeq2(const TStatList& l, const TStatClassInfo& c, int p) : TCombDiffSeqStat(l, c, p, 2) {}
+};
+class TstCombDiffSeq3 : public TCombDiffSeqStat {
+public:
+    TstCombDiffSeq3(const TStatList& l, const TStatClassInfo& c, int p) : TCombDiffSeqStat(l, c, p, 3) {}
+};
+class TstCombDiffSeq4 : public TCombDiffSeqStat {
+public:
+    TstCombDiffSeq4(const TStatList& l, const TStatClassInfo& c, int p) : TCombDiffSeqStat(l, c, p, 4) {}
+};
+
+// --- descriptors -------------------------------------------------------------------------
+
+const TStatClassInfo kTstDiffTotal{.className = "TstDiffTotal", .code = "DIFA",
+                                   .caption = "Все разности между соседними позициями", .group = kDiffGroup,
+                                   .kinds = kindS | kindN, .create = &createStat<TstDiffTotal>};
+const TStatClassInfo kTstDiffMax{.className = "TstDiffMax", .code = "DIFM",
+                                 .caption = "Максимальная разность между соседними позициями", .group = kDiffGroup,
+                                 .kinds = kindS | kindN, .create = &createStat<TstDiffMax>, .isGraph = true};
+const TStatClassInfo kTstMinMaxDiffs{.className = "TstMinMaxDiffs", .code = "DIFD",
+                                     .caption = "Разность между минимальным и максимальным числом",
+                                     .group = kDiffGroup, .kinds = kindN, .create = &createStat<TstMinMaxDiffs>,
+                                     .isGraph = true};
+const TStatClassInfo kTstDiffSame{.className = "TstDiffSame", .code = "DIFO",
+                                  .caption = "Одинаковые разности между соседними позициями", .group = kDiffGroup,
+                                  .kinds = kindS | kindN, .create = &createStat<TstDiffSame>,
+                                  .acceptsTypedValues = false};
+const TStatClassInfo kTstDiffSameCnt{.className = "TstDiffSameCnt", .code = "DIFK",
+                                     .caption = "Количество одинаковых разностей между соседними позициями",
+                                     .group = kDiffGroup, .kinds = kindS | kindN,
+                                     .create = &createStat<TstDiffSameCnt>, .isGraph = true};
+const TStatClassInfo kTstCombDiffSeq2{.className = "TstCombDiffSeq2", .code = "KDS%d",
+                                      .caption = "Сочетания из %0:d разностей между числами", .group = kDiffGroup,
+                                      .kinds = kindS, .create = &createStat<TstCombDiffSeq2>,
+                                      .acceptsTypedValues = false, .fixedNumber = 2};
+const TStatClassInfo kTstCombDiffSeq3{.className = "TstCombDiffSeq3", .code = "KDS%d",
+                                      .caption = "Сочетания из %0:d разностей между числами", .group = kDiffGroup,
+                                      .kinds = kindS, .create = &createStat<TstCombDiffSeq3>,
+                                      .acceptsTypedValues = false, .fixedNumber = 3};
+const TStatClassInfo kTstCombDiffSeq4{.className = "TstCombDiffSeq4", .code = "KDS%d",
+                                      .caption = "Сочетания из %0:d разностей между числами", .group = kDiffGroup,
+                                      .kinds = kindS, .create = &createStat<TstCombDiffSeq4>,
+                                      .acceptsTypedValues = false, .fixedNumber = 4};
+
+}  // namespace tavlora

@@ -178,6 +178,8 @@ void TFormMain::buildLayout() {
     lvDraws_->horizontalHeader()->setStretchLastSection(true);
     lvDraws_->setContextMenuPolicy(Qt::ActionsContextMenu);
     lvDraws_->setAlternatingRowColors(false);
+    const int columnWidths[] = {44, 23, 23, 23, 23, 23, 23, 30, 78};
+    for (int c = 0; c < static_cast<int>(std::size(columnWidths)); ++c) lvDraws_->setColumnWidth(c, columnWidths[c]);
     drawsLayout->addWidget(lvDraws_);
     connect(edDrawsOffset_, &QSpinBox::valueChanged, this, &TFormMain::setDrawsOffset);
     connect(lvDraws_, &QTableView::doubleClicked, this, [this] {

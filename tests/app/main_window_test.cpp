@@ -1,0 +1,503 @@
+// The main window through its public commands: start-up, the single-copy guard, the draws tab,
+// the draw dialog and the settings dialogs. Message boxes are answered by a scripted Interaction.
+#include <QAction>
+#include <QApplication>
+#include <QDateTimeEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTimer>
+#include <QtTest>
+#include <fstream>
+
+#include "app/draw_dialog.h"
+#include "app/draws_model.h"
+#include "app/main_window.h"
+#include "app/settings_dialog.h"
+#include "app/shredding_dialog.h"
+#include "archive/draw_archive.h"
+#include "core/ini_file.h"
+#include "core/interaction.h"
+#include "session/session.h"
+#include "stakes/stakes_file.h"
+#include "test_support.h"
+
+using namespace tavlora;
+using app::TFormMain;
+
+namespace {
+
+std::unique_ptr<TFormMain> startWindow(const std::filesystem::path& dir, Interaction& interaction,
+                                       std::vector<std::string> args = {}) {
+    app::MainWindowOptions o;
+    o.startup = app::parseStartupOptions(args, dir);
+    o.interaction = &interaction;
+    o.startTimer = false;
+    auto w = std::make_unique<TFormMain>(o);
+    w->initialise();
+    return w;
+}
+
+TDraw makeDraw(int number, std::array<uint8_t, 5> nums, uint8_t extra) {
+    TDraw d;
+    d.number = number;
+    d.nums = nums;
+    d.extra = extra;
+    d.setDateText("01/07/2009");
+    return d;
+}
+
+// An archive file of draws numbered first..first+count-1.
+void writeArchive(const std::filesystem::path& dir, int first, int count) {
+    Session s(dir);
+    for (int i = 0; i < count; ++i)
+        s.archive().append(makeDraw(first + i, {uint8_t(1 + i % 60), uint8_t(2 + i % 60), uint8_t(3 + i % 60),
+                                                uint8_t(4 + i % 60), uint8_t(70 - 1 - i % 5)},
+                                    uint8_t(1 + i % 26)));
+    NullProgress p;
+    ScriptedInteraction si;
+    QVERIFY(s.archive().save(p, si));
+}
+
+std::vector<int> archiveNumbers(const std::filesystem::path& dir) {
+    Session s(dir);
+    std::vector<int> out;
+    for (const auto& d : s.draws()) out.push_back(d.number);
+    return out;
+}
+
+QString panel(TFormMain& w, int i) { return w.statusPanel(i)->text(); }
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void startUpOnAnEmptyFolder() {
+        test::TempDir dir;
+        ScriptedInteraction si;
+        auto w = startWindow(dir.path(), si);
+        QCOMPARE(w->state(), TFormMain::State::Running);
+        QVERIFY2(si.messages.empty(), si.messages.empty() ? "" : si.messages[0].text.c_str());
+        QCOMPARE(panel(*w, 0), QString("Архив тиражей: 0"));
+        QCOMPARE(panel(*w, 1), QString("Следующий тираж: 1"));
+        QCOMPARE(panel(*w, 2), QString());
+        QCOMPARE(panel(*w, 3), QString("Комбинаций: 0"));
+        QVERIFY(std::filesystem::exists(dir / "Tavlora_5d69.lsk"));
+        QVERIFY(w->windowTitle().contains("версия"));
+        // Every tab in its place.
+        QStringList left, right;
+        for (int i = 0; i < w->leftPages()->count(); ++i) left << w->leftPages()->tabText(i);
+        for (int i = 0; i < w->rightPages()->count(); ++i) right << w->rightPages()->tabText(i);
+        QCOMPARE(left, QStringList({"Архив тиражей", "Комбинации"}));
+        QCOMPARE(right, QStringList({"Статистика", "Графики", "Карта", "Схема", "Неделя", "Ставки", "Рейтинг",
+                                     "Регуляры", "Системы", "Сценарий"}));
+        // A fresh folder asks nothing (the download at start is not offered yet).
+        QVERIFY(si.questions.empty());
+        // With an empty archive the commands that need draws are off.
+        w->updateActions();
+        QVERIFY(w->action("DrawsAdd")->isEnabled());
+        QVERIFY(!w->action("DrawsDel")->isEnabled());
+        QVERIFY(!w->action("DrawsExport")->isEnabled());
+        QVERIFY(!w->action("DrawsInfo")->isEnabled());
+    }
+
+    void theInitialisationRunsFromTheStartTimer() {
+        test::TempDir dir;
+        ScriptedInteraction si;
+        app::MainWindowOptions o;
+        o.startup.dataDir = dir.path();
+        o.interaction = &si;
+        TFormMain w(o);
+        QCOMPARE(w.state(), TFormMain::State::Created);
+        QTRY_COMPARE(w.state(), TFormMain::State::Running);
+    }
+
+    void secondCopyOnTheSameFolderIsRefused() {
+        test::TempDir dir, other;
+        ScriptedInteraction first, second, third;
+        auto a = startWindow(dir.path(), first);
+        auto b = startWindow(dir.path(), second);
+        QCOMPARE(b->state(), TFormMain::State::Ended);
+        QCOMPARE(b->exitCode(), 1);
+        QCOMPARE(second.messages.size(), size_t(1));
+        QCOMPARE(second.messages[0].kind, MessageKind::Error);
+        QCOMPARE(second.messages[0].caption, std::string("Ошибка"));
+        QCOMPARE(second.messages[0].text, std::string(kExclusiveAccessError));
+        QVERIFY(second.messages[0].text.find("Программа будет закрыта!") != std::string::npos);
+        b->updateActions();
+        QVERIFY(!b->action("DrawsAdd")->isEnabled());
+        // Another folder runs.
+        auto c = startWindow(other.path(), third);
+        QCOMPARE(c->state(), TFormMain::State::Running);
+        QVERIFY(third.messages.empty());
+        // Once the first copy is gone the folder is free again.
+        a.reset();
+        b.reset();
+        ScriptedInteraction fourth;
+        auto d = startWindow(dir.path(), fourth);
+        QCOMPARE(d->state(), TFormMain::State::Running);
+    }
+
+    void batchSwitchesEndTheProgramAfterTheirWork() {
+        test::TempDir dir;
+        ScriptedInteraction si;
+        auto w = startWindow(dir.path(), si, {"-LOADONLY"});
+        QCOMPARE(w->state(), TFormMain::State::Ended);
+        QCOMPARE(w->exitCode(), 0);
+        w.reset();
+        auto r = startWindow(dir.path(), si, {"/fullrefresh"});
+        QCOMPARE(r->state(), TFormMain::State::Ended);
+        QVERIFY(si.messages.empty());
+    }
+
+    void drawDialogValidation_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("valid") << "1;2;3;4;5;26" << true;
+        QTest::newRow("commas") << "69, 2, 3, 4, 5, 1" << true;
+        QTest::newRow("five words") << "1;2;3;4;5" << false;
+        QTest::newRow("repeated") << "1;1;2;3;4;5" << false;
+        QTest::newRow("zero") << "0;2;3;4;5;6" << false;
+        QTest::newRow("seventy") << "1;2;3;4;70;6" << false;
+        QTest::newRow("extra 27") << "1;2;3;4;5;27" << false;
+        QTest::newRow("letters") << "a;2;3;4;5;6" << false;
+    }
+
+    void drawDialogValidation() {
+        QFETCH(QString, text);
+        QFETCH(bool, accepted);
+        ScriptedInteraction si;
+        TDraw start;
+        start.number = 42;
+        app::TDrawDialog dialog(nullptr, "Введите данные следующего тиража", start, si);
+        QCOMPARE(dialog.windowTitle(), QString("Введите данные следующего тиража"));
+        QCOMPARE(dialog.numberEdit()->value(), 42);
+        QVERIFY(dialog.numbersEdit()->text().isEmpty());
+        dialog.dateEdit()->setDate(QDate(2015, 3, 14));
+        dialog.numbersEdit()->setText(text);
+        dialog.show();
+        dialog.numberEdit()->setFocus();
+        dialog.accept();
+        QCOMPARE(dialog.result() == QDialog::Accepted, accepted);
+        if (accepted) {
+            QVERIFY(si.messages.empty());
+            QCOMPARE(dialog.draw().number, 42);
+            QCOMPARE(dialog.draw().dateText(), std::string("03/14/2015"));
+        } else {
+            QCOMPARE(si.messages.size(), size_t(1));
+            QCOMPARE(si.messages[0].kind, MessageKind::Warning);
+            QCOMPARE(si.messages[0].text, std::string("Введена некорректная комбинация!"));
+            QCOMPARE(dialog.focusWidget(), dialog.numbersEdit());  // focus back on the numbers
+            QCOMPARE(dialog.numbersEdit()->text(), text);          // text kept for correction
+            QVERIFY(dialog.isVisible());
+        }
+    }
+
+    void drawDialogShowsAnExistingDraw() {
+        ScriptedInteraction si;
+        const TDraw d = makeDraw(7, {5, 12, 33, 41, 69}, 9);
+        app::TDrawDialog dialog(nullptr, "x", d, si);
+        QCOMPARE(dialog.numbersEdit()->text(), QString("5;12;33;41;69;9"));
+        QCOMPARE(dialog.dateEdit()->date(), QDate(2009, 1, 7));
+        dialog.accept();
+        QCOMPARE(dialog.draw().nums, d.nums);  // typed order kept
+        QCOMPARE(dialog.draw().unused, (std::array<uint8_t, 3>{}));
+    }
+
+    void addingADrawThroughTheDialogSavesIt() {
+        test::TempDir dir;
+        writeArchive(dir.path(), 100, 3);
+        ScriptedInteraction si;
+        auto w = startWindow(dir.path(), si);
+        QCOMPARE(panel(*w, 1), QString("Следующий тираж: 103"));
+        bool seen = false;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<app::TDrawDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            seen = true;
+            QCOMPARE(dialog->numberEdit()->value(), 103);
+            dialog->numbersEdit()->setText("7;8;9;10;11;12");
+            dialog->accept();
+        });
+        w->addDraw();
+        QVERIFY(seen);
+        QCOMPARE(archiveNumbers(dir.path()), (std::vector<int>{100, 101, 102, 103}));
+        QCOMPARE(panel(*w, 0), QString("Архив тиражей: 4"));
+        QCOMPARE(w->drawsView()->model()->index(0, 0).data().toString(), QString("103"));
+        QCOMPARE(w->drawsView()->model()->index(0, 6).data().toString(), QString("12"));
+        QCOMPARE(w->drawsView()->model()->index(0, 7).data().toString(), QString("45"));
+        // A cancelled dialog changes nothing.
+        QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
+        w->addDraw();
+        QCOMPARE(archiveNumbers(dir.path()).size(), size_t(4));
+    }
+
+    void deletingTwoSelectedRowsRemovesExactlyThoseDraws() {
+        test::TempDir dir;
+        writeArchive(dir.path(), 1, 6);
+        ScriptedInteraction si(true);
+        auto w = startWindow(dir.path(), si);
+        auto* view = w->drawsView();
+        // List positions 1 and 4: draws 5 and 2 (newest first).
+        view->selectionModel()->select(view->model()->index(1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        view->selectionModel()->select(view->model()->index(4, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        w->updateActions();
+        QVERIFY(w->action("DrawsDel")->isEnabled());
+        si.answers = {false};
+        w->deleteDraws();  // "No" keeps everything
+        QCOMPARE(archiveNumbers(dir.path()), (std::vector<int>{1, 2, 3, 4, 5, 6}));
+        w->deleteDraws();
+        QCOMPARE(si.questions.size(), size_t(2));
+        QCOMPARE(si.questions[1].caption, std::string("Предупреждение"));
+        QCOMPARE(si.questions[1].text, std::string("Удалить все выделенные записи (всего будет удалено 2 записи(ей))?"));
+        QCOMPARE(archiveNumbers(dir.path()), (std::vector<int>{1, 3, 4, 6}));
+        QCOMPARE(panel(*w, 0), QString("Архив тиражей: 4"));
+        QVERIFY(view->selectionModel()->selectedRows().isEmpty());
+        QCOMPARE(panel(*w, 6), QString());  // the status text is cleared afterwards
+    }
+
+    void offsetSpinFillsStatusPanelTwoAndMarksTheRow() {
+        test::TempDir dir;
+        {
+            Session s(dir.path());
+            s.archive().append(makeDraw(1, {1, 2, 3, 4, 5}, 1));
+            s.archive().append(makeDraw(2, {10, 20, 30, 40, 50}, 2));
+            s.archive().append(makeDraw(3, {11, 21, 31, 41, 51}, 3));
+            NullProgress p;
+            ScriptedInteraction si;
+            QVERIFY(s.archive().save(p, si));
+        }
+        ScriptedInteraction si;
+        auto w = startWindow(dir.path(), si);
+        QCOMPARE(w->offsetEdit()->maximum(), 2);
+        w->offsetEdit()->setValue(2);
+        QCOMPARE(w->session()->drawsOffset(), 2);
+        QCOMPARE(panel(*w, 2), QString("10;20;30;40;50"));
+        QCOMPARE(panel(*w, 1), QString("Следующий тираж: 2"));
+        const auto bg = w->drawsView()->model()->index(2, 0).data(Qt::BackgroundRole).value<QBrush>();
+        QCOMPARE(bg.color(), QColor(0xFF, 0xAA, 0xAA));
+        w->offsetEdit()->setValue(0);
+        QCOMPARE(panel(*w, 2), QString());
+        // Channel colours of the number cells, white elsewhere.
+        const auto cell = w->drawsView()->model()->index(2, 1).data(Qt::BackgroundRole).value<QBrush>();
+        QCOMPARE(cell.color(), QColor(0xAA, 0xFF, 0xAA));  // number 1, channel 1
+        QCOMPARE(w->drawsView()->model()->index(2, 8).data(Qt::BackgroundRole).value<QBrush>().color(),
+                 QColor(Qt::white));
+        w->toggleColorDraws();
+        QVERIFY(!w->drawsView()->model()->index(2, 1).data(Qt::BackgroundRole).isValid());
+        QVERIFY(!app::loadFormSettings(w->frmPath()).colorDraws);
+    }
+
+    void sortedDrawsIsStoredAtOnceAndShowsAscendingNumbers() {
+        test::TempDir dir;
+        {
+            Session s(dir.path());
+            s.archive().append(makeDraw(1, {50, 2, 40, 4, 5}, 1));
+            NullProgress p;
+            ScriptedInteraction si;
+            QVERIFY(s.archive().save(p, si));
+        }
+        ScriptedInteraction si;
+        auto w = startWindow(dir.path(), si);
+        QCOMPARE(w->drawsView()->model()->index(0, 1).data().toString(), QString("50"));
+        w->action("DrawsSorted")->trigger();
+        QVERIFY(w->action("DrawsSorted")->isChecked());
+        QCOMPARE(w->drawsView()->model()->index(0, 1).data().toString(), QString("2"));
+        QVERIFY(app::loadFormSettings(w->frmPath()).sortedDraws);
+        QVERIFY(w->session()->sortedDraws());
+    }
+
+    void everyCommandIsDisabledWhileBusy() {
+        test::TempDir dir;
+        writeArchive(dir.path(), 1, 2);
+        ScriptedInteraction si;
+        auto w = startWindow(dir.path(), si);
+        w->updateActions();
+        QVERIFY(w->action("DrawsAdd")->isEnabled());
+        w->busyState().enter();
+        for (const char* name : {"DrawsAdd", "DrawsExport", "DrawsImport", "EditSettings", "TabGraphs", "Exit"})
+            QVERIFY2(!w->action(name)->isEnabled(), name);
+        QVERIFY(!w->offsetEdit()->isEnabled());
+        w->busyState().leave();
+        QVERIFY(w->action("DrawsAdd")->isEnabled());
+        QVERIFY(w->offsetEdit()->isEnabled());
+    }
+
+    void tabCommandsShowHideAndStoreTheirKeys() {
+        test::TempDir dir;
+        ScriptedInteraction si;
+        {
+            auto w = startWindow(dir.path(), si);
+            QVERIFY(w->tabShown("Графики"));
+            QCOMPARE(w->action("TabGraphs")->text(), QString("Вкладка \"Графики\""));
+            w->action("TabGraphs")->trigger();
+            QVERIFY(!w->tabShown("Графики"));
+            w->action("TabTables")->trigger();
+            QVERIFY(!w->tabShown("Регуляры"));
+            w->action("TabTables")->trigger();
+            QVERIFY(w->tabShown("Регуляры"));
+            QCOMPARE(w->rightPages()->tabText(w->rightPages()->currentIndex()), QString("Регуляры"));
+        }
+        const auto s = app::loadFormSettings(dir / "Tavlora_5d69.frm");
+        QVERIFY(!s.tabGraphs);
+        QVERIFY(s.tabTables);
+        auto w = startWindow(dir.path(), si);
+        QVERIFY(!w->tabShown("Графики"));
+        QVERIFY(!w->action("TabGraphs")->isChecked());
+    }
+
+    void shutdownWritesPlacementAndSizes() {
+        test::TempDir dir;
+        ScriptedInteraction si;
+        {
+            auto w = startWindow(dir.path(), si);
+            w->setDownloadOnStart(2);
+        }
+        IniFile ini(dir / "Tavlora_5d69.frm");
+        QVERIFY(ini.keyExists("TFormMain", "LeftPanelWidth"));
+        QVERIFY(ini.keyExists("TFormMain", "NormPos"));
+        QVERIFY(ini.keyExists("TFormMain", "lvDraws_Columns"));
+        QCOMPARE(ini.readInteger("TFormMain", "DownloadDrawsOnStart", -1), 2);
+        QVERIFY(ini.readBool("TFormMain", "PrefetchsInit", false));
+        // With the download switched off nothing is asked at start.
+        ScriptedInteraction again;
+        auto w = startWindow(dir.path(), again);
+        QVERIFY(again.questions.empty());
+        QVERIFY(w->action("AutoDownload2")->isChecked());
+    }
+
+    void importAndExportThroughTheWindow() {
+        test::TempDir dir;
+        ScriptedInteraction si;
+        auto w = startWindow(dir.path(), si);
+        const QString sample = QStringLiteral(TAVLORA_SAMPLE_DIR "/draws.csv");
+        QVERIFY(w->importDraws(sample));
+        QCOMPARE(panel(*w, 0), QString("Архив тиражей: 1390"));
+        QCOMPARE(w->drawsView()->model()->rowCount(), 1390);
+        const QString out = QString::fromStdString((dir / "out.csv").string());
+        QVERIFY(w->exportDraws(out));
+        QVERIFY(w->importDraws(out));  // the same file again appends nothing
+        QCOMPARE(panel(*w, 0), QString("Архив тиражей: 1390"));
+        QVERIFY(!w->importDraws(QString::fromStdString((dir / "missing.csv").string())));
+        QCOMPARE(si.messages.back().kind, MessageKind::Error);
+        QCOMPARE(panel(*w, 0), QString("Архив тиражей: 1390"));
+    }
+
+    void settingsDialogKeepsEverySegmentWhenTheWidthChanges() {
+        ScriptedInteraction si;
+        TConfigData config;
+        for (int n = 1; n <= 69; ++n) config.segments[static_cast<size_t>(n - 1)] = static_cast<uint8_t>(1 + n % 9);
+        app::TSettingsDialog dialog(nullptr, config, si);
+        QCOMPARE(dialog.matrixColsEdit()->value(), 7);
+        QCOMPARE(dialog.matrixRowsEdit()->value(), 10);
+        QCOMPARE(dialog.segmentGrid()->columnCount(), 7);
+        // Number 10 sits in row 1, column 2 of a 7-wide grid.
+        QCOMPARE(dialog.segmentGrid()->item(1, 2)->text(), QString::number(1 + 10 % 9));
+        dialog.segmentGrid()->item(9, 5)->setText("7");  // number 69
+        dialog.matrixColsEdit()->setValue(10);
+        QCOMPARE(dialog.matrixRowsEdit()->value(), 7);
+        QCOMPARE(dialog.segmentGrid()->columnCount(), 10);
+        QCOMPARE(dialog.segmentGrid()->rowCount(), 7);
+        auto expected = config.segments;
+        expected[68] = 7;
+        QCOMPARE(dialog.segmentsFromGrid(), expected);
+        QCOMPARE(dialog.segmentGrid()->item(6, 8)->text(), QString("7"));  // 69 = row 6, column 8
+        QVERIFY(!(dialog.segmentGrid()->item(6, 9)->flags() & Qt::ItemIsSelectable));  // no number 70
+        QCOMPARE(dialog.config().segments, expected);
+        QCOMPARE(dialog.config().matrixCols, 10);
+        QVERIFY(si.messages.empty());
+    }
+
+    void settingsDialogRefusesSegmentsOutsideOneToNine() {
+        ScriptedInteraction si;
+        app::TSettingsDialog dialog(nullptr, TConfigData{}, si);
+        dialog.segmentGrid()->item(0, 0)->setText("12");
+        QCOMPARE(si.messages.size(), size_t(1));
+        QCOMPARE(si.messages[0].text, std::string("Некорректное значение: 12!\r\rУкажите любое число от 1 до 9"));
+        QCOMPARE(dialog.segmentGrid()->item(0, 0)->text(), QString("1"));
+        dialog.segmentGrid()->item(0, 1)->setText("0");
+        QCOMPARE(si.messages.size(), size_t(2));
+        dialog.segmentGrid()->item(0, 2)->setText("");  // an empty cell reads as 1
+        QCOMPARE(si.messages.size(), size_t(2));
+        QCOMPARE(dialog.segmentsFromGrid()[2], uint8_t(1));
+    }
+
+    void settingsDialogFieldsAndSixPrizeRows() {
+        ScriptedInteraction si;
+        TConfigData config;
+        config.stakeCost = 20000;
+        config.profits = {{3, 10000}, {5, 10000000000}};
+        config.maxStake = 5;
+        app::TSettingsDialog dialog(nullptr, config, si);
+        QCOMPARE(dialog.matrixColsEdit()->minimum(), 1);
+        QCOMPARE(dialog.matrixColsEdit()->maximum(), 69);
+        QCOMPARE(dialog.channelSizeEdit()->minimum(), 4);
+        QCOMPARE(dialog.channelSizeEdit()->maximum(), 69);
+        QCOMPARE(dialog.stakeCostEdit()->decimals(), 2);
+        QCOMPARE(dialog.prizeGrid()->rowCount(), 6);
+        QCOMPARE(dialog.prizeGrid()->item(5, 0)->text(), QString("5"));
+        dialog.prizeGrid()->item(4, 1)->setText("250");
+        dialog.prizeGrid()->item(5, 1)->setText("zz");
+        const TConfigData out = dialog.config();
+        QCOMPARE(out.profits.size(), size_t(6));
+        QCOMPARE(out.profits[0].prize, int64_t(10000));  // row 0 shows the first prize row of the table (1.00)
+        QCOMPARE(out.profits[4].overlap, uint8_t(4));
+        QCOMPARE(out.profits[4].prize, int64_t(2500000));
+        QCOMPARE(out.profits[5].prize, int64_t(0));  // unreadable value
+        QCOMPARE(out.stakeCost, int64_t(20000));
+        QCOMPARE(out.maxStake, 5);  // the hidden field never changes the stored value
+        QVERIFY(!dialog.findChild<QSpinBox*>("edMaxStake")->isVisibleTo(&dialog));
+    }
+
+    void confirmedSettingsAreSavedToTheConfigurationFile() {
+        test::TempDir dir;
+        ScriptedInteraction si;
+        auto w = startWindow(dir.path(), si);
+        TConfigData c = w->session()->settings().config;
+        c.matrixCols = 10;
+        c.channelSize = 9;
+        c.stakeCost = 5000;
+        w->applySettings(c);
+        QVERIFY(si.messages.empty());
+        TSettings read;
+        read.loadSettings(dir / "Tavlora_5d69.ini");
+        QCOMPARE(read.config.matrixCols, 10);
+        QCOMPARE(read.config.channelSize, 9);
+        QCOMPARE(read.config.stakeCost, int64_t(5000));
+        w->applyShredding({"n1+n2", "n3", "(n1)/(p1+1)"}, {3, 4, 5});
+        read.loadShredding(dir / "Tavlora_5d69.ini");
+        QCOMPARE(read.formulas[0], std::string("n1+n2"));
+        QCOMPARE(read.formulaDigits[2], 5);
+    }
+
+    void aSettingsWriteFailureIsReported() {
+        test::TempDir dir;
+        ScriptedInteraction si;
+        auto w = startWindow(dir.path(), si);
+        // A folder in place of the configuration file makes writing it fail.
+        std::filesystem::create_directory(dir / "Tavlora_5d69.ini");
+        w->applySettings(w->session()->settings().config);
+        QCOMPARE(si.messages.size(), size_t(1));
+        QCOMPARE(si.messages[0].caption, std::string("Ошибка"));
+        QVERIFY(si.messages[0].text.starts_with("Ошибка записи в файл конфигурации!\r\r"));
+        QCOMPARE(panel(*w, 6), QString());
+    }
+
+    void shreddingDialogFields() {
+        app::TShreddingDialog dialog(nullptr, {"a", "b", "c"}, {1, 9, 3});
+        QCOMPARE(dialog.windowTitle(), QString("Методы шинковки"));
+        QCOMPARE(dialog.formulaEdit(1)->text(), QString("b"));
+        QCOMPARE(dialog.digitsEdit(1)->value(), 5);  // clamped to 1..5
+        dialog.formulaEdit(2)->setText("n1/n2");
+        dialog.digitsEdit(0)->setValue(4);
+        QCOMPARE(dialog.formulas()[2], std::string("n1/n2"));
+        QCOMPARE(dialog.digits()[0], 4);
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"

@@ -14,6 +14,7 @@
 #include "core/text_forms.h"
 #include "session/session.h"
 #include "stakes/ratings.h"
+#include "stakes/stake_actions.h"
 #include "stakes/stakes_store.h"
 
 namespace tavlora::cli {
@@ -38,8 +39,6 @@ const char* kRatingsUsage =
     "                                       2 относительные); сортировка по столбцу 0..17\n"
     "  ratings refresh                      пересчитать рейтинг по текущим ставкам (нужен --yes)\n"
     "  ratings export FILE.csv              экспорт рейтинга в CSV-файл";
-
-constexpr int kMaxCommentChars = 64;
 
 // Passes messages on to the user and remembers whether an error was among them.
 class ErrorWatch : public Interaction {
@@ -136,29 +135,23 @@ int cmdAdd(Context& ctx, ArgReader& args) {
         count = wholeNumber(countText);
         if (!count || *count < 1 || *count > 65535) throw UsageError{"--draws needs a number of draws 1..65535"};
     }
-    if (utf8ToCp1251(comment).size() > kMaxCommentChars)
+    if (cp1251Length(comment) > static_cast<size_t>(kStakeCommentMaxChars))
         throw UsageError{"--comment allows at most 64 characters"};
 
     // The checks of the stake dialog, with its messages.
-    const std::optional<TComb> comb = readFiveNumbers(numbers);
-    if (!comb) {
-        ctx.interaction.warning(kBadCombinationWarning);
-        return 1;
-    }
-    if (trimText(comment).empty()) {
-        ctx.interaction.warning(kStakeCommentMissing);
+    const TStakeInput input = validateStakeInput(numbers, comment);
+    if (!input.ok) {
+        ctx.interaction.warning(input.warning);
         return 1;
     }
 
     StakesSession s(ctx);
     s.loadRatings(ctx.progress);
-    TStakeRecord record = newManualStake(s.session.archive(), s.session.settings(), 0, comb);
+    TStakeRecord record = newManualStake(s.session.archive(), s.session.settings(), 0, input.numbers);
     if (draw) record.drawNumber = static_cast<int32_t>(*draw);
     record.comment = comment;
-    ctx.progress.setText(kStakeAddText);
-    const bool added = s.store.addStakes(record, static_cast<int>(*count), s.watch);
-    ctx.progress.setText("");
-    if (added) s.check(ctx.progress);
+    addStakeAndCheck(s.store, record, static_cast<int>(*count), s.session.archive(), s.session.settings(), s.ratings,
+                     ctx.progress, s.watch);
     return finish(ctx, s);
 }
 

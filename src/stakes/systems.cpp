@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <cctype>
+#include <unordered_map>
 
 #include "core/error.h"
 #include "core/file_util.h"
 #include "core/format.h"
+#include "core/settings.h"
 #include "core/text_forms.h"
+#include "stakes/stakes_store.h"
 
 namespace tavlora {
 
@@ -113,6 +116,71 @@ TSystemLookup findSystem(const std::filesystem::path& systemsDir, const TByteArr
         return result;
     }
     result.ok = !result.combinations.empty();
+    return result;
+}
+
+namespace {
+
+uint64_t sortedKey(TComb c) {
+    sortComb(c);
+    uint64_t k = 0;
+    for (uint8_t x : c.n) k = k << 8 | x;
+    return k;
+}
+
+}  // namespace
+
+std::string systemPlayComment(TSystemPlayMode mode, int k, const std::filesystem::path& systemFile) {
+    const char* pattern = mode == TSystemPlayMode::All ? "Системная игра для %d чисел [вся система]: %s"
+                                                       : "Системная игра для %d чисел [комбинации]: %s";
+    return fmt(pattern, k, systemFile.stem().string());
+}
+
+TSystemPlayResult addSystemStakes(TStakesStore& store, const TSystemLookup& system, TSystemPlayMode mode,
+                                  const TCombsArray& list, int32_t drawNumber, int count, const std::string& comment,
+                                  TStakeKind kind, const TSettings& settings, Progress& progress,
+                                  Interaction& interaction) {
+    TSystemPlayResult result;
+    progress.setText(kStakesAddText);
+    // Which system combinations the list holds: one pass over the list against the (small)
+    // system, instead of an index of the whole list.
+    std::vector<bool> inList(system.combinations.size(), mode == TSystemPlayMode::All);
+    if (mode == TSystemPlayMode::Filtered) {
+        std::unordered_multimap<uint64_t, size_t> where;
+        for (size_t i = 0; i < system.combinations.size(); ++i) where.emplace(sortedKey(system.combinations[i]), i);
+        for (const TComb& c : list) {
+            auto [from, to] = where.equal_range(sortedKey(c));
+            for (auto it = from; it != to; ++it) inList[it->second] = true;
+        }
+    }
+    try {
+        if (store.hasRecords() && store.readRecord(TStakesStore::Origin::End, -1).isReal())
+            store.writeRecord(TStakeRecord::separator(), TStakesStore::Origin::End, 0);
+    } catch (const EError& e) {
+        interaction.error(e.what());
+        progress.setText("");
+        result.ok = false;
+        return result;
+    }
+    TStakeRecord r;
+    r.kind = static_cast<uint8_t>(kind);
+    r.drawNumber = drawNumber;
+    r.comment = comment;
+    r.listSize = mode == TSystemPlayMode::Filtered ? static_cast<int32_t>(list.size())
+                                                   : static_cast<int32_t>(system.combinations.size());
+    r.profit = settings.stakeResult(5, -1);
+    for (size_t i = 0; i < system.combinations.size(); ++i) {
+        if (!inList[i]) continue;
+        TComb c = system.combinations[i];
+        sortComb(c);
+        r.numbers = shemaOf(c);
+        if (!store.addStakes(r, count, interaction)) {
+            result.ok = false;
+            break;
+        }
+        ++result.added;
+    }
+    progress.setText("");
     return result;
 }
 

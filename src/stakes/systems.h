@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "core/interaction.h"
+#include "core/progress.h"
 #include "core/records.h"
+#include "stakes/stake_record.h"
 
 namespace tavlora {
 
@@ -43,5 +45,31 @@ struct TSystemLookup {
 // true when at least one combination was read.
 TSystemLookup findSystem(const std::filesystem::path& systemsDir, const TByteArray& numbers,
                          Interaction* interaction);
+
+class TStakesStore;
+class TSettings;
+
+// System play: every combination of the system ("вся система"), or only those also in the
+// combination list ("система * комбинации").
+enum class TSystemPlayMode { All, Filtered };
+
+// "Системная игра для %d чисел [вся система]: %s" or "... [комбинации]: %s" with K and the
+// system file's name without folder and extension.
+std::string systemPlayComment(TSystemPlayMode mode, int k, const std::filesystem::path& systemFile);
+
+struct TSystemPlayResult {
+    int added = 0;    // system combinations turned into stakes
+    bool ok = true;   // false when an addition failed (the loop stopped there)
+};
+
+// Appends a separator when the last stake is real, then for every system combination in file
+// order (numbers ascending; in the filtered mode only those also in the list) a stake of the
+// given kind with the draw number, comment, list size = the list's length (filtered) or the
+// number of system combinations (all), profit = minus the cost, for count draws. Stops at the
+// first failed addition. Checking is left to the caller.
+TSystemPlayResult addSystemStakes(TStakesStore& store, const TSystemLookup& system, TSystemPlayMode mode,
+                                  const TCombsArray& list, int32_t drawNumber, int count, const std::string& comment,
+                                  TStakeKind kind, const TSettings& settings, Progress& progress,
+                                  Interaction& interaction);
 
 }  // namespace tavlora

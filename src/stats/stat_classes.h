@@ -48,5 +48,7 @@ extern const TStatClassInfo kTstColumns, kTstRows, kTstColValues, kTstRowValues,
 // Segments (segment_stats.cpp)
 extern const TStatClassInfo kTstSegments, kTstSegmValues, kTstSegmCount, kTstSgmValCnt, kTstCombSegmMix2,
     kTstCombSegmMix3, kTstCombSegmMix4, kTstCombSegmSeq2, kTstCombSegmSeq3, kTstCombSegmSeq4;
+// Sequences (sequence_stats.cpp)
+extern const TStatClassInfo kTstSequenceLen, kTstSequenceCnt, kTstSequenceLenMax;
 
 }  // namespace tavlora

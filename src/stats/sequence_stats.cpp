@@ -1,0 +1,170 @@
+// Sequence statistics (group 6): runs of consecutive numbers within one draw, with the length of
+// every run, the number of runs of two or more numbers and the length of the longest run.
+//
+// The table values (statistics, match tests, values of a combination) join two neighbouring
+// positions when the later number is exactly one more than the earlier one; the graph numbers
+// join them when the numbers differ by one in either direction. For ascending numbers the two
+// rules agree.
+#include <cstdlib>
+
+#include "stats/custom_stat.h"
+#include "stats/stat_classes.h"
+
+namespace tavlora {
+
+namespace {
+
+constexpr int kSequenceGroup = 6;
+
+// Whether the number at position i continues the run of position i - 1.
+bool joinsAscending(const uint8_t* x, int i) { return x[i] == x[i - 1] + 1; }
+bool joinsEitherWay(const uint8_t* x, int i) { return std::abs(x[i] - x[i - 1]) == 1; }
+
+// The run lengths of the five numbers in position order; returns how many runs there are.
+int runLengths(const uint8_t* x, int out[5]) {
+    int n = 0, len = 1;
+    for (int i = 1; i < 5; ++i) {
+        if (joinsAscending(x, i)) {
+            ++len;
+        } else {
+            out[n++] = len;
+            len = 1;
+        }
+    }
+    out[n++] = len;
+    return n;
+}
+
+// Runs of two or more numbers (0..2) and the longest run (1..5) under a joining rule.
+int runCount(const uint8_t* x, bool (*joins)(const uint8_t*, int)) {
+    int count = 0, pairs = 0;
+    for (int i = 1; i < 5; ++i) {
+        if (joins(x, i)) {
+            ++pairs;
+            if (i == 4) ++count;
+        } else {
+            if (pairs > 0) ++count;
+            pairs = 0;
+        }
+    }
+    return count;
+}
+
+int longestRun(const uint8_t* x, bool (*joins)(const uint8_t*, int)) {
+    int best = 1, len = 1;
+    for (int i = 1; i < 5; ++i) {
+        len = joins(x, i) ? len + 1 : 1;
+        if (len > best) best = len;
+    }
+    return best;
+}
+
+}  // namespace
+
+// The length of every run; the values of one draw add up to 5.
+class TstSequenceLen : public TCustomNumbersStat {
+public:
+    using TCustomNumbersStat::TCustomNumbersStat;
+
+    void listAllValues(int lastIndex, TStatDrawArray& list) override {
+        TCustomNumbersStat::listAllValues(lastIndex, list);
+        for (uint16_t v = 1; v <= 5; ++v) {
+            working_.setKeys(v);
+            addWorking(list, false);
+        }
+    }
+    void valuesOfComb(const TComb& comb, TStatDrawArray& list) override {
+        TCustomNumbersStat::valuesOfComb(comb, list);
+        addLengths(comb.n.data(), list, false);
+    }
+    void valuesOfDraw(int index, int lastIndex, bool sorted, TStatDrawArray& list, TStatState& state,
+                      TLastValueArray& lastValues) override {
+        TCustomNumbersStat::valuesOfDraw(index, lastIndex, sorted, list, state, lastValues);
+        addLengths(current_.nums.data(), list, true);
+    }
+    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int, bool, TFilterMode) const override {
+        int len[5];
+        const int n = runLengths(comb.n.data(), len);
+        for (int i = 0; i < n; ++i)
+            if (selectedKey1(sel, len[i])) return true;
+        return false;
+    }
+
+private:
+    void addLengths(const uint8_t* x, TStatDrawArray& list, bool fromDraw) {
+        int len[5];
+        const int n = runLengths(x, len);
+        for (int i = 0; i < n; ++i) {
+            working_.setKeys(static_cast<uint16_t>(len[i]));
+            addWorking(list, fromDraw);
+        }
+    }
+};
+
+// A graph member with one value per draw: the table rule gives the values, the either-way rule
+// the graph numbers.
+class TSequenceGraphStat : public TCustomGraphStat {
+public:
+    using TCustomGraphStat::TCustomGraphStat;
+    virtual int valueOf(const uint8_t* x, bool (*joins)(const uint8_t*, int)) const = 0;
+    virtual int firstListed() const = 0;
+    virtual int lastListed() const = 0;
+
+    void listAllValues(int lastIndex, TStatDrawArray& list) override {
+        TCustomGraphStat::listAllValues(lastIndex, list);
+        for (int v = firstListed(); v <= lastListed(); ++v) {
+            working_.setKeys(static_cast<uint16_t>(v));
+            addWorking(list, false);
+        }
+    }
+    void valuesOfComb(const TComb& comb, TStatDrawArray& list) override {
+        TCustomGraphStat::valuesOfComb(comb, list);
+        working_.setKeys(static_cast<uint16_t>(valueOf(comb.n.data(), &joinsAscending)));
+        addWorking(list, false);
+    }
+    void valuesOfDraw(int index, int lastIndex, bool sorted, TStatDrawArray& list, TStatState& state,
+                      TLastValueArray& lastValues) override {
+        TCustomGraphStat::valuesOfDraw(index, lastIndex, sorted, list, state, lastValues);
+        working_.setKeys(static_cast<uint16_t>(valueOf(current_.nums.data(), &joinsAscending)));
+        addWorking(list, true);
+    }
+    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int, bool, TFilterMode) const override {
+        return selectedKey1(sel, valueOf(comb.n.data(), &joinsAscending));
+    }
+    int32_t numberOfComb(const TComb& nums, int, int, bool) const override {
+        return valueOf(nums.n.data(), &joinsEitherWay);
+    }
+};
+
+// The number of runs of two or more numbers, 0..2.
+class TstSequenceCnt : public TSequenceGraphStat {
+public:
+    using TSequenceGraphStat::TSequenceGraphStat;
+    int valueOf(const uint8_t* x, bool (*joins)(const uint8_t*, int)) const override { return runCount(x, joins); }
+    int firstListed() const override { return 0; }
+    int lastListed() const override { return 2; }
+};
+
+// The length of the longest run, 1..5.
+class TstSequenceLenMax : public TSequenceGraphStat {
+public:
+    using TSequenceGraphStat::TSequenceGraphStat;
+    int valueOf(const uint8_t* x, bool (*joins)(const uint8_t*, int)) const override { return longestRun(x, joins); }
+    int firstListed() const override { return 1; }
+    int lastListed() const override { return 5; }
+};
+
+// --- descriptors -------------------------------------------------------------------------
+
+const TStatClassInfo kTstSequenceLen{.className = "TstSequenceLen", .code = "SEQL",
+                                     .caption = "Длина последовательности в тираже", .group = kSequenceGroup,
+                                     .kinds = kindS | kindN, .create = &createStat<TstSequenceLen>};
+const TStatClassInfo kTstSequenceCnt{.className = "TstSequenceCnt", .code = "SEQS",
+                                     .caption = "Количество последовательностей в тираже", .group = kSequenceGroup,
+                                     .kinds = kindS | kindN, .create = &createStat<TstSequenceCnt>, .isGraph = true};
+const TStatClassInfo kTstSequenceLenMax{.className = "TstSequenceLenMax", .code = "LENS",
+                                        .caption = "Макс. длина последовательности в тираже",
+                                        .group = kSequenceGroup, .kinds = kindS | kindN,
+                                        .create = &createStat<TstSequenceLenMax>, .isGraph = true};
+
+}  // namespace tavlora

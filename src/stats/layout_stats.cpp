@@ -1,0 +1,313 @@
+#include "stats/layout_stats.h"
+
+#include <algorithm>
+#include <bit>
+
+#include "core/format.h"
+#include "core/game.h"
+#include "core/text_forms.h"
+#include "stats/stat_list.h"
+
+namespace tavlora {
+
+namespace {
+
+const std::array<uint8_t, 256>& axisTable(const TLayoutTables& t, TLayoutAxis axis) {
+    switch (axis) {
+        case TLayoutAxis::Channel: return t.channel;
+        case TLayoutAxis::Column: return t.column;
+        case TLayoutAxis::Row: return t.row;
+        case TLayoutAxis::Segment: break;
+    }
+    return t.segment;
+}
+
+// Positions (0-based) of every k-tuple: all choices in lexicographic order, or the adjacent runs.
+int tuplePositions(int k, bool adjacent, std::array<std::array<uint8_t, 4>, 10>& out) {
+    int count = 0;
+    if (k < 1 || k > 4) return 0;
+    if (adjacent) {
+        for (int s = 0; s + k <= 5; ++s, ++count)
+            for (int j = 0; j < k; ++j) out[static_cast<size_t>(count)][static_cast<size_t>(j)] = static_cast<uint8_t>(s + j);
+        return count;
+    }
+    // Lexicographic enumeration of k of the positions 0..4.
+    std::array<int, 4> p{};
+    for (int j = 0; j < k; ++j) p[static_cast<size_t>(j)] = j;
+    while (true) {
+        for (int j = 0; j < k; ++j)
+            out[static_cast<size_t>(count)][static_cast<size_t>(j)] = static_cast<uint8_t>(p[static_cast<size_t>(j)]);
+        ++count;
+        int j = k - 1;
+        while (j >= 0 && p[static_cast<size_t>(j)] == 5 - k + j) --j;
+        if (j < 0) break;
+        ++p[static_cast<size_t>(j)];
+        for (int m = j + 1; m < k; ++m) p[static_cast<size_t>(m)] = p[static_cast<size_t>(m - 1)] + 1;
+    }
+    return count;
+}
+
+}  // namespace
+
+// --- tables and selections ---------------------------------------------------------------
+
+TLayoutClasses::TLayoutClasses(const TSettings& settings, TLayoutAxis axis) : tables(settings) {
+    of = axisTable(tables, axis);
+    TClassBits seen;
+    for (int n = kMinNumber; n <= kMaxNumber; ++n) {
+        const int c = of[static_cast<size_t>(n)];
+        if (seen.has(c)) continue;
+        seen.set(c);
+        order[static_cast<size_t>(orderCount++)] = static_cast<uint8_t>(c);
+    }
+}
+
+int TClassBits::count() const { return std::popcount(lo) + std::popcount(hi); }
+
+void TPairSelection::build(const TStatDrawArray& sel) {
+    bits_.fill(0);
+    for (const TStatDraw& v : sel)
+        if (v.keys[0] < 256 && v.keys[1] < 8 && v.keys[2] == 0 && v.keys[3] == 0)
+            bits_[v.keys[0]] = static_cast<uint8_t>(bits_[v.keys[0]] | (1u << v.keys[1]));
+    source_ = &sel;
+    size_ = sel.size();
+}
+
+bool TPairSelection::has(const TStatDrawArray& sel, int k1, int k2) const {
+    if (builtFor(sel)) return k1 >= 0 && k1 < 256 && k2 >= 0 && k2 < 8 && ((bits_[static_cast<size_t>(k1)] >> k2) & 1u);
+    return k1 >= 0 && k1 <= 0xFFFF && k2 >= 0 && k2 <= 0xFFFF &&
+           selHasKeys(sel, static_cast<uint16_t>(k1), static_cast<uint16_t>(k2), 0, 0);
+}
+
+void TPackedSelection::build(const TStatDrawArray& sel) {
+    keys_.clear();
+    keys_.reserve(sel.size());
+    for (const TStatDraw& v : sel) keys_.push_back(v.packedKeys());
+    std::sort(keys_.begin(), keys_.end());
+    keys_.erase(std::unique(keys_.begin(), keys_.end()), keys_.end());
+    source_ = &sel;
+    size_ = sel.size();
+}
+
+bool TPackedSelection::has(const TStatDrawArray& sel, uint64_t packed) const {
+    if (source_ == &sel && size_ == sel.size()) return std::binary_search(keys_.begin(), keys_.end(), packed);
+    for (const TStatDraw& v : sel)
+        if (v.packedKeys() == packed) return true;
+    return false;
+}
+
+// --- class of each number ----------------------------------------------------------------
+
+TClassOfNumberStat::TClassOfNumberStat(const TStatList& list, const TStatClassInfo& cls, int parameter,
+                                       TLayoutAxis axis)
+    : TCustomNumbersStat(list, cls, parameter), classes_(list.settings(), axis) {}
+
+void TClassOfNumberStat::listAllValues(int lastIndex, TStatDrawArray& list) {
+    TCustomNumbersStat::listAllValues(lastIndex, list);
+    for (int i = 0; i < classes_.orderCount; ++i) {
+        working_.setKeys(classes_.order[static_cast<size_t>(i)]);
+        addWorking(list, false);
+    }
+}
+
+void TClassOfNumberStat::addClasses(const uint8_t* nums, TStatDrawArray& list, bool fromDraw) {
+    for (int p = 0; p < 5; ++p) {
+        working_.setKeys(classes_.of[nums[p]]);
+        addWorking(list, fromDraw);
+    }
+}
+
+void TClassOfNumberStat::valuesOfComb(const TComb& comb, TStatDrawArray& list) {
+    TCustomNumbersStat::valuesOfComb(comb, list);
+    addClasses(comb.n.data(), list, false);
+}
+
+void TClassOfNumberStat::valuesOfDraw(int index, int lastIndex, bool sorted, TStatDrawArray& list,
+                                      TStatState& state, TLastValueArray& lastValues) {
+    TCustomNumbersStat::valuesOfDraw(index, lastIndex, sorted, list, state, lastValues);
+    addClasses(current_.nums.data(), list, true);
+}
+
+bool TClassOfNumberStat::matchTest(const TComb& comb, const TStatDrawArray& sel, int, bool, TFilterMode) const {
+    for (uint8_t n : comb.n)
+        if (selectedExact(sel, classes_.of[n])) return true;
+    return false;
+}
+
+// --- count per class ---------------------------------------------------------------------
+
+TClassCountsStat::TClassCountsStat(const TStatList& list, const TStatClassInfo& cls, int parameter,
+                                   TLayoutAxis axis, int listedMaxCount)
+    : TCustomNumbersStat(list, cls, parameter), classes_(list.settings(), axis), listedMaxCount_(listedMaxCount) {}
+
+std::string TClassCountsStat::valueToText(const TStatDraw& value) const {
+    return fmt("%0:d x %1:d", value.keys[0], value.keys[1]);
+}
+
+void TClassCountsStat::listAllValues(int lastIndex, TStatDrawArray& list) {
+    TCustomNumbersStat::listAllValues(lastIndex, list);
+    for (int i = 0; i < classes_.orderCount; ++i)
+        for (int c = 0; c <= listedMaxCount_; ++c) {
+            working_.setKeys(classes_.order[static_cast<size_t>(i)], static_cast<uint16_t>(c));
+            addWorking(list, false);
+        }
+}
+
+void TClassCountsStat::addCounts(const uint8_t* nums, TStatDrawArray& list, bool fromDraw) {
+    std::array<uint8_t, 256> counts{};
+    for (int p = 0; p < 5; ++p) ++counts[classes_.of[nums[p]]];
+    for (int i = 0; i < classes_.orderCount; ++i) {
+        const uint8_t c = classes_.order[static_cast<size_t>(i)];
+        working_.setKeys(c, counts[c]);
+        addWorking(list, fromDraw);
+    }
+}
+
+void TClassCountsStat::valuesOfComb(const TComb& comb, TStatDrawArray& list) {
+    TCustomNumbersStat::valuesOfComb(comb, list);
+    addCounts(comb.n.data(), list, false);
+}
+
+void TClassCountsStat::valuesOfDraw(int index, int lastIndex, bool sorted, TStatDrawArray& list,
+                                    TStatState& state, TLastValueArray& lastValues) {
+    TCustomNumbersStat::valuesOfDraw(index, lastIndex, sorted, list, state, lastValues);
+    addCounts(current_.nums.data(), list, true);
+}
+
+void TClassCountsStat::prepareFilter(const TStatDrawArray& selection, int referenceIndex, bool sorted) {
+    TCustomNumbersStat::prepareFilter(selection, referenceIndex, sorted);
+    pairs_.build(selection);
+    zeroSelectedCount_ = 0;
+    for (int i = 0; i < classes_.orderCount; ++i) {
+        const uint8_t c = classes_.order[static_cast<size_t>(i)];
+        if (pairs_.row(c) & 1u) zeroSelected_[static_cast<size_t>(zeroSelectedCount_++)] = c;
+    }
+}
+
+bool TClassCountsStat::matchTest(const TComb& comb, const TStatDrawArray& sel, int, bool, TFilterMode) const {
+    // The classes of the combination with their counts (at most five distinct ones).
+    std::array<uint8_t, 5> cls{};
+    std::array<uint8_t, 5> cnt{};
+    int distinct = 0;
+    TClassBits present;
+    for (uint8_t n : comb.n) {
+        const uint8_t c = classes_.of[n];
+        int j = 0;
+        while (j < distinct && cls[static_cast<size_t>(j)] != c) ++j;
+        if (j == distinct) {
+            cls[static_cast<size_t>(distinct++)] = c;
+            present.set(c);
+        }
+        ++cnt[static_cast<size_t>(j)];
+    }
+    if (pairs_.builtFor(sel)) {
+        for (int j = 0; j < distinct; ++j)
+            if ((pairs_.row(cls[static_cast<size_t>(j)]) >> cnt[static_cast<size_t>(j)]) & 1u) return true;
+        // A class with count 0 selected matches when the combination has no number in it.
+        for (int i = 0; i < zeroSelectedCount_; ++i)
+            if (!present.has(zeroSelected_[static_cast<size_t>(i)])) return true;
+        return false;
+    }
+    for (int i = 0; i < classes_.orderCount; ++i) {
+        const uint8_t c = classes_.order[static_cast<size_t>(i)];
+        int count = 0;
+        for (int j = 0; j < distinct; ++j)
+            if (cls[static_cast<size_t>(j)] == c) count = cnt[static_cast<size_t>(j)];
+        if (pairs_.has(sel, c, count)) return true;
+    }
+    return false;
+}
+
+// --- one number per combination ----------------------------------------------------------
+
+TClassNumberStat::TClassNumberStat(const TStatList& list, const TStatClassInfo& cls, int parameter,
+                                   TLayoutAxis axis, int listedMax)
+    : TCustomGraphStat(list, cls, parameter), classes_(list.settings(), axis), listedMax_(listedMax) {}
+
+void TClassNumberStat::listAllValues(int lastIndex, TStatDrawArray& list) {
+    TCustomGraphStat::listAllValues(lastIndex, list);
+    for (int v = 1; v <= listedMax_; ++v) {
+        working_.setKeys(static_cast<uint16_t>(v));
+        addWorking(list, false);
+    }
+}
+
+void TClassNumberStat::valuesOfComb(const TComb& comb, TStatDrawArray& list) {
+    TCustomGraphStat::valuesOfComb(comb, list);
+    working_.setKeys(static_cast<uint16_t>(numberOf(comb.n.data())));
+    addWorking(list, false);
+}
+
+void TClassNumberStat::valuesOfDraw(int index, int lastIndex, bool sorted, TStatDrawArray& list,
+                                    TStatState& state, TLastValueArray& lastValues) {
+    TCustomGraphStat::valuesOfDraw(index, lastIndex, sorted, list, state, lastValues);
+    working_.setKeys(static_cast<uint16_t>(numberOf(current_.nums.data())));
+    addWorking(list, true);
+}
+
+bool TClassNumberStat::matchTest(const TComb& comb, const TStatDrawArray& sel, int, bool, TFilterMode) const {
+    return selectedExact(sel, numberOf(comb.n.data()));
+}
+
+int32_t TClassNumberStat::numberOfComb(const TComb& nums, int, int, bool) const { return numberOf(nums.n.data()); }
+
+int TDistinctClassesStat::numberOf(const uint8_t* nums) const {
+    TClassBits bits;
+    for (int p = 0; p < 5; ++p) bits.set(classes_.of[nums[p]]);
+    return bits.count();
+}
+
+int TCountInClassStat::numberOf(const uint8_t* nums) const {
+    const int target = parameter();
+    int count = 0;
+    for (int p = 0; p < 5; ++p) count += classes_.of[nums[p]] == target ? 1 : 0;
+    return count;
+}
+
+// --- tuples ------------------------------------------------------------------------------
+
+TClassTupleStat::TClassTupleStat(const TStatList& list, const TStatClassInfo& cls, int parameter, TLayoutAxis axis,
+                                 int k, bool adjacent)
+    : TCustomNumbersStat(list, cls, parameter), classes_(list.settings(), axis), k_(k),
+      tupleCount_(tuplePositions(k, adjacent, positions_)) {}
+
+uint64_t TClassTupleStat::packedTuple(const uint8_t* nums, int t) const {
+    const auto& pos = positions_[static_cast<size_t>(t)];
+    uint64_t packed = 0;
+    for (int j = 0; j < k_; ++j)
+        packed |= uint64_t{classes_.of[nums[pos[static_cast<size_t>(j)]]]} << (16 * j);
+    return packed;
+}
+
+std::string TClassTupleStat::valueToText(const TStatDraw& value) const {
+    std::string text;
+    for (int j = 0; j < k_; ++j) {
+        if (j > 0) text += ':';
+        text += numberText(value.keys[static_cast<size_t>(j)]);
+    }
+    return text;
+}
+
+void TClassTupleStat::valuesOfDraw(int index, int lastIndex, bool sorted, TStatDrawArray& list, TStatState& state,
+                                   TLastValueArray& lastValues) {
+    TCustomNumbersStat::valuesOfDraw(index, lastIndex, sorted, list, state, lastValues);
+    for (int t = 0; t < tupleCount_; ++t) {
+        const uint64_t packed = packedTuple(current_.nums.data(), t);
+        working_.setKeys(static_cast<uint16_t>(packed), static_cast<uint16_t>(packed >> 16),
+                         static_cast<uint16_t>(packed >> 32), static_cast<uint16_t>(packed >> 48));
+        addWorking(list, true);
+    }
+}
+
+void TClassTupleStat::prepareFilter(const TStatDrawArray& selection, int referenceIndex, bool sorted) {
+    TCustomNumbersStat::prepareFilter(selection, referenceIndex, sorted);
+    selected_.build(selection);
+}
+
+bool TClassTupleStat::matchTest(const TComb& comb, const TStatDrawArray& sel, int, bool, TFilterMode) const {
+    for (int t = 0; t < tupleCount_; ++t)
+        if (selected_.has(sel, packedTuple(comb.n.data(), t))) return true;
+    return false;
+}
+
+}  // namespace tavlora

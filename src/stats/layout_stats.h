@@ -1,0 +1,178 @@
+#pragma once
+// Generic statistics methods over one layout class of the numbers (channel, matrix column or row,
+// segment): the class of each number, the count of numbers per class, the number of distinct
+// classes, the count in one class and the tuples of classes over k positions. The channel, matrix
+// and segment families derive their members from these, each member choosing its axis.
+//
+// Every instance computes its class table from the registry's settings when it is created and
+// keeps it for its lifetime; match tests and values of a combination are table lookups without
+// allocation, and match tests only read the tables built by prepareFilter.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "stats/custom_stat.h"
+#include "stats/layout_tables.h"
+
+namespace tavlora {
+
+enum class TLayoutAxis { Channel, Column, Row, Segment };
+
+// The class of every number along one axis.
+struct TLayoutClasses {
+    TLayoutClasses(const TSettings& settings, TLayoutAxis axis);
+
+    TLayoutTables tables;
+    std::array<uint8_t, 256> of{};  // class of every byte; 0 outside 1..69
+    // The distinct classes of the numbers 1..69 in the order of their first number (ascending for
+    // channels, columns and rows; the segments in the order the map first uses them).
+    std::array<uint8_t, 69> order{};
+    int orderCount = 0;
+};
+
+// The classes of the five numbers as a 128-bit set (classes are below 128).
+struct TClassBits {
+    uint64_t lo = 0, hi = 0;
+    void set(int c) { (c < 64 ? lo : hi) |= uint64_t{1} << (c & 63); }
+    bool has(int c) const { return ((c < 64 ? lo : hi) >> (c & 63)) & 1u; }
+    int count() const;
+};
+
+// Selected (key 1, key 2) pairs with keys 3 and 4 equal to 0, as bit rows (key 1 < 256, key 2 < 8),
+// built once per filter run; other selections are answered by a scan.
+class TPairSelection {
+public:
+    void build(const TStatDrawArray& sel);
+    bool builtFor(const TStatDrawArray& sel) const { return source_ == &sel && size_ == sel.size(); }
+    bool has(const TStatDrawArray& sel, int k1, int k2) const;
+    // Bit c of row k1 is set when (k1, c) is selected (valid only when builtFor).
+    uint8_t row(int k1) const { return k1 >= 0 && k1 < 256 ? bits_[static_cast<size_t>(k1)] : 0; }
+
+private:
+    std::array<uint8_t, 256> bits_{};
+    const TStatDrawArray* source_ = nullptr;
+    size_t size_ = 0;
+};
+
+// Selected values by all four keys (packed into 64 bits), sorted for binary search, built once per
+// filter run; other selections are answered by a scan.
+class TPackedSelection {
+public:
+    void build(const TStatDrawArray& sel);
+    bool has(const TStatDrawArray& sel, uint64_t packed) const;
+
+private:
+    std::vector<uint64_t> keys_;
+    const TStatDrawArray* source_ = nullptr;
+    size_t size_ = 0;
+};
+
+// The class of each number is a value (key 1); list all values lists every class in order.
+class TClassOfNumberStat : public TCustomNumbersStat {
+public:
+    TClassOfNumberStat(const TStatList& list, const TStatClassInfo& cls, int parameter, TLayoutAxis axis);
+    void listAllValues(int lastIndex, TStatDrawArray& list) override;
+    void valuesOfComb(const TComb& comb, TStatDrawArray& list) override;
+    void valuesOfDraw(int index, int lastIndex, bool sorted, TStatDrawArray& list, TStatState& state,
+                      TLastValueArray& lastValues) override;
+    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int referenceIndex, bool sorted,
+                   TFilterMode mode) const override;
+
+protected:
+    void addClasses(const uint8_t* nums, TStatDrawArray& list, bool fromDraw);
+    TLayoutClasses classes_;
+};
+
+// One value (class, count) per class, in class order, including the classes with no number.
+// List all values pairs every class with every count 0..listedMaxCount (nothing when negative).
+class TClassCountsStat : public TCustomNumbersStat {
+public:
+    TClassCountsStat(const TStatList& list, const TStatClassInfo& cls, int parameter, TLayoutAxis axis,
+                     int listedMaxCount);
+    // "%0:d x %1:d" with class and count.
+    std::string valueToText(const TStatDraw& value) const override;
+    void listAllValues(int lastIndex, TStatDrawArray& list) override;
+    void valuesOfComb(const TComb& comb, TStatDrawArray& list) override;
+    void valuesOfDraw(int index, int lastIndex, bool sorted, TStatDrawArray& list, TStatState& state,
+                      TLastValueArray& lastValues) override;
+    void prepareFilter(const TStatDrawArray& selection, int referenceIndex, bool sorted) override;
+    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int referenceIndex, bool sorted,
+                   TFilterMode mode) const override;
+
+protected:
+    void addCounts(const uint8_t* nums, TStatDrawArray& list, bool fromDraw);
+    TLayoutClasses classes_;
+    int listedMaxCount_;
+    TPairSelection pairs_;
+    // Classes of the order whose count 0 is selected (filled by prepareFilter).
+    std::array<uint8_t, 69> zeroSelected_{};
+    int zeroSelectedCount_ = 0;
+};
+
+// A graph method over one axis: the count of numbers in one class, or the number of distinct
+// classes. Values of a draw or combination are the number as key 1; list all values lists 1..listedMax.
+class TClassNumberStat : public TCustomGraphStat {
+public:
+    TClassNumberStat(const TStatList& list, const TStatClassInfo& cls, int parameter, TLayoutAxis axis,
+                     int listedMax);
+    void listAllValues(int lastIndex, TStatDrawArray& list) override;
+    void valuesOfComb(const TComb& comb, TStatDrawArray& list) override;
+    void valuesOfDraw(int index, int lastIndex, bool sorted, TStatDrawArray& list, TStatState& state,
+                      TLastValueArray& lastValues) override;
+    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int referenceIndex, bool sorted,
+                   TFilterMode mode) const override;
+    int32_t numberOfComb(const TComb& nums, int drawIndex, int referenceIndex, bool sorted) const override;
+    virtual int numberOf(const uint8_t* nums) const = 0;
+
+protected:
+    TLayoutClasses classes_;
+    int listedMax_;
+};
+
+// The number of distinct classes among the five numbers.
+class TDistinctClassesStat : public TClassNumberStat {
+public:
+    using TClassNumberStat::TClassNumberStat;
+    int numberOf(const uint8_t* nums) const override;
+};
+
+// How many of the five numbers lie in the class given by the instance parameter.
+class TCountInClassStat : public TClassNumberStat {
+public:
+    using TClassNumberStat::TClassNumberStat;
+    int numberOf(const uint8_t* nums) const override;
+};
+
+// Tuples of the classes of k positions (keys 1..k): every choice of k positions in lexicographic
+// order ("mix"), or only k adjacent positions ("seq"). Values of draws only; nothing is listed and
+// a single combination gives no values. The text is the k classes joined by ":".
+class TClassTupleStat : public TCustomNumbersStat {
+public:
+    TClassTupleStat(const TStatList& list, const TStatClassInfo& cls, int parameter, TLayoutAxis axis, int k,
+                    bool adjacent);
+    std::string valueToText(const TStatDraw& value) const override;
+    void valuesOfDraw(int index, int lastIndex, bool sorted, TStatDrawArray& list, TStatState& state,
+                      TLastValueArray& lastValues) override;
+    void prepareFilter(const TStatDrawArray& selection, int referenceIndex, bool sorted) override;
+    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int referenceIndex, bool sorted,
+                   TFilterMode mode) const override;
+
+private:
+    uint64_t packedTuple(const uint8_t* nums, int t) const;
+    TLayoutClasses classes_;
+    int k_;
+    std::array<std::array<uint8_t, 4>, 10> positions_{};
+    int tupleCount_ = 0;
+    TPackedSelection selected_;
+};
+
+// A tuple class of one axis, size and rule (TstCombChnMix2 = TLayoutTupleStat<Channel, 2, false>).
+template <TLayoutAxis A, int K, bool Adjacent>
+class TLayoutTupleStat : public TClassTupleStat {
+public:
+    TLayoutTupleStat(const TStatList& list, const TStatClassInfo& cls, int parameter)
+        : TClassTupleStat(list, cls, parameter, A, K, Adjacent) {}
+};
+
+}  // namespace tavlora

@@ -424,19 +424,51 @@ bool TCombList::removeLastDraws(const TDrawsArray& draws, int endIndex, int n, P
     return true;
 }
 
+namespace {
+
+// Per-thread results of the chunk test for one slice of the list. Slices are aligned to
+// kSliceSize, which divides the block size of the parallel compaction, so each slice is tested
+// once by the thread that walks its block; the run token tells a new step from the last one.
+constexpr std::size_t kSliceSize = 4096;
+struct SliceCache {
+    uint64_t run = 0;
+    unsigned worker = 0;
+    std::size_t start = 0;
+    std::size_t length = 0;
+    std::array<uint8_t, kSliceSize> matched{};
+};
+thread_local SliceCache tSlice;
+std::atomic<uint64_t> gNextRun{1};
+
+}  // namespace
+
 bool TCombList::filterStepChunks(TFilterMode mode, const TMatchChunk& match, Progress& progress) {
-    // First the test over chunks into one flag byte per combination (nothing changes yet, so a
-    // stop here leaves everything as it was), then the ordered compaction by those flags.
+    // The chunk test is called lazily from the per-combination test of the compaction: the first
+    // combination of a slice tests the whole slice into the thread's cache. Threads are numbered
+    // 0.. in the order they join this step, so at most workerCount() numbers are handed out.
+    const uint64_t run = gNextRun.fetch_add(1);
+    std::atomic<unsigned> nextWorker{0};
     const std::size_t n = count();
-    std::vector<uint8_t> flags(n, 0);
     const TComb* data = current_.data();
-    const bool tested = parallelForChunks(
-        n, [&](std::size_t b, std::size_t e, unsigned worker) { match(data + b, b, e - b, worker, flags.data() + b); },
-        &progress);
-    if (!tested) return false;
     const uint8_t keepFlag = mode == TFilterMode::Keep ? 1 : 0;
-    NullProgress noStop;  // the test has run; the compaction is short and always finishes
-    return rebuild([&](const TComb&, std::size_t i) { return (flags[i] != 0 ? 1 : 0) == keepFlag; }, noStop);
+    return rebuild(
+        [&](const TComb&, std::size_t i) {
+            SliceCache& cache = tSlice;
+            if (cache.run != run) {
+                cache.run = run;
+                cache.worker = nextWorker.fetch_add(1);
+                cache.length = 0;
+            }
+            if (i - cache.start >= cache.length) {
+                const std::size_t start = i - i % kSliceSize;
+                const std::size_t length = std::min(kSliceSize, n - start);
+                match(data + start, start, length, cache.worker, cache.matched.data());
+                cache.start = start;
+                cache.length = length;
+            }
+            return (cache.matched[i - cache.start] != 0 ? 1 : 0) == keepFlag;
+        },
+        progress);
 }
 
 bool TCombList::removeSelected(const std::vector<std::size_t>& selected, Progress& progress) {

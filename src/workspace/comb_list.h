@@ -107,7 +107,8 @@ enum class TFilterMode { Keep, Remove };
 // The chunk form of a match test: for the count combinations starting at list index first
 // (combs points at the first of them), sets matched[k] to 1 when combination first + k matches
 // and to 0 otherwise. worker (0..workerCount()-1) identifies the calling thread, so a test may
-// keep per-worker scratch state or method instances. Called concurrently for distinct chunks.
+// keep per-worker scratch state or method instances. Called concurrently for distinct chunks
+// (of at most 4096 combinations); its answer must depend on the combinations only.
 using TMatchChunk =
     std::function<void(const TComb* combs, std::size_t first, std::size_t count, unsigned worker, uint8_t* matched)>;
 
@@ -158,7 +159,8 @@ public:
     // caller adds its applied-filter row when this returns true.
     template <typename Match>
     bool filterStep(TFilterMode mode, Match&& match, Progress& progress);
-    // The same step with a chunk test (one call per chunk instead of one per combination).
+    // The same step with a chunk test (one call per chunk instead of one per combination), with
+    // the same stop and undo behaviour.
     bool filterStepChunks(TFilterMode mode, const TMatchChunk& match, Progress& progress);
 
     // Removes the combinations equal (order ignored) to one of the draws at archive indices

@@ -42,6 +42,7 @@
 #include "core/format.h"
 #include "core/text_forms.h"
 #include "session/session.h"
+#include "stats/stat_list.h"
 #include "ui/file_dialogs.h"
 #include "ui/text.h"
 
@@ -439,8 +440,15 @@ void TFormMain::loadConfiguration() {
 }
 
 void TFormMain::rebuildRegistry() {
-    // The statistics registry is rebuilt here (and the method file reloaded) once the statistics
-    // tab owns one; every settings change comes through this call.
+    // Every settings change comes through here: the registry takes the settings, is told where
+    // the archive is, is rebuilt (instance ranges and shredding captions follow the settings)
+    // and reloads the method file (favourites and custom captions).
+    if (!session_) return;
+    if (!registry_) registry_ = std::make_unique<TStatList>();
+    registry_->setArchive(&session_->draws());
+    registry_->settings() = session_->settings();
+    registry_->rebuild();
+    registry_->loadMethodFile(session_->filePath(".flt"), true, *interaction_);
 }
 
 // --- initialisation -------------------------------------------------------------------------------

@@ -30,6 +30,7 @@ class QTableView;
 
 namespace tavlora {
 class Session;
+class TStatList;
 }
 
 namespace tavlora::app {
@@ -75,6 +76,8 @@ public:
     State state() const { return state_; }
     int exitCode() const { return exitCode_; }
     Session* session() const { return session_.get(); }
+    // The statistics registry (null until the settings were loaded).
+    TStatList* registry() const { return registry_.get(); }
     const TFormMainSettings& formSettings() const { return form_; }
     const TProxySettings& proxySettings() const { return proxy_; }
     std::filesystem::path frmPath() const;
@@ -184,6 +187,7 @@ private:
     ui::BusyState busy_;
     ui::GuiProgress progress_;
     std::unique_ptr<Session> session_;
+    std::unique_ptr<TStatList> registry_;
     TStakesFile stakesFile_;
     TFormMainSettings form_;
     TProxySettings proxy_;

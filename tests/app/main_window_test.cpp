@@ -23,6 +23,7 @@
 #include "core/interaction.h"
 #include "session/session.h"
 #include "stakes/stakes_file.h"
+#include "stats/stat_list.h"
 #include "test_support.h"
 
 using namespace tavlora;
@@ -468,7 +469,13 @@ private slots:
         QCOMPARE(read.config.matrixCols, 10);
         QCOMPARE(read.config.channelSize, 9);
         QCOMPARE(read.config.stakeCost, int64_t(5000));
+        QVERIFY(w->registry());
+        QCOMPARE(w->registry()->settings().config.matrixCols, 10);
         w->applyShredding({"n1+n2", "n3", "(n1)/(p1+1)"}, {3, 4, 5});
+        // The rebuilt registry shows the new formula in the shredding method's caption.
+        const int shr = w->registry()->methodWithCode("SHR1");
+        QVERIFY(shr >= 0);
+        QVERIFY(w->registry()->item(shr).displayCaption().find("n1+n2") != std::string::npos);
         read.loadShredding(dir / "Tavlora_5d69.ini");
         QCOMPARE(read.formulas[0], std::string("n1+n2"));
         QCOMPARE(read.formulaDigits[2], 5);

@@ -82,7 +82,7 @@ TStatSummary summarize(const TStatDrawArray& list) {
 }
 
 bool selHasKeys(const TStatDrawArray& sel, uint16_t k1, uint16_t k2, uint16_t k3, uint16_t k4) {
-    const uint64_t want = uint64_t{k1} | (uint64_t{k2} << 16) | (uint64_t{k3} << 32) | (uint64_t{k4} << 48);
+    const uint64_t want = TStatDraw::packKeys({k1, k2, k3, k4});
     for (const TStatDraw& v : sel)
         if (v.packedKeys() == want) return true;
     return false;

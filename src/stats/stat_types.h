@@ -37,9 +37,12 @@ struct TStatDraw {
     }
     void setKeys(uint16_t k1, uint16_t k2 = 0, uint16_t k3 = 0, uint16_t k4 = 0) { keys = {k1, k2, k3, k4}; }
     bool sameKeys(const TStatDraw& o) const { return keys == o.keys; }
-    // The four keys packed into 64 bits (key 1 lowest), for fast comparisons.
-    uint64_t packedKeys() const {
-        return uint64_t{keys[0]} | (uint64_t{keys[1]} << 16) | (uint64_t{keys[2]} << 32) | (uint64_t{keys[3]} << 48);
+    // The four keys as one 64-bit word, for fast equality tests.
+    uint64_t packedKeys() const { return packKeys(keys); }
+    static uint64_t packKeys(const std::array<uint16_t, 4>& k) {
+        uint64_t v;
+        std::memcpy(&v, k.data(), sizeof v);
+        return v;
     }
     static int32_t joinKeys(uint16_t lo, uint16_t hi) {
         return static_cast<int32_t>(static_cast<uint32_t>(lo) | (static_cast<uint32_t>(hi) << 16));

@@ -26,13 +26,15 @@ int classSum(const uint8_t* nums, bool (*inClass)(int)) {
     return s;
 }
 
-// Number of ways one number of the five is the sum of two others.
+// Number of ways one number of the five is the sum of two others: triples (i, j, k), j < k,
+// i differing from j and k, with n[j] + n[k] = n[i].
 int sumOfTwoCount(const uint8_t* n) {
     int t = 0;
-    for (int i = 0; i < 5; ++i)
-        for (int j = 0; j < 5; ++j)
-            for (int k = j + 1; k < 5; ++k)
-                if (i != j && i != k && n[j] + n[k] == n[i]) ++t;
+    for (int j = 0; j < 4; ++j)
+        for (int k = j + 1; k < 5; ++k) {
+            const int s = n[j] + n[k];
+            for (int i = 0; i < 5; ++i) t += (n[i] == s) & (i != j) & (i != k);
+        }
     return t;
 }
 

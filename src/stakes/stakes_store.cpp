@@ -500,12 +500,13 @@ std::vector<std::filesystem::path> TStakesStore::logFiles() const {
     return out;
 }
 
-int TStakesStore::deleteLogs(Interaction& interaction) {
+int TStakesStore::deleteLogs(Progress& progress, Interaction& interaction) {
     const auto files = logFiles();
     if (files.empty()) {
         interaction.information(kNoLogFiles);
         return 0;
     }
+    progress.setText(kLogSearchText);
     int deleted = 0;
     std::string failures;
     for (const auto& f : files) {
@@ -514,6 +515,7 @@ int TStakesStore::deleteLogs(Interaction& interaction) {
         else
             failures += "\r" + f.filename().string() + ": " + systemMessage(errno);
     }
+    progress.setText("");
     if (failures.empty())
         interaction.information(fmt("Удалено файлов журналов: %d", deleted));
     else

@@ -39,6 +39,7 @@ inline constexpr const char* kOldStakesFile =
 inline constexpr const char* kLogDeleteError = "Ошибка удаления файла \"%s\"!\r\r%s";
 inline constexpr const char* kLogWriteError = "Ошибка записи в файл \"%s\"!\r\r%s";
 inline constexpr const char* kNoLogFiles = "Файлы журналов не найдены!";
+inline constexpr const char* kLogSearchText = "Поиск файлов журналов...";
 inline constexpr const char* kStakesCheckText = "Проверка результатов ставок...";
 inline constexpr const char* kStakesCheckProgressText = "Проверка результатов ставок ( завершено %.0f %% )...";
 inline constexpr const char* kStakesLoadText = "Загрузка файла ставок...";
@@ -143,7 +144,7 @@ public:
     std::vector<std::filesystem::path> logFiles() const;
     // Deletes the log files: information kNoLogFiles when there are none; otherwise a summary
     // as information (all deleted) or warning (some could not be). Returns how many were deleted.
-    int deleteLogs(Interaction& interaction);
+    int deleteLogs(Progress& progress, Interaction& interaction);
 
 private:
     int64_t fileSize() const;

@@ -301,10 +301,38 @@ TEST_F(StakesStoreTest, StakeForAFutureDrawIsCheckedOnceTheDrawIsAdded) {
     EXPECT_EQ(log[4], '.');
     EXPECT_TRUE(std::filesystem::exists(dir / "Tavlora_5d69-99.log"));
     EXPECT_EQ(store.logFiles().size(), 2u);
-    EXPECT_EQ(store.deleteLogs(ui), 2);
+    EXPECT_EQ(store.deleteLogs(progress, ui), 2);
     EXPECT_TRUE(store.logFiles().empty());
-    EXPECT_EQ(store.deleteLogs(ui), 0);
+    EXPECT_EQ(store.deleteLogs(progress, ui), 0);
     EXPECT_EQ(ui.messages.back().text, "Файлы журналов не найдены!");
+}
+
+// Records every status text.
+class RecordingProgress : public NullProgress {
+public:
+    void setText(const std::string& text) override { texts.push_back(text); }
+    std::vector<std::string> texts;
+};
+
+TEST_F(StakesStoreTest, CheckReportsProgressEveryPercent) {
+    DrawArchive archive(dir / "Tavlora_5d69.ldr");
+    TRatings ratings(dir / "Tavlora_5d69.lrt");
+    TStakesStore store(lsk());
+    ScriptedInteraction ui;
+    store.open();
+    // A separator first (not eligible), then 101 stakes for draws the archive does not hold:
+    // the basis is the first stake, with 100 records after it and a step of 1.
+    ASSERT_TRUE(store.addStakes(TStakeRecord::separator(), 1, ui));
+    for (int d = 0; d < 101; ++d) ASSERT_TRUE(store.addStakes(stake(500 + d, {1, 2, 3, 4, 5}), 1, ui));
+    RecordingProgress progress;
+    EXPECT_FALSE(store.checkAll(archive, prizeSettings(), ratings, progress, ui));
+    ASSERT_EQ(progress.texts.size(), 102u);
+    EXPECT_EQ(progress.texts.front(), "Проверка результатов ставок...");
+    EXPECT_EQ(progress.texts[1], "Проверка результатов ставок ( завершено 1 % )...");
+    EXPECT_EQ(progress.texts[50], "Проверка результатов ставок ( завершено 50 % )...");
+    EXPECT_EQ(progress.texts[100], "Проверка результатов ставок ( завершено 100 % )...");
+    EXPECT_EQ(progress.texts.back(), "");
+    EXPECT_FALSE(store.readRecord(Origin::End, -1).checked);
 }
 
 TEST_F(StakesStoreTest, OversizedLogIsStartedAnew) {

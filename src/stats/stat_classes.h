@@ -50,5 +50,11 @@ extern const TStatClassInfo kTstSegments, kTstSegmValues, kTstSegmCount, kTstSgm
     kTstCombSegmMix3, kTstCombSegmMix4, kTstCombSegmSeq2, kTstCombSegmSeq3, kTstCombSegmSeq4;
 // Sequences (sequence_stats.cpp)
 extern const TStatClassInfo kTstSequenceLen, kTstSequenceCnt, kTstSequenceLenMax;
+// Chains (chain_stats.cpp)
+extern const TStatClassInfo kTstChain2DrawsAll, kTstChain2DrawsPos, kTstChain2Pos, kTstChain3DrawsPos, kTstChain3Pos,
+    kTstChain2ChannelsAll, kTstChain2ChannelsPos, kTstChain2Channel, kTstChain3ChannelsPos, kTstChain3Channel,
+    kTstChain2CnlCnt, kTstChain3CnlCnt, kTstChainChannels2InsideAll, kTstChainChannels2InsideSuc,
+    kTstChainChannels2InsideBad, kTstChainChannels2InsideCnt, kTstChain2SegmentsAll, kTstChain2SegmentsPos,
+    kTstChain2Segment, kTstChain3SegmentsPos, kTstChain3Segment, kTstChain2SgmCnt, kTstChain3SgmCnt;
 
 }  // namespace tavlora

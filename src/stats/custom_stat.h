@@ -107,7 +107,8 @@ public:
     virtual int32_t findNextOccurrence(const TStatDraw& value, int fromIndex, int lastIndex, bool sorted);
 
     // Called once per filter run after loadDraws(-1, reference, sorted): builds private lookup
-    // tables of the selection. The default indexes key 1 of the selection.
+    // tables of the selection. The default indexes key 1 of the selection (selectedExact /
+    // selectedKey1); an override calls it first.
     virtual void prepareFilter(const TStatDrawArray& selection, int referenceIndex, bool sorted);
     // True when the combination carries one of the selected values.
     virtual bool matchTest(const TComb& comb, const TStatDrawArray& selection, int referenceIndex, bool sorted,

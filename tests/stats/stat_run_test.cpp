@@ -42,6 +42,11 @@ TEST(StatRun, IncludeAndExcludePartitionTheListAndEqualThePlainTest) {
     test::Registry r(draws);
     const TCombsArray combs = test::allCombs(24);  // 42 504 combinations
     const int reference = filterReferenceIndex(static_cast<int>(draws.size()), 0);
+    // Several threads run the match test of one instance at once.
+    setWorkerCountOverride(4);
+    struct ResetWorkers {
+        ~ResetWorkers() { setWorkerCountOverride(0); }
+    } resetWorkers;
     std::mt19937 rng(7);
     for (const std::string& code : kFilterCodes) {
         auto method = r.create(code);

@@ -56,5 +56,10 @@ extern const TStatClassInfo kTstChain2DrawsAll, kTstChain2DrawsPos, kTstChain2Po
     kTstChain2CnlCnt, kTstChain3CnlCnt, kTstChainChannels2InsideAll, kTstChainChannels2InsideSuc,
     kTstChainChannels2InsideBad, kTstChainChannels2InsideCnt, kTstChain2SegmentsAll, kTstChain2SegmentsPos,
     kTstChain2Segment, kTstChain3SegmentsPos, kTstChain3Segment, kTstChain2SgmCnt, kTstChain3SgmCnt;
+// Repeats (repeat_stats.cpp)
+extern const TStatClassInfo kTstRepValues2, kTstRepValues3, kTstRepValues2B3, kTstRepValues2over1,
+    kTstRepValues2over2, kTstRepValues2over3, kTstRepValues2P1, kTstRepValues2N1, kTstRepValues2P2, kTstRepValues2N2,
+    kTstRepCount2, kTstRepCount3, kTstRepCount2B3, kTstRepCount2over1, kTstRepCount2over2, kTstRepCount2over3,
+    kTstRepCount2P1, kTstRepCount2N1, kTstRepCount2P2, kTstRepCount2N2;
 
 }  // namespace tavlora

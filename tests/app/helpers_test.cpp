@@ -2,6 +2,7 @@
 // message texts and confirmations, file filters, busy state, progress window, window settings.
 #include <QApplication>
 #include <QHeaderView>
+#include <QProcess>
 #include <QPushButton>
 #include <QStandardItemModel>
 #include <QtTest>
@@ -9,6 +10,7 @@
 
 #include "app/command_line.h"
 #include "app/main_window.h"
+#include "app/process_list.h"
 #include "app/proxy_settings.h"
 #include "app/window_settings.h"
 #include "core/error.h"
@@ -244,6 +246,18 @@ private slots:
         QCOMPARE(p.server, std::string("proxy.local"));
         QCOMPARE(p.port, 3128);
         QCOMPARE(p.username, std::string("u"));
+    }
+
+    void runningProcessesAreFoundByExecutableName() {
+        QVERIFY(!app::ownExecutableName().empty());
+        QVERIFY(!app::otherProcessRunning("no-such-program-tavlora-xyz"));
+        QVERIFY(!app::otherProcessRunning(""));
+        QProcess sleeper;
+        sleeper.start("sleep", {"30"});
+        QVERIFY(sleeper.waitForStarted());
+        QVERIFY(app::otherProcessRunning("sleep"));
+        sleeper.kill();
+        sleeper.waitForFinished();
     }
 
     void normGroupsFollowTheChangedSettings() {

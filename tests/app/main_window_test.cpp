@@ -10,6 +10,9 @@
 #include <QTableView>
 #include <QTableWidget>
 #include <QTimer>
+#include <QStyleOptionViewItem>
+#include <QStyledItemDelegate>
+#include <QValidator>
 #include <QtTest>
 #include <fstream>
 
@@ -19,6 +22,7 @@
 #include "app/settings_dialog.h"
 #include "app/shredding_dialog.h"
 #include "archive/draw_archive.h"
+#include "core/codepage.h"
 #include "core/ini_file.h"
 #include "core/interaction.h"
 #include "session/session.h"
@@ -411,6 +415,32 @@ private slots:
         QCOMPARE(dialog.config().segments, expected);
         QCOMPARE(dialog.config().matrixCols, 10);
         QVERIFY(si.messages.empty());
+    }
+
+    void settingsDialogCellEditorsFilterTyping() {
+        ScriptedInteraction si;
+        app::TSettingsDialog dialog(nullptr, TConfigData{}, si);
+        QWidget host;
+        auto editorFor = [&](QTableWidget* grid, int row, int col) {
+            QStyleOptionViewItem option;
+            auto* editor = qobject_cast<QLineEdit*>(
+                grid->itemDelegateForIndex(grid->model()->index(row, col))->createEditor(&host, option, grid->model()->index(row, col)));
+            return editor;
+        };
+        auto accepts = [](QLineEdit* e, QString text) {
+            int pos = 0;
+            return e->validator()->validate(text, pos) != QValidator::Invalid;
+        };
+        QLineEdit* prize = editorFor(dialog.prizeGrid(), 0, 1);
+        QVERIFY(prize && prize->validator());
+        QVERIFY(accepts(prize, "125"));
+        QVERIFY(accepts(prize, QString("12") + QChar::fromLatin1(systemDecimalSeparator()) + "5"));
+        QVERIFY(!accepts(prize, "12a"));
+        QVERIFY(!accepts(prize, "-5"));
+        QLineEdit* segment = editorFor(dialog.segmentGrid(), 0, 0);
+        QVERIFY(segment && segment->validator());
+        QVERIFY(accepts(segment, "7"));
+        QVERIFY(!accepts(segment, "x"));
     }
 
     void settingsDialogRefusesSegmentsOutsideOneToNine() {

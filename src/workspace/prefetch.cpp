@@ -1,0 +1,279 @@
+#include "workspace/prefetch.h"
+
+#include <algorithm>
+#include <cstring>
+#include <exception>
+#include <memory>
+#include <system_error>
+#include <unordered_map>
+
+#include "core/error.h"
+#include "core/file_util.h"
+#include "core/format.h"
+#include "core/parallel.h"
+#include "stats/custom_stat.h"
+#include "stats/stat_list.h"
+
+namespace tavlora {
+
+namespace {
+
+constexpr std::size_t kRecordSize = 12;
+
+void putU16(std::string& out, uint16_t v) {
+    out.push_back(static_cast<char>(v & 0xFF));
+    out.push_back(static_cast<char>(v >> 8));
+}
+void putI32(std::string& out, int32_t v) {
+    const auto u = static_cast<uint32_t>(v);
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((u >> (8 * i)) & 0xFF));
+}
+uint16_t getU16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+int32_t getI32(const unsigned char* p) {
+    return static_cast<int32_t>(uint32_t{p[0]} | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16) |
+                                (uint32_t{p[3]} << 24));
+}
+
+bool keysLess(const std::array<uint16_t, 4>& a, const std::array<uint16_t, 4>& b) {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end());
+}
+
+// Counts of values gathered by one worker: a direct table for the common values (key 1 below
+// kDirect, other keys 0) and a hash map for the rest.
+class ValueCounter {
+public:
+    static constexpr uint16_t kDirect = 4096;
+    ValueCounter() : direct_(kDirect, 0) {}
+    void add(const TStatDraw& v) {
+        if (v.keys[0] < kDirect && v.keys[1] == 0 && v.keys[2] == 0 && v.keys[3] == 0) {
+            // Counts are stored plus one so that a value seen with count 0 still shows up.
+            int64_t& slot = direct_[v.keys[0]];
+            slot = (slot == 0 ? 1 : slot) + v.count;
+        } else {
+            auto [it, inserted] = other_.try_emplace(v.packedKeys(), 0);
+            it->second += v.count;
+        }
+    }
+    void mergeInto(std::unordered_map<uint64_t, int64_t>& all) const {
+        for (uint16_t k = 0; k < kDirect; ++k)
+            if (direct_[k] != 0) all[k] += direct_[k] - 1;
+        for (const auto& [key, count] : other_) all[key] += count;
+    }
+
+private:
+    std::vector<int64_t> direct_;
+    std::unordered_map<uint64_t, int64_t> other_;
+};
+
+// A progress that passes the text and the stop request on but keeps its own gauge, so that the
+// per-method gauge of ensurePrefetchFiles is not moved by the build of one file.
+class TextOnlyProgress : public Progress {
+public:
+    explicit TextOnlyProgress(Progress& outer) : outer_(outer) {}
+    void setText(const std::string& text) override { outer_.setText(text); }
+    void setMaximum(int64_t) override {}
+    void setPosition(int64_t) override { outer_.pump(); }
+    void pump() override { outer_.pump(); }
+    bool stopRequested() const override { return outer_.stopRequested(); }
+
+private:
+    Progress& outer_;
+};
+
+void removeQuietly(const std::filesystem::path& file) {
+    std::error_code ec;
+    std::filesystem::remove(file, ec);
+}
+
+}  // namespace
+
+std::filesystem::path prefetchPath(const std::filesystem::path& dataDir, std::string_view code) {
+    std::string name("Tavlora_5d69");
+    name += "_";
+    name += code;
+    name += ".dfc";
+    return dataDir / kPrefetchFolder / name;
+}
+
+std::string prefetchBytes(const TPrefetchData& data) {
+    std::string out;
+    out.reserve((data.entries.size() + 1) * kRecordSize);
+    for (const TPrefetchEntry& e : data.entries) {
+        for (uint16_t k : e.keys) putU16(out, k);
+        putI32(out, e.count);
+    }
+    putI32(out, data.minCount);
+    putI32(out, data.maxCount);
+    putI32(out, 0);
+    return out;
+}
+
+TPrefetchData parsePrefetchBytes(std::string_view bytes) {
+    if (bytes.size() < kRecordSize || bytes.size() % kRecordSize != 0)
+        throw EError(fmt("Неверный размер файла: %d байт (ожидается 12 * (N + 1))", static_cast<int64_t>(bytes.size())));
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t n = bytes.size() / kRecordSize - 1;
+    TPrefetchData data;
+    data.entries.resize(n);
+    for (std::size_t i = 0; i < n; ++i, p += kRecordSize) {
+        for (int k = 0; k < 4; ++k) data.entries[i].keys[static_cast<std::size_t>(k)] = getU16(p + 2 * k);
+        data.entries[i].count = getI32(p + 8);
+    }
+    data.minCount = getI32(p);
+    data.maxCount = getI32(p + 4);
+    return data;
+}
+
+TPrefetchData prefetchDataOf(TStatDrawArray values) {
+    std::stable_sort(values.begin(), values.end(),
+                     [](const TStatDraw& a, const TStatDraw& b) { return keysLess(a.keys, b.keys); });
+    TPrefetchData data;
+    data.entries.reserve(values.size());
+    for (const TStatDraw& v : values) data.entries.push_back({v.keys, v.count});
+    if (!values.empty()) {
+        const auto [lo, hi] = std::minmax_element(values.begin(), values.end(), [](const TStatDraw& a, const TStatDraw& b) {
+            return a.count < b.count;
+        });
+        data.minCount = lo->count;
+        data.maxCount = hi->count;
+    }
+    return data;
+}
+
+bool fullSetValues(const TStatList& registry, int methodIndex, TStatDrawArray& values, Progress& progress) {
+    values.clear();
+    // Work items: the C(69,3) three-number prefixes in lexicographic order; each worker produces
+    // the combinations of its prefixes itself, so the full list is never stored.
+    struct Prefix {
+        uint8_t a, b, c;
+    };
+    std::vector<Prefix> prefixes;
+    prefixes.reserve(52394);
+    for (int a = 1; a <= 65; ++a)
+        for (int b = a + 1; b <= 66; ++b)
+            for (int c = b + 1; c <= 67; ++c)
+                prefixes.push_back({static_cast<uint8_t>(a), static_cast<uint8_t>(b), static_cast<uint8_t>(c)});
+
+    const unsigned workers = std::max(1u, workerCount());
+    std::vector<std::unique_ptr<TCustomStat>> methods;
+    std::vector<ValueCounter> counters(workers);
+    std::vector<TStatDrawArray> scratch(workers);
+    for (unsigned w = 0; w < workers; ++w) methods.push_back(registry.createInstance(methodIndex));
+
+    const bool done = parallelForChunks(
+        prefixes.size(),
+        [&](std::size_t begin, std::size_t end, unsigned worker) {
+            TCustomStat& method = *methods[worker];
+            ValueCounter& counter = counters[worker];
+            TStatDrawArray& list = scratch[worker];
+            TComb comb;
+            for (std::size_t i = begin; i < end; ++i) {
+                comb.n[0] = prefixes[i].a;
+                comb.n[1] = prefixes[i].b;
+                comb.n[2] = prefixes[i].c;
+                for (int d = comb.n[2] + 1; d <= 68; ++d) {
+                    comb.n[3] = static_cast<uint8_t>(d);
+                    for (int e = d + 1; e <= 69; ++e) {
+                        comb.n[4] = static_cast<uint8_t>(e);
+                        list.clear();
+                        method.valuesOfComb(comb, list);
+                        for (const TStatDraw& v : list) counter.add(v);
+                    }
+                }
+            }
+        },
+        &progress, 16);
+    if (!done) return false;
+
+    std::unordered_map<uint64_t, int64_t> all;
+    for (const ValueCounter& c : counters) c.mergeInto(all);
+    values.reserve(all.size());
+    for (const auto& [key, count] : all) {
+        TStatDraw v;
+        v.keys = {static_cast<uint16_t>(key & 0xFFFF), static_cast<uint16_t>((key >> 16) & 0xFFFF),
+                  static_cast<uint16_t>((key >> 32) & 0xFFFF), static_cast<uint16_t>(key >> 48)};
+        v.count = static_cast<int32_t>(count);
+        values.push_back(v);
+    }
+    std::sort(values.begin(), values.end(),
+              [](const TStatDraw& a, const TStatDraw& b) { return keysLess(a.keys, b.keys); });
+    return true;
+}
+
+bool createPrefetchFile(const TStatList& registry, int methodIndex, const std::filesystem::path& dataDir,
+                        Progress& progress, Interaction& interaction) {
+    const std::filesystem::path file = prefetchPath(dataDir, registry.item(methodIndex).code());
+    progress.setText(fmt(kPrefetchCreatingText, file.filename().string()));
+    bool written = false;
+    try {
+        std::error_code ec;
+        std::filesystem::create_directories(file.parent_path(), ec);
+        if (ec) throw EError(ec.message());
+        TStatDrawArray values;
+        if (fullSetValues(registry, methodIndex, values, progress)) {
+            writeFileAtomic(file, prefetchBytes(prefetchDataOf(std::move(values))));
+            written = true;
+        } else {
+            removeQuietly(file);
+        }
+    } catch (const std::exception& e) {
+        removeQuietly(file);
+        progress.setText("");
+        interaction.error(fmt(kPrefetchCreateError, file.string(), std::string(e.what())));
+        return false;
+    }
+    progress.setText("");
+    return written;
+}
+
+std::optional<TPrefetchData> openPrefetchFile(const TStatList& registry, int methodIndex,
+                                              const std::filesystem::path& dataDir, Progress& progress,
+                                              Interaction& interaction) {
+    const std::filesystem::path file = prefetchPath(dataDir, registry.item(methodIndex).code());
+    std::error_code ec;
+    const bool exists = std::filesystem::exists(file, ec);
+    const auto size = exists ? std::filesystem::file_size(file, ec) : 0;
+    if (!exists || ec || size == 0) {
+        if (!createPrefetchFile(registry, methodIndex, dataDir, progress, interaction)) return std::nullopt;
+    }
+    try {
+        return parsePrefetchBytes(readFileBytes(file));
+    } catch (const std::exception& e) {
+        interaction.error(fmt(kPrefetchOpenError, file.string(), std::string(e.what())));
+        return std::nullopt;
+    }
+}
+
+bool ensurePrefetchFiles(const TStatList& registry, const std::filesystem::path& dataDir, bool enabled, bool force,
+                         const TGroupSet& groups, Progress& progress, Interaction& interaction) {
+    if (!force && !enabled) return true;
+    progress.setText(kPrefetchEnsureText);
+    progress.setMaximum(registry.count());
+    TextOnlyProgress inner(progress);
+    for (int i = 0; i < registry.count(); ++i) {
+        if (progress.stopRequested()) {
+            progress.setText("");
+            return false;
+        }
+        if (registry.hasNorm(i)) {
+            const std::filesystem::path file = prefetchPath(dataDir, registry.item(i).code());
+            std::error_code ec;
+            const bool exists = std::filesystem::exists(file, ec);
+            const int group = registry.item(i).statClass().group;
+            if (!exists || (group >= 0 && group < static_cast<int>(groups.size()) && groups.test(static_cast<std::size_t>(group)))) {
+                createPrefetchFile(registry, i, dataDir, inner, interaction);
+                if (progress.stopRequested()) {
+                    progress.setText("");
+                    return false;
+                }
+                progress.setText(kPrefetchEnsureText);
+            }
+        }
+        progress.setPosition(i + 1);
+        progress.pump();
+    }
+    progress.setText("");
+    return true;
+}
+
+}  // namespace tavlora

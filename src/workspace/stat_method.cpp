@@ -1,0 +1,46 @@
+#include "workspace/stat_method.h"
+
+#include "core/error.h"
+#include "core/format.h"
+#include "stats/custom_stat.h"
+#include "stats/stat_list.h"
+#include "stats/stat_run.h"
+
+namespace tavlora {
+
+void TCustomStatDeleter::operator()(TCustomStat* method) const { delete method; }
+
+TStatInstancePtr createStatInstance(const TStatList& registry, int methodIndex) {
+    return TStatInstancePtr(registry.createInstance(methodIndex).release());
+}
+
+int statMethodIndex(const TStatList& registry, std::string_view code) {
+    const int index = registry.methodWithCode(code);
+    if (index < 0) throw EError(fmt("Неизвестный метод расчета статистики: \"%s\"!", std::string(code)));
+    return index;
+}
+
+std::string statMethodCode(const TStatList& registry, int methodIndex) { return registry.item(methodIndex).code(); }
+
+std::string statMethodListCaption(const TStatList& registry, int methodIndex) {
+    return registry.listCaption(methodIndex, true);
+}
+
+bool methodHasNorm(const TStatList& registry, int methodIndex) { return registry.hasNorm(methodIndex); }
+
+std::string statValueText(const TCustomStat& method, const TStatDraw& value) { return method.valueToText(value); }
+
+TStatMatchChunk statMatchChunk(TCustomStat& method, const TStatDrawArray& selection, int referenceIndex, bool sorted,
+                               bool remove) {
+    beginFilterRun(method, selection, referenceIndex, sorted);
+    const TFilterMode mode = remove ? TFilterMode::Exclude : TFilterMode::Include;
+    const TCustomStat* m = &method;
+    const TStatDrawArray* sel = &selection;
+    return [m, sel, referenceIndex, sorted, mode](const TComb* combs, std::size_t, std::size_t count, unsigned,
+                                                    uint8_t* matched) {
+        for (std::size_t k = 0; k < count; ++k)
+            matched[k] = m->matchTest(combs[k], *sel, referenceIndex, sorted, mode) ? 1 : 0;
+    };
+}
+
+}  // namespace tavlora

@@ -3,6 +3,7 @@
 #include <system_error>
 
 #include "core/error.h"
+#include "stats/stat_list.h"
 
 namespace tavlora {
 
@@ -33,13 +34,15 @@ std::filesystem::path createdFolder(std::filesystem::path dir) {
 
 }  // namespace
 
+void SessionStatListDeleter::operator()(TStatList* list) const { delete list; }
+
 Session::Session(std::filesystem::path dataDir, Progress& progress, Interaction& interaction)
-    : dataDir_(createdFolder(std::move(dataDir))), archive_(filePath(".ldr")) {
+    : dataDir_(createdFolder(std::move(dataDir))), registry_(new TStatList), archive_(filePath(".ldr")) {
     open(progress, interaction);
 }
 
 Session::Session(std::filesystem::path dataDir)
-    : dataDir_(createdFolder(std::move(dataDir))), archive_(filePath(".ldr")) {
+    : dataDir_(createdFolder(std::move(dataDir))), registry_(new TStatList), archive_(filePath(".ldr")) {
     NullProgress progress;
     CollectingInteraction interaction(startupMessages_);
     open(progress, interaction);
@@ -51,11 +54,23 @@ std::filesystem::path Session::filePath(std::string_view extension) const {
     return dataDir_ / name;
 }
 
+Session::~Session() = default;
+
+TSettings& Session::settings() { return registry_->settings(); }
+const TSettings& Session::settings() const { return registry_->settings(); }
+
 void Session::open(Progress& progress, Interaction& interaction) {
     const auto ini = filePath(".ini");
-    settings_.loadSettings(ini);
-    settings_.loadGeneratorMemory(ini);
-    settings_.loadShredding(ini);
+    TSettings& settings = registry_->settings();
+    settings.loadSettings(ini);
+    settings.loadGeneratorMemory(ini);
+    settings.loadShredding(ini);
+    // The registry's instance ranges (channels, columns, ...) follow the settings just read.
+    registry_->setArchive(&archive_.draws());
+    registry_->rebuild();
+    const auto methodFile = filePath(".flt");
+    std::error_code ec;
+    if (std::filesystem::exists(methodFile, ec)) registry_->loadMethodFile(methodFile, true, interaction);
     archive_.setDrawsOffset(0);
     archiveReadWhole_ = archive_.load(progress, interaction);
 }

@@ -1,8 +1,9 @@
 #pragma once
-// The open data folder as one object: the settings, the draw archive with its offset and the
-// display switches shared by every analysis. The GUI's main window and the command line both
-// work through a Session.
+// The open data folder as one object: the settings, the draw archive with its offset, the
+// display switches shared by every analysis, the statistics method registry and the combination
+// list. The GUI's main window and the command line both work through a Session.
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,6 +18,15 @@ namespace tavlora {
 
 inline constexpr std::string_view kBaseName = "Tavlora_5d69";
 
+class TStatList;
+class TCombList;
+struct SessionStatListDeleter {
+    void operator()(TStatList* list) const;
+};
+struct SessionCombListDeleter {
+    void operator()(TCombList* list) const;
+};
+
 class Session {
 public:
     // Opens the data folder (created when missing), loads the settings from <base>.ini and the
@@ -26,6 +36,7 @@ public:
     // Same, silently: start-up messages are kept in startupMessages().
     explicit Session(std::filesystem::path dataDir);
 
+    ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
@@ -33,8 +44,19 @@ public:
     // <data>/Tavlora_5d69<extension>, e.g. filePath(".ldr").
     std::filesystem::path filePath(std::string_view extension) const;
 
-    TSettings& settings() { return settings_; }
-    const TSettings& settings() const { return settings_; }
+    // The program settings: the ones the method registry holds (one copy for the whole session).
+    TSettings& settings();
+    const TSettings& settings() const;
+
+    // The method registry over this session's archive and settings, rebuilt at opening (after the
+    // settings were read) with the method file <base>.flt applied when it exists.
+    TStatList& statList() { return *registry_; }
+    const TStatList& statList() const { return *registry_; }
+
+    // The combination list (buffer file <base>.~buff). Created empty at the first call, so that
+    // commands that do not use it never reserve its storage.
+    TCombList& combList();
+    bool hasCombList() const { return combs_ != nullptr; }
 
     DrawArchive& archive() { return archive_; }
     const DrawArchive& archive() const { return archive_; }
@@ -62,8 +84,9 @@ private:
     void open(Progress& progress, Interaction& interaction);
 
     std::filesystem::path dataDir_;
-    TSettings settings_;
+    std::unique_ptr<TStatList, SessionStatListDeleter> registry_;
     DrawArchive archive_;
+    std::unique_ptr<TCombList, SessionCombListDeleter> combs_;
     bool sortedDraws_ = false;
     bool archiveReadWhole_ = true;
     std::vector<std::string> startupMessages_;

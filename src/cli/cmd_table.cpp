@@ -1,0 +1,220 @@
+// tavlora-cli table / filter / prefetch: the statistics table of a method with norms and
+// weights, keeping or removing the combinations that carry chosen values, and the norm files.
+#include <algorithm>
+#include <bitset>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/cli.h"
+#include "core/error.h"
+#include "core/format.h"
+#include "session/session.h"
+#include "workspace/comb_list.h"
+#include "workspace/prefetch.h"
+#include "workspace/stat_filter.h"
+#include "workspace/stat_method.h"
+#include "workspace/stat_table.h"
+
+namespace tavlora::cli {
+
+namespace {
+
+const char* kTableUsage =
+    "Использование: tavlora-cli [--data DIR] [--offset K] [--sorted] table CODE [--window N] [--norms]\n"
+    "                           [--sort COL] [--desc]\n"
+    "  таблица статистики метода CODE за N тиражей (по умолчанию 1000): 20 колонок окна \"Статистика\"\n"
+    "  --norms     сравнение с полным набором комбинаций (файл Prefetchs\\Tavlora_5d69_CODE.dfc,\n"
+    "              создаётся при отсутствии)\n"
+    "  --sort COL  сортировка по колонке 0..19 (по умолчанию 1), --desc - по убыванию";
+const char* kFilterUsage =
+    "Использование: tavlora-cli [--data DIR] [--offset K] [--sorted] filter CODE --values \"TEXT; TEXT\"\n"
+    "                           (--keep | --remove) [--window N] [--in FILE.lcv] [--out FILE.lcv]\n"
+    "  оставить (--keep) или удалить (--remove) комбинации со значениями метода CODE; значения -\n"
+    "  тексты колонки \"Значение\" таблицы за N тиражей (по умолчанию 1000), через \";\"\n"
+    "  --in FILE   исходный список комбинаций (по умолчанию - полный список)\n"
+    "  --out FILE  сохранить результат в файл комбинаций";
+const char* kPrefetchUsage =
+    "Использование: tavlora-cli [--data DIR] prefetch [--force] [--groups 0,1,2]\n"
+    "  создать отсутствующие файлы норм (Prefetchs\\*.dfc) для всех методов с нормой;\n"
+    "  --force пересоздать и существующие файлы групп --groups (по умолчанию - всех групп 0..12)";
+
+// Passes messages on and remembers whether an error was among them.
+class ErrorWatch : public Interaction {
+public:
+    explicit ErrorWatch(Interaction& inner) : inner_(inner) {}
+    void message(MessageKind kind, const std::string& caption, const std::string& text) override {
+        if (kind == MessageKind::Error) failed = true;
+        inner_.message(kind, caption, text);
+    }
+    bool question(const std::string& caption, const std::string& text, bool defaultYes) override {
+        return inner_.question(caption, text, defaultYes);
+    }
+    bool failed = false;
+
+private:
+    Interaction& inner_;
+};
+
+std::string trimmed(std::string_view s) {
+    const auto b = s.find_first_not_of(" \t");
+    if (b == std::string_view::npos) return {};
+    const auto e = s.find_last_not_of(" \t");
+    return std::string(s.substr(b, e - b + 1));
+}
+
+struct TableArgs {
+    std::string code;
+    int window = 1000;
+};
+
+TStatTableInput tableInput(const Session& session, int window) {
+    TStatTableInput in;
+    in.draws = &session.draws();
+    in.endIndex = session.analysisEndIndex();
+    in.window = window;
+    in.sorted = session.sortedDraws();
+    in.weights = session.settings().config.weights;
+    return in;
+}
+
+void openSession(Session& session, const Context& ctx) {
+    session.setDrawsOffset(ctx.options.offset);
+    session.setSortedDraws(ctx.options.sorted);
+}
+
+int runTable(Context& ctx) {
+    ArgReader args(ctx.args);
+    const int window = args.intOption("--window", 1000);
+    const bool norms = args.flag("--norms");
+    const int sortColumn = args.intOption("--sort", 1);
+    const bool desc = args.flag("--desc");
+    args.expectNoOptions();
+    const auto rest = args.rest();
+    if (rest.size() != 1) throw UsageError{"expected one method code"};
+    if (window < 1) throw UsageError{"option --window needs a number from 1 to 2147483647"};
+    if (sortColumn < 0 || sortColumn >= kStatColumnCount) throw UsageError{"option --sort needs a column 0..19"};
+
+    ErrorWatch ui(ctx.interaction);
+    Session session(ctx.options.data, ctx.progress, ui);
+    openSession(session, ctx);
+    const int index = statMethodIndex(session.statList(), rest[0]);
+    TStatTableInput in = tableInput(session, window);
+    std::optional<TPrefetchData> data;
+    if (norms && methodHasNorm(session.statList(), index))
+        data = openPrefetchFile(session.statList(), index, session.dataDir(), ctx.progress, ui);
+    in.norms = data ? &*data : nullptr;
+    TStatTable table = computeStatTable(session.statList(), index, in);
+    TListSort sort;
+    sort.column = sortColumn;
+    sort.descending = desc;
+    sortStatRows(table.rows, sort);
+    const auto& captions = statColumnCaptions();
+    printRow(ctx.out, std::vector<std::string>(captions.begin(), captions.end()));
+    for (const TStatTableRow& row : table.rows) printRow(ctx.out, std::vector<std::string>(row.cells.begin(), row.cells.end()));
+    return 0;
+}
+
+int runFilter(Context& ctx) {
+    ArgReader args(ctx.args);
+    const int window = args.intOption("--window", 1000);
+    std::string values, inFile, outFile;
+    const bool haveValues = args.option("--values", values);
+    const bool keep = args.flag("--keep");
+    const bool remove = args.flag("--remove");
+    const bool haveIn = args.option("--in", inFile);
+    const bool haveOut = args.option("--out", outFile);
+    args.expectNoOptions();
+    const auto rest = args.rest();
+    if (rest.size() != 1) throw UsageError{"expected one method code"};
+    if (!haveValues) throw UsageError{"option --values is required"};
+    if (keep == remove) throw UsageError{"give one of --keep and --remove"};
+    if (window < 1) throw UsageError{"option --window needs a number from 1 to 2147483647"};
+
+    ErrorWatch ui(ctx.interaction);
+    Session session(ctx.options.data, ctx.progress, ui);
+    openSession(session, ctx);
+    const TStatList& registry = session.statList();
+    const int index = statMethodIndex(registry, rest[0]);
+
+    // The values are matched against the rows of the table of that window, shown in its
+    // initial order (column 1 ascending); the selection follows that order.
+    TStatTable table = computeStatTable(registry, index, tableInput(session, window));
+    sortStatRows(table.rows, TListSort{});
+    std::vector<std::size_t> rows;
+    std::string_view text(values);
+    while (!text.empty()) {
+        const auto cut = text.find(';');
+        const std::string word = trimmed(text.substr(0, cut));
+        text = cut == std::string_view::npos ? std::string_view() : text.substr(cut + 1);
+        if (word.empty()) continue;
+        const auto row = findStatRow(table.rows, word);
+        if (!row)
+            throw EError(fmt("Значение \"%s\" отсутствует в таблице статистики метода %s!", word,
+                             statMethodCode(registry, index)));
+        rows.push_back(*row);
+    }
+    const TStatSelection sel = statSelection(table.rows, rows);
+
+    TCombList& list = session.combList();
+    if (haveIn) {
+        if (!list.openFile(inFile, ctx.progress, ui)) return 1;
+    } else if (!list.generate(kGenerateFull, "", ctx.progress, ui)) {
+        return 1;
+    }
+    TStatFilterRequest request;
+    request.name = statMethodListCaption(registry, index);
+    request.selection = sel.values;
+    request.valuesText = sel.text;
+    request.remove = remove;
+    request.referenceIndex = std::max(0, session.draws().empty() ? 0 : static_cast<int>(session.draws().size()) - 1 - session.drawsOffset());
+    request.sorted = session.sortedDraws();
+    statFilter(list, registry, index, request, ctx.progress);
+    if (haveOut && !list.saveFile(outFile, ctx.progress, ui)) return 1;
+    ctx.out << list.countStatusText() << "\n";
+    return ui.failed ? 1 : 0;
+}
+
+int runPrefetch(Context& ctx) {
+    ArgReader args(ctx.args);
+    const bool force = args.flag("--force");
+    std::string groupsText;
+    const bool haveGroups = args.option("--groups", groupsText);
+    args.expectNoOptions();
+    if (!args.rest().empty()) throw UsageError{"unexpected argument: " + args.rest().front()};
+    TGroupSet groups;
+    if (haveGroups) {
+        std::string_view text(groupsText);
+        while (!text.empty()) {
+            const auto cut = text.find(',');
+            const std::string word = trimmed(text.substr(0, cut));
+            text = cut == std::string_view::npos ? std::string_view() : text.substr(cut + 1);
+            if (word.empty()) continue;
+            int g = -1;
+            try {
+                std::size_t used = 0;
+                g = std::stoi(word, &used);
+                if (used != word.size()) g = -1;
+            } catch (const std::exception&) {
+                g = -1;
+            }
+            if (g < 0 || g >= static_cast<int>(groups.size())) throw UsageError{"option --groups needs numbers 0..12"};
+            groups.set(static_cast<std::size_t>(g));
+        }
+    } else if (force) {
+        groups.set();
+    }
+    ErrorWatch ui(ctx.interaction);
+    Session session(ctx.options.data, ctx.progress, ui);
+    if (!ensurePrefetchFiles(session.statList(), session.dataDir(), true, force, groups, ctx.progress, ui)) return 1;
+    return ui.failed ? 1 : 0;
+}
+
+const CommandRegistrar kTable{{"table", "таблица статистики метода с нормами и весами", kTableUsage, runTable}};
+const CommandRegistrar kFilter{{"filter", "оставить или удалить комбинации с выбранными значениями метода",
+                                kFilterUsage, runFilter}};
+const CommandRegistrar kPrefetch{{"prefetch", "файлы норм по полному набору комбинаций", kPrefetchUsage, runPrefetch}};
+
+}  // namespace
+
+}  // namespace tavlora::cli

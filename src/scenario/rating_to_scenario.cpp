@@ -1,0 +1,67 @@
+#include "scenario/rating_to_scenario.h"
+
+#include "core/format.h"
+#include "core/text_forms.h"
+#include "scenario/scenario.h"
+#include "scenario/scenario_line.h"
+
+namespace tavlora {
+
+namespace {
+
+// Number of fields of a line text as the line reader sees them (runs of "|" count as one).
+int fieldCount(std::string_view text) {
+    int n = 0;
+    size_t i = 0;
+    while (i < text.size()) {
+        while (i < text.size() && text[i] == '|') ++i;
+        if (i >= text.size()) break;
+        ++n;
+        while (i < text.size() && text[i] != '|') ++i;
+    }
+    return n;
+}
+
+}  // namespace
+
+std::optional<std::string> scenarioLineFromRatingKey(std::string_view key) {
+    std::string comment;
+    std::string t(key);
+    const size_t at = t.find('@');
+    if (at != std::string::npos) {
+        comment = std::string(trimText(std::string_view(t).substr(0, at)));
+        t = std::string(trimText(std::string_view(t).substr(at + 1)));
+    }
+    for (size_t p = t.find(" + "); p != std::string::npos; p = t.find(" + ", p + 1)) t.replace(p, 3, "|");
+    while (fieldCount(t) <= kScenarioFilterCount) t += "| ";
+    t += "|" + comment;
+
+    const ScenarioLineFields fields = splitScenarioLine(t);
+    for (const std::string& f : fields.filters)
+        if (!TFilterItem::parse(f, nullptr).text().empty()) return t;
+    return std::nullopt;
+}
+
+int addRatingKeysToScenario(TScenario& scenario, const std::vector<std::string>& keys, Interaction& interaction,
+                            Progress* progress) {
+    if (progress) progress->setText(kRatingsToScenarioStatus);
+    int added = 0;
+    try {
+        for (const std::string& key : keys) {
+            const auto line = scenarioLineFromRatingKey(key);
+            if (!line) {
+                interaction.error(fmt(kRatingsToScenarioError, key));
+                continue;
+            }
+            scenario.append(*line);
+            ++added;
+        }
+    } catch (...) {
+        if (progress) progress->setText("");
+        throw;
+    }
+    if (progress) progress->setText("");
+    return added;
+}
+
+}  // namespace tavlora

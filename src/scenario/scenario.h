@@ -1,0 +1,81 @@
+#pragma once
+// The working scenario: an ordered list of line texts (parsed only when shown, edited or run)
+// kept in step with its working copy "<base>.lss". Every change is written to the working copy
+// at once; a failing write is thrown (EError with kScenarioWriteError) after the change was made
+// in memory, so the caller shows it and the list stays as the user sees it.
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/progress.h"
+
+namespace tavlora {
+
+class TStatList;
+struct ScenarioLine;
+
+inline constexpr const char* kScenarioIndexError = "Запись со индексом %d в файле данных не найдена!";
+inline constexpr const char* kScenarioDeleteStatus = "Удаление строк...";
+inline constexpr const char* kScenarioLineCountStatus = "Строк: %d";
+inline constexpr const char* kScenarioNewLineTitle = "Создание новой строки";
+inline constexpr const char* kScenarioEditLineTitle = "Редактирование строки";
+
+class TScenario {
+public:
+    // workingCopy: the file every change is written to (<data>/Tavlora_5d69.lss).
+    explicit TScenario(std::filesystem::path workingCopy);
+
+    const std::filesystem::path& workingCopy() const { return workingCopy_; }
+    // Receives the status texts of reading and writing (may be null: none shown).
+    void setProgress(Progress* progress) { progress_ = progress; }
+
+    const std::vector<std::string>& lines() const { return lines_; }
+    int count() const { return static_cast<int>(lines_.size()); }
+    bool empty() const { return lines_.empty(); }
+    // Line i; throws EError(kScenarioIndexError) for an index outside the list.
+    const std::string& line(int index) const;
+    // Whether line i is a command (not a separator); false outside the list.
+    bool isCommand(int index) const;
+    // Line i parsed (filters resolved through the registry when given).
+    ScenarioLine parsedLine(int index, const TStatList* registry) const;
+
+    // Reads the working copy when it exists (start-up); the copy is not rewritten. A read error
+    // is thrown and leaves the scenario as it was.
+    void loadWorkingCopy();
+    // Replaces the scenario by the file's lines (open). A read error leaves it as it was.
+    void open(const std::filesystem::path& file);
+    // Appends the file's lines; one separator line goes first when the scenario is not empty,
+    // its last line is not a separator and the file has lines. Returns the index of the first
+    // line of the file in the scenario (count() when the file was empty). A read error leaves
+    // the scenario as it was.
+    int appendFile(const std::filesystem::path& file);
+    // Writes all lines to a file (save as).
+    void saveAs(const std::filesystem::path& file) const;
+    // Writes the working copy.
+    void save() const;
+
+    // Appends a line and returns its index. Line breaks inside the text become blanks, so that a
+    // line stays one line of the file.
+    int append(const std::string& text);
+    // Appends an empty separator line and returns its index.
+    int appendSeparator() { return append(std::string()); }
+    // Replaces line i (throws EError(kScenarioIndexError) outside the list).
+    void replace(int index, const std::string& text);
+    // Removes the given lines (any order, duplicates ignored), from the last one up. An index
+    // outside the list throws EError(kScenarioIndexError) before anything is removed.
+    void remove(std::vector<int> indices);
+    void clear();
+    // Swaps line i with the one above (below); returns the line's new index. At the edge nothing
+    // changes (and nothing is written) and i is returned. Throws outside the list.
+    int moveUp(int index);
+    int moveDown(int index);
+
+private:
+    void checkIndex(int index) const;
+
+    std::filesystem::path workingCopy_;
+    std::vector<std::string> lines_;
+    Progress* progress_ = nullptr;
+};
+
+}  // namespace tavlora

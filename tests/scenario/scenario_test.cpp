@@ -1,0 +1,252 @@
+// The working scenario: files, working copy and editing operations; rating rows turned into lines.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "core/codepage.h"
+#include "core/error.h"
+#include "core/file_util.h"
+#include "scenario/rating_to_scenario.h"
+#include "scenario/scenario.h"
+#include "scenario/scenario_file.h"
+#include "scenario/scenario_line.h"
+#include "test_support.h"
+
+namespace tavlora {
+namespace {
+
+using test::TempDir;
+
+void writeBytes(const std::filesystem::path& p, const std::string& bytes) {
+    std::ofstream f(p, std::ios::binary);
+    f << bytes;
+}
+
+const std::string kLineA = "FULL:0#RAND|TSD1#NUMS:100#LNO:#SF:1| | | | | | |";
+const std::string kLineB = "EXCL:5#ALL#CLR#NEX| | |BMF2#SUMS:50#LMV:1-3;1#SV:4| | | | |второй";
+
+TEST(ScenarioFile, ReadsEveryLineEnding) {
+    TempDir dir;
+    struct Case {
+        const char* name;
+        std::string bytes;
+    };
+    const std::string a = utf8ToCp1251(kLineA), b = utf8ToCp1251(kLineB);
+    for (const Case& c : {Case{"crlf", a + "\r\n\r\n" + b + "\r\n"}, Case{"lf", a + "\n\n" + b + "\n"},
+                          Case{"cr", a + "\r\r" + b + "\r"}, Case{"no-final", a + "\r\n\n" + b}}) {
+        const auto path = dir / (std::string(c.name) + ".lsc");
+        writeBytes(path, c.bytes);
+        EXPECT_EQ(readScenarioFile(path), (std::vector<std::string>{kLineA, "", kLineB})) << c.name;
+    }
+    EXPECT_TRUE(splitTextLines("").empty());
+    EXPECT_EQ(splitTextLines("\r\n"), (std::vector<std::string>{""}));
+}
+
+TEST(ScenarioFile, WritesWindows1251WithCrLf) {
+    TempDir dir;
+    const auto path = dir / "out.lsc";
+    writeScenarioFile(path, {kLineB, ""});
+    const std::string bytes = readFileBytes(path);
+    EXPECT_EQ(bytes, utf8ToCp1251(kLineB) + "\r\n\r\n");
+    // "второй" is six single bytes on disk.
+    EXPECT_EQ(bytes.size(), kLineB.size() - 6 + 4);
+    EXPECT_EQ(readScenarioFile(path), (std::vector<std::string>{kLineB, ""}));
+}
+
+TEST(ScenarioFile, ErrorsNameTheFile) {
+    TempDir dir;
+    const auto missing = dir / "missing.lsc";
+    try {
+        readScenarioFile(missing);
+        FAIL() << "no error";
+    } catch (const EError& e) {
+        EXPECT_EQ(std::string(e.what()).rfind("Ошибка чтения файла \"" + missing.string() + "\"!\r\r", 0), 0u) << e.what();
+    }
+    try {
+        writeScenarioFile(dir / "no-such-folder" / "x.lsc", {kLineA});
+        FAIL() << "no error";
+    } catch (const EError& e) {
+        EXPECT_NE(std::string(e.what()).find("Ошибка записи в файл \""), std::string::npos) << e.what();
+    }
+}
+
+class ScenarioStore : public ::testing::Test {
+protected:
+    std::vector<std::string> onDisk() const { return readScenarioFile(copy()); }
+    std::filesystem::path copy() const { return dir / "Tavlora_5d69.lss"; }
+    TempDir dir;
+    TScenario s{dir / "Tavlora_5d69.lss"};
+};
+
+TEST_F(ScenarioStore, EveryChangeWritesTheWorkingCopy) {
+    EXPECT_FALSE(std::filesystem::exists(copy()));
+    EXPECT_EQ(s.append(kLineA), 0);
+    EXPECT_EQ(onDisk(), (std::vector<std::string>{kLineA}));
+    EXPECT_EQ(s.appendSeparator(), 1);
+    EXPECT_EQ(s.append(kLineB), 2);
+    EXPECT_EQ(onDisk(), (std::vector<std::string>{kLineA, "", kLineB}));
+    EXPECT_TRUE(s.isCommand(0));
+    EXPECT_FALSE(s.isCommand(1));
+    EXPECT_FALSE(s.isCommand(3));
+
+    s.replace(1, "CURR:0#NONE| | | | | | | |");
+    EXPECT_EQ(onDisk()[1], "CURR:0#NONE| | | | | | | |");
+    // Line breaks cannot enter a line: the file keeps one line per scenario line.
+    s.replace(0, "FULL:0#RAND| | | | | | | |a\r\nb");
+    EXPECT_EQ(onDisk().size(), 3u);
+    EXPECT_EQ(s.line(0), "FULL:0#RAND| | | | | | | |a  b");
+
+    // A fresh store reads the working copy back.
+    TScenario again(copy());
+    again.loadWorkingCopy();
+    EXPECT_EQ(again.lines(), s.lines());
+
+    s.clear();
+    EXPECT_TRUE(s.empty());
+    EXPECT_TRUE(onDisk().empty());
+}
+
+TEST_F(ScenarioStore, IndexErrors) {
+    s.append(kLineA);
+    for (int bad : {-1, 1}) {
+        try {
+            (void)s.line(bad);
+            FAIL();
+        } catch (const EError& e) {
+            EXPECT_EQ(std::string(e.what()), "Запись со индексом " + std::to_string(bad) + " в файле данных не найдена!");
+        }
+        EXPECT_THROW(s.replace(bad, kLineB), EError);
+        EXPECT_THROW(s.moveUp(bad), EError);
+    }
+    EXPECT_THROW(s.remove({0, 5}), EError);
+    EXPECT_EQ(s.count(), 1);  // nothing removed on a bad index
+}
+
+TEST_F(ScenarioStore, RemoveSelectedLines) {
+    for (int i = 1; i <= 5; ++i) s.append("FULL:0#RAND| | | | | | | |" + std::to_string(i));
+    s.remove({3, 1, 3});
+    ASSERT_EQ(s.count(), 3);
+    EXPECT_EQ(ScenarioLine::parse(s.line(0), nullptr).comment, "1");
+    EXPECT_EQ(ScenarioLine::parse(s.line(1), nullptr).comment, "3");
+    EXPECT_EQ(ScenarioLine::parse(s.line(2), nullptr).comment, "5");
+    EXPECT_EQ(onDisk(), s.lines());
+}
+
+TEST_F(ScenarioStore, MoveUpAndDownAtTheEdges) {
+    s.append("A");
+    s.append("B");
+    s.append("C");
+    EXPECT_EQ(s.moveUp(0), 0);
+    EXPECT_EQ(s.moveDown(2), 2);
+    EXPECT_EQ(s.lines(), (std::vector<std::string>{"A", "B", "C"}));
+    EXPECT_EQ(s.moveUp(2), 1);
+    EXPECT_EQ(s.lines(), (std::vector<std::string>{"A", "C", "B"}));
+    EXPECT_EQ(s.moveDown(0), 1);
+    EXPECT_EQ(s.lines(), (std::vector<std::string>{"C", "A", "B"}));
+    EXPECT_EQ(onDisk(), s.lines());
+}
+
+TEST_F(ScenarioStore, OpenSaveAndAppendWithTheSeparatorRule) {
+    const auto file = dir / "two.lsc";
+    writeScenarioFile(file, {kLineA, kLineB});
+
+    // Appending to an empty scenario simply loads.
+    EXPECT_EQ(s.appendFile(file), 0);
+    EXPECT_EQ(s.count(), 2);
+    // Last line a command: exactly one separator goes first.
+    EXPECT_EQ(s.appendFile(file), 3);
+    EXPECT_EQ(s.lines(), (std::vector<std::string>{kLineA, kLineB, "", kLineA, kLineB}));
+    // Last line a separator: no second separator.
+    s.appendSeparator();
+    EXPECT_EQ(s.appendFile(file), 6);
+    EXPECT_EQ(s.count(), 8);
+    // An empty file adds nothing, not even a separator.
+    const auto emptyFile = dir / "empty.lsc";
+    writeScenarioFile(emptyFile, {});
+    s.append(kLineA);
+    EXPECT_EQ(s.appendFile(emptyFile), 9);
+    EXPECT_EQ(s.count(), 9);
+    EXPECT_EQ(onDisk(), s.lines());
+
+    // A read error leaves the scenario as it was.
+    const auto before = s.lines();
+    EXPECT_THROW(s.appendFile(dir / "missing.lsc"), EError);
+    EXPECT_THROW(s.open(dir / "missing.lsc"), EError);
+    EXPECT_EQ(s.lines(), before);
+
+    // Open replaces; save writes every line.
+    s.open(file);
+    EXPECT_EQ(s.lines(), (std::vector<std::string>{kLineA, kLineB}));
+    EXPECT_EQ(onDisk(), s.lines());
+    s.saveAs(dir / "copy.lsc");
+    EXPECT_EQ(readFileBytes(dir / "copy.lsc"), readFileBytes(file));
+}
+
+TEST_F(ScenarioStore, CyrillicCommentsRoundTrip) {
+    const std::string comment = "Проверка: ёлка, Ёж, «кавычки» — 100%";
+    std::array<std::string, kScenarioFilterCount> filters{"TSD1#NUMS:100#LNO:#SF:1"};
+    s.append(joinScenarioLine("FULL:0#RAND", filters, comment));
+    const std::string bytes = readFileBytes(copy());
+    EXPECT_NE(bytes.find(utf8ToCp1251(comment)), std::string::npos);
+    EXPECT_EQ(bytes.size(), cp1251Length(s.line(0)) + 2);
+    TScenario again(copy());
+    again.loadWorkingCopy();
+    EXPECT_EQ(again.parsedLine(0, nullptr).comment, comment);
+}
+
+TEST_F(ScenarioStore, StatusTextsWhileReadingAndWriting) {
+    struct Recorder : NullProgress {
+        void setText(const std::string& t) override { texts.push_back(t); }
+        std::vector<std::string> texts;
+    } rec;
+    s.setProgress(&rec);
+    s.append(kLineA);
+    ASSERT_EQ(rec.texts.size(), 2u);
+    EXPECT_EQ(rec.texts[0], "Сохранение файла \"" + copy().string() + "\"...");
+    EXPECT_EQ(rec.texts[1], "");
+    rec.texts.clear();
+    EXPECT_THROW(s.open(dir / "missing.lsc"), EError);
+    ASSERT_EQ(rec.texts.size(), 2u);
+    EXPECT_EQ(rec.texts[0], "Загрузка файла \"" + (dir / "missing.lsc").string() + "\"...");
+    EXPECT_EQ(rec.texts[1], "");
+}
+
+TEST(RatingToScenario, ScenarioStakeKeyBecomesALine) {
+    const std::string key =
+        "02.003: мой комментарий @ EXCL:5#RAND#NEX + BSF3#NUMS:100#LMV:2#SV:5 + TSD1#SUMS:50#LNO:#SF:1";
+    const auto line = scenarioLineFromRatingKey(key);
+    ASSERT_TRUE(line);
+    EXPECT_EQ(*line, "EXCL:5#RAND#NEX|BSF3#NUMS:100#LMV:2#SV:5|TSD1#SUMS:50#LNO:#SF:1| | | | | |02.003: мой комментарий");
+    const ScenarioLine parsed = ScenarioLine::parse(*line, nullptr);
+    EXPECT_EQ(parsed.options.text(), "EXCL:5#RAND#NEX");
+    EXPECT_EQ(parsed.usedFilterCount(), 2);
+    EXPECT_EQ(parsed.filters[0].text(), "BSF3#NUMS:100#LMV:2#SV:5");
+    EXPECT_EQ(parsed.comment, "02.003: мой комментарий");
+
+    // A line made without filters: the options alone are not enough.
+    EXPECT_FALSE(scenarioLineFromRatingKey("01.000: @ FULL#RAND"));
+    // A manual stake's comment has no "@" and makes no line.
+    EXPECT_FALSE(scenarioLineFromRatingKey("Ручная ставка"));
+    // Without a comment the line ends in "|".
+    EXPECT_EQ(*scenarioLineFromRatingKey("@ FULL#ALL + TSD1#NUMS:10#LNO:#SF:1"),
+              "FULL#ALL|TSD1#NUMS:10#LNO:#SF:1| | | | | | |");
+}
+
+TEST(RatingToScenario, AddsGoodRowsAndReportsBadOnes) {
+    TempDir dir;
+    TScenario s(dir / "Tavlora_5d69.lss");
+    ScriptedInteraction ui;
+    const int added = addRatingKeysToScenario(
+        s, {"01.001: @ FULL#RAND + TSD1#NUMS:10#LNO:#SF:1", "Ручная ставка", "01.002: @ FULL#LAST + TSD1#EVEN:20#LNO:#SF:1"},
+        ui);
+    EXPECT_EQ(added, 2);
+    ASSERT_EQ(s.count(), 2);
+    EXPECT_EQ(ScenarioLine::parse(s.line(1), nullptr).options.resultMode, srLast);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].kind, MessageKind::Error);
+    EXPECT_EQ(ui.messages[0].text, "Строку\r\rРучная ставка\r\rневозможно добавить в сценарий!");
+    EXPECT_EQ(readScenarioFile(dir / "Tavlora_5d69.lss"), s.lines());
+}
+
+}  // namespace
+}  // namespace tavlora

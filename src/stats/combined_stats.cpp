@@ -1,0 +1,182 @@
+// Combined-value statistics (group 0): the pairs, triples and quadruples of numbers that occur
+// together in a draw, over any positions (Mix), over adjacent positions (Seq), from one start
+// position (Pos, one method per start position) or over adjacent positions after sorting (Sort,
+// not available). A value is a k-tuple in keys 1..k, in the order the positions are taken.
+#include <algorithm>
+#include <array>
+
+#include "core/text_forms.h"
+#include "stats/custom_stat.h"
+#include "stats/packed_key_set.h"
+#include "stats/stat_classes.h"
+
+namespace tavlora {
+
+namespace {
+
+enum class TupleRule { Mix, Seq, Pos, Sort };
+
+// The position tuples of a rule: at most ten tuples of at most four positions (0-based).
+struct TuplePlan {
+    std::array<std::array<uint8_t, 4>, 10> pos{};
+    int count = 0;
+    int k = 0;
+    bool sortFirst = false;
+
+    TuplePlan(TupleRule rule, int tupleLength, int start) : k(tupleLength), sortFirst(rule == TupleRule::Sort) {
+        if (k < 2 || k > 4) return;
+        auto add = [&](const std::array<uint8_t, 4>& p) { pos[static_cast<size_t>(count++)] = p; };
+        switch (rule) {
+            case TupleRule::Mix: {
+                // Every choice of k positions out of five, in lexicographic order.
+                std::array<uint8_t, 4> p{};
+                for (int i = 0; i < k; ++i) p[static_cast<size_t>(i)] = static_cast<uint8_t>(i);
+                while (true) {
+                    add(p);
+                    int i = k - 1;
+                    while (i >= 0 && p[static_cast<size_t>(i)] == 5 - k + i) --i;
+                    if (i < 0) break;
+                    ++p[static_cast<size_t>(i)];
+                    for (int j = i + 1; j < k; ++j) p[static_cast<size_t>(j)] = static_cast<uint8_t>(p[static_cast<size_t>(j - 1)] + 1);
+                }
+                break;
+            }
+            case TupleRule::Seq:
+            case TupleRule::Sort:
+                for (int s = 0; s + k <= 5; ++s) add(adjacent(s));
+                break;
+            case TupleRule::Pos:
+                if (start >= 1 && start <= 6 - k) add(adjacent(start - 1));
+                break;
+        }
+    }
+    std::array<uint8_t, 4> adjacent(int s) const {
+        std::array<uint8_t, 4> p{};
+        for (int i = 0; i < k; ++i) p[static_cast<size_t>(i)] = static_cast<uint8_t>(s + i);
+        return p;
+    }
+    // The packed keys of tuple t of the five numbers x.
+    uint64_t key(const uint8_t* x, int t) const {
+        const auto& p = pos[static_cast<size_t>(t)];
+        uint64_t v = 0;
+        for (int i = k - 1; i >= 0; --i) v = (v << 16) | x[p[static_cast<size_t>(i)]];
+        return v;
+    }
+};
+
+}  // namespace
+
+// The base of the members: tuples by the member's rule, values of draws only.
+class TCustomCombValuesStat : public TCustomStat {
+public:
+    TCustomCombValuesStat(const TStatList& list, const TStatClassInfo& cls, int parameter, TupleRule rule, int k)
+        : TCustomStat(list, cls, parameter), plan_(rule, k, parameter) {}
+
+    std::string valueToText(const TStatDraw& value) const override {
+        std::string s = numberText(value.keys[0]);
+        for (size_t i = 1; i < static_cast<size_t>(plan_.k); ++i) s += ":" + numberText(value.keys[i]);
+        return s;
+    }
+    void valuesOfDraw(int index, int lastIndex, bool sorted, TStatDrawArray& list, TStatState& state,
+                      TLastValueArray& lastValues) override {
+        TCustomStat::valuesOfDraw(index, lastIndex, sorted, list, state, lastValues);
+        const auto x = numbers(current_.nums);
+        for (int t = 0; t < plan_.count; ++t) {
+            const uint64_t key = plan_.key(x.data(), t);
+            working_.setKeys(static_cast<uint16_t>(key), static_cast<uint16_t>(key >> 16),
+                             static_cast<uint16_t>(key >> 32), static_cast<uint16_t>(key >> 48));
+            addWorking(list, true);
+        }
+    }
+    void prepareFilter(const TStatDrawArray& selection, int referenceIndex, bool sorted) override {
+        TCustomStat::prepareFilter(selection, referenceIndex, sorted);
+        keys_.build(selection);
+    }
+    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int, bool, TFilterMode) const override {
+        const auto x = numbers(comb.n);
+        for (int t = 0; t < plan_.count; ++t)
+            if (keys_.contains(sel, plan_.key(x.data(), t))) return true;
+        return false;
+    }
+
+private:
+    std::array<uint8_t, 5> numbers(const std::array<uint8_t, 5>& n) const {
+        std::array<uint8_t, 5> x = n;
+        if (plan_.sortFirst) std::sort(x.begin(), x.end());
+        return x;
+    }
+    TuplePlan plan_;
+    TPackedKeySet keys_;
+};
+
+#define TAVLORA_COMB_VALUES_CLASS(Name, Rule, K)                                                   \
+    class Name final : public TCustomCombValuesStat {                                              \
+    public:                                                                                        \
+        Name(const TStatList& l, const TStatClassInfo& c, int p)                                   \
+            : TCustomCombValuesStat(l, c, p, TupleRule::Rule, K) {}                                \
+    };
+TAVLORA_COMB_VALUES_CLASS(TstCombValMix2, Mix, 2)
+TAVLORA_COMB_VALUES_CLASS(TstCombValMix3, Mix, 3)
+TAVLORA_COMB_VALUES_CLASS(TstCombValMix4, Mix, 4)
+TAVLORA_COMB_VALUES_CLASS(TstCombValSeq2, Seq, 2)
+TAVLORA_COMB_VALUES_CLASS(TstCombValSeq3, Seq, 3)
+TAVLORA_COMB_VALUES_CLASS(TstCombValSeq4, Seq, 4)
+TAVLORA_COMB_VALUES_CLASS(TstCombValPos2, Pos, 2)
+TAVLORA_COMB_VALUES_CLASS(TstCombValPos3, Pos, 3)
+TAVLORA_COMB_VALUES_CLASS(TstCombValPos4, Pos, 4)
+TAVLORA_COMB_VALUES_CLASS(TstCombValSort2, Sort, 2)
+TAVLORA_COMB_VALUES_CLASS(TstCombValSort3, Sort, 3)
+TAVLORA_COMB_VALUES_CLASS(TstCombValSort4, Sort, 4)
+#undef TAVLORA_COMB_VALUES_CLASS
+
+// --- descriptors -------------------------------------------------------------------------
+
+namespace {
+
+constexpr int kNumbersGroup = 0;
+constexpr std::string_view kMixCaption = "Сочетания из %0:d чисел по всем числам тиража";
+constexpr std::string_view kSeqCaption = "Сочетания из %0:d соседних чисел тиража";
+constexpr std::string_view kSortCaption = "Сочетания из %0:d чисел тиража по возрастанию";
+
+template <typename T>
+constexpr TStatClassInfo fixedTupleClass(std::string_view name, std::string_view code, std::string_view caption,
+                                         int k) {
+    return TStatClassInfo{.className = name, .code = code, .caption = caption, .group = kNumbersGroup,
+                          .kinds = kindS, .create = &createStat<T>, .acceptsTypedValues = false,
+                          .fixedNumber = k};
+}
+
+template <typename T>
+constexpr TStatClassInfo positionTupleClass(std::string_view name, std::string_view code, std::string_view baseCode,
+                                            std::string_view caption, int lastStart) {
+    return TStatClassInfo{.className = name, .code = code, .caption = caption, .group = kNumbersGroup,
+                          .kinds = kindS, .create = &createStat<T>, .baseCode = baseCode,
+                          .acceptsTypedValues = false, .multiInstance = true, .range = {1, lastStart}};
+}
+
+template <typename T>
+constexpr TStatClassInfo sortedTupleClass(std::string_view name, int k) {
+    return TStatClassInfo{.className = name, .code = "KNO%d", .caption = kSortCaption, .group = kNumbersGroup,
+                          .kinds = 0, .create = &createStat<T>, .available = false, .acceptsTypedValues = false,
+                          .fixedNumber = k};
+}
+
+}  // namespace
+
+const TStatClassInfo kTstCombValMix2 = fixedTupleClass<TstCombValMix2>("TstCombValMix2", "KNM%d", kMixCaption, 2);
+const TStatClassInfo kTstCombValMix3 = fixedTupleClass<TstCombValMix3>("TstCombValMix3", "KNM%d", kMixCaption, 3);
+const TStatClassInfo kTstCombValMix4 = fixedTupleClass<TstCombValMix4>("TstCombValMix4", "KNM%d", kMixCaption, 4);
+const TStatClassInfo kTstCombValSeq2 = fixedTupleClass<TstCombValSeq2>("TstCombValSeq2", "KNS%d", kSeqCaption, 2);
+const TStatClassInfo kTstCombValSeq3 = fixedTupleClass<TstCombValSeq3>("TstCombValSeq3", "KNS%d", kSeqCaption, 3);
+const TStatClassInfo kTstCombValSeq4 = fixedTupleClass<TstCombValSeq4>("TstCombValSeq4", "KNS%d", kSeqCaption, 4);
+const TStatClassInfo kTstCombValPos2 = positionTupleClass<TstCombValPos2>(
+    "TstCombValPos2", "KNP2%d", "KNP2", "Сочетания из 2-х чисел тиража начиная с %0:d позиции", 4);
+const TStatClassInfo kTstCombValPos3 = positionTupleClass<TstCombValPos3>(
+    "TstCombValPos3", "KNP3%d", "KNP3", "Сочетания из 3-х чисел тиража начиная с %0:d позиции", 3);
+const TStatClassInfo kTstCombValPos4 = positionTupleClass<TstCombValPos4>(
+    "TstCombValPos4", "KNP4%d", "KNP4", "Сочетания из 4-х чисел тиража начиная с %0:d позиции", 2);
+const TStatClassInfo kTstCombValSort2 = sortedTupleClass<TstCombValSort2>("TstCombValSort2", 2);
+const TStatClassInfo kTstCombValSort3 = sortedTupleClass<TstCombValSort3>("TstCombValSort3", 3);
+const TStatClassInfo kTstCombValSort4 = sortedTupleClass<TstCombValSort4>("TstCombValSort4", 4);
+
+}  // namespace tavlora

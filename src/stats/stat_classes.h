@@ -61,5 +61,9 @@ extern const TStatClassInfo kTstRepValues2, kTstRepValues3, kTstRepValues2B3, kT
     kTstRepValues2over2, kTstRepValues2over3, kTstRepValues2P1, kTstRepValues2N1, kTstRepValues2P2, kTstRepValues2N2,
     kTstRepCount2, kTstRepCount3, kTstRepCount2B3, kTstRepCount2over1, kTstRepCount2over2, kTstRepCount2over3,
     kTstRepCount2P1, kTstRepCount2N1, kTstRepCount2P2, kTstRepCount2N2;
+// Combined values (combined_stats.cpp); the three sorted members are unavailable
+extern const TStatClassInfo kTstCombValMix2, kTstCombValMix3, kTstCombValMix4, kTstCombValSeq2, kTstCombValSeq3,
+    kTstCombValSeq4, kTstCombValPos2, kTstCombValPos3, kTstCombValPos4, kTstCombValSort2, kTstCombValSort3,
+    kTstCombValSort4;
 
 }  // namespace tavlora

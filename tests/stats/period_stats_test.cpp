@@ -101,6 +101,23 @@ TEST(PeriodStats, CandidateTestDependsOnTheMode) {
     EXPECT_TRUE(periods->matchTest(with12, far, 4, false, TFilterMode::Exclude));
 }
 
+TEST(PeriodStats, PeriodsCountDrawNumbersWhileTheCandidateTestCountsPositions) {
+    // Draw numbers 100, 101, 105: 12 in 101 and 105 is a period of 4 draw numbers, 1 position.
+    TDrawsArray draws = makeArchive({{1, 2, 3, 4, 5}, {12, 20, 21, 22, 23}, {12, 30, 31, 32, 33}}, 100);
+    draws[2].number = 105;
+    test::Registry r(draws);
+    auto periods = r.create("PRDV");
+    const TStatDrawArray list = statisticsRun(*periods, 2, 3, false);
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_NE(findKey(list, 12, 4), nullptr);
+    // With reference index 2 the candidate's previous draw (distance 1) holds 12; distance 4 is
+    // before the archive.
+    const TStatDrawArray one{valueWithKeys(12, 1)};
+    const TStatDrawArray four{valueWithKeys(12, 4)};
+    EXPECT_TRUE(periods->matchTest(makeComb({12, 1, 2, 3, 4}), one, 2, false, TFilterMode::Include));
+    EXPECT_FALSE(periods->matchTest(makeComb({12, 1, 2, 3, 4}), four, 2, false, TFilterMode::Include));
+}
+
 TEST(PeriodStats, FilterRunsInBothModes) {
     const TDrawsArray draws = twelveArchive();
     test::Registry r(draws);

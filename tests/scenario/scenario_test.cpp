@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <set>
 
 #include "core/codepage.h"
 #include "core/error.h"
@@ -10,6 +11,7 @@
 #include "scenario/scenario.h"
 #include "scenario/scenario_file.h"
 #include "scenario/scenario_line.h"
+#include "stats/stat_list.h"
 #include "test_support.h"
 
 namespace tavlora {
@@ -246,6 +248,53 @@ TEST(RatingToScenario, AddsGoodRowsAndReportsBadOnes) {
     EXPECT_EQ(ui.messages[0].kind, MessageKind::Error);
     EXPECT_EQ(ui.messages[0].text, "Строку\r\rРучная ставка\r\rневозможно добавить в сценарий!");
     EXPECT_EQ(readScenarioFile(dir / "Tavlora_5d69.lss"), s.lines());
+}
+
+}  // namespace
+}  // namespace tavlora
+
+namespace tavlora {
+namespace {
+
+TEST(ScenarioExample, LoadsCleanlyWithEveryMethodKnown) {
+    TDrawsArray draws;
+    TStatList registry(&draws);
+    registry.rebuild();
+    TempDir dir;
+    TScenario s(dir / "Tavlora_5d69.lss");
+    s.open(std::filesystem::path(TAVLORA_SAMPLE_DIR) / "example.lsc");
+    ASSERT_GE(s.count(), 3);
+    ASSERT_LE(s.count(), 6);
+
+    std::set<std::string> codes, selections, stops;
+    int lastCommand = -1;
+    for (int i = 0; i < s.count(); ++i) {
+        const ScenarioLine line = s.parsedLine(i, &registry);
+        for (const std::string& cell : line.cells()) EXPECT_EQ(cell.find(kScenarioBadCaption), std::string::npos) << cell;
+        if (line.separator) continue;
+        lastCommand = i;
+        // The file holds the canonical form, so showing it changes nothing.
+        EXPECT_EQ(line.text(), s.line(i));
+        EXPECT_GT(line.usedFilterCount(), 0) << i;
+        for (const TFilterItem& f : line.filters) {
+            if (!f.used) continue;
+            ASSERT_NE(f.method, nullptr) << f.methodText;
+            EXPECT_FALSE(f.drawsList().empty()) << f.text();
+            if (f.selectionMode != 0) {
+                EXPECT_FALSE(f.selectionList().empty()) << f.text();
+            }
+            codes.insert(f.method->code());
+            selections.insert(selectionModeCode(f.selectionMode));
+            stops.insert(stopModeCode(f.stopMode));
+        }
+    }
+    EXPECT_GE(codes.size(), 4u);
+    EXPECT_GE(selections.size(), 3u);
+    EXPECT_GE(stops.size(), 2u);
+    // The scenario ends in stakes.
+    ASSERT_GE(lastCommand, 0);
+    const int mode = s.parsedLine(lastCommand, &registry).options.resultMode;
+    EXPECT_TRUE(mode <= srSysC) << resultCode(mode);
 }
 
 }  // namespace

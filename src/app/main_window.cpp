@@ -435,20 +435,22 @@ void TFormMain::loadConfiguration() {
     } catch (const std::exception& e) {
         showError(fmt(kConfigReadError, std::string(e.what())));
     }
-    rebuildRegistry();
+    // The session has told its registry where the archive is, rebuilt it and applied the
+    // method file; the method lists are filled from it.
     fillMethodLists(false);
 }
 
 void TFormMain::rebuildRegistry() {
-    // Every settings change comes through here: the registry takes the settings, is told where
-    // the archive is, is rebuilt (instance ranges and shredding captions follow the settings)
-    // and reloads the method file (favourites and custom captions).
+    // Every settings change comes through here: the session's registry, which holds the
+    // settings, is rebuilt (instance ranges and shredding captions follow the settings) and
+    // reloads the method file (favourites and custom captions) when there is one.
     if (!session_) return;
-    if (!registry_) registry_ = std::make_unique<TStatList>();
-    registry_->setArchive(&session_->draws());
-    registry_->settings() = session_->settings();
-    registry_->rebuild();
-    registry_->loadMethodFile(session_->filePath(".flt"), true, *interaction_);
+    TStatList& list = session_->statList();
+    list.setArchive(&session_->draws());
+    list.rebuild();
+    const auto methodFile = session_->filePath(".flt");
+    std::error_code ec;
+    if (std::filesystem::exists(methodFile, ec)) list.loadMethodFile(methodFile, true, *interaction_);
 }
 
 // --- initialisation -------------------------------------------------------------------------------
@@ -574,8 +576,9 @@ void TFormMain::closeEvent(QCloseEvent* event) {
 }
 
 void TFormMain::saveWindowSettings() {
-    // Only a window that read its settings writes them back, and only once.
-    if (settingsSaved_ || !session_) return;
+    // Only a window that holds the data folder writes its settings back, and only once: a copy
+    // refused by the single-copy guard leaves the running copy's settings alone.
+    if (settingsSaved_ || !session_ || !stakesFile_.isOpen()) return;
     settingsSaved_ = true;
     try {
         const QList<int> sizes = splitter_->sizes();
@@ -599,6 +602,8 @@ void TFormMain::saveWindowSettings() {
         // Nothing can be shown while the window goes away; the settings keep their old values.
     }
 }
+
+TStatList* TFormMain::registry() const { return session_ ? &session_->statList() : nullptr; }
 
 std::filesystem::path TFormMain::frmPath() const {
     return options_.startup.dataDir / (std::string(kBaseName) + ".frm");

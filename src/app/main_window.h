@@ -76,8 +76,8 @@ public:
     State state() const { return state_; }
     int exitCode() const { return exitCode_; }
     Session* session() const { return session_.get(); }
-    // The statistics registry (null until the settings were loaded).
-    TStatList* registry() const { return registry_.get(); }
+    // The statistics registry of the session (null until the session is open).
+    TStatList* registry() const;
     const TFormMainSettings& formSettings() const { return form_; }
     const TProxySettings& proxySettings() const { return proxy_; }
     std::filesystem::path frmPath() const;
@@ -187,7 +187,6 @@ private:
     ui::BusyState busy_;
     ui::GuiProgress progress_;
     std::unique_ptr<Session> session_;
-    std::unique_ptr<TStatList> registry_;
     TStakesFile stakesFile_;
     TFormMainSettings form_;
     TProxySettings proxy_;

@@ -135,13 +135,15 @@ private slots:
         QVERIFY(second.messages[0].text.find("Программа будет закрыта!") != std::string::npos);
         b->updateActions();
         QVERIFY(!b->action("DrawsAdd")->isEnabled());
+        b.reset();
+        QVERIFY(!IniFile(dir / "Tavlora_5d69.frm").keyExists("TFormMain", "NormPos"));  // the refused copy wrote nothing
         // Another folder runs.
         auto c = startWindow(other.path(), third);
         QCOMPARE(c->state(), TFormMain::State::Running);
         QVERIFY(third.messages.empty());
         // Once the first copy is gone the folder is free again.
         a.reset();
-        b.reset();
+        QVERIFY(IniFile(dir / "Tavlora_5d69.frm").keyExists("TFormMain", "NormPos"));
         ScriptedInteraction fourth;
         auto d = startWindow(dir.path(), fourth);
         QCOMPARE(d->state(), TFormMain::State::Running);
@@ -239,6 +241,32 @@ private slots:
         QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
         w->addDraw();
         QCOMPARE(archiveNumbers(dir.path()).size(), size_t(4));
+    }
+
+    void editingTheFocusedDrawReplacesItInPlace() {
+        test::TempDir dir;
+        writeArchive(dir.path(), 10, 3);
+        ScriptedInteraction si;
+        auto w = startWindow(dir.path(), si);
+        w->updateActions();
+        QVERIFY(!w->action("DrawsEdit")->isEnabled());  // no focused row yet
+        w->drawsView()->setCurrentIndex(w->drawsView()->model()->index(1, 0));  // draw 11
+        w->updateActions();
+        QVERIFY(w->action("DrawsEdit")->isEnabled());
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<app::TDrawDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            QCOMPARE(dialog->windowTitle(), QString("Введите данные следующего тиража"));
+            QCOMPARE(dialog->numberEdit()->value(), 11);
+            dialog->numberEdit()->setValue(500);
+            dialog->numbersEdit()->setText("69;68;67;66;65;26");
+            dialog->accept();
+        });
+        w->editDraw();
+        QCOMPARE(archiveNumbers(dir.path()), (std::vector<int>{10, 500, 12}));  // not reordered
+        Session s(dir.path());
+        QCOMPARE(s.draws()[1].nums, (std::array<uint8_t, 5>{69, 68, 67, 66, 65}));
+        QCOMPARE(s.draws()[1].extra, uint8_t(26));
     }
 
     void deletingTwoSelectedRowsRemovesExactlyThoseDraws() {

@@ -1,0 +1,136 @@
+// End-to-end tests of `tavlora-cli scenario ...` in a temporary folder.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+
+#include "core/codepage.h"
+#include "core/interaction.h"
+#include "core/progress.h"
+#include "stakes/ratings.h"
+#include "test_support.h"
+
+using tavlora::test::TempDir;
+
+namespace {
+
+struct CliResult {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string readBytes(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::string shellQuoted(const std::string& s) {
+    std::string q = "'";
+    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+CliResult scenarioCli(const TempDir& dir, const std::vector<std::string>& args) {
+    std::string cmd = "cd " + shellQuoted(dir.path().string()) + " && LC_ALL=C " + shellQuoted(TAVLORA_CLI_PATH) +
+                      " --data d";
+    for (const auto& a : args) cmd += " " + shellQuoted(a);
+    cmd += " >" + shellQuoted((dir / ".out").string()) + " 2>" + shellQuoted((dir / ".err").string()) + " </dev/null";
+    const int raw = std::system(cmd.c_str());
+    CliResult r;
+    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    r.out = readBytes(dir / ".out");
+    r.err = readBytes(dir / ".err");
+    return r;
+}
+
+std::vector<std::string> outLines(const std::string& text) {
+    std::vector<std::string> v;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) v.push_back(line);
+    return v;
+}
+
+const std::string kHeader = "Комментарии\tОпции\tФильтр 1\tФильтр 2\tФильтр 3\tФильтр 4\tФильтр 5\tФильтр 6\tФильтр 7";
+
+}  // namespace
+
+TEST(CliScenario, LoadShowAppendAndSave) {
+    TempDir dir;
+    const std::string example = std::string(TAVLORA_SAMPLE_DIR) + "/example.lsc";
+    CliResult r = scenarioCli(dir, {"scenario", "show"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(outLines(r.out), std::vector<std::string>{kHeader});
+
+    r = scenarioCli(dir, {"scenario", "load", example});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "Строк: 5\n");
+    EXPECT_EQ(readBytes(dir / "d/Tavlora_5d69.lss"), readBytes(example));
+
+    r = scenarioCli(dir, {"scenario", "show"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto rows = outLines(r.out);
+    ASSERT_EQ(rows.size(), 6u);
+    EXPECT_EQ(rows[0], kHeader);
+    EXPECT_EQ(r.out.find("# ERROR #"), std::string::npos);
+    EXPECT_EQ(rows[4], "\t\t\t\t\t\t\t\t");  // the separator line
+    // A command row: comment, options text, canonical filters; unset filters are empty cells.
+    EXPECT_EQ(rows[1].substr(rows[1].find('\t')),
+              "\tИсключить 5 тиражей; Не делать ставок; Все создаваемые ставки\tTMD1#SUMS:200#CLV:1#SF:1\t\t\t\t\t\t");
+
+    // Appending after a command line puts one separator first.
+    r = scenarioCli(dir, {"scenario", "append", example});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "Строк: 11\n");
+
+    r = scenarioCli(dir, {"scenario", "save", "copy"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string saved = readBytes(dir / "copy.lsc");
+    EXPECT_EQ(saved, readBytes(example) + "\r\n" + readBytes(example));
+
+    // Errors: a missing file leaves the working copy alone; usage errors exit with 2.
+    r = scenarioCli(dir, {"scenario", "load", "missing.lsc"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Ошибка чтения файла \"missing.lsc\"!"), std::string::npos) << r.err;
+    EXPECT_EQ(readBytes(dir / "d/Tavlora_5d69.lss"), saved);
+    EXPECT_EQ(scenarioCli(dir, {"scenario", "load"}).status, 2);
+    EXPECT_EQ(scenarioCli(dir, {"scenario", "frobnicate"}).status, 2);
+}
+
+TEST(CliScenario, RatingRowsBecomeScenarioLines) {
+    TempDir dir;
+    std::filesystem::create_directories(dir / "d");
+    {
+        // Three rows; the rating list shows them by average matches, highest first: A, C, manual.
+        tavlora::TRatings ratings(dir / "d/Tavlora_5d69.lrt");
+        tavlora::TRatingsArray rows(3);
+        rows[0].key = "01.001: первая @ FULL#RAND + TSD1#NUMS:100#LNO:#SF:1";
+        rows[0].stakes = 1;
+        rows[0].matched = 3;
+        rows[1].key = "Ручная ставка";
+        rows[1].stakes = 1;
+        rows[1].matched = 1;
+        rows[2].key = "02.004: @ EXCL:3#LAST#NEX + BMF2#SUMS:50#LMV:4#ST:2 + TSD1#EVEN:20#LVA:2,3#SF:1";
+        rows[2].stakes = 1;
+        rows[2].matched = 2;
+        ratings.setRows(rows);
+        tavlora::NullProgress progress;
+        tavlora::ScriptedInteraction ui;
+        ASSERT_TRUE(ratings.save(progress, ui));
+    }
+    CliResult r = scenarioCli(dir, {"scenario", "from-ratings", "3", "1"});
+    EXPECT_EQ(r.status, 1);  // the manual row cannot be added
+    EXPECT_NE(r.err.find("невозможно добавить в сценарий!"), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, "Добавлено строк: 1\nСтрок: 1\n");
+
+    r = scenarioCli(dir, {"scenario", "from-ratings", "2"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(tavlora::cp1251ToUtf8(readBytes(dir / "d/Tavlora_5d69.lss")),
+              "FULL#RAND|TSD1#NUMS:100#LNO:#SF:1| | | | | | |01.001: первая\r\n"
+              "EXCL:3#LAST#NEX|BMF2#SUMS:50#LMV:4#ST:2|TSD1#EVEN:20#LVA:2,3#SF:1| | | | | |02.004:\r\n");
+
+    EXPECT_EQ(scenarioCli(dir, {"scenario", "from-ratings", "4"}).status, 1);
+    EXPECT_EQ(scenarioCli(dir, {"scenario", "from-ratings", "x"}).status, 2);
+}

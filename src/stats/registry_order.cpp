@@ -145,9 +145,9 @@ const std::array<TStatRegistryEntry, kRegistryClassCount>& statRegistryOrder() {
         {137, "TstChain3Segment", &kTstChain3Segment},
         {138, "TstChain2SgmCnt", &kTstChain2SgmCnt},
         {139, "TstChain3SgmCnt", &kTstChain3SgmCnt},
-        {140, "TstTesk1", nullptr},
-        {141, "TstTesk2", nullptr},
-        {142, "TstTesk3", nullptr},
+        {140, "TstTesk1", &kTstTesk1},
+        {141, "TstTesk2", &kTstTesk2},
+        {142, "TstTesk3", &kTstTesk3},
         {143, "TstShreddingStat", &kTstShreddingStat},
     }};
     return order;

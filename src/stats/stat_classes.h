@@ -65,5 +65,7 @@ extern const TStatClassInfo kTstRepValues2, kTstRepValues3, kTstRepValues2B3, kT
 extern const TStatClassInfo kTstCombValMix2, kTstCombValMix3, kTstCombValMix4, kTstCombValSeq2, kTstCombValSeq3,
     kTstCombValSeq4, kTstCombValPos2, kTstCombValPos3, kTstCombValPos4, kTstCombValSort2, kTstCombValSort3,
     kTstCombValSort4;
+// Tesk numbers (tesk_stats.cpp)
+extern const TStatClassInfo kTstTesk1, kTstTesk2, kTstTesk3;
 
 }  // namespace tavlora

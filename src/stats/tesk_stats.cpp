@@ -1,0 +1,141 @@
+// Tesk-number statistics (group 11): the number that remains when the five numbers are reduced
+// by repeated absolute differences of neighbours. Two graph members give it for every draw; a
+// third, dynamic member turns the reference draw's number into the number and its multiples and
+// serves as a filter only.
+#include <cstdlib>
+
+#include "core/text_forms.h"
+#include "stats/custom_stat.h"
+#include "stats/stat_classes.h"
+
+namespace tavlora {
+
+namespace {
+
+constexpr int kTeskGroup = 11;
+
+// The last two values of the difference triangle of five numbers in position order:
+// d = |u2 - u1| and s = u1 + u2.
+struct TeskPair {
+    int d;
+    int s;
+};
+
+TeskPair teskPair(const uint8_t* x) {
+    int v[5] = {x[0], x[1], x[2], x[3], x[4]};
+    for (int len = 5; len > 2; --len)
+        for (int i = 0; i + 1 < len; ++i) v[i] = std::abs(v[i + 1] - v[i]);
+    return {std::abs(v[1] - v[0]), v[0] + v[1]};
+}
+
+// Mode 0: d. Mode 1: d, but s when d is 0 or 1.
+int teskMode0(const uint8_t* x) { return teskPair(x).d; }
+int teskMode1(const uint8_t* x) {
+    const TeskPair p = teskPair(x);
+    return p.d <= 1 ? p.s : p.d;
+}
+
+// Mode 2: d, but s when d is 0; when d is 1 the two bytes (1, s).
+struct TeskMode2 {
+    int value;
+    bool twoBytes;
+};
+TeskMode2 teskMode2(const uint8_t* x) {
+    const TeskPair p = teskPair(x);
+    if (p.d == 0) return {p.s, false};
+    if (p.d == 1) return {p.s, true};
+    return {p.d, false};
+}
+
+}  // namespace
+
+// A graph member whose value and number is one mode of the Tesk number; nothing is pre-listed.
+class TCustomTeskGraphStat : public TCustomGraphStat {
+public:
+    using TCustomGraphStat::TCustomGraphStat;
+    virtual int teskNumber(const uint8_t* x) const = 0;
+
+    void valuesOfComb(const TComb& comb, TStatDrawArray& list) override {
+        TCustomGraphStat::valuesOfComb(comb, list);
+        working_.setKeys(static_cast<uint16_t>(teskNumber(comb.n.data())));
+        addWorking(list, false);
+    }
+    void valuesOfDraw(int index, int lastIndex, bool sorted, TStatDrawArray& list, TStatState& state,
+                      TLastValueArray& lastValues) override {
+        TCustomGraphStat::valuesOfDraw(index, lastIndex, sorted, list, state, lastValues);
+        working_.setKeys(static_cast<uint16_t>(teskNumber(current_.nums.data())));
+        addWorking(list, true);
+    }
+    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int, bool, TFilterMode) const override {
+        return selectedKey1(sel, teskNumber(comb.n.data()));
+    }
+    int32_t numberOfComb(const TComb& nums, int, int, bool) const override { return teskNumber(nums.n.data()); }
+};
+
+class TstTesk1 final : public TCustomTeskGraphStat {
+public:
+    using TCustomTeskGraphStat::TCustomTeskGraphStat;
+    int teskNumber(const uint8_t* x) const override { return teskMode0(x); }
+};
+
+class TstTesk2 final : public TCustomTeskGraphStat {
+public:
+    using TCustomTeskGraphStat::TCustomTeskGraphStat;
+    int teskNumber(const uint8_t* x) const override { return teskMode1(x); }
+};
+
+// Dynamic member: only the reference draw gives values, its mode-2 number f and the multiples
+// of f in 1..69 above f. A value's count tells whether the draw after the reference draw (when
+// the archive holds one) contains it.
+class TstTesk3 final : public TCustomStat {
+public:
+    using TCustomStat::TCustomStat;
+
+    std::string valueToText(const TStatDraw& value) const override {
+        std::string s = numberText(value.keys[0]);
+        if (value.keys[3] == 2) s += " (" + numberText(value.keys[1]) + ")";
+        return s;
+    }
+    void valuesOfDraw(int index, int lastIndex, bool sorted, TStatDrawArray& list, TStatState& state,
+                      TLastValueArray& lastValues) override {
+        TCustomStat::valuesOfDraw(index, lastIndex, sorted, list, state, lastValues);
+        if (current_.number != reference_.number) return;
+        const TeskMode2 t = teskMode2(reference_.nums.data());
+        const TDraw next = drawAt(lastIndex + 1, false);
+        const int f = t.value;
+        addCounted(list, next, f, t.twoBytes ? 1 : 0, t.twoBytes ? 2 : 0);
+        for (int g = f * f > 68 ? f * f : f * f * f; g > f; g -= f)
+            if (g >= 1 && g <= 69) addCounted(list, next, g, 0, 0);
+    }
+    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int, bool, TFilterMode) const override {
+        for (uint8_t n : comb.n)
+            if (selectedKey1(sel, n)) return true;
+        return false;
+    }
+
+private:
+    // Adds the value without period bookkeeping, counted 1 when `next` contains it and 0 otherwise.
+    void addCounted(TStatDrawArray& list, const TDraw& next, int value, int k2, int k4) {
+        working_.setKeys(static_cast<uint16_t>(value), static_cast<uint16_t>(k2), 0, static_cast<uint16_t>(k4));
+        working_.count = 0;
+        for (uint8_t n : next.nums)
+            if (n != 0 && n == value) working_.count = 1;
+        addWorking(list, false);
+    }
+};
+
+// --- descriptors -------------------------------------------------------------------------
+
+const TStatClassInfo kTstTesk1{.className = "TstTesk1", .code = "HCO%d", .caption = "Число Tesk 1 (только разность)",
+                               .group = kTeskGroup, .kinds = kindS | kindN, .create = &createStat<TstTesk1>,
+                               .isGraph = true, .fixedNumber = 1};
+const TStatClassInfo kTstTesk2{.className = "TstTesk2", .code = "HCO%d",
+                               .caption = "Число Tesk 2 (разность + сложение, если {0,1})", .group = kTeskGroup,
+                               .kinds = kindS | kindN, .create = &createStat<TstTesk2>, .isGraph = true,
+                               .fixedNumber = 2};
+const TStatClassInfo kTstTesk3{.className = "TstTesk3", .code = "HCO%d",
+                               .caption = "Числа Tesk 3 (динамический, только фильтр)", .group = kTeskGroup,
+                               .kinds = kindS | kindD, .create = &createStat<TstTesk3>, .acceptsTypedValues = false,
+                               .fixedNumber = 3};
+
+}  // namespace tavlora

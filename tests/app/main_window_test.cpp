@@ -5,6 +5,7 @@
 #include <QDateTimeEdit>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTableView>
@@ -23,6 +24,7 @@
 #include "app/shredding_dialog.h"
 #include "archive/draw_archive.h"
 #include "core/codepage.h"
+#include "core/error.h"
 #include "core/ini_file.h"
 #include "core/interaction.h"
 #include "session/session.h"
@@ -147,6 +149,44 @@ private slots:
         ScriptedInteraction fourth;
         auto d = startWindow(dir.path(), fourth);
         QCOMPARE(d->state(), TFormMain::State::Running);
+    }
+
+    void theProgramRefusesAFolderHeldByAnotherProcess() {
+        test::TempDir dir, other;
+        QProcess first;
+        first.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
+        first.start(TAVLORA_GUI_PATH, {"--data", QString::fromStdString(dir.path().string())});
+        QVERIFY(first.waitForStarted());
+        // Wait until the running copy holds the stakes file.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            [&] {
+                TStakesFile probe;
+                try {
+                    probe.open(dir / "Tavlora_5d69.lsk");
+                    return false;
+                } catch (const EError&) {
+                    return true;
+                }
+            }(),
+            20000);
+        ScriptedInteraction same, elsewhere;
+        auto refused = startWindow(dir.path(), same);
+        QCOMPARE(refused->state(), TFormMain::State::Ended);
+        QCOMPARE(same.messages.at(0).text, std::string(kExclusiveAccessError));
+        auto runs = startWindow(other.path(), elsewhere);
+        QCOMPARE(runs->state(), TFormMain::State::Running);
+        first.kill();
+        first.waitForFinished();
+    }
+
+    void theProgramEndsAfterLoadOnly() {
+        test::TempDir dir;
+        QProcess p;
+        p.start(TAVLORA_GUI_PATH, {"--data", QString::fromStdString(dir.path().string()), "\\LOADONLY"});
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), 0);
+        QVERIFY(std::filesystem::exists(dir / "Tavlora_5d69.lsk"));
     }
 
     void batchSwitchesEndTheProgramAfterTheirWork() {

@@ -24,10 +24,10 @@ private:
 bool statFilter(TCombList& list, TCustomStat& method, const TStatFilterRequest& request, Progress& progress) {
     if (request.selection.empty() || list.empty()) return false;
     FilterStatus status(progress);
-    const TStatMatchChunk match =
-        statMatchChunk(method, request.selection, request.referenceIndex, request.sorted, request.remove);
-    if (!list.filterStepChunks(request.remove ? TFilterMode::Remove : TFilterMode::Keep, match, progress))
-        return false;
+    // One call of the method's const match test per combination, on all cores, into the
+    // combination list's ordered filter step.
+    const TStatMatcher match(method, request.selection, request.referenceIndex, request.sorted, request.remove);
+    if (!list.filterStep(request.remove ? TFilterMode::Remove : TFilterMode::Keep, match, progress)) return false;
     list.addAppliedFilter(request.name, request.valuesText, request.remove);
     return true;
 }

@@ -30,17 +30,15 @@ bool methodHasNorm(const TStatList& registry, int methodIndex) { return registry
 
 std::string statValueText(const TCustomStat& method, const TStatDraw& value) { return method.valueToText(value); }
 
-TStatMatchChunk statMatchChunk(TCustomStat& method, const TStatDrawArray& selection, int referenceIndex, bool sorted,
-                               bool remove) {
+TStatMatcher::TStatMatcher(TCustomStat& method, const TStatDrawArray& selection, int referenceIndex, bool sorted,
+                           bool remove)
+    : method_(&method), selection_(&selection), referenceIndex_(referenceIndex), sorted_(sorted), remove_(remove) {
     beginFilterRun(method, selection, referenceIndex, sorted);
-    const TFilterMode mode = remove ? TFilterMode::Exclude : TFilterMode::Include;
-    const TCustomStat* m = &method;
-    const TStatDrawArray* sel = &selection;
-    return [m, sel, referenceIndex, sorted, mode](const TComb* combs, std::size_t, std::size_t count, unsigned,
-                                                    uint8_t* matched) {
-        for (std::size_t k = 0; k < count; ++k)
-            matched[k] = m->matchTest(combs[k], *sel, referenceIndex, sorted, mode) ? 1 : 0;
-    };
+}
+
+bool TStatMatcher::operator()(const TComb& comb) const {
+    return method_->matchTest(comb, *selection_, referenceIndex_, sorted_,
+                              remove_ ? TFilterMode::Exclude : TFilterMode::Include);
 }
 
 }  // namespace tavlora

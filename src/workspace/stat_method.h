@@ -5,7 +5,6 @@
 // `TFilterMode`, with different meanings, and cannot share one translation unit).
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -38,16 +37,21 @@ bool methodHasNorm(const TStatList& registry, int methodIndex);
 // The method's value text of a value record.
 std::string statValueText(const TCustomStat& method, const TStatDraw& value);
 
-// The chunk form of a filter test over combinations (the shape the combination list's chunk
-// filter step takes): matched[k] = 1 when combination first + k carries a selected value.
-using TStatMatchChunk =
-    std::function<void(const TComb* combs, std::size_t first, std::size_t count, unsigned worker, uint8_t* matched)>;
+// The filter test of one combination, for the combination list's filter step: true when the
+// combination carries a selected value. Construction prepares the filter run (load draws(-1,
+// reference, sorted) and the method's lookup tables); the call is const and may run on several
+// threads at once. The method and the selection must outlive the matcher.
+class TStatMatcher {
+public:
+    TStatMatcher(TCustomStat& method, const TStatDrawArray& selection, int referenceIndex, bool sorted, bool remove);
+    bool operator()(const TComb& comb) const;
 
-// Prepares a filter run (load draws(-1, reference, sorted) and the method's lookup tables of the
-// selection) and returns the test, which calls the method's const match test and may run on
-// several threads at once. remove selects the exclude mode of the match test. The method and the
-// selection must outlive the returned test.
-TStatMatchChunk statMatchChunk(TCustomStat& method, const TStatDrawArray& selection, int referenceIndex, bool sorted,
-                               bool remove);
+private:
+    const TCustomStat* method_;
+    const TStatDrawArray* selection_;
+    int referenceIndex_;
+    bool sorted_;
+    bool remove_;
+};
 
 }  // namespace tavlora

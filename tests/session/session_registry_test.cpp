@@ -1,0 +1,36 @@
+// The session's method registry: built over the settings and the method file of the data folder.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "session/session.h"
+#include "stats/stat_list.h"
+#include "test_support.h"
+
+using namespace tavlora;
+using tavlora::test::TempDir;
+
+TEST(SessionRegistry, HoldsTheSettingsAndFollowsTheFilesOfTheFolder) {
+    TempDir plain;
+    Session defaults(plain.path());
+    EXPECT_EQ(&defaults.settings(), &defaults.statList().settings());
+    EXPECT_EQ(defaults.statList().archive(), &defaults.draws());
+    EXPECT_GE(defaults.statList().methodWithCode("CHN7"), 0);  // 69 numbers in channels of 10
+    EXPECT_TRUE(defaults.statList().allFavourites);
+
+    TempDir wide;
+    {
+        std::ofstream ini(wide / "Tavlora_5d69.ini", std::ios::binary);
+        ini << "[GLOBAL]\r\nChannelSize=20\r\n";
+        std::ofstream flt(wide / "Tavlora_5d69.flt", std::ios::binary);
+        flt << "[FILTERS]\r\nFavorites=NUMS,SUMS\r\n";
+    }
+    Session custom(wide.path());
+    EXPECT_EQ(custom.settings().config.channelSize, 20);
+    EXPECT_LT(custom.statList().methodWithCode("CHN7"), 0);  // the instance ranges follow the settings
+    EXPECT_GE(custom.statList().methodWithCode("CHN4"), 0);
+    const TStatList& list = custom.statList();
+    EXPECT_FALSE(list.allFavourites);
+    EXPECT_TRUE(list.item(list.methodWithCode("SUMS")).favourite);
+    EXPECT_FALSE(list.item(list.methodWithCode("EVEN")).favourite);
+}

@@ -64,6 +64,10 @@ volatile uint64_t gSink = 0;
 
 }  // namespace
 
+// The statistics view's figures (bench_stats.cpp).
+void benchStatistics(TCombList& list, const std::function<void()>& regenerate, const TDrawsArray& draws,
+                     double baseline);
+
 int main(int argc, char** argv) {
     std::filesystem::path sample = argc > 1 ? std::filesystem::path(argv[1])
                                             : std::filesystem::path(TAVLORA_SAMPLE_DIR) / "draws.csv";
@@ -138,5 +142,6 @@ int main(int argc, char** argv) {
                          progress);
                  }),
           baseline);
+    benchStatistics(list, full, draws, baseline);
     return 0;
 }

@@ -93,7 +93,10 @@ TFormMain::TFormMain(MainWindowOptions options, QWidget* parent) : QMainWindow(p
         interaction_ = boxes_.get();
     }
     progress_.setTextSink([this](const QString& text) { setPanel(6, text); });
-    connect(&busy_, &ui::BusyState::busyChanged, this, [this] { updateActions(); });
+    connect(&busy_, &ui::BusyState::busyChanged, this, [this](bool busy) {
+        if (!busy) progress_.resetStop();  // a stop request ends with the work it stopped
+        updateActions();
+    });
     idleTimer_.setSingleShot(true);
     idleTimer_.setInterval(0);
     connect(&idleTimer_, &QTimer::timeout, this, &TFormMain::updateActions);
@@ -571,6 +574,13 @@ void TFormMain::endProgram(int code) {
 // --- shutdown -------------------------------------------------------------------------------------
 
 void TFormMain::closeEvent(QCloseEvent* event) {
+    // The event loop runs during long work: a close request then asks the work to stop and the
+    // window stays until it has ended, so that nothing is torn down under a running operation.
+    if (busy_.busy()) {
+        progress_.requestStop();
+        event->ignore();
+        return;
+    }
     saveWindowSettings();
     QMainWindow::closeEvent(event);
 }

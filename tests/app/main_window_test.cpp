@@ -395,7 +395,14 @@ private slots:
         for (const char* name : {"DrawsAdd", "DrawsExport", "DrawsImport", "EditSettings", "TabGraphs", "Exit"})
             QVERIFY2(!w->action(name)->isEnabled(), name);
         QVERIFY(!w->offsetEdit()->isEnabled());
+        // Closing during long work asks it to stop and keeps the window.
+        w->show();
+        QVERIFY(!w->progress().stopRequested());
+        QVERIFY(!w->close());
+        QVERIFY(w->isVisible());
+        QVERIFY(w->progress().stopRequested());
         w->busyState().leave();
+        QVERIFY(!w->progress().stopRequested());
         QVERIFY(w->action("DrawsAdd")->isEnabled());
         QVERIFY(w->offsetEdit()->isEnabled());
     }

@@ -96,6 +96,35 @@ bool TPackedSelection::has(const TStatDrawArray& sel, uint64_t packed) const {
     return false;
 }
 
+void TValueSlots::add(TStatDrawArray& list, const TStatDraw& value, bool fromDraw) {
+    const size_t slot = static_cast<size_t>((value.packedKeys() * 0x9E3779B97F4A7C15ull) >> 52) & (kSlots - 1);
+    int32_t at = index_[slot] - 1;
+    if (at < 0 || static_cast<size_t>(at) >= list.size() || !list[static_cast<size_t>(at)].sameKeys(value))
+        at = findValue(list, value);
+    if (at < 0) {
+        addValue(list, value, fromDraw);
+        index_[slot] = static_cast<int32_t>(list.size());
+        return;
+    }
+    TStatDraw& e = list[static_cast<size_t>(at)];
+    if (!fromDraw && value.lastDraw == 0 && value.depth == 0) {
+        // A value of a combination (the norm run): what addValue does to a found entry for a value
+        // that never occurred in a draw, without its search.
+        e.count += value.count;
+        if (e.depth == 0) e.lastDraw = 0;
+        e.runningDraw = 0;
+        index_[slot] = at + 1;
+        return;
+    }
+    // Otherwise the entry is updated by addValue itself, on a one-entry list, so the rules stay the
+    // framework's.
+    one_.resize(1);
+    one_[0] = e;
+    addValue(one_, value, fromDraw);
+    e = one_[0];
+    index_[slot] = at + 1;
+}
+
 // --- class of each number ----------------------------------------------------------------
 
 TClassOfNumberStat::TClassOfNumberStat(const TStatList& list, const TStatClassInfo& cls, int parameter,
@@ -106,14 +135,14 @@ void TClassOfNumberStat::listAllValues(int lastIndex, TStatDrawArray& list) {
     TCustomNumbersStat::listAllValues(lastIndex, list);
     for (int i = 0; i < classes_.orderCount; ++i) {
         working_.setKeys(classes_.order[static_cast<size_t>(i)]);
-        addWorking(list, false);
+        slots_.add(list, working_, false);
     }
 }
 
 void TClassOfNumberStat::addClasses(const uint8_t* nums, TStatDrawArray& list, bool fromDraw) {
     for (int p = 0; p < 5; ++p) {
         working_.setKeys(classes_.of[nums[p]]);
-        addWorking(list, fromDraw);
+        slots_.add(list, working_, fromDraw);
     }
 }
 
@@ -149,7 +178,7 @@ void TClassCountsStat::listAllValues(int lastIndex, TStatDrawArray& list) {
     for (int i = 0; i < classes_.orderCount; ++i)
         for (int c = 0; c <= listedMaxCount_; ++c) {
             working_.setKeys(classes_.order[static_cast<size_t>(i)], static_cast<uint16_t>(c));
-            addWorking(list, false);
+            slots_.add(list, working_, false);
         }
 }
 
@@ -159,7 +188,7 @@ void TClassCountsStat::addCounts(const uint8_t* nums, TStatDrawArray& list, bool
     for (int i = 0; i < classes_.orderCount; ++i) {
         const uint8_t c = classes_.order[static_cast<size_t>(i)];
         working_.setKeys(c, counts[c]);
-        addWorking(list, fromDraw);
+        slots_.add(list, working_, fromDraw);
     }
 }
 
@@ -228,21 +257,21 @@ void TClassNumberStat::listAllValues(int lastIndex, TStatDrawArray& list) {
     TCustomGraphStat::listAllValues(lastIndex, list);
     for (int v = 1; v <= listedMax_; ++v) {
         working_.setKeys(static_cast<uint16_t>(v));
-        addWorking(list, false);
+        slots_.add(list, working_, false);
     }
 }
 
 void TClassNumberStat::valuesOfComb(const TComb& comb, TStatDrawArray& list) {
     TCustomGraphStat::valuesOfComb(comb, list);
     working_.setKeys(static_cast<uint16_t>(numberOf(comb.n.data())));
-    addWorking(list, false);
+    slots_.add(list, working_, false);
 }
 
 void TClassNumberStat::valuesOfDraw(int index, int lastIndex, bool sorted, TStatDrawArray& list,
                                     TStatState& state, TLastValueArray& lastValues) {
     TCustomGraphStat::valuesOfDraw(index, lastIndex, sorted, list, state, lastValues);
     working_.setKeys(static_cast<uint16_t>(numberOf(current_.nums.data())));
-    addWorking(list, true);
+    slots_.add(list, working_, true);
 }
 
 bool TClassNumberStat::matchTest(const TComb& comb, const TStatDrawArray& sel, int, bool, TFilterMode) const {
@@ -295,7 +324,7 @@ void TClassTupleStat::valuesOfDraw(int index, int lastIndex, bool sorted, TStatD
         const uint64_t packed = packedTuple(current_.nums.data(), t);
         working_.setKeys(static_cast<uint16_t>(packed), static_cast<uint16_t>(packed >> 16),
                          static_cast<uint16_t>(packed >> 32), static_cast<uint16_t>(packed >> 48));
-        addWorking(list, true);
+        slots_.add(list, working_, true);
     }
 }
 

@@ -68,6 +68,19 @@ private:
     size_t size_ = 0;
 };
 
+// Adds values to a value list exactly like addValue, remembering where each value's entry stands so
+// that the many additions of a norm run (values of every combination into one list) skip the
+// linear search. A remembered place is checked against the keys before it is used.
+class TValueSlots {
+public:
+    void add(TStatDrawArray& list, const TStatDraw& value, bool fromDraw);
+
+private:
+    static constexpr size_t kSlots = 4096;
+    std::array<int32_t, kSlots> index_{};  // entry index + 1; 0 = none
+    TStatDrawArray one_ = TStatDrawArray(1);
+};
+
 // The class of each number is a value (key 1); list all values lists every class in order.
 class TClassOfNumberStat : public TCustomNumbersStat {
 public:
@@ -82,6 +95,7 @@ public:
 protected:
     void addClasses(const uint8_t* nums, TStatDrawArray& list, bool fromDraw);
     TLayoutClasses classes_;
+    TValueSlots slots_;
 };
 
 // One value (class, count) per class, in class order, including the classes with no number.
@@ -103,6 +117,7 @@ public:
 protected:
     void addCounts(const uint8_t* nums, TStatDrawArray& list, bool fromDraw);
     TLayoutClasses classes_;
+    TValueSlots slots_;
     int listedMaxCount_;
     TPairSelection pairs_;
     // Classes of the order whose count 0 is selected (filled by prepareFilter).
@@ -127,6 +142,7 @@ public:
 
 protected:
     TLayoutClasses classes_;
+    TValueSlots slots_;
     int listedMax_;
 };
 
@@ -161,6 +177,7 @@ public:
 private:
     uint64_t packedTuple(const uint8_t* nums, int t) const;
     TLayoutClasses classes_;
+    TValueSlots slots_;
     int k_;
     std::array<std::array<uint8_t, 4>, 10> positions_{};
     int tupleCount_ = 0;

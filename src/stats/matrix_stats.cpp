@@ -133,13 +133,14 @@ private:
     void addPacked(uint64_t packed, TStatDrawArray& list, bool fromDraw) {
         working_.setKeys(static_cast<uint16_t>(packed), static_cast<uint16_t>(packed >> 16),
                          static_cast<uint16_t>(packed >> 32), static_cast<uint16_t>(packed >> 48));
-        addWorking(list, fromDraw);
+        slots_.add(list, working_, fromDraw);
     }
 
     TLayoutClasses classes_;
     int length_;
     std::array<uint64_t, 256> bit_{};
     TPackedSelection selected_;
+    TValueSlots slots_;
 };
 
 // Numbers that touch in the matrix: two numbers of one column whose rows differ by 1 (for rows: of
@@ -210,12 +211,13 @@ private:
         const int count = adjacency_.linesOf(nums, lines, pairs);
         for (int k = 0; k < count; ++k) {
             working_.setKeys(lines[static_cast<size_t>(k)], static_cast<uint16_t>(pairs[static_cast<size_t>(k)] + 1));
-            addWorking(list, fromDraw);
+            slots_.add(list, working_, fromDraw);
         }
     }
 
     TAdjacency adjacency_;
     TPairSelection pairs_;
+    TValueSlots slots_;
 };
 
 // Number of lines holding adjacent numbers (graph); nothing pre-listed.
@@ -231,13 +233,13 @@ public:
     void valuesOfComb(const TComb& comb, TStatDrawArray& list) override {
         TCustomGraphStat::valuesOfComb(comb, list);
         working_.setKeys(static_cast<uint16_t>(countOf(comb.n.data())));
-        addWorking(list, false);
+        slots_.add(list, working_, false);
     }
     void valuesOfDraw(int index, int lastIndex, bool sorted, TStatDrawArray& list, TStatState& state,
                       TLastValueArray& lastValues) override {
         TCustomGraphStat::valuesOfDraw(index, lastIndex, sorted, list, state, lastValues);
         working_.setKeys(static_cast<uint16_t>(countOf(current_.nums.data())));
-        addWorking(list, true);
+        slots_.add(list, working_, true);
     }
     bool matchTest(const TComb& comb, const TStatDrawArray& sel, int, bool, TFilterMode) const override {
         return selectedExact(sel, countOf(comb.n.data()));
@@ -246,6 +248,7 @@ public:
 
 private:
     TAdjacency adjacency_;
+    TValueSlots slots_;
 };
 
 class TstColumns : public TClassOfNumberStat {

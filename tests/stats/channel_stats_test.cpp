@@ -264,6 +264,14 @@ TEST(ChannelStats, NormsOverACombinationSet) {
     for (int k = 0; k <= 5; ++k) EXPECT_EQ(findKey(v, 1, k)->count, expected[k]) << k;
     EXPECT_EQ(findKey(v, 3, 0)->count, 15504);
     EXPECT_EQ(findKey(v, 3, 1), nullptr);
+
+    // One instance filling two lists in turns (as chunks of a norm run do) counts the same.
+    TStatDrawArray first, second;
+    for (size_t begin = 0; begin < combs.size(); begin += 1000)
+        combValuesChunk(*chnv, combs, begin, begin + 1000, (begin / 1000) % 2 ? second : first);
+    mergeValueCounts(first, second);
+    ASSERT_EQ(first.size(), v.size());
+    for (const auto& e : v) EXPECT_EQ(findKey(first, e.keys[0], e.keys[1])->count, e.count);
 }
 
 TEST(ChannelStats, MatchTestsAgreeWithTheValuesAndPartitionAList) {

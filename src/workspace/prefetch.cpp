@@ -19,6 +19,8 @@ namespace tavlora {
 namespace {
 
 constexpr std::size_t kRecordSize = 12;
+// Entries a worker's scratch value list may reach before it is emptied into the worker's counts.
+constexpr std::size_t kScratchFlush = 8;
 
 void putU16(std::string& out, uint16_t v) {
     out.push_back(static_cast<char>(v & 0xFF));
@@ -175,12 +177,18 @@ bool fullSetValues(const TStatList& registry, int methodIndex, TStatDrawArray& v
                     comb.n[3] = static_cast<uint8_t>(d);
                     for (int e = d + 1; e <= 69; ++e) {
                         comb.n[4] = static_cast<uint8_t>(e);
-                        list.clear();
                         method.valuesOfComb(comb, list);
-                        for (const TStatDraw& v : list) counter.add(v);
+                        // Neighbouring combinations share most of their values, so a short
+                        // list gathers several of them before it is emptied into the counter.
+                        if (list.size() >= kScratchFlush) {
+                            for (const TStatDraw& v : list) counter.add(v);
+                            list.clear();
+                        }
                     }
                 }
             }
+            for (const TStatDraw& v : list) counter.add(v);
+            list.clear();
         },
         &progress, 16);
     if (!done) return false;

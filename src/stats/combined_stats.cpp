@@ -25,22 +25,27 @@ struct TuplePlan {
 
     TuplePlan(TupleRule rule, int tupleLength, int start) : k(tupleLength), sortFirst(rule == TupleRule::Sort) {
         if (k < 2 || k > 4) return;
-        auto add = [&](const std::array<uint8_t, 4>& p) { pos[static_cast<size_t>(count++)] = p; };
+        auto add = [&](const std::array<uint8_t, 4>& p) {
+            if (static_cast<size_t>(count) < pos.size()) pos[static_cast<size_t>(count++)] = p;
+        };
         switch (rule) {
-            case TupleRule::Mix: {
+            case TupleRule::Mix:
                 // Every choice of k positions out of five, in lexicographic order.
-                std::array<uint8_t, 4> p{};
-                for (int i = 0; i < k; ++i) p[static_cast<size_t>(i)] = static_cast<uint8_t>(i);
-                while (true) {
-                    add(p);
-                    int i = k - 1;
-                    while (i >= 0 && p[static_cast<size_t>(i)] == 5 - k + i) --i;
-                    if (i < 0) break;
-                    ++p[static_cast<size_t>(i)];
-                    for (int j = i + 1; j < k; ++j) p[static_cast<size_t>(j)] = static_cast<uint8_t>(p[static_cast<size_t>(j - 1)] + 1);
-                }
+                for (uint8_t a = 0; a < 5; ++a)
+                    for (uint8_t b = static_cast<uint8_t>(a + 1); b < 5; ++b) {
+                        if (k == 2) {
+                            add({a, b, 0, 0});
+                            continue;
+                        }
+                        for (uint8_t c = static_cast<uint8_t>(b + 1); c < 5; ++c) {
+                            if (k == 3) {
+                                add({a, b, c, 0});
+                                continue;
+                            }
+                            for (uint8_t d = static_cast<uint8_t>(c + 1); d < 5; ++d) add({a, b, c, d});
+                        }
+                    }
                 break;
-            }
             case TupleRule::Seq:
             case TupleRule::Sort:
                 for (int s = 0; s + k <= 5; ++s) add(adjacent(s));
@@ -74,7 +79,10 @@ public:
 
     std::string valueToText(const TStatDraw& value) const override {
         std::string s = numberText(value.keys[0]);
-        for (size_t i = 1; i < static_cast<size_t>(plan_.k); ++i) s += ":" + numberText(value.keys[i]);
+        for (size_t i = 1; i < static_cast<size_t>(plan_.k); ++i) {
+            s += ':';
+            s += numberText(value.keys[i]);
+        }
         return s;
     }
     void valuesOfDraw(int index, int lastIndex, bool sorted, TStatDrawArray& list, TStatState& state,

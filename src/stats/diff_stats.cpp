@@ -10,6 +10,7 @@
 #include "stats/custom_stat.h"
 #include "stats/packed_key_set.h"
 #include "stats/stat_classes.h"
+#include "stats/value_slots.h"
 
 namespace tavlora {
 
@@ -79,7 +80,7 @@ public:
         TCustomNumbersStat::valuesOfComb(comb, list);
         for (int g : Gaps(comb.n.data()).g) {
             working_.setKeys(static_cast<uint16_t>(g));
-            addWorking(list, false);
+            slots_.add(list, working_, static_cast<size_t>(g));
         }
     }
     void valuesOfDraw(int index, int lastIndex, bool sorted, TStatDrawArray& list, TStatState& state,
@@ -96,6 +97,9 @@ public:
             if (selectedKey1(sel, g)) return true;
         return false;
     }
+
+private:
+    TValueSlots<256> slots_;
 };
 
 // A graph member with one value per draw or combination, gaps 1..68 pre-listed unless a member
@@ -115,8 +119,9 @@ public:
     }
     void valuesOfComb(const TComb& comb, TStatDrawArray& list) override {
         TCustomGraphStat::valuesOfComb(comb, list);
-        working_.setKeys(static_cast<uint16_t>(valueOf(comb.n.data())));
-        addWorking(list, false);
+        const int v = valueOf(comb.n.data());
+        working_.setKeys(static_cast<uint16_t>(v));
+        slots_.add(list, working_, static_cast<size_t>(v));
     }
     void valuesOfDraw(int index, int lastIndex, bool sorted, TStatDrawArray& list, TStatState& state,
                       TLastValueArray& lastValues) override {
@@ -128,6 +133,9 @@ public:
         return selectedKey1(sel, valueOf(comb.n.data()));
     }
     int32_t numberOfComb(const TComb& nums, int, int, bool) const override { return valueOf(nums.n.data()); }
+
+private:
+    TValueSlots<256> slots_;
 };
 
 // The largest gap between neighbouring positions.
@@ -162,7 +170,11 @@ public:
     }
     void valuesOfComb(const TComb& comb, TStatDrawArray& list) override {
         TCustomStat::valuesOfComb(comb, list);
-        addPairs(comb.n.data(), list, false);
+        const GapCounts c{Gaps(comb.n.data())};
+        for (size_t i = 0; i < static_cast<size_t>(c.size); ++i) {
+            working_.setKeys(static_cast<uint16_t>(c.gap[i]), static_cast<uint16_t>(c.mult[i]));
+            slots_.add(list, working_, static_cast<size_t>(c.gap[i] * 5 + c.mult[i]));
+        }
     }
     void valuesOfDraw(int index, int lastIndex, bool sorted, TStatDrawArray& list, TStatState& state,
                       TLastValueArray& lastValues) override {
@@ -190,6 +202,7 @@ private:
         }
     }
     TPackedKeySet keys_;
+    TValueSlots<256 * 5> slots_;
 };
 
 // Runs of k successive gaps (k = 2, 3, 4; gap j of the run in key j); the first run of a draw
@@ -201,7 +214,10 @@ public:
 
     std::string valueToText(const TStatDraw& value) const override {
         std::string s = numberText(value.keys[0]);
-        for (size_t j = 1; j < static_cast<size_t>(k_); ++j) s += ":" + numberText(value.keys[j]);
+        for (size_t j = 1; j < static_cast<size_t>(k_); ++j) {
+            s += ':';
+            s += numberText(value.keys[j]);
+        }
         return s;
     }
     void valuesOfDraw(int index, int lastIndex, bool sorted, TStatDrawArray& list, TStatState& state,

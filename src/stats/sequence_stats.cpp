@@ -9,6 +9,7 @@
 
 #include "stats/custom_stat.h"
 #include "stats/stat_classes.h"
+#include "stats/value_slots.h"
 
 namespace tavlora {
 
@@ -75,7 +76,12 @@ public:
     }
     void valuesOfComb(const TComb& comb, TStatDrawArray& list) override {
         TCustomNumbersStat::valuesOfComb(comb, list);
-        addLengths(comb.n.data(), list, false);
+        int len[5];
+        const int n = runLengths(comb.n.data(), len);
+        for (int i = 0; i < n; ++i) {
+            working_.setKeys(static_cast<uint16_t>(len[i]));
+            slots_.add(list, working_, static_cast<size_t>(len[i]));
+        }
     }
     void valuesOfDraw(int index, int lastIndex, bool sorted, TStatDrawArray& list, TStatState& state,
                       TLastValueArray& lastValues) override {
@@ -99,6 +105,7 @@ private:
             addWorking(list, fromDraw);
         }
     }
+    TValueSlots<6> slots_;
 };
 
 // A graph member with one value per draw: the table rule gives the values, the either-way rule
@@ -119,8 +126,9 @@ public:
     }
     void valuesOfComb(const TComb& comb, TStatDrawArray& list) override {
         TCustomGraphStat::valuesOfComb(comb, list);
-        working_.setKeys(static_cast<uint16_t>(valueOf(comb.n.data(), &joinsAscending)));
-        addWorking(list, false);
+        const int v = valueOf(comb.n.data(), &joinsAscending);
+        working_.setKeys(static_cast<uint16_t>(v));
+        slots_.add(list, working_, static_cast<size_t>(v));
     }
     void valuesOfDraw(int index, int lastIndex, bool sorted, TStatDrawArray& list, TStatState& state,
                       TLastValueArray& lastValues) override {
@@ -134,6 +142,9 @@ public:
     int32_t numberOfComb(const TComb& nums, int, int, bool) const override {
         return valueOf(nums.n.data(), &joinsEitherWay);
     }
+
+private:
+    TValueSlots<6> slots_;
 };
 
 // The number of runs of two or more numbers, 0..2.

@@ -7,6 +7,7 @@
 #include "core/text_forms.h"
 #include "stats/custom_stat.h"
 #include "stats/stat_classes.h"
+#include "stats/value_slots.h"
 
 namespace tavlora {
 
@@ -57,8 +58,9 @@ public:
 
     void valuesOfComb(const TComb& comb, TStatDrawArray& list) override {
         TCustomGraphStat::valuesOfComb(comb, list);
-        working_.setKeys(static_cast<uint16_t>(teskNumber(comb.n.data())));
-        addWorking(list, false);
+        const int v = teskNumber(comb.n.data());
+        working_.setKeys(static_cast<uint16_t>(v));
+        slots_.add(list, working_, static_cast<size_t>(v));
     }
     void valuesOfDraw(int index, int lastIndex, bool sorted, TStatDrawArray& list, TStatState& state,
                       TLastValueArray& lastValues) override {
@@ -70,6 +72,9 @@ public:
         return selectedKey1(sel, teskNumber(comb.n.data()));
     }
     int32_t numberOfComb(const TComb& nums, int, int, bool) const override { return teskNumber(nums.n.data()); }
+
+private:
+    TValueSlots<1024> slots_;
 };
 
 class TstTesk1 final : public TCustomTeskGraphStat {
@@ -93,7 +98,11 @@ public:
 
     std::string valueToText(const TStatDraw& value) const override {
         std::string s = numberText(value.keys[0]);
-        if (value.keys[3] == 2) s += " (" + numberText(value.keys[1]) + ")";
+        if (value.keys[3] == 2) {
+            s += " (";
+            s += numberText(value.keys[1]);
+            s += ')';
+        }
         return s;
     }
     void valuesOfDraw(int index, int lastIndex, bool sorted, TStatDrawArray& list, TStatState& state,

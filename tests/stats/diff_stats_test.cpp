@@ -195,6 +195,28 @@ TEST(DiffStats, ValuesOfCombinationsAndRegistryOrder) {
     EXPECT_EQ(findKey(list, 2, 3)->count, 1);
     EXPECT_EQ(findKey(list, 13, 1)->count, 1);
     EXPECT_EQ(findKey(list, 1, 4)->count, 1);
+    // Values of combinations go into whatever list they are given: a pre-listed one, or two lists in
+    // turn, each counted on its own.
+    auto difa = r.create("DIFA");
+    TStatDrawArray listed, other;
+    difa->listAllValues(0, listed);
+    difa->valuesOfComb(makeComb({1, 2, 3, 4, 5}), listed);
+    difa->valuesOfComb(makeComb({1, 3, 5, 7, 20}), other);
+    difa->valuesOfComb(makeComb({2, 3, 4, 5, 7}), listed);
+    difa->valuesOfComb(makeComb({10, 12, 14, 15, 17}), other);
+    ASSERT_EQ(listed.size(), 68u);
+    EXPECT_EQ(findKey(listed, 1)->count, 7);
+    EXPECT_EQ(findKey(listed, 2)->count, 1);
+    EXPECT_EQ(summarize(listed).total, 8);
+    ASSERT_EQ(other.size(), 3u);
+    EXPECT_EQ(findKey(other, 2)->count, 6);
+    EXPECT_EQ(findKey(other, 13)->count, 1);
+    EXPECT_EQ(findKey(other, 1)->count, 1);
+    other.clear();
+    difa->valuesOfComb(makeComb({1, 2, 3, 4, 5}), other);
+    ASSERT_EQ(other.size(), 1u);
+    EXPECT_EQ(other[0].count, 4);
+
     // KDS members have no norm and no values of a combination.
     auto kds2 = r.create("KDS2");
     TStatDrawArray none;

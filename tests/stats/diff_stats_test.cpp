@@ -184,6 +184,20 @@ TEST(DiffStats, IncludeAndExcludePartitionAList) {
     EXPECT_EQ(kept.front().n, (std::array<uint8_t, 5>{1, 2, 3, 4, 6}));
 }
 
+TEST(DiffStats, NormOfTheSpreadOverAllCombinations) {
+    // Over the combinations of 1..12 a spread s has 12 - s places for its smallest number and
+    // C(s - 1, 3) choices of the three numbers in between.
+    const TDrawsArray draws;
+    test::Registry r(draws);
+    auto difd = r.create("DIFD");
+    const TCombsArray all = test::allCombs(12);
+    TStatDrawArray list;
+    combValuesChunk(*difd, all, 0, all.size(), list);
+    const std::array<int, 8> expected{8 * 1, 7 * 4, 6 * 10, 5 * 20, 4 * 35, 3 * 56, 2 * 84, 1 * 120};
+    ASSERT_EQ(list.size(), expected.size());
+    for (int s = 4; s <= 11; ++s) EXPECT_EQ(findKey(list, s)->count, expected[static_cast<size_t>(s - 4)]) << s;
+}
+
 TEST(DiffStats, ValuesOfCombinationsAndRegistryOrder) {
     const TDrawsArray draws;
     test::Registry r(draws);

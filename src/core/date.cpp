@@ -64,7 +64,7 @@ CivilDate todayDate() {
 
 std::string dateText(const CivilDate& date) {
     if (!date.isValid() || date.dayCount() <= 0) return {};
-    char buf[16];
+    char buf[40];  // room for any int fields, so the compiler can prove no truncation
     std::snprintf(buf, sizeof buf, "%02d/%02d/%04d", date.month, date.day, date.year);
     return buf;
 }

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "cli/cli.h"
+#include "cli/cmd_scenario.h"
 #include "core/codepage.h"
 #include "core/error.h"
 #include "core/format.h"
@@ -38,7 +39,9 @@ const char* kRatingsUsage =
     "                                       рейтинг; режим эффективности (0 ожидаемые, 1 абсолютные,\n"
     "                                       2 относительные); сортировка по столбцу 0..17\n"
     "  ratings refresh                      пересчитать рейтинг по текущим ставкам (нужен --yes)\n"
-    "  ratings export FILE.csv              экспорт рейтинга в CSV-файл";
+    "  ratings export FILE.csv              экспорт рейтинга в CSV-файл\n"
+    "  ratings to-scenario ROW...           добавить строки рейтинга (номера строк \"ratings list\", с 1)\n"
+    "                                       в рабочий сценарий";
 
 // Passes messages on to the user and remembers whether an error was among them.
 class ErrorWatch : public Interaction {
@@ -67,13 +70,13 @@ std::optional<int64_t> wholeNumber(const std::string& text) {
     return v;
 }
 
-// The session with the stakes store and the rating beside it, as the main window holds them.
+// The session with its stakes store and rating, as the main window holds them.
 struct StakesSession {
     explicit StakesSession(Context& ctx)
         : watch(ctx.interaction),
           session(ctx.options.data, ctx.progress, ctx.interaction),
-          store(session.filePath(".lsk")),
-          ratings(session.filePath(".lrt")) {
+          store(session.stakes()),
+          ratings(session.ratings()) {
         session.setDrawsOffset(ctx.options.offset);
         session.setSortedDraws(ctx.options.sorted);
         // Window settings of the desktop program that the stakes obey.
@@ -84,21 +87,19 @@ struct StakesSession {
         } catch (const EError&) {
             // An unreadable window settings file: the defaults apply.
         }
-        if (!store.openChecked(ctx.progress, watch)) throw Reported{};
+        if (!session.openStakes(ctx.progress, watch)) throw Reported{};
     }
     // Loads the rating; a file that cannot be read stops the command, so that it is not
     // overwritten by a rating built from nothing.
     void loadRatings(Progress& progress) {
-        if (!ratings.load(progress, watch)) throw Reported{};
+        if (!session.loadRatings(progress, watch)) throw Reported{};
     }
-    bool check(Progress& progress) {
-        return store.checkAll(session.archive(), session.settings(), ratings, progress, watch);
-    }
+    bool check(Progress& progress) { return session.checkStakes(progress, watch); }
 
     ErrorWatch watch;
     Session session;
-    TStakesStore store;
-    TRatings ratings;
+    TStakesStore& store;
+    TRatings& ratings;
     int effMode = 1;
 };
 
@@ -306,6 +307,10 @@ int runRatings(Context& ctx) {
         if (sub == "list") return cmdRatingsList(ctx, args);
         if (sub == "refresh") return cmdRatingsRefresh(ctx, args);
         if (sub == "export") return cmdRatingsExport(ctx, args);
+        if (sub == "to-scenario") {
+            args.expectNoOptions();
+            return runRatingsToScenario(ctx, args.rest());
+        }
     } catch (const Reported&) {
         return 1;
     }
@@ -314,7 +319,7 @@ int runRatings(Context& ctx) {
 
 const CommandRegistrar stakesRegistrar(Command{"stakes", "ставки: list, add, check, delete, clear", kStakesUsage,
                                                runStakes});
-const CommandRegistrar ratingsRegistrar(Command{"ratings", "рейтинг: list, refresh, export", kRatingsUsage,
+const CommandRegistrar ratingsRegistrar(Command{"ratings", "рейтинг: list, refresh, export, to-scenario", kRatingsUsage,
                                                 runRatings});
 
 }  // namespace

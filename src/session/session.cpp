@@ -3,6 +3,11 @@
 #include <system_error>
 
 #include "core/error.h"
+#include "scenario/scenario.h"
+#include "scenario/scenario_file.h"
+#include "stakes/ratings.h"
+#include "stakes/stakes_store.h"
+#include "stakes/systems.h"
 #include "stats/stat_list.h"
 
 namespace tavlora {
@@ -73,6 +78,46 @@ void Session::open(Progress& progress, Interaction& interaction) {
     if (std::filesystem::exists(methodFile, ec)) registry_->loadMethodFile(methodFile, true, interaction);
     archive_.setDrawsOffset(0);
     archiveReadWhole_ = archive_.load(progress, interaction);
+}
+
+TStakesStore& Session::stakes() {
+    if (!stakes_) stakes_ = std::make_unique<TStakesStore>(filePath(".lsk"));
+    return *stakes_;
+}
+
+bool Session::openStakes(Progress& progress, Interaction& interaction) {
+    TStakesStore& store = stakes();
+    if (store.isOpen()) return true;
+    return store.openChecked(progress, interaction);
+}
+
+bool Session::stakesOpen() const { return stakes_ && stakes_->isOpen(); }
+
+TRatings& Session::ratings() {
+    if (!ratings_) ratings_ = std::make_unique<TRatings>(filePath(".lrt"));
+    return *ratings_;
+}
+
+bool Session::loadRatings(Progress& progress, Interaction& interaction) {
+    if (ratingsLoaded_) return true;
+    ratingsLoaded_ = ratings().load(progress, interaction);
+    return ratingsLoaded_;
+}
+
+TScenario& Session::scenario() {
+    if (!scenario_) {
+        auto scenario = std::make_unique<TScenario>(filePath(kScenarioWorkingCopyExtension));
+        scenario->loadWorkingCopy();
+        scenario_ = std::move(scenario);
+    }
+    return *scenario_;
+}
+
+std::filesystem::path Session::systemsDir() const { return dataDir_ / kSystemsFolder; }
+
+bool Session::checkStakes(Progress& progress, Interaction& interaction) {
+    if (!openStakes(progress, interaction) || !loadRatings(progress, interaction)) return false;
+    return stakes_->checkAll(archive_, settings(), *ratings_, progress, interaction);
 }
 
 TDraw Session::drawForAnalysis(int index) const {

@@ -1,7 +1,8 @@
 #pragma once
 // The open data folder as one object: the settings, the draw archive with its offset, the
-// display switches shared by every analysis, the statistics method registry and the combination
-// list. The GUI's main window and the command line both work through a Session.
+// display switches shared by every analysis, the statistics method registry, the combination
+// list, the stakes store, the rating and the working scenario. The GUI's main window and the
+// command line both work through a Session.
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -20,6 +21,9 @@ inline constexpr std::string_view kBaseName = "Tavlora_5d69";
 
 class TStatList;
 class TCombList;
+class TStakesStore;
+class TRatings;
+class TScenario;
 struct SessionStatListDeleter {
     void operator()(TStatList* list) const;
 };
@@ -58,6 +62,32 @@ public:
     TCombList& combList();
     bool hasCombList() const { return combs_ != nullptr; }
 
+    // The stakes store (<base>.lsk). The object is created at the first call; the file is opened
+    // and locked only by openStakes(), so that a process holding its own lock on the file (or a
+    // command that never stakes) is not refused.
+    TStakesStore& stakes();
+    // Opens the stakes file exclusively with its version check, once; later calls only tell
+    // whether it is open. Failures are reported through interaction and give false.
+    bool openStakes(Progress& progress, Interaction& interaction);
+    bool stakesOpen() const;
+
+    // The rating (<base>.lrt), created empty at the first call; loadRatings() reads the file
+    // once (a read error is reported, gives false and leaves the rating unread for a retry).
+    TRatings& ratings();
+    bool loadRatings(Progress& progress, Interaction& interaction);
+
+    // The working scenario (<base>.lss), read from its working copy at the first call (a read
+    // error is thrown and the next call tries again).
+    TScenario& scenario();
+
+    // The folder of the downloaded wheeling systems: <data>/Systems.
+    std::filesystem::path systemsDir() const;
+
+    // Opens the stakes file and loads the rating when not done yet, then checks every eligible
+    // stake against the archive. Returns whether any stake was checked; false also when the
+    // stakes file or the rating could not be opened (reported through interaction).
+    bool checkStakes(Progress& progress, Interaction& interaction);
+
     DrawArchive& archive() { return archive_; }
     const DrawArchive& archive() const { return archive_; }
     const TDrawsArray& draws() const { return archive_.draws(); }
@@ -87,6 +117,10 @@ private:
     std::unique_ptr<TStatList, SessionStatListDeleter> registry_;
     DrawArchive archive_;
     std::unique_ptr<TCombList, SessionCombListDeleter> combs_;
+    std::unique_ptr<TStakesStore> stakes_;
+    std::unique_ptr<TRatings> ratings_;
+    bool ratingsLoaded_ = false;
+    std::unique_ptr<TScenario> scenario_;
     bool sortedDraws_ = false;
     bool archiveReadWhole_ = true;
     std::vector<std::string> startupMessages_;

@@ -156,18 +156,26 @@ bool fullSetValues(const TStatList& registry, int methodIndex, TStatDrawArray& v
             for (int c = b + 1; c <= 67; ++c)
                 prefixes.push_back({static_cast<uint8_t>(a), static_cast<uint8_t>(b), static_cast<uint8_t>(c)});
 
+    // Each worker's method, scratch list and counts on cache lines of their own: the scratch
+    // list's end pointer is written for every value, and neighbouring workers must not share it.
+    struct alignas(64) Worker {
+        std::unique_ptr<TCustomStat> method;
+        TStatDrawArray list;
+        ValueCounter counter;
+    };
     const unsigned workers = std::max(1u, workerCount());
-    std::vector<std::unique_ptr<TCustomStat>> methods;
-    std::vector<ValueCounter> counters(workers);
-    std::vector<TStatDrawArray> scratch(workers);
-    for (unsigned w = 0; w < workers; ++w) methods.push_back(registry.createInstance(methodIndex));
+    std::vector<std::unique_ptr<Worker>> state;
+    for (unsigned w = 0; w < workers; ++w) {
+        state.push_back(std::make_unique<Worker>());
+        state.back()->method = registry.createInstance(methodIndex);
+    }
 
     const bool done = parallelForChunks(
         prefixes.size(),
         [&](std::size_t begin, std::size_t end, unsigned worker) {
-            TCustomStat& method = *methods[worker];
-            ValueCounter& counter = counters[worker];
-            TStatDrawArray& list = scratch[worker];
+            TCustomStat& method = *state[worker]->method;
+            ValueCounter& counter = state[worker]->counter;
+            TStatDrawArray& list = state[worker]->list;
             TComb comb;
             for (std::size_t i = begin; i < end; ++i) {
                 comb.n[0] = prefixes[i].a;
@@ -194,7 +202,7 @@ bool fullSetValues(const TStatList& registry, int methodIndex, TStatDrawArray& v
     if (!done) return false;
 
     std::unordered_map<uint64_t, int64_t> all;
-    for (const ValueCounter& c : counters) c.mergeInto(all);
+    for (const auto& w : state) w->counter.mergeInto(all);
     values.reserve(all.size());
     for (const auto& [key, count] : all) {
         TStatDraw v;

@@ -75,7 +75,9 @@ TEST(LayoutStatsCli, EveryMemberIsListedAndComputes) {
     for (const auto& [code, isGraph] : methods) {
         EXPECT_EQ(runCli(dir, "stats " + code + " --window 30", out), 0) << code << ": " << out;
         EXPECT_NE(out.find('\n'), std::string::npos) << code;
-        if (isGraph) EXPECT_EQ(runCli(dir, "graph " + code, out), 0) << code << ": " << out;
+        if (isGraph) {
+            EXPECT_EQ(runCli(dir, "graph " + code, out), 0) << code << ": " << out;
+        }
     }
     ASSERT_EQ(runCli(dir, "stats CHAN --window 30", out), 0);
     EXPECT_NE(out.find("07 [61-70]\t"), std::string::npos) << out;

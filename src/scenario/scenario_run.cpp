@@ -1,0 +1,559 @@
+#include "scenario/scenario_run.h"
+
+#include <algorithm>
+#include <chrono>
+#include <unordered_set>
+
+#include "archive/draw_archive.h"
+#include "core/codepage.h"
+#include "core/error.h"
+#include "core/format.h"
+#include "core/text_forms.h"
+#include "scenario/method_value.h"
+#include "scenario/row_selection.h"
+#include "scenario/scenario.h"
+#include "stakes/ratings.h"
+#include "stakes/stake_record.h"
+#include "stakes/stakes_store.h"
+#include "stakes/systems.h"
+#include "workspace/comb_list.h"
+#include "workspace/stat_filter.h"
+#include "workspace/stat_method.h"
+#include "workspace/stat_table.h"
+
+namespace tavlora {
+
+namespace {
+
+const std::string kDashLine(94, '-');
+const std::string kEqualsLine(94, '=');
+const char* kStartBanner =
+    "### ЗАПУСК СЦЕНАРИЯ ##########################################################################";
+const char* kEndBanner =
+    "### ЗАВЕРШЕНИЕ СЦЕНАРИЯ ######################################################################";
+const char* kStopBanner =
+    "### ВЫПОЛНЕНИЕ СЦЕНАРИЯ ПРЕРВАНО #############################################################";
+const char* kOffsetBanner =
+    "=== Выполнение сценария для смещения %.6d ==================================================";
+const char* kRowLog = "< [%s] кол-во: %s (%s %%), отклонение: %s (%s %%), глубина: %s (%s %%), вес: %s >";
+
+int64_t nowMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+std::string rowLogText(const TStatTableRow& row) {
+    const auto t = statRowLogTexts(row);
+    return fmt(kRowLog, t[0], t[1], t[2], t[3], t[4], t[5], t[6], t[7]);
+}
+
+// An integer cell (0 when unreadable) and a decimal cell ("," or "."; 0 when unreadable).
+int64_t intCell(const std::string& text) { return tryReadInt(trimText(text)).value_or(0); }
+long double decimalCell(const std::string& text) {
+    std::string s(trimText(text));
+    std::replace(s.begin(), s.end(), ',', '.');
+    try {
+        std::size_t used = 0;
+        const long double v = std::stold(s, &used);
+        return used == s.size() ? v : 0;
+    } catch (const std::exception&) {
+        return 0;
+    }
+}
+
+uint64_t packed(const TComb& c) {
+    uint64_t v = 0;
+    for (uint8_t n : c.n) v = (v << 8) | n;
+    return v;
+}
+
+}  // namespace
+
+std::string stakeNumbersText(const TComb& comb) {
+    TComb sorted = comb;
+    std::sort(sorted.n.begin(), sorted.n.end());
+    return semicolonForm(sorted);
+}
+
+TScenarioRunner::TScenarioRunner(TScenarioEnv env, Progress& progress, Interaction& interaction)
+    : env_(std::move(env)), progress_(progress), interaction_(interaction), log_(env_.logFolder),
+      random_(std::random_device{}()) {}
+
+TScenarioRunner::~TScenarioRunner() = default;
+
+bool TScenarioRunner::canRun(const TScenario& scenario) const {
+    return !running_ && !scenario.empty() && env_.archive->count() > 0;
+}
+
+int TScenarioRunner::maxTests() const { return std::max(0, env_.archive->count() - 1); }
+
+void TScenarioRunner::requestStop() {
+    if (!running_ || stop_) return;
+    log(kStopBanner);
+    stop_ = true;
+}
+
+bool TScenarioRunner::stopCheck() {
+    progress_.pump();
+    if (progress_.stopRequested()) stop_ = true;
+    return stop_;
+}
+
+void TScenarioRunner::log(const std::string& line) {
+    if (logging_) log_.write(line, interaction_);
+}
+
+void TScenarioRunner::showPanels(bool throttled) {
+    if (!onPanels) return;
+    const int64_t now = nowMs();
+    if (throttled && now - lastPanelsMs_ < 101) return;
+    lastPanelsMs_ = now;
+    onPanels(panels_);
+}
+
+void TScenarioRunner::begin() {
+    progress_.setText(kScriptRunningStatus);
+    logging_ = logEnabled_;
+    if (logging_) {
+        log_.open();
+        log(kStartBanner);
+    }
+    running_ = true;
+    stop_ = false;
+    failed_ = false;
+    panels_ = TScenarioPanels{};
+    filterSteps_ = 0;
+    combinationsTested_ = 0;
+    norms_.clear();
+}
+
+void TScenarioRunner::finish(TScenarioRunResult& result) {
+    result.stopped = stop_;
+    result.failed = failed_;
+    result.stakesMade = panels_.stakes;
+    result.filterSteps = filterSteps_;
+    result.combinationsTested = combinationsTested_;
+    if (!stop_) progress_.setText(kScriptDoneStatus);
+    panels_.cycle = 0;
+    running_ = false;
+    stop_ = false;
+    log(kEndBanner);
+    if (logging_) result.logFile = log_.close();
+    logging_ = false;
+    norms_.clear();
+}
+
+void TScenarioRunner::banner(int offset) {
+    log(kEqualsLine);
+    log(fmt(kOffsetBanner, offset));
+    log(kEqualsLine);
+}
+
+TScenarioRunResult TScenarioRunner::forecast(const TScenario& scenario) {
+    TScenarioRunResult result;
+    if (!canRun(scenario)) return result;
+    const auto started = std::chrono::steady_clock::now();
+    begin();
+    panels_.cycle = 1;
+    banner(env_.archive->drawsOffset());
+    runPass(scenario);
+    result.cycles = 1;
+    finish(result);
+    result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    return result;
+}
+
+TScenarioRunResult TScenarioRunner::test(const TScenario& scenario, int n) {
+    TScenarioRunResult result;
+    n = std::min(n, maxTests());
+    if (n < 1 || !canRun(scenario)) return result;
+    const auto started = std::chrono::steady_clock::now();
+    begin();
+    const int before = env_.archive->drawsOffset();
+    for (int i = 1; i <= n; ++i) {
+        panels_.cycle = i;
+        progress_.setText(kScriptRunningStatus);
+        const int offset = n - i + 1;
+        env_.archive->setDrawsOffset(offset);
+        banner(offset);
+        runPass(scenario);
+        result.cycles = i;
+        if (stopCheck()) break;
+    }
+    if (!stop_) env_.archive->setDrawsOffset(before);
+    finish(result);
+    result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    return result;
+}
+
+void TScenarioRunner::checkStakes() {
+    if (!env_.stakes->isOpen()) return;
+    env_.stakes->checkAll(*env_.archive, *env_.settings, *env_.ratings, progress_, interaction_);
+    if (onStakesChanged) onStakesChanged();
+}
+
+void TScenarioRunner::runPass(const TScenario& scenario) {
+    TStakesStore& stakes = *env_.stakes;
+    // Each pass starts a new group in the stakes list.
+    try {
+        if (stakes.isOpen() && stakes.hasRecords() && stakes.readRecord(TStakesStore::Origin::End, -1).isReal())
+            stakes.writeRecord(TStakeRecord::separator(), TStakesStore::Origin::End, 0);
+    } catch (const EError& e) {
+        interaction_.error(e.what());
+    }
+    env_.combs->dropBuffer();
+    TSettings& settings = *env_.settings;
+    settings.saveWeights();
+    // The weights and the buffer are set back on every way out.
+    struct Restore {
+        TSettings& settings;
+        TCombList& combs;
+        ~Restore() {
+            settings.restoreWeights();
+            combs.dropBuffer();
+        }
+    } restore{settings, *env_.combs};
+
+    for (int i = 0; i < scenario.count(); ++i) {
+        if (stopCheck()) break;
+        if (!scenario.isCommand(i)) continue;
+        if (onLine) onLine(i);
+        log(kDashLine);
+        log(fmt("Выполнение строки %.3d: \"%s\"", i + 1, scenario.line(i)));
+        log(kDashLine);
+        runLine(scenario, i);
+    }
+    if (!checkEachLine_) checkStakes();
+}
+
+void TScenarioRunner::runLine(const TScenario& scenario, int index) {
+    const int lineNo = index + 1;
+    panels_.line = lineNo;
+    try {
+        const ScenarioLine line = scenario.parsedLine(index, env_.registry);
+        log(kVariantsStatus);
+        progress_.setText(kVariantsStatus);
+        const TFilterVariants variants(line);
+        // A filter whose method code named no method cannot be applied: stop before any work.
+        for (const TFilterItem& f : line.filters)
+            if (f.used && !f.method) throw EError(fmt(kScriptUnknownMethod, f.text()));
+        log(fmt(kVariantsCreatedLog, variants.count()));
+        if (variants.count() > 0) {
+            for (int64_t k = 0; k < variants.count(); ++k) {
+                if (stopCheck()) break;
+                runVariant(line, lineNo, k, variants.count(), variants.variant(k));
+            }
+        } else {
+            log("{ERROR} Фильтры не применялись!");
+            log("");
+            const std::string stakeText = line.options.stakeText();
+            panels_.filter = stakeText;
+            showPanels(false);
+            log("Создание начального списка комбинаций...");
+            if (buildStartList(line.options)) {
+                log(fmt("Количество комбинаций в списке: %d", env_.combs->count()));
+                makeStakes(line.options, lineNo, 0, stakeText, line.comment);
+                if (checkEachLine_) checkStakes();
+            }
+        }
+    } catch (const EError& e) {
+        stop_ = true;
+        failed_ = true;
+        interaction_.error(e.what());
+    } catch (const std::bad_alloc&) {
+        stop_ = true;
+        failed_ = true;
+        interaction_.error(std::string(kTooManyVariantsError) + "\r\r" + "Недостаточно памяти.");
+    }
+}
+
+void TScenarioRunner::runVariant(const ScenarioLine& line, int lineNo, int64_t k, int64_t count,
+                                 const TFilterRec& variant) {
+    const std::string text = variantText(variant);
+    log("");
+    log(kDashLine);
+    log(fmt("Применение набора фильтров %.3d: \"%s\"", k + 1, text));
+    log(kDashLine);
+    panels_.filter = fmt(kScriptFilterStatus, k + 1, count, text);
+    showPanels(false);
+    log("Создание начального списка комбинаций...");
+    if (!buildStartList(line.options)) return;
+    log(fmt("Количество комбинаций в списке: %d", env_.combs->count()));
+    for (const TFilterPart& part : variant) {
+        if (stopCheck()) return;
+        if (part.used && env_.combs->count() > 1) applyPart(part);
+    }
+    makeStakes(line.options, lineNo, k + 1, line.options.stakeText() + " + " + text, line.comment);
+    log(kDashLine);
+    if (checkEachLine_) checkStakes();
+}
+
+bool TScenarioRunner::buildStartList(const ScenarioOptions& options) {
+    TCombList& combs = *env_.combs;
+    const TSettings& settings = *env_.settings;
+    const int offset = env_.archive->drawsOffset();
+    if (options.source == ssFull || options.source == ssExcl) {
+        const bool excl = options.source == ssExcl && options.excludeCount > 0;
+        const std::pair<int, int> key{offset, options.excludeCount};
+        std::error_code ec;
+        // A start list cached for this offset and count replaces the list whole: the list
+        // generated before loading it would be thrown away, so it is not generated.
+        const bool cached = excl && combs.bufferKey() == key && std::filesystem::exists(combs.bufferFile(), ec) &&
+                            combs.loadBuffer(offset, options.excludeCount, progress_, interaction_);
+        if (!cached) {
+            if (!combs.generate(settings, progress_, interaction_)) {
+                if (!stopCheck()) {
+                    // The error was shown by the generator; the run cannot go on without a list.
+                    stop_ = true;
+                    failed_ = true;
+                }
+                return false;
+            }
+            if (stopCheck()) return false;
+            if (excl) {
+                if (!combs.removeLastDraws(env_.archive->draws(), env_.archive->analysisEndIndex(),
+                                           options.excludeCount, progress_))
+                    return false;
+                if (stopCheck()) return false;
+                combs.saveBuffer(offset, options.excludeCount, progress_, interaction_);
+            }
+        }
+    }
+    if (stopCheck()) return false;
+    if (options.clearStakes) {
+        env_.stakes->clear(interaction_);
+        if (onStakesChanged) onStakesChanged();
+    }
+    return !stopCheck();
+}
+
+const TPrefetchData* TScenarioRunner::normsFor(int methodIndex) {
+    if (!env_.normsEnabled || !methodHasNorm(*env_.registry, methodIndex)) return nullptr;
+    auto it = norms_.find(methodIndex);
+    if (it == norms_.end()) {
+        it = norms_
+                 .emplace(methodIndex, openPrefetchFile(*env_.registry, methodIndex, env_.logFolder, progress_,
+                                                        interaction_))
+                 .first;
+    }
+    return it->second ? &*it->second : nullptr;
+}
+
+void TScenarioRunner::filterRows(const TFilterPart& part, int methodIndex, TCustomStat& method,
+                                 const std::vector<TStatTableRow>& table, const std::vector<std::size_t>& rows) {
+    TCombList& combs = *env_.combs;
+    log(part.keepSelected ? "Оставляем выделенные значения..." : "Удаляем выделенные значения...");
+    const TStatSelection selection = statSelection(table, rows);
+    TStatFilterRequest request;
+    request.name = statMethodListCaption(*env_.registry, methodIndex);
+    request.selection = selection.values;
+    request.valuesText = selection.text;
+    request.remove = !part.keepSelected;
+    request.referenceIndex = std::max(0, env_.archive->analysisEndIndex());
+    request.sorted = env_.sortedDraws;
+    if (!request.selection.empty() && !combs.empty()) {
+        ++filterSteps_;
+        combinationsTested_ += static_cast<int64_t>(combs.count());
+    }
+    statFilter(combs, method, request, progress_);
+    log(fmt("Количество комбинаций в списке: %d", combs.count()));
+}
+
+void TScenarioRunner::applyPart(const TFilterPart& part) {
+    TStatList& registry = *env_.registry;
+    const int index = part.methodIndex;
+    if (!part.method || index < 0) throw EError(fmt(kScriptUnknownMethod, part.text()));
+    if (!methodInStatList(registry, index))
+        throw EError(fmt(kScriptMethodNotFound, statMethodCode(registry, index), methodDisplayName(registry, index)));
+    // A column outside the table or a window without draws cannot be computed.
+    if (part.sortColumn < 0 || part.sortColumn >= kStatColumnCount || part.sampleLength < 1)
+        throw EError(fmt(kBadFilterError, part.text()));
+
+    log(fmt("Анализ тиражей и расчет статистики \"%s\" для выборки в %d тиражей...",
+            statMethodListCaption(registry, index), part.sampleLength));
+    TSettings& settings = *env_.settings;
+    settings.useWeightsOf(part.weightOverride ? &part.weights : nullptr);
+
+    TStatTableInput input;
+    input.draws = &env_.archive->draws();
+    input.endIndex = env_.archive->analysisEndIndex();
+    input.window = part.sampleLength;
+    input.sorted = env_.sortedDraws;
+    input.weights = settings.config.weights;
+    input.norms = normsFor(index);
+    input.showTotalLine = false;
+    TStatTable table = computeStatTable(registry, index, input);
+    TListSort sort;
+    sort.column = part.sortColumn;
+    sort.descending = true;
+    sortStatRows(table.rows, sort);
+    if (logging_)
+        for (const TStatTableRow& row : table.rows) log(rowLogText(row));
+
+    TStatInstancePtr method = createStatInstance(registry, index);
+    TCombList& combs = *env_.combs;
+    const int64_t rowCount = static_cast<int64_t>(table.rows.size());
+    std::vector<std::size_t> selected;
+    int64_t step = 0;
+    bool interrupted = false;
+    for (int64_t r = 0; r < rowCount; ++r) {
+        const std::size_t at = static_cast<std::size_t>(part.bottomUp ? rowCount - 1 - r : r);
+        const TStatTableRow& row = table.rows[at];
+        if (stopCheck()) {
+            interrupted = true;
+            break;
+        }
+        if (!part.multiSelect && part.stopMode == stCount &&
+            static_cast<int64_t>(part.stopValue) >= static_cast<int64_t>(combs.count()))
+            break;
+        const TStatValues values = statValuesOfRow(row, methodLabelValue(*method, row.cells[0]));
+        if (part.stopMode == stValue) {
+            const int64_t c = intCell(values.count);
+            if (part.bottomUp ? c >= part.stopValue : c <= part.stopValue) break;
+        } else if (part.stopMode == stPercent) {
+            const long double p = decimalCell(values.countPercent);
+            if (part.bottomUp ? p >= part.stopValue : p <= part.stopValue) break;
+        } else if (part.stopMode == stSteps) {
+            if (step >= part.stopValue) break;
+        }
+        const bool passes = rowPassesSelection(part.selectionMode, values, part.selectionValue);
+        if (part.multiSelect) {
+            if (passes) {
+                selected.push_back(at);
+                log(fmt("Шаг %.3d. Выделение строки: ", step + 1) + rowLogText(row));
+            }
+            ++step;
+            continue;
+        }
+        if (stopCheck()) {
+            interrupted = true;
+            break;
+        }
+        if (!passes) continue;
+        log(fmt("Шаг %.3d. Выделение строки: ", step + 1) + rowLogText(row));
+        filterRows(part, index, *method, table.rows, {at});
+        if (combs.empty()) {
+            log("{UNDO} Откат изменений...");
+            combs.undo(progress_);
+            if (part.stopMode == stEmpty) break;
+        } else {
+            ++step;
+        }
+    }
+    if (part.multiSelect && !interrupted) {
+        filterRows(part, index, *method, table.rows, selected);
+        if (combs.empty()) {
+            log("{UNDO} Откат изменений...");
+            combs.undo(progress_);
+        }
+    }
+}
+
+void TScenarioRunner::makeStakes(const ScenarioOptions& options, int lineNo, int64_t variantNo,
+                                 const std::string& stakeText, const std::string& comment) {
+    TCombList& combs = *env_.combs;
+    log(fmt("{*} Добавление ставки, режим: \"%s\"", resultCaption(options.resultMode)));
+    const std::size_t n = combs.count();
+    if (n == 0 || options.resultMode == srNone) return;
+    const std::string label = fmt("%.2d.%.3d:", lineNo, variantNo);
+    const std::string full = truncateToCp1251Bytes(
+        comment.empty() ? label + " @ " + stakeText : label + " " + comment + " @ " + stakeText, TStakeRecord::kCommentMax);
+    if (n > 1 && options.resultMode == srStop) {
+        stop_ = true;
+        log("{!} Сценарий остановлен!");
+        interaction_.warning(fmt(kScriptStopWarning, static_cast<int64_t>(n), full));
+        return;
+    }
+    if (n > 1 && options.resultMode == srSkip) {
+        log("{-} Ставка игнорирована!");
+        return;
+    }
+    if (stopCheck()) return;
+    if (n == 1) {
+        stakeOne(combs.at(0), options, full, false);
+    } else if (options.resultMode == srRand) {
+        std::uniform_int_distribution<std::size_t> pick(0, n - 1);
+        stakeOne(combs.at(pick(random_)), options, full, false);
+    } else if (options.resultMode == srFirst) {
+        stakeOne(combs.at(0), options, full, false);
+    } else if (options.resultMode == srLast) {
+        stakeOne(combs.at(n - 1), options, full, false);
+    } else if (options.resultMode == srAll) {
+        for (std::size_t i = 0; i < n; ++i) {
+            if (stopCheck()) break;
+            stakeOne(combs.at(i), options, full, true);
+        }
+        showPanels(false);
+    } else if (options.resultMode == srSysA || options.resultMode == srSysC) {
+        playSystem(options, full);
+        showPanels(false);
+    }
+    if (onStakesChanged) onStakesChanged();
+}
+
+void TScenarioRunner::stakeOne(const TComb& comb, const ScenarioOptions& options, const std::string& comment,
+                               bool many) {
+    TStakesStore& stakes = *env_.stakes;
+    TStakeRecord record = newManualStake(*env_.archive, *env_.settings,
+                                         static_cast<int32_t>(env_.combs->count()), comb);
+    record.kind = static_cast<uint8_t>(TStakeKind::Scenario);
+    record.comment = comment;
+    const std::string numbers = stakeNumbersText(comb);
+    if (options.newOnly) {
+        bool present = false;
+        try {
+            present = stakes.exists(record.drawNumber, record.numbers);
+        } catch (const EError& e) {
+            interaction_.error(e.what());
+            return;
+        }
+        if (present) {
+            log(fmt("{-} Ставка на тираж %d не добавлена, так как уже имеется в списке ставок: [%s]", record.drawNumber,
+                    numbers));
+            return;
+        }
+    }
+    if (!stakes.addStakes(record, 1, interaction_)) return;
+    log(fmt("{+} Ставка на тираж %d добавлена в список ставок: [%s]", record.drawNumber, numbers));
+    ++panels_.stakes;
+    showPanels(many);
+}
+
+void TScenarioRunner::playSystem(const ScenarioOptions& options, const std::string& comment) {
+    const TCombList& combs = *env_.combs;
+    TByteArray numbers;
+    std::array<bool, 256> seen{};
+    for (const TComb& c : combs.combs()) {
+        for (uint8_t x : c.n) {
+            if (seen[x]) continue;
+            seen[x] = true;
+            numbers.push_back(x);
+        }
+        if (numbers.size() > 68) break;
+    }
+    const int k = static_cast<int>(numbers.size());
+    const TSystemLookup system = findSystem(env_.systemsDir, numbers, nullptr);
+    if (!system.ok) {
+        log(fmt("{#} Системная игра для %d чисел [ОШИБКА]: \"%s\"", k, system.error));
+        return;
+    }
+    const bool all = options.resultMode == srSysA;
+    log(fmt(all ? "{#} Системная игра для %d чисел [вся система]: загружен файл \"%s\""
+                : "{#} Системная игра для %d чисел [система * комбинации]: загружен файл \"%s\"",
+            k, system.file.stem().string()));
+    std::unordered_set<uint64_t> inList;
+    if (!all)
+        for (const TComb& c : combs.combs()) {
+            TComb s = c;
+            std::sort(s.n.begin(), s.n.end());
+            inList.insert(packed(s));
+        }
+    for (TComb c : system.combinations) {
+        if (stopCheck()) break;
+        std::sort(c.n.begin(), c.n.end());
+        if (!all && !inList.count(packed(c))) continue;
+        stakeOne(c, options, comment, true);
+    }
+}
+
+}  // namespace tavlora

@@ -4,7 +4,9 @@
 #include <QApplication>
 #include <QDateTimeEdit>
 #include <QLabel>
+#include <QCheckBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QProcess>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -77,6 +79,20 @@ std::vector<int> archiveNumbers(const std::filesystem::path& dir) {
 }
 
 QString panel(TFormMain& w, int i) { return w.statusPanel(i)->text(); }
+
+// Runs handle on the next modal dialog once it is open (the event loop may run earlier, while
+// the code under test is still working towards the dialog).
+void whenModal(std::function<void(QWidget*)> handle) {
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, handle] {
+        if (QWidget* w = QApplication::activeModalWidget()) {
+            timer->stop();
+            timer->deleteLater();
+            handle(w);
+        }
+    });
+    timer->start(10);
+}
 
 }  // namespace
 
@@ -262,8 +278,8 @@ private slots:
         auto w = startWindow(dir.path(), si);
         QCOMPARE(panel(*w, 1), QString("Следующий тираж: 103"));
         bool seen = false;
-        QTimer::singleShot(0, [&] {
-            auto* dialog = qobject_cast<app::TDrawDialog*>(QApplication::activeModalWidget());
+        whenModal([&](QWidget* modal) {
+            auto* dialog = qobject_cast<app::TDrawDialog*>(modal);
             QVERIFY(dialog);
             seen = true;
             QCOMPARE(dialog->numberEdit()->value(), 103);
@@ -278,7 +294,7 @@ private slots:
         QCOMPARE(w->drawsView()->model()->index(0, 6).data().toString(), QString("12"));
         QCOMPARE(w->drawsView()->model()->index(0, 7).data().toString(), QString("45"));
         // A cancelled dialog changes nothing.
-        QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
+        whenModal([](QWidget* modal) { modal->close(); });
         w->addDraw();
         QCOMPARE(archiveNumbers(dir.path()).size(), size_t(4));
     }
@@ -293,8 +309,8 @@ private slots:
         w->drawsView()->setCurrentIndex(w->drawsView()->model()->index(1, 0));  // draw 11
         w->updateActions();
         QVERIFY(w->action("DrawsEdit")->isEnabled());
-        QTimer::singleShot(0, [&] {
-            auto* dialog = qobject_cast<app::TDrawDialog*>(QApplication::activeModalWidget());
+        whenModal([&](QWidget* modal) {
+            auto* dialog = qobject_cast<app::TDrawDialog*>(modal);
             QVERIFY(dialog);
             QCOMPARE(dialog->windowTitle(), QString("Введите данные следующего тиража"));
             QCOMPARE(dialog->numberEdit()->value(), 11);
@@ -428,6 +444,25 @@ private slots:
         auto w = startWindow(dir.path(), si);
         QVERIFY(!w->tabShown("Графики"));
         QVERIFY(!w->action("TabGraphs")->isChecked());
+    }
+
+    void firstRunShowsTheHelpDialogUntilDeclined() {
+        test::TempDir dir;
+        app::writeFormKey(dir / "Tavlora_5d69.frm", "FirstRun", true);
+        ScriptedInteraction si;
+        QString title;
+        bool openEnabled = true;
+        whenModal([&](QWidget* dialog) {
+            title = dialog->windowTitle();
+            openEnabled = dialog->findChild<QPushButton*>()->isEnabled();
+            dialog->findChild<QCheckBox*>()->setChecked(true);
+            dialog->close();
+        });
+        auto w = startWindow(dir.path(), si);
+        QCOMPARE(title, QString("Справочная информация"));
+        QVERIFY(!openEnabled);  // no help file in the folder
+        QVERIFY(!app::loadFormSettings(dir / "Tavlora_5d69.frm").firstRun);
+        QCOMPARE(w->state(), TFormMain::State::Running);
     }
 
     void shutdownWritesPlacementAndSizes() {

@@ -8,6 +8,9 @@
 
 #include "core/error.h"
 #include "core/format.h"
+#include "core/ini_file.h"
+#include "scenario/scenario_run.h"
+#include "stakes/stakes_store.h"
 #include "scenario/rating_to_scenario.h"
 #include "scenario/scenario.h"
 #include "scenario/scenario_file.h"
@@ -28,7 +31,14 @@ const char* kScenarioUsage =
     "  scenario append FILE.lsc      добавить строки файла в конец (перед ними - разделитель)\n"
     "  scenario save FILE.lsc        сохранить рабочий сценарий в файл\n"
     "  scenario from-ratings ROW...  добавить строки рейтинга (номера строк \"ratings list\", с 1)\n"
-    "                                в сценарий";
+    "                                в сценарий\n"
+    "  scenario run [--log] [--seed S] [--check-each-line]\n"
+    "                                прогноз: выполнить сценарий для текущего тиража и смещения\n"
+    "  scenario test N [--log] [--seed S] [--check-each-line]\n"
+    "                                тест: выполнить сценарий для смещений N, N-1, ..., 1 и проверить ставки\n"
+    "  --log              вести журнал ScriptLog_<время>.txt в папке данных\n"
+    "  --seed S           начальное значение генератора случайных чисел (режим RAND)\n"
+    "  --check-each-line  проверять ставки после каждой строки сценария";
 
 // Passes messages on and remembers whether an error was among them.
 class ErrorWatch : public Interaction {
@@ -47,15 +57,14 @@ private:
     Interaction& inner_;
 };
 
-// The session with the working scenario beside it, as the main window holds them.
+// The session with its working scenario, as the main window holds them.
 struct ScenarioSession {
     explicit ScenarioSession(Context& ctx)
-        : session(ctx.options.data, ctx.progress, ctx.interaction), scenario(session.filePath(kScenarioWorkingCopyExtension)) {
+        : session(ctx.options.data, ctx.progress, ctx.interaction), scenario(session.scenario()) {
         scenario.setProgress(&ctx.progress);
-        scenario.loadWorkingCopy();
     }
     Session session;
-    TScenario scenario;
+    TScenario& scenario;
 };
 
 std::filesystem::path scenarioFileArg(ArgReader& args, const char* what, bool addExtension) {
@@ -107,6 +116,90 @@ int cmdSave(Context& ctx, ArgReader& args) {
     return 0;
 }
 
+// Runs the working scenario as a forecast (tests = 0) or as a test over the last `tests` draws.
+int runScenarioRun(Context& ctx, ArgReader& args, bool test) {
+    const bool log = args.flag("--log");
+    const bool checkEachLine = args.flag("--check-each-line");
+    std::string seedText;
+    const bool seeded = args.option("--seed", seedText);
+    args.expectNoOptions();
+    const auto rest = args.rest();
+    int tests = 0;
+    if (test) {
+        if (rest.size() != 1) throw UsageError{"scenario test needs the number of tests N"};
+        const auto [p, ec] = std::from_chars(rest[0].data(), rest[0].data() + rest[0].size(), tests);
+        if (ec != std::errc() || p != rest[0].data() + rest[0].size() || tests < 1)
+            throw UsageError{"the number of tests must be a whole number from 1"};
+    } else if (!rest.empty()) {
+        throw UsageError{"scenario run takes only options"};
+    }
+    uint64_t seed = 0;
+    if (seeded) {
+        const auto [p, ec] = std::from_chars(seedText.data(), seedText.data() + seedText.size(), seed);
+        if (ec != std::errc() || p != seedText.data() + seedText.size())
+            throw UsageError{"--seed needs a whole number from 0"};
+    }
+
+    ErrorWatch watch(ctx.interaction);
+    Session session(ctx.options.data, ctx.progress, watch);
+    session.setDrawsOffset(ctx.options.offset);
+    session.setSortedDraws(ctx.options.sorted);
+    bool norms = false;
+    bool stakeLogs = false;
+    try {
+        // Window settings of the desktop program that a run obeys.
+        IniFile frm(session.filePath(".frm"));
+        norms = frm.readBool("TFormMain", "PrefetchsEnabled", false);
+        stakeLogs = frm.readBool("TFormMain", "StakesLogEnabled", false);
+    } catch (const EError&) {
+        // An unreadable window settings file: the defaults apply.
+    }
+    const TScenario& scenario = session.scenario();
+    if (scenario.empty()) throw EError("Сценарий пуст: выполнять нечего.");
+    if (session.draws().empty()) throw EError("Архив тиражей пуст: выполнять сценарий не по чему.");
+    session.stakes().setLogEnabled(stakeLogs);
+    if (!session.openStakes(ctx.progress, watch) || !session.loadRatings(ctx.progress, watch)) return 1;
+
+    TScenarioEnv env;
+    env.archive = &session.archive();
+    env.registry = &session.statList();
+    env.settings = &session.settings();
+    env.combs = &session.combList();
+    env.stakes = &session.stakes();
+    env.ratings = &session.ratings();
+    env.logFolder = session.dataDir();
+    env.systemsDir = session.systemsDir();
+    env.sortedDraws = session.sortedDraws();
+    env.normsEnabled = norms;
+    TScenarioRunner runner(env, ctx.progress, watch);
+    runner.setLogEnabled(log);
+    runner.setCheckEachLine(checkEachLine);
+    if (seeded) runner.setSeed(seed);
+    int shownCycle = 0;
+    const int cycles = test ? std::min(tests, runner.maxTests()) : 1;
+    runner.onPanels = [&](const TScenarioPanels& p) {
+        if (p.cycle != shownCycle) {
+            shownCycle = p.cycle;
+            ctx.err << fmt("Цикл: %d из %d, смещение %d", p.cycle, cycles, session.drawsOffset()) << std::endl;
+        }
+        ctx.progress.setText(fmt("Цикл: %d  Строка: %d  Ставок: %d  %s", p.cycle, p.line, p.stakes, p.filter));
+    };
+    const TScenarioRunResult result = test ? runner.test(scenario, tests) : runner.forecast(scenario);
+    ctx.progress.setText("");
+    ctx.out << fmt("Циклов: %d", result.cycles) << '\n'
+            << fmt("Ставок: %d", result.stakesMade) << '\n'
+            << fmt("Фильтраций: %d", result.filterSteps) << '\n'
+            << fmt("Проверено комбинаций: %d", result.combinationsTested) << '\n'
+            << fmt("Время: %.3f с", result.seconds) << '\n';
+    if (!result.logFile.empty()) {
+        std::error_code ec;
+        const auto shown = std::filesystem::absolute(result.logFile, ec);
+        ctx.out << "Журнал: " << (ec ? result.logFile : shown).string() << '\n';
+    }
+    if (result.stopped && !result.failed) ctx.err << "Выполнение сценария прервано." << std::endl;
+    return result.failed || watch.failed ? 1 : 0;
+}
+
 int runScenario(Context& ctx) {
     if (ctx.args.empty()) throw UsageError{"scenario needs a subcommand"};
     const std::string sub = ctx.args[0];
@@ -115,6 +208,8 @@ int runScenario(Context& ctx) {
     if (sub == "load") return cmdLoad(ctx, args);
     if (sub == "append") return cmdAppend(ctx, args);
     if (sub == "save") return cmdSave(ctx, args);
+    if (sub == "run") return runScenarioRun(ctx, args, false);
+    if (sub == "test") return runScenarioRun(ctx, args, true);
     if (sub == "from-ratings") {
         args.expectNoOptions();
         return runRatingsToScenario(ctx, args.rest());
@@ -122,7 +217,7 @@ int runScenario(Context& ctx) {
     throw UsageError{"unknown scenario subcommand " + sub};
 }
 
-const CommandRegistrar scenarioRegistrar(Command{"scenario", "сценарий: show, load, append, save, from-ratings",
+const CommandRegistrar scenarioRegistrar(Command{"scenario", "сценарий: show, load, append, save, from-ratings, run, test",
                                                  kScenarioUsage, runScenario});
 
 }  // namespace
@@ -142,8 +237,8 @@ int runRatingsToScenario(Context& ctx, const std::vector<std::string>& rows) {
 
     ScenarioSession s(ctx);
     ErrorWatch watch(ctx.interaction);
-    TRatings ratings(s.session.filePath(".lrt"));
-    if (!ratings.load(ctx.progress, watch)) return 1;
+    if (!s.session.loadRatings(ctx.progress, watch)) return 1;
+    const TRatings& ratings = s.session.ratings();
     std::vector<std::string> keys;
     for (int pos : positions) {
         if (pos > ratings.count()) throw EError(fmt("Строка рейтинга %d не найдена: в рейтинге строк: %d.", pos, ratings.count()));

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <memory>
+#include <unordered_map>
 
 #include "core/codepage.h"
 #include "core/format.h"
@@ -87,6 +88,17 @@ TStatTable computeStatTable(TCustomStat& method, const TStatTableInput& input) {
     if (end >= start && input.window >= 1) values = statisticsRun(method, end, input.window, input.sorted);
     const TStatSummary sum = summarize(values);
     table.summary = sum;
+    // Position of each value by its keys: norm files of the combined methods hold hundreds of
+    // thousands of entries, too many for a linear search per entry.
+    std::unordered_map<uint64_t, int> position;
+    position.reserve(values.size());
+    for (std::size_t i = 0; i < values.size(); ++i) position.emplace(values[i].packedKeys(), static_cast<int>(i));
+    const auto indexOf = [&](const std::array<uint16_t, 4>& keys) {
+        TStatDraw probe;
+        probe.keys = keys;
+        const auto it = position.find(probe.packedKeys());
+        return it == position.end() ? -1 : it->second;
+    };
 
     // Norms from the norm file, scaled to the window's counts.
     if (input.norms && input.norms->maxCount != 0) {
@@ -95,13 +107,9 @@ TStatTable computeStatTable(TCustomStat& method, const TStatTableInput& input) {
                           ? ((static_cast<long double>(sum.minCount) + sum.maxCount) / 2) / f.maxCount
                           : static_cast<long double>(sum.maxCount) / f.maxCount;
         table.normsLoaded = true;
-        for (const TPrefetchEntry& e : f.entries) {
-            for (TStatDraw& v : values)
-                if (v.keys == e.keys) {
-                    v.norm = static_cast<int32_t>(roundEven(e.count * table.ratio));
-                    break;
-                }
-        }
+        for (const TPrefetchEntry& e : f.entries)
+            if (const int i = indexOf(e.keys); i >= 0)
+                values[static_cast<std::size_t>(i)].norm = static_cast<int32_t>(roundEven(e.count * table.ratio));
     }
 
     const long double W = table.windowSize;
@@ -171,11 +179,9 @@ TStatTable computeStatTable(TCustomStat& method, const TStatTableInput& input) {
                 const std::string label = method.valueToText(keyRecord);
                 if (input.showTotalLine)
                     table.chart.total.push_back({static_cast<double>(k), static_cast<double>(e.count * table.ratio), label});
-                for (const TStatDraw& v : values)
-                    if (v.keys == e.keys) {
-                        table.chart.actual.push_back({static_cast<double>(k), static_cast<double>(v.count), label});
-                        break;
-                    }
+                if (const int i = indexOf(e.keys); i >= 0)
+                    table.chart.actual.push_back(
+                        {static_cast<double>(k), static_cast<double>(values[static_cast<std::size_t>(i)].count), label});
             }
         } else {
             TStatDrawArray byKeys = values;

@@ -64,6 +64,9 @@ volatile uint64_t gSink = 0;
 
 }  // namespace
 
+// The scenario test figures (bench_scenario.cpp).
+void benchScenario(const std::filesystem::path& sampleDir, double baseline);
+
 // The statistics view's figures (bench_stats.cpp).
 void benchStatistics(TCombList& list, const std::function<void()>& regenerate, const TDrawsArray& draws,
                      double baseline);
@@ -143,5 +146,8 @@ int main(int argc, char** argv) {
                  }),
           baseline);
     benchStatistics(list, full, draws, baseline);
+    // The scenario test uses the example scenario beside the sample archive.
+    list.release();
+    benchScenario(sample.parent_path(), baseline);
     return 0;
 }

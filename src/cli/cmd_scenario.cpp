@@ -36,6 +36,7 @@ const char* kScenarioUsage =
     "                                прогноз: выполнить сценарий для текущего тиража и смещения\n"
     "  scenario test N [--log] [--seed S] [--check-each-line]\n"
     "                                тест: выполнить сценарий для смещений N, N-1, ..., 1 и проверить ставки\n"
+    "  scenario delete-logs          удалить журналы выполнения сценариев (ScriptLog_*.txt)\n"
     "  --log              вести журнал ScriptLog_<время>.txt в папке данных\n"
     "  --seed S           начальное значение генератора случайных чисел (режим RAND)\n"
     "  --check-each-line  проверять ставки после каждой строки сценария";
@@ -208,6 +209,14 @@ int runScenario(Context& ctx) {
     if (sub == "load") return cmdLoad(ctx, args);
     if (sub == "append") return cmdAppend(ctx, args);
     if (sub == "save") return cmdSave(ctx, args);
+    if (sub == "delete-logs") {
+        args.expectNoOptions();
+        if (!args.rest().empty()) throw UsageError{"scenario delete-logs takes no arguments"};
+        ErrorWatch watch(ctx.interaction);
+        Session session(ctx.options.data, ctx.progress, watch);
+        deleteScenarioLogs(session.dataDir(), ctx.progress, watch);
+        return watch.failed ? 1 : 0;
+    }
     if (sub == "run") return runScenarioRun(ctx, args, false);
     if (sub == "test") return runScenarioRun(ctx, args, true);
     if (sub == "from-ratings") {
@@ -217,7 +226,7 @@ int runScenario(Context& ctx) {
     throw UsageError{"unknown scenario subcommand " + sub};
 }
 
-const CommandRegistrar scenarioRegistrar(Command{"scenario", "сценарий: show, load, append, save, from-ratings, run, test",
+const CommandRegistrar scenarioRegistrar(Command{"scenario", "сценарий: show, load, append, save, from-ratings, run, test, delete-logs",
                                                  kScenarioUsage, runScenario});
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "scenario/run_log.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <system_error>
@@ -53,6 +54,46 @@ std::filesystem::path TScenarioLog::close() {
     if (!path_.empty() && std::filesystem::exists(path_, ec)) done = path_;
     path_.clear();
     return done;
+}
+
+std::vector<std::filesystem::path> scenarioLogFiles(const std::filesystem::path& folder) {
+    std::vector<std::filesystem::path> out;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() > 14 && name.rfind("ScriptLog_", 0) == 0 && name.substr(name.size() - 4) == ".txt" &&
+            it->is_regular_file(ec))
+            out.push_back(it->path());
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+int deleteScenarioLogs(const std::filesystem::path& folder, Progress& progress, Interaction& interaction) {
+    const auto files = scenarioLogFiles(folder);
+    if (files.empty()) {
+        interaction.information("Файлы журналов не найдены!");
+        return 0;
+    }
+    progress.setText("Поиск файлов журналов...");
+    int deleted = 0;
+    std::string failed;
+    for (const auto& f : files) {
+        std::error_code ec;
+        if (std::filesystem::remove(f, ec) && !ec) {
+            ++deleted;
+        } else {
+            failed += "\r" + f.filename().string() + ": " + (ec ? ec.message() : std::string("не найден"));
+        }
+    }
+    progress.setText("");
+    if (failed.empty())
+        interaction.information(fmt("Удалено файлов журналов: %d", deleted));
+    else
+        interaction.warning(fmt("Удалено файлов журналов: %d из %d. Не удалось удалить:", deleted,
+                                static_cast<int>(files.size())) +
+                            failed);
+    return deleted;
 }
 
 }  // namespace tavlora

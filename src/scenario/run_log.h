@@ -7,8 +7,10 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "core/interaction.h"
+#include "core/progress.h"
 
 namespace tavlora {
 
@@ -44,5 +46,12 @@ private:
     std::filesystem::path path_;
     std::function<std::time_t()> clock_;
 };
+
+// The run logs of the folder (files matching ScriptLog_*.txt), in name order.
+std::vector<std::filesystem::path> scenarioLogFiles(const std::filesystem::path& folder);
+// Deletes the run logs: information "Файлы журналов не найдены!" when there are none; otherwise
+// "Удалено файлов журналов: %d" as information when all went, or a warning naming those that
+// could not be deleted. Returns how many were deleted.
+int deleteScenarioLogs(const std::filesystem::path& folder, Progress& progress, Interaction& interaction);
 
 }  // namespace tavlora

@@ -83,6 +83,10 @@ TEST(CliScenarioRun, TestsTheExampleOverTheLastDrawsAndRepeatsWithTheSameSeed) {
     const std::string logFile = summaryValue(run.out, "Журнал");
     ASSERT_FALSE(logFile.empty());
     EXPECT_TRUE(std::filesystem::exists(logFile));
+    const CliResult removed = cli(dir, {"scenario", "delete-logs"});
+    EXPECT_EQ(removed.status, 0);
+    EXPECT_NE(removed.err.find("Удалено файлов журналов: 1"), std::string::npos) << removed.err;
+    EXPECT_FALSE(std::filesystem::exists(logFile));
 
     // Every stake was made for a hidden draw and checked against it.
     const CliResult list = cli(dir, {"stakes", "list"});

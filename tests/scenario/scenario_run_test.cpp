@@ -332,3 +332,35 @@ TEST_F(RunFixture, AStopRequestEndsTheRunAndTheWeightsComeBack) {
 
 }  // namespace
 }  // namespace tavlora
+
+namespace tavlora {
+namespace {
+
+TEST(ScenarioLogs, DeletesOnlyTheRunLogsOfTheFolder) {
+    test::TempDir dir;
+    NullProgress progress;
+    ScriptedInteraction ui;
+    EXPECT_EQ(deleteScenarioLogs(dir.path(), progress, ui), 0);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "Файлы журналов не найдены!");
+
+    TScenarioLog log(dir.path());
+    log.setClock([] { return std::time_t{1700000000}; });
+    log.write("one", ui);
+    log.setClock([] { return std::time_t{1700000100}; });
+    log.open();
+    log.write("two", ui);
+    std::ofstream(dir / "ScriptLog.txt") << "kept";
+    std::ofstream(dir / "Tavlora_5d69-100.log") << "kept";
+    EXPECT_EQ(scenarioLogFiles(dir.path()).size(), 2u);
+    ui.messages.clear();
+    EXPECT_EQ(deleteScenarioLogs(dir.path(), progress, ui), 2);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].kind, MessageKind::Information);
+    EXPECT_EQ(ui.messages[0].text, "Удалено файлов журналов: 2");
+    EXPECT_TRUE(std::filesystem::exists(dir / "ScriptLog.txt"));
+    EXPECT_TRUE(std::filesystem::exists(dir / "Tavlora_5d69-100.log"));
+}
+
+}  // namespace
+}  // namespace tavlora

@@ -364,3 +364,48 @@ TEST(ScenarioLogs, DeletesOnlyTheRunLogsOfTheFolder) {
 
 }  // namespace
 }  // namespace tavlora
+
+namespace tavlora {
+namespace {
+
+TEST_F(RunFixture, SystemPlayStakesTheWholeSystemOrOnlyItsCombinationsInTheList) {
+    // Three combinations over the six numbers 1..6 and a system for six numbers.
+    useFile("1;2;3;4;5\r\n1;2;3;4;6\r\n2;3;4;5;6\r\n");
+    std::filesystem::create_directories(dir / "Systems");
+    std::ofstream(dir / "Systems" / "5-06-3_0001.dat") << "1 2 3 4 5\n1 2 3 5 6\n6 5 4 3 2\n1 2 4 5 6\n";
+    const auto result = forecast({"FULL:0#SYSA", "FULL:0#SYSC"});
+    EXPECT_FALSE(result.failed);
+    std::vector<std::string> made;
+    for (const auto& s : realStakes()) made.push_back(joinedForm(s.numbers, ";"));
+    EXPECT_EQ(made, (std::vector<std::string>{"1;2;3;4;5", "1;2;3;5;6", "2;3;4;5;6", "1;2;4;5;6",  // the whole system
+                                              "1;2;3;4;5", "2;3;4;5;6"}));                         // those in the list
+    EXPECT_EQ(realStakes()[0].comment, "01.000: @ FULL#SYSA");
+
+    // Without a system for that many numbers nothing is staked and nothing is shown.
+    stakes.clear(ui);
+    scenario.clear();
+    useFile("1;2;3;4;5\r\n1;2;3;6;7\r\n");  // seven numbers
+    EXPECT_EQ(forecast({"FULL:0#SYSA"}).stakesMade, 0);
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+}  // namespace
+}  // namespace tavlora
+
+namespace tavlora {
+namespace {
+
+TEST_F(RunFixture, ClearStakesEmptiesTheStakesFileBeforeTheLineStakes) {
+    useNumbers("3,9,11,20,33");
+    forecast({"FULL:0#FIRST", "FULL:0#LAST"});
+    ASSERT_EQ(realStakes().size(), 2u);
+    scenario.clear();
+    const auto result = forecast({"FULL:0#FIRST#CLR"});
+    EXPECT_EQ(result.stakesMade, 1);
+    const auto all = stakes.readAll();
+    ASSERT_EQ(all.size(), 1u);  // the separator of the pass went with the rest
+    EXPECT_EQ(all[0].comment, "01.000: @ FULL#FIRST");
+}
+
+}  // namespace
+}  // namespace tavlora

@@ -124,7 +124,7 @@ int main(int argc, char** argv) {
           bestOf(full,
                  [&] {
                      list.filterStep(
-                         TFilterMode::Keep,
+                         TCombFilterMode::Keep,
                          [&](const TComb& c) {
                              return mine[c.n[0]] | mine[c.n[1]] | mine[c.n[2]] | mine[c.n[3]] | mine[c.n[4]];
                          },
@@ -135,7 +135,7 @@ int main(int argc, char** argv) {
           bestOf(full,
                  [&] {
                      list.filterStepChunks(
-                         TFilterMode::Keep,
+                         TCombFilterMode::Keep,
                          [&](const TComb* combs, std::size_t, std::size_t count, unsigned, uint8_t* matched) {
                              for (std::size_t k = 0; k < count; ++k) {
                                  const TComb& c = combs[k];

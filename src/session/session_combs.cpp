@@ -1,6 +1,5 @@
-// The combination list of the session, kept apart from session.cpp: the combination list's
-// header and the statistics headers each define a filter mode named TFilterMode and cannot be
-// included together.
+// The combination list of the session, kept apart from session.cpp so that the session's users
+// do not all compile the combination list's header.
 #include "session/session.h"
 #include "workspace/comb_list.h"
 

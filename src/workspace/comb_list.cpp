@@ -442,7 +442,7 @@ std::atomic<uint64_t> gNextRun{1};
 
 }  // namespace
 
-bool TCombList::filterStepChunks(TFilterMode mode, const TMatchChunk& match, Progress& progress) {
+bool TCombList::filterStepChunks(TCombFilterMode mode, const TMatchChunk& match, Progress& progress) {
     // The chunk test is called lazily from the per-combination test of the compaction: the first
     // combination of a slice tests the whole slice into the thread's cache. Threads are numbered
     // 0.. in the order they join this step, so at most workerCount() numbers are handed out.
@@ -450,7 +450,7 @@ bool TCombList::filterStepChunks(TFilterMode mode, const TMatchChunk& match, Pro
     std::atomic<unsigned> nextWorker{0};
     const std::size_t n = count();
     const TComb* data = current_.data();
-    const uint8_t keepFlag = mode == TFilterMode::Keep ? 1 : 0;
+    const uint8_t keepFlag = mode == TCombFilterMode::Keep ? 1 : 0;
     return rebuild(
         [&](const TComb&, std::size_t i) {
             SliceCache& cache = tSlice;

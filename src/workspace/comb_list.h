@@ -102,7 +102,7 @@ struct TAppliedFilter {
 };
 
 // Whether a filter step keeps the combinations that match or removes them.
-enum class TFilterMode { Keep, Remove };
+enum class TCombFilterMode { Keep, Remove };
 
 // The chunk form of a match test: for the count combinations starting at list index first
 // (combs points at the first of them), sets matched[k] to 1 when combination first + k matches
@@ -158,10 +158,10 @@ public:
     // the unfinished result). Exceptions of match are rethrown with the list as before. The
     // caller adds its applied-filter row when this returns true.
     template <typename Match>
-    bool filterStep(TFilterMode mode, Match&& match, Progress& progress);
+    bool filterStep(TCombFilterMode mode, Match&& match, Progress& progress);
     // The same step with a chunk test (one call per chunk instead of one per combination), with
     // the same stop and undo behaviour.
-    bool filterStepChunks(TFilterMode mode, const TMatchChunk& match, Progress& progress);
+    bool filterStepChunks(TCombFilterMode mode, const TMatchChunk& match, Progress& progress);
 
     // Removes the combinations equal (order ignored) to one of the draws at archive indices
     // max(0, endIndex - n + 1)..endIndex; adds the row "Последние тиражи" / n.
@@ -260,8 +260,8 @@ bool TCombList::rebuild(Keep&& keep, Progress& progress) {
 }
 
 template <typename Match>
-bool TCombList::filterStep(TFilterMode mode, Match&& match, Progress& progress) {
-    const bool keepMatching = mode == TFilterMode::Keep;
+bool TCombList::filterStep(TCombFilterMode mode, Match&& match, Progress& progress) {
+    const bool keepMatching = mode == TCombFilterMode::Keep;
     if constexpr (std::is_invocable_v<Match&, const TComb&, std::size_t>) {
         return rebuild([&](const TComb& c, std::size_t i) { return static_cast<bool>(match(c, i)) == keepMatching; },
                        progress);

@@ -27,7 +27,7 @@ bool statFilter(TCombList& list, TCustomStat& method, const TStatFilterRequest& 
     // One call of the method's const match test per combination, on all cores, into the
     // combination list's ordered filter step.
     const TStatMatcher match(method, request.selection, request.referenceIndex, request.sorted, request.remove);
-    if (!list.filterStep(request.remove ? TFilterMode::Remove : TFilterMode::Keep, match, progress)) return false;
+    if (!list.filterStep(request.remove ? TCombFilterMode::Remove : TCombFilterMode::Keep, match, progress)) return false;
     list.addAppliedFilter(request.name, request.valuesText, request.remove);
     return true;
 }

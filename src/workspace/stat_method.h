@@ -1,8 +1,7 @@
 #pragma once
 // Method instances for the statistics view, the norm files and the filter, reachable without
-// including the statistics class headers: a TCustomStat is only forward-declared here, so this
-// header can be used next to the combination list's header (both headers name a filter mode
-// `TFilterMode`, with different meanings, and cannot share one translation unit).
+// including the statistics class headers: a TCustomStat is only forward-declared here, which keeps
+// the heavy statistics headers out of the views and the combination list's users.
 #include <cstddef>
 #include <cstdint>
 #include <memory>

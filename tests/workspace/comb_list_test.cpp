@@ -193,7 +193,7 @@ TEST(CombList, UndoDisciplineAndAppliedFilters) {
     EXPECT_TRUE(list.canUndo());
 
     // A keep step with a test supplied by the caller, then its row.
-    ASSERT_TRUE(list.filterStep(TFilterMode::Keep, [](const TComb& c) { return combContains(7, c); }, progress));
+    ASSERT_TRUE(list.filterStep(TCombFilterMode::Keep, [](const TComb& c) { return combContains(7, c); }, progress));
     list.addAppliedFilter("Числа", "7", false);
     for (const TComb& c : list.combs()) EXPECT_TRUE(combContains(7, c));
     EXPECT_EQ(list.count(), 13u);  // C(6,4) = 15 hold 7; rows 5 (1 2 3 6 7) and 20 (3 4 5 6 7) are gone
@@ -210,7 +210,7 @@ TEST(CombList, UndoDisciplineAndAppliedFilters) {
     EXPECT_EQ(list.appliedFilters().size(), 1u);
 
     // Remove mode with an index-aware test keeps the others in order.
-    ASSERT_TRUE(list.filterStep(TFilterMode::Remove, [](const TComb&, std::size_t i) { return i % 2 == 0; }, progress));
+    ASSERT_TRUE(list.filterStep(TCombFilterMode::Remove, [](const TComb&, std::size_t i) { return i % 2 == 0; }, progress));
     ASSERT_EQ(list.count(), 9u);
     EXPECT_EQ(list.at(0), original[2]);
     list.addUndoRow();
@@ -240,7 +240,7 @@ TEST(CombList, StoppedStepLeavesTheListAsBefore) {
     // Stop raised by the test itself in the middle of the pass.
     std::atomic<int> calls{0};
     const bool done = list.filterStep(
-        TFilterMode::Keep,
+        TCombFilterMode::Keep,
         [&](const TComb& c) {
             if (++calls == 50000) progress.requestStop();
             return c.n[1] == 8;
@@ -263,7 +263,7 @@ TEST(CombList, StoppedStepLeavesTheListAsBefore) {
     progress.reset();
 
     // A failing test leaves the list as before too.
-    EXPECT_THROW(list.filterStep(TFilterMode::Remove, [](const TComb&) -> bool { throw EError("boom"); }, progress),
+    EXPECT_THROW(list.filterStep(TCombFilterMode::Remove, [](const TComb&) -> bool { throw EError("boom"); }, progress),
                  EError);
     EXPECT_EQ(list.combs(), before);
 }
@@ -521,14 +521,14 @@ TEST(CombList, ChunkFilterStepEqualsPerCombinationStep) {
     const TCombsArray start = list.combs();
     auto sumIsOdd = [](const TComb& c) { return (c.n[0] + c.n[1] + c.n[2] + c.n[3] + c.n[4]) % 2 == 1; };
 
-    ASSERT_TRUE(list.filterStep(TFilterMode::Remove, sumIsOdd, progress));
+    ASSERT_TRUE(list.filterStep(TCombFilterMode::Remove, sumIsOdd, progress));
     const TCombsArray expected = list.combs();
     ASSERT_TRUE(list.undo(progress));
     ASSERT_EQ(list.combs(), start);
 
     std::vector<std::atomic<long>> perWorker(workerCount());
     ASSERT_TRUE(list.filterStepChunks(
-        TFilterMode::Remove,
+        TCombFilterMode::Remove,
         [&](const TComb* combs, std::size_t, std::size_t count, unsigned worker, uint8_t* matched) {
             perWorker.at(worker) += static_cast<long>(count);
             for (std::size_t k = 0; k < count; ++k) matched[k] = sumIsOdd(combs[k]) ? 1 : 0;
@@ -545,7 +545,7 @@ TEST(CombList, ChunkFilterStepEqualsPerCombinationStep) {
     const TComb* base = list.combs().data();
     std::atomic<bool> indexOk{true};
     ASSERT_TRUE(list.filterStepChunks(
-        TFilterMode::Keep,
+        TCombFilterMode::Keep,
         [&](const TComb* combs, std::size_t first, std::size_t count, unsigned, uint8_t* matched) {
             if (combs != base + first) indexOk = false;
             for (std::size_t k = 0; k < count; ++k) matched[k] = combs[k].n[0] == 11 ? 1 : 0;
@@ -560,7 +560,7 @@ TEST(CombList, ChunkFilterStepEqualsPerCombinationStep) {
     ASSERT_TRUE(list.undo(progress));
     const TCombsArray beforeStop = list.combs();
     EXPECT_FALSE(list.filterStepChunks(
-        TFilterMode::Keep,
+        TCombFilterMode::Keep,
         [&](const TComb*, std::size_t, std::size_t count, unsigned, uint8_t* matched) {
             progress.requestStop();
             std::fill(matched, matched + count, 0);

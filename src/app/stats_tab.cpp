@@ -1,0 +1,360 @@
+#include "app/stats_tab.h"
+
+#include <QCategoryAxis>
+#include <QChart>
+#include <QChartView>
+#include <QComboBox>
+#include <QDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineSeries>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QTableView>
+#include <QTextBrowser>
+#include <QValueAxis>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <limits>
+
+#include "app/enter_key.h"
+#include "core/format.h"
+#include "session/session.h"
+#include "stats/stat_list.h"
+#include "ui/busy_state.h"
+#include "ui/gui_progress.h"
+#include "ui/progress_window.h"
+#include "ui/text.h"
+#include "workspace/prefetch.h"
+#include "workspace/stat_filter.h"
+#include "workspace/stat_method.h"
+
+namespace tavlora::app {
+
+using ui::qs;
+using ui::us;
+
+namespace {
+
+constexpr int kNormColumnWidth = 80;
+constexpr int kColumnWidth = 80;
+
+// Windows colour value (blue in the highest byte) to a Qt colour.
+QColor windowsColor(uint32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
+
+}  // namespace
+
+// --- the table model -------------------------------------------------------------------------------
+
+void StatTableModel::setRows(std::vector<TStatTableRow> rows) {
+    beginResetModel();
+    rows_ = std::move(rows);
+    endResetModel();
+}
+
+void StatTableModel::sortRows(const TListSort& sort) {
+    beginResetModel();
+    sortStatRows(rows_, sort);
+    endResetModel();
+}
+
+int StatTableModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+}
+
+int StatTableModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kStatColumnCount; }
+
+QVariant StatTableModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || static_cast<std::size_t>(index.row()) >= rows_.size()) return {};
+    if (role == Qt::DisplayRole)
+        return qs(rows_[static_cast<std::size_t>(index.row())].cells[static_cast<std::size_t>(index.column())]);
+    if (role == Qt::TextAlignmentRole)
+        return index.column() == 0 ? QVariant(Qt::AlignLeft | Qt::AlignVCenter) : QVariant(Qt::AlignCenter);
+    return {};
+}
+
+QVariant StatTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= kStatColumnCount)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    return qs(statColumnCaptions()[static_cast<std::size_t>(section)]);
+}
+
+// --- the tab ---------------------------------------------------------------------------------------
+
+StatsTab::StatsTab(ui::BusyState& busy, ui::GuiProgress& progress, QWidget* parent)
+    : QWidget(parent), busy_(busy), progress_(progress) {
+    setObjectName(QStringLiteral("tsStat"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(2, 2, 2, 2);
+    auto* row = new QHBoxLayout;
+    cbDrawsStatType_ = new QComboBox(this);
+    cbDrawsStatType_->setObjectName(QStringLiteral("cbDrawsStatType"));
+    cbDrawsStatType_->setStatusTip(QStringLiteral("Вид расчета статистики"));
+    cbDrawsStatType_->setToolTip(cbDrawsStatType_->statusTip());
+    cbDrawsStatType_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    cbDrawsStatType_->setMinimumContentsLength(40);
+    edDrawsStatLen_ = new QSpinBox(this);
+    edDrawsStatLen_->setObjectName(QStringLiteral("edDrawsStatLen"));
+    edDrawsStatLen_->setRange(1, std::numeric_limits<int>::max());
+    edDrawsStatLen_->setValue(1000);
+    edDrawsStatLen_->setKeyboardTracking(false);
+    edDrawsStatLen_->setStatusTip(QStringLiteral("Количество тиражей, использующихся для расчета статистики"));
+    edDrawsStatLen_->setToolTip(edDrawsStatLen_->statusTip());
+    new SpinEnterFilter(edDrawsStatLen_, [this] { recompute(false); });
+    row->addWidget(cbDrawsStatType_, 1);
+    row->addWidget(new QLabel(QStringLiteral("Тиражей:"), this));
+    row->addWidget(edDrawsStatLen_);
+    layout->addLayout(row);
+
+    splitter_ = new QSplitter(Qt::Vertical, this);
+    lvDrawsStat_ = new QTableView(splitter_);
+    lvDrawsStat_->setObjectName(QStringLiteral("lvDrawsStat"));
+    model_ = new StatTableModel(lvDrawsStat_);
+    lvDrawsStat_->setModel(model_);
+    lvDrawsStat_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    lvDrawsStat_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    lvDrawsStat_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lvDrawsStat_->setContextMenuPolicy(Qt::ActionsContextMenu);
+    lvDrawsStat_->verticalHeader()->hide();
+    lvDrawsStat_->verticalHeader()->setDefaultSectionSize(20);
+    lvDrawsStat_->horizontalHeader()->setSectionsClickable(true);
+    lvDrawsStat_->horizontalHeader()->setSortIndicatorShown(true);
+    lvDrawsStat_->horizontalHeader()->setMinimumSectionSize(0);
+    lvDrawsStat_->horizontalHeader()->setSortIndicator(sort_.column, Qt::AscendingOrder);
+    for (int c = 0; c < kStatColumnCount; ++c) lvDrawsStat_->setColumnWidth(c, c == 0 ? 110 : kColumnWidth);
+    connect(lvDrawsStat_->horizontalHeader(), &QHeaderView::sectionClicked, this, &StatsTab::clickColumn);
+
+    crtDrawsStat_ = new QChartView(splitter_);
+    crtDrawsStat_->setObjectName(QStringLiteral("crtDrawsStat"));
+    crtDrawsStat_->setRenderHint(QPainter::Antialiasing);
+    crtDrawsStat_->chart()->legend()->setAlignment(Qt::AlignBottom);
+    crtDrawsStat_->chart()->setMargins(QMargins(2, 2, 2, 2));
+    splitter_->addWidget(lvDrawsStat_);
+    splitter_->addWidget(crtDrawsStat_);
+    splitter_->setStretchFactor(0, 1);
+    layout->addWidget(splitter_);
+
+    connect(cbDrawsStatType_, &QComboBox::currentIndexChanged, this, [this] { recompute(false); });
+    applyNormColumns();
+}
+
+void StatsTab::setSession(Session* session, Interaction* interaction) {
+    session_ = session;
+    interaction_ = interaction;
+    gate_.reset();
+}
+
+void StatsTab::setOptions(const StatsTabOptions& options) {
+    options_ = options;
+    applyNormColumns();
+}
+
+void StatsTab::applyNormColumns() {
+    for (int c = 3; c <= 5; ++c) lvDrawsStat_->setColumnWidth(c, options_.prefetchsEnabled ? kNormColumnWidth : 0);
+}
+
+int StatsTab::selectedMethod() const {
+    const QVariant v = cbDrawsStatType_->currentData();
+    return v.isValid() ? v.toInt() : -1;
+}
+
+void StatsTab::fillMethodList(bool keepSelection) {
+    const int previous = cbDrawsStatType_->currentIndex();
+    {
+        const QSignalBlocker block(cbDrawsStatType_);
+        cbDrawsStatType_->clear();
+        if (session_) {
+            const TStatList& registry = session_->statList();
+            for (int i : registry.methodListIndices(false)) cbDrawsStatType_->addItem(qs(registry.listCaption(i, true)), i);
+        }
+        const int index = keepSelection && previous >= 0 && previous < cbDrawsStatType_->count() ? previous : 0;
+        cbDrawsStatType_->setCurrentIndex(cbDrawsStatType_->count() > 0 ? index : -1);
+    }
+    gate_.reset();
+}
+
+void StatsTab::clickColumn(int column) {
+    sort_.click(column);
+    lvDrawsStat_->horizontalHeader()->setSortIndicator(sort_.column,
+                                                       sort_.descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+    lvDrawsStat_->clearSelection();
+    model_->sortRows(sort_);
+}
+
+std::vector<std::size_t> StatsTab::selectedRows() const {
+    std::vector<std::size_t> rows;
+    if (!lvDrawsStat_->selectionModel()) return rows;
+    for (const QModelIndex& i : lvDrawsStat_->selectionModel()->selectedRows()) rows.push_back(static_cast<std::size_t>(i.row()));
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void StatsTab::recompute(bool force) {
+    if (!session_) return;
+    const TStatViewKey key{session_->archive().count(), session_->drawsOffset(), edDrawsStatLen_->value(),
+                           selectedMethod()};
+    if (!gate_.begin(key, force)) return;
+    const int method = selectedMethod();
+    table_ = TStatTable{};
+    norms_.reset();
+    model_->setRows({});
+    crtDrawsStat_->chart()->removeAllSeries();
+    for (QAbstractAxis* axis : crtDrawsStat_->chart()->axes()) crtDrawsStat_->chart()->removeAxis(axis);
+    if (method < 0 || session_->draws().empty()) return;
+
+    ui::BusyScope busy(busy_);
+    const TStatList& registry = session_->statList();
+    if (options_.prefetchsEnabled && methodHasNorm(registry, method)) {
+        // A missing norm file is built first, under a progress window whose "Отмена" stops it.
+        const auto file = prefetchPath(session_->dataDir(), statMethodCode(registry, method));
+        std::error_code ec;
+        const bool missing = !std::filesystem::exists(file, ec) || std::filesystem::file_size(file, ec) == 0;
+        std::unique_ptr<ui::ProgressWindow> window;
+        if (missing && !ui::ProgressWindow::current())
+            window = std::make_unique<ui::ProgressWindow>(
+                this, qs(fmt(kPrefetchCreatingText, file.filename().string())), 0, true);
+        norms_ = openPrefetchFile(registry, method, session_->dataDir(), progress_, *interaction_);
+    }
+    ui::StatusScope status(progress_, kStatComputingText);
+    TStatTableInput in;
+    in.draws = &session_->draws();
+    in.endIndex = session_->analysisEndIndex();
+    in.window = edDrawsStatLen_->value();
+    in.sorted = session_->sortedDraws();
+    in.weights = session_->settings().config.weights;
+    in.norms = norms_ ? &*norms_ : nullptr;
+    in.showTotalLine = options_.showTotalLine;
+    try {
+        table_ = computeStatTable(registry, method, in);
+    } catch (const std::exception& e) {
+        interaction_->error(e.what());
+        return;
+    }
+    model_->setRows(table_.rows);
+    model_->sortRows(sort_);
+    buildChart();
+}
+
+void StatsTab::buildChart() {
+    QChart* chart = crtDrawsStat_->chart();
+    if (table_.chart.actual.empty()) return;
+    auto* axisX = new QValueAxis;
+    auto* axisY = new QValueAxis;
+    axisX->setLabelFormat(QStringLiteral("%d"));
+    axisY->setLabelFormat(QStringLiteral("%d"));
+    chart->addAxis(axisX, Qt::AlignBottom);
+    chart->addAxis(axisY, Qt::AlignLeft);
+    double maxX = 1, maxY = 1;
+    auto addSeries = [&](const std::vector<TChartPoint>& points, const char* name, QColor colour, int width,
+                         bool markers) {
+        auto* series = new QLineSeries;
+        series->setName(QString::fromUtf8(name));
+        QPen pen(colour);
+        pen.setWidth(width);
+        series->setPen(pen);
+        for (const TChartPoint& p : points) {
+            series->append(p.x, p.y);
+            maxX = std::max(maxX, p.x);
+            maxY = std::max(maxY, p.y);
+        }
+        if (markers) {
+            // 2×2 point markers drawn with the marker colour.
+            QImage marker(2, 2, QImage::Format_ARGB32);
+            marker.fill(windowsColor(0xFF00FF));
+            series->setLightMarker(marker);
+            series->setMarkerSize(2);
+        }
+        chart->addSeries(series);
+        series->attachAxis(axisX);
+        series->attachAxis(axisY);
+    };
+    addSeries(table_.chart.actual, kStatChartActual, windowsColor(0x008000), 2, true);
+    if (!table_.chart.total.empty()) addSeries(table_.chart.total, kStatChartTotal, windowsColor(0x0000FF), 1, false);
+    axisX->setRange(1, maxX);
+    axisY->setRange(0, maxY * 1.05);
+    axisY->applyNiceNumbers();
+}
+
+bool StatsTab::filterSelected(bool remove) {
+    if (!session_) return false;
+    const int method = selectedMethod();
+    const auto rows = selectedRows();
+    if (method < 0 || rows.empty()) return false;
+    const TStatSelection selection = statSelection(model_->rows(), rows);
+    TStatFilterRequest request;
+    request.name = us(cbDrawsStatType_->currentText());
+    request.selection = selection.values;
+    request.valuesText = selection.text;
+    request.remove = remove;
+    request.referenceIndex = std::max(0, session_->analysisEndIndex());
+    request.sorted = session_->sortedDraws();
+    bool ran = false;
+    {
+        ui::BusyScope busy(busy_);
+        ui::StatusScope status(progress_, kStatFilterText);
+        try {
+            ran = statFilter(session_->combList(), session_->statList(), method, request, progress_);
+        } catch (const std::exception& e) {
+            interaction_->error(e.what());
+        }
+    }
+    emit combsChanged();
+    return ran;
+}
+
+QString StatsTab::methodDescription() const {
+    if (!session_) return {};
+    const int method = selectedMethod();
+    if (method < 0) return {};
+    const TStatList& registry = session_->statList();
+    const TStatMethod& m = registry.item(method);
+    const TStatClassInfo& cls = m.statClass();
+    const TStatKinds kinds = cls.kindsWithGraph();
+    QString html;
+    html += QStringLiteral("<h3>%1</h3>").arg(qs(m.displayCaption()).toHtmlEscaped());
+    html += QStringLiteral("<p><b>Код:</b> %1<br><b>Группа:</b> %2</p>")
+                .arg(qs(m.code()).toHtmlEscaped(), qs(groupText(cls.group)).toHtmlEscaped());
+    html += QStringLiteral("<p><b>Признаки:</b> %1</p><ul>").arg(qs(kindLetters(kinds)));
+    if (kinds & kindS) html += QStringLiteral("<li>S — значение зависит от порядка чисел в тираже;</li>");
+    if (kinds & kindN) html += QStringLiteral("<li>N — для значений рассчитывается норма по полному набору комбинаций;</li>");
+    if (kinds & kindD) html += QStringLiteral("<li>D — тираж сравнивается с предыдущим тиражом;</li>");
+    if (kinds & kindP) html += QStringLiteral("<li>P — метод периодов;</li>");
+    if (kinds & kindG) html += QStringLiteral("<li>G — метод строит график: одно число на тираж;</li>");
+    html += QStringLiteral("</ul>");
+    html += QStringLiteral(
+                "<p>Метод вычисляет для каждого тиража окна значение «%1» и показывает, сколько раз каждое "
+                "значение встретилось, как давно оно было в последний раз и с какими периодами повторялось. "
+                "Выделенные значения можно оставить в списке комбинаций или удалить из него.</p>")
+                .arg(qs(m.displayCaption()).toHtmlEscaped());
+    return html;
+}
+
+void StatsTab::showDescription() {
+    const QString html = methodDescription();
+    if (html.isEmpty()) return;
+    QDialog dialog(this);
+    dialog.setWindowTitle(QStringLiteral("Описание статистики"));
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* browser = new QTextBrowser(&dialog);
+    browser->setHtml(html);
+    layout->addWidget(browser);
+    dialog.resize(560, 380);
+    dialog.exec();
+}
+
+bool ensureNormFiles(QWidget* parent, Session& session, bool enabled, bool force, const std::set<int>& groups,
+                     ui::BusyState& busy, ui::GuiProgress& progress, Interaction& interaction) {
+    if (!force && !enabled) return true;
+    TGroupSet set;
+    for (int g : groups)
+        if (g >= 0 && g < static_cast<int>(set.size())) set.set(static_cast<std::size_t>(g));
+    ui::BusyScope scope(busy);
+    std::unique_ptr<ui::ProgressWindow> window;
+    if (!ui::ProgressWindow::current())
+        window = std::make_unique<ui::ProgressWindow>(parent, qs(kPrefetchEnsureText), session.statList().count(), true);
+    return ensurePrefetchFiles(session.statList(), session.dataDir(), enabled, force, set, progress, interaction);
+}
+
+}  // namespace tavlora::app

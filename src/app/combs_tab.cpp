@@ -103,7 +103,7 @@ CombsTab::CombsTab(ui::BusyState& busy, ui::GuiProgress& progress, QWidget* pare
     lvFilters_->setHeaderLabels({QStringLiteral("Примененные фильтры"), QStringLiteral("Значения"),
                                  QStringLiteral("Комбинаций")});
     lvFilters_->setColumnWidth(0, 150);
-    lvFilters_->setColumnWidth(1, 90);
+    lvFilters_->setColumnWidth(1, 70);
     splitter_->addWidget(lvCombs_);
     splitter_->addWidget(lvFilters_);
     splitter_->setStretchFactor(0, 1);
@@ -164,6 +164,7 @@ void CombsTab::refresh() {
             item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
         }
         countText = qs(list.countStatusText());
+        lvFilters_->resizeColumnToContents(2);
     }
     btnExclude_->setText(QStringLiteral("[-] Тиражи"));
     emit listChanged(countText);

@@ -3,7 +3,9 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -15,6 +17,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
 #include <QSpinBox>
@@ -24,17 +27,22 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QThread>
+#include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cstdlib>
 #include <ctime>
 
+#include "app/combs_tab.h"
 #include "app/draw_dialog.h"
 #include "app/draws_model.h"
+#include "app/generate_dialog.h"
+#include "app/info_window.h"
 #include "app/process_list.h"
 #include "app/settings_dialog.h"
 #include "app/shredding_dialog.h"
+#include "app/stats_tab.h"
 #include "archive/draw_archive.h"
 #include "archive/draws_csv.h"
 #include "core/codepage.h"
@@ -44,6 +52,7 @@
 #include "session/session.h"
 #include "stats/stat_list.h"
 #include "ui/file_dialogs.h"
+#include "workspace/info_rows.h"
 #include "ui/text.h"
 
 namespace tavlora::app {
@@ -182,7 +191,7 @@ void TFormMain::buildLayout() {
     lvDraws_->horizontalHeader()->setStretchLastSection(true);
     lvDraws_->setContextMenuPolicy(Qt::ActionsContextMenu);
     lvDraws_->setAlternatingRowColors(false);
-    const int columnWidths[] = {44, 23, 23, 23, 23, 23, 23, 30, 78};
+    const int columnWidths[] = {56, 26, 26, 26, 26, 26, 26, 34, 84};
     for (int c = 0; c < static_cast<int>(std::size(columnWidths)); ++c) lvDraws_->setColumnWidth(c, columnWidths[c]);
     drawsLayout->addWidget(lvDraws_);
     connect(edDrawsOffset_, &QSpinBox::valueChanged, this, &TFormMain::setDrawsOffset);
@@ -197,8 +206,12 @@ void TFormMain::buildLayout() {
         owner->addTab(w, caption);
         return w;
     };
-    page(pcLeft_, "tsCombs", QStringLiteral("Комбинации"));
-    page(pcRight_, "tsStat", QStringLiteral("Статистика"));
+    combsTab_ = new CombsTab(busy_, progress_, pcLeft_);
+    pcLeft_->addTab(combsTab_, QStringLiteral("Комбинации"));
+    connect(combsTab_, &CombsTab::listChanged, this, [this](const QString& text) { setPanel(3, text); });
+    statsTab_ = new StatsTab(busy_, progress_, pcRight_);
+    pcRight_->addTab(statsTab_, QStringLiteral("Статистика"));
+    connect(statsTab_, &StatsTab::combsChanged, combsTab_, &CombsTab::refresh);
     auto* tsGraphs = page(pcRight_, "tsGraphs", QStringLiteral("Графики"));
     auto* tsCard = page(pcRight_, "tsCard", QStringLiteral("Карта"));
     auto* tsLayout = page(pcRight_, "tsLayout", QStringLiteral("Схема"));
@@ -255,7 +268,8 @@ void TFormMain::buildActions() {
     sorted->setCheckable(true);
     // The information window comes with its own subsystem.
     makeAction(QStringLiteral("DrawsInfo"), QStringLiteral("Сведения о тираже"),
-               QStringLiteral("Значения всех методов для выбранного тиража"), {}, never);
+               QStringLiteral("Значения всех методов для выбранного тиража"), [this] { showDrawInfo(); },
+               [this] { return hasArchive() && focusedListPosition() >= 0; });
     auto* color = makeAction(QStringLiteral("ViewColorDraws"), QStringLiteral("Цветовое выделение каналов"),
                              QStringLiteral("Выделять числа тиражей цветами каналов"), [this] { toggleColorDraws(); });
     color->setCheckable(true);
@@ -313,6 +327,7 @@ void TFormMain::buildActions() {
     makeAction(QStringLiteral("LotterySite"), QStringLiteral("Сайт лотереи"),
                QStringLiteral("Открыть сайт лотереи с результатами тиражей"),
                [] { QDesktopServices::openUrl(QUrl(QString::fromLatin1(kLotterySite))); });
+    buildCombsActions();
     auto* exitAction = makeAction(QStringLiteral("Exit"), QStringLiteral("Выход"), QStringLiteral("Завершить работу программы"),
                                   [this] { close(); });
     exitAction->setShortcut(QKeySequence(QStringLiteral("Alt+X")));
@@ -341,6 +356,27 @@ void TFormMain::buildMenus() {
         draws->addAction(action(QString::fromLatin1(name)));
         lvDraws_->addAction(action(QString::fromLatin1(name)));
     }
+
+    auto addCommands = [this](QMenu* menu, QWidget* list, std::initializer_list<const char*> names) {
+        for (const char* name : names) {
+            if (!name) {
+                menu->addSeparator();
+                auto* separator = new QAction(list);
+                separator->setSeparator(true);
+                list->addAction(separator);
+                continue;
+            }
+            menu->addAction(action(QString::fromLatin1(name)));
+            list->addAction(action(QString::fromLatin1(name)));
+        }
+    };
+    addCommands(menuBar()->addMenu(QStringLiteral("Комбинации")), combsTab_->listView(),
+                {"CombsGen", "CombsOpen", "CombsSave", nullptr, "CombsUndo", "CombsDelExists", "CombsDelSelected",
+                 nullptr, "CombsCopy", "CombsPaste", "CombsSelectAll", nullptr, "CombsCheckNums", "CombsFindInDraws",
+                 "CombsInfo", nullptr, "ViewColorCombs"});
+    addCommands(menuBar()->addMenu(QStringLiteral("Статистика")), statsTab_->tableView(),
+                {"DrawsStatCalc", nullptr, "StatFilter_Include", "StatFilter_Exclude", nullptr,
+                 "DrawsStatePrefetchsEnabled", "DrawsStatShowTotalLine", nullptr, "FiltersInfo"});
 
     auto* view = menuBar()->addMenu(QStringLiteral("Вид"));
     for (const auto& tab : optionalTabs_) view->addAction(action(tab.key));
@@ -418,6 +454,15 @@ void TFormMain::restoreWindowSettings() {
     if (auto* a = action(QStringLiteral("AutoDownload%1").arg(std::clamp(form_.downloadDrawsOnStart, 0, 2))))
         a->setChecked(true);
     drawsModel_->setColorDraws(form_.colorDraws);
+    action(QStringLiteral("ViewColorCombs"))->setChecked(form_.colorCombs);
+    action(QStringLiteral("DrawsStatePrefetchsEnabled"))->setChecked(form_.prefetchsEnabled);
+    action(QStringLiteral("DrawsStatShowTotalLine"))->setChecked(form_.showTotalLine);
+    combsTab_->setColorCombs(form_.colorCombs);
+    combsTab_->excludeEdit()->setValue(std::max(0, form_.drawsExclude));
+    statsTab_->lengthEdit()->setValue(std::max(1, form_.drawsStatLen));
+    statsTab_->setOptions({form_.prefetchsEnabled, form_.showTotalLine});
+    combsTab_->splitter()->setSizes({std::max(100, height() - form_.filtersHeight), std::max(0, form_.filtersHeight)});
+    statsTab_->splitter()->setSizes({std::max(100, height() - form_.drawsStatHeight), std::max(0, form_.drawsStatHeight)});
 }
 
 void TFormMain::loadConfiguration() {
@@ -429,6 +474,7 @@ void TFormMain::loadConfiguration() {
         session_ = std::make_unique<Session>(options_.startup.dataDir);
         session_->setSortedDraws(form_.sortedDraws);
         drawsModel_->setSession(session_.get());
+        statsTab_->setSession(session_.get(), interaction_);
     } catch (const std::exception& e) {
         showError(fmt(kConfigReadError, std::string(e.what())));
         return;
@@ -593,6 +639,10 @@ void TFormMain::saveWindowSettings() {
     try {
         const QList<int> sizes = splitter_->sizes();
         if (!sizes.isEmpty() && sizes.front() > 0) form_.leftPanelWidth = sizes.front();
+        form_.drawsExclude = combsTab_->excludeEdit()->value();
+        form_.drawsStatLen = statsTab_->lengthEdit()->value();
+        if (const QList<int> s = combsTab_->splitter()->sizes(); s.size() == 2 && s[1] > 0) form_.filtersHeight = s[1];
+        if (const QList<int> s = statsTab_->splitter()->sizes(); s.size() == 2 && s[1] > 0) form_.drawsStatHeight = s[1];
         saveShutdownKeys(frmPath(), form_);
         TWindowPlacement p;
         const QRect r = normalGeometry().isValid() ? normalGeometry() : geometry();
@@ -645,6 +695,10 @@ void TFormMain::updateActions() {
     const bool busy = busy_.busy();
     for (auto& [a, enabled] : updaters_) a->setEnabled(!busy && state_ != State::Ended && enabled());
     edDrawsOffset_->setEnabled(!busy && session_ != nullptr);
+    combsTab_->excludeEdit()->setEnabled(!busy && session_ != nullptr);
+    combsTab_->excludeButton()->setEnabled(!busy && session_ != nullptr);
+    statsTab_->methodBox()->setEnabled(!busy && session_ != nullptr);
+    statsTab_->lengthEdit()->setEnabled(!busy && session_ != nullptr);
 }
 
 bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
@@ -882,6 +936,176 @@ void TFormMain::toggleTab(const QString& key) {
         }
         return;
     }
+}
+
+// --- combinations and statistics ------------------------------------------------------------------
+
+void TFormMain::buildCombsActions() {
+    auto haveSession = [this] { return session_ != nullptr; };
+    auto haveList = [this] { return combsTab_->count() > 0; };
+    makeAction(QStringLiteral("CombsGen"), QStringLiteral("Генерировать"),
+               QStringLiteral("Создание нового списка комбинаций"), [this] { combsTab_->generateDialog(); }, haveSession);
+    makeAction(QStringLiteral("CombsOpen"), QStringLiteral("Открыть"), QStringLiteral("Загрузить список комбинаций из файла"),
+               [this] {
+                   const QString f = ui::chooseOpenFile(this, QStringLiteral("Открыть"), kCombsFileFilter);
+                   if (!f.isEmpty()) combsTab_->openFile(f);
+               },
+               haveSession);
+    makeAction(QStringLiteral("CombsSave"), QStringLiteral("Сохранить"), QStringLiteral("Сохранить список комбинаций в файл"),
+               [this] {
+                   const QString f =
+                       ui::chooseSaveFile(this, QStringLiteral("Сохранить"), kCombsFileFilter, QStringLiteral("lcv"));
+                   if (!f.isEmpty()) combsTab_->saveFile(f);
+               },
+               haveList);
+    makeAction(QStringLiteral("CombsUndo"), QStringLiteral("Отменить"), QStringLiteral("Отменить последнее изменение списка"),
+               [this] { combsTab_->undo(); }, [this] { return combsTab_->canUndo(); });
+    makeAction(QStringLiteral("CombsDelExists"), QStringLiteral("Исключить тиражи"),
+               QStringLiteral("Исключить указанное количество последних тиражей из списка комбинаций"),
+               [this] { combsTab_->removeLastDraws(); }, haveSession);
+    connect(combsTab_->excludeButton(), &QToolButton::clicked, this, [this] {
+        if (auto* a = action(QStringLiteral("CombsDelExists")); a && a->isEnabled()) a->trigger();
+    });
+    makeAction(QStringLiteral("CombsDelSelected"), QStringLiteral("Удалить выделенные"),
+               QStringLiteral("Удалить выделенные комбинации из списка"), [this] { combsTab_->removeSelected(); },
+               [this] { return combsTab_->count() > 0 && combsTab_->hasSelection(); });
+    makeAction(QStringLiteral("CombsCopy"), QStringLiteral("Копировать в буфер"),
+               QStringLiteral("Копировать выделенные комбинации в буфер обмена"), [this] { combsTab_->copyToClipboard(); },
+               haveList);
+    makeAction(QStringLiteral("CombsPaste"), QStringLiteral("Вставить из буфера"),
+               QStringLiteral("Заменить список комбинациями из буфера обмена"), [this] { combsTab_->paste(); },
+               [this] {
+                   const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+                   return session_ != nullptr && data && data->hasText();
+               });
+    makeAction(QStringLiteral("CombsSelectAll"), QStringLiteral("Выделить все"), QStringLiteral("Выделить все комбинации"),
+               [this] { combsTab_->selectAll(); }, haveList);
+    makeAction(QStringLiteral("CombsCheckNums"), QStringLiteral("Количество уникальных номеров"),
+               QStringLiteral("Количество различных чисел в списке комбинаций"), [this] { combsTab_->showUniqueNumbers(); },
+               haveSession);
+    makeAction(QStringLiteral("CombsFindInDraws"), QStringLiteral("Проверить по архиву тиражей"),
+               QStringLiteral("Найти выделенную комбинацию в архиве тиражей"), [this] { combsTab_->findInDraws(); },
+               [this] { return combsTab_->focusedRow() >= 0; });
+    makeAction(QStringLiteral("CombsInfo"), QStringLiteral("Сведения о комбинации"),
+               QStringLiteral("Значения всех методов для выделенной комбинации"), [this] { showCombInfo(); },
+               [this] { return combsTab_->focusedRow() >= 0; });
+    auto* color = makeAction(QStringLiteral("ViewColorCombs"), QStringLiteral("Цветовое выделение каналов"),
+                             QStringLiteral("Выделять числа комбинаций цветами каналов"), [this] { toggleColorCombs(); });
+    color->setCheckable(true);
+
+    makeAction(QStringLiteral("DrawsStatCalc"), QStringLiteral("Обновить"), QStringLiteral("Пересчитать статистику"),
+               [this] { statsTab_->recompute(true); }, haveSession);
+    auto canFilter = [this] { return combsTab_->count() > 0 && !statsTab_->selectedRows().empty(); };
+    makeAction(QStringLiteral("StatFilter_Include"), QStringLiteral("Оставить выделенные"),
+               QStringLiteral("Оставить в списке комбинации с выделенными значениями"),
+               [this] { statsTab_->filterSelected(false); }, canFilter);
+    makeAction(QStringLiteral("StatFilter_Exclude"), QStringLiteral("Удалить выделенные"),
+               QStringLiteral("Удалить из списка комбинации с выделенными значениями"),
+               [this] { statsTab_->filterSelected(true); }, canFilter);
+    auto* prefetchs = makeAction(QStringLiteral("DrawsStatePrefetchsEnabled"),
+                                 QStringLiteral("Использовать сравнение с полным набором комбинаций"),
+                                 QStringLiteral("Сравнивать статистику с нормой по полному набору комбинаций"),
+                                 [this] { togglePrefetchsEnabled(); }, haveSession);
+    prefetchs->setCheckable(true);
+    auto* totalLine = makeAction(QStringLiteral("DrawsStatShowTotalLine"), QStringLiteral("График идеального распределения"),
+                                 QStringLiteral("Показывать на графике распределение по полному набору комбинаций"),
+                                 [this] { toggleShowTotalLine(); }, [this] { return form_.prefetchsEnabled; });
+    totalLine->setCheckable(true);
+    makeAction(QStringLiteral("FiltersInfo"), QStringLiteral("Описание статистики"),
+               QStringLiteral("Описание выбранного метода расчета статистики"), [this] { statsTab_->showDescription(); },
+               [this] { return statsTab_->selectedMethod() >= 0; });
+}
+
+void TFormMain::reserveCombinationStorage() {
+    if (session_) combsTab_->setSession(session_.get(), interaction_);
+}
+
+void TFormMain::generateCombinations() { combsTab_->generateFromSettings(); }
+
+void TFormMain::releaseCombinationList() { combsTab_->release(); }
+
+void TFormMain::recreatePrefetchs() {
+    std::set<int> all;
+    for (int g = 0; g < kStatGroupCount; ++g) all.insert(g);
+    ensurePrefetchs(true, all);
+}
+
+void TFormMain::ensurePrefetchs(bool force, const std::set<int>& groups) {
+    if (!session_) return;
+    ensureNormFiles(this, *session_, form_.prefetchsEnabled, force, groups, busy_, progress_, *interaction_);
+}
+
+void TFormMain::fillMethodLists(bool reload) {
+    if (!session_) return;
+    if (reload) {
+        // Favourites and captions survive the rebuild through the method file.
+        session_->statList().saveMethodFile(session_->filePath(".flt"), true, false, *interaction_);
+        rebuildRegistry();
+    }
+    statsTab_->fillMethodList(true);
+}
+
+void TFormMain::recalcViews(bool force) {
+    if (!session_) return;
+    statsTab_->recompute(force);
+}
+
+void TFormMain::recalcVisibleViews() {
+    if (session_ && state_ == State::Running && pcRight_->currentWidget() == statsTab_) statsTab_->recompute(false);
+}
+
+void TFormMain::toggleColorCombs() {
+    form_.colorCombs = !form_.colorCombs;
+    action(QStringLiteral("ViewColorCombs"))->setChecked(form_.colorCombs);
+    writeKey("ColorCombs", form_.colorCombs);
+    combsTab_->setColorCombs(form_.colorCombs);
+}
+
+void TFormMain::togglePrefetchsEnabled() {
+    form_.prefetchsEnabled = !form_.prefetchsEnabled;
+    action(QStringLiteral("DrawsStatePrefetchsEnabled"))->setChecked(form_.prefetchsEnabled);
+    writeKey("PrefetchsEnabled", form_.prefetchsEnabled);
+    ensurePrefetchs(false, {});
+    statsTab_->setOptions({form_.prefetchsEnabled, form_.showTotalLine});
+    statsTab_->recompute(true);
+}
+
+void TFormMain::toggleShowTotalLine() {
+    form_.showTotalLine = !form_.showTotalLine;
+    action(QStringLiteral("DrawsStatShowTotalLine"))->setChecked(form_.showTotalLine);
+    writeKey("ShowTotalLine", form_.showTotalLine);
+    statsTab_->setOptions({form_.prefetchsEnabled, form_.showTotalLine});
+    ui::StatusScope status(progress_, "Создание графиков...");
+    statsTab_->recompute(true);
+}
+
+void TFormMain::showDrawInfo() {
+    const int pos = focusedListPosition();
+    if (pos < 0) return;
+    const DrawArchive& archive = session_->archive();
+    const int index = archive.indexOfListPos(pos);
+    const TDraw& draw = archive.at(index);
+    const TDraw shown = session_->sortedDraws() ? sortedDraw(draw) : draw;
+    TInfoRequest request;
+    request.drawNumber = draw.number;
+    request.dateText = draw.dateText();
+    std::copy(shown.nums.begin(), shown.nums.end(), request.nums.n.begin());
+    request.sorted = session_->sortedDraws();
+    request.drawIndex = index;
+    request.referenceIndex = session_->analysisEndIndex();
+    TInfoWindow window(this, session_->statList(), request);
+    window.exec();
+}
+
+void TFormMain::showCombInfo() {
+    if (combsTab_->focusedRow() < 0) return;
+    TInfoRequest request;
+    request.nums = combsTab_->focusedComb();
+    request.sorted = session_->sortedDraws();
+    request.drawIndex = session_->analysisEndIndex();
+    request.referenceIndex = request.drawIndex;
+    TInfoWindow window(this, session_->statList(), request);
+    window.exec();
 }
 
 }  // namespace tavlora::app

@@ -35,7 +35,9 @@ class TStatList;
 
 namespace tavlora::app {
 
+class CombsTab;
 class DrawsModel;
+class StatsTab;
 
 inline constexpr int kStatusPanels = 7;
 inline constexpr const char* kStartError = "Ошибка запуска программы!\r\r%s";
@@ -92,6 +94,8 @@ public:
     QTabWidget* leftPages() const { return pcLeft_; }
     QTabWidget* rightPages() const { return pcRight_; }
     QAction* action(const QString& name) const { return actions_.value(name); }
+    CombsTab* combsTab() const { return combsTab_; }
+    StatsTab* statsTab() const { return statsTab_; }
     bool tabShown(const QString& caption) const;
 
     // --- commands (the actions call these; tests may call them directly) -----------------------
@@ -110,6 +114,12 @@ public:
     void applyShredding(const std::array<std::string, 3>& formulas, const std::array<int32_t, 3>& digits);
     void setDownloadOnStart(int mode);
     void toggleTab(const QString& key);
+    // The information window of the focused draw / of the focused combination.
+    void showDrawInfo();
+    void showCombInfo();
+    void toggleColorCombs();
+    void togglePrefetchsEnabled();
+    void toggleShowTotalLine();
 
     // Recomputes the enabled state of every command (runs when the interface is idle).
     void updateActions();
@@ -145,10 +155,10 @@ private:
 
     // Steps of later subsystems: each is the single place its work is started from.
     void clearCombinationList() {}
-    void reserveCombinationStorage() {}
+    void reserveCombinationStorage();
     void initRatings() {}
     void loadStakes() {}
-    void generateCombinations() {}
+    void generateCombinations();
     void loadRatings() {}
     void loadRegularTables() {}
     void loadScriptWorkingCopy() {}
@@ -158,13 +168,14 @@ private:
     void downloadDraws() {}
     bool drawDownloadAvailable() const { return false; }
     bool selfUpdateInstalled() { return false; }
-    void recreatePrefetchs() {}
-    void ensurePrefetchs(bool /*force*/, const std::set<int>& /*groups*/) {}
-    void fillMethodLists(bool /*reload*/) {}
-    void recalcViews(bool /*force*/) {}
-    void recalcVisibleViews() {}
-    void releaseCombinationList() {}
+    void recreatePrefetchs();
+    void ensurePrefetchs(bool force, const std::set<int>& groups);
+    void fillMethodLists(bool reload);
+    void recalcViews(bool force);
+    void recalcVisibleViews();
+    void releaseCombinationList();
     void releaseRatings() {}
+    void buildCombsActions();
     void rebuildRegistry();
 
     void showFirstRunDialog();
@@ -207,6 +218,8 @@ private:
     QTableView* lvDraws_ = nullptr;
     DrawsModel* drawsModel_ = nullptr;
     QSpinBox* edDrawsOffset_ = nullptr;
+    CombsTab* combsTab_ = nullptr;
+    StatsTab* statsTab_ = nullptr;
 };
 
 }  // namespace tavlora::app

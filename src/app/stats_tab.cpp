@@ -39,7 +39,6 @@ using ui::us;
 namespace {
 
 constexpr int kNormColumnWidth = 80;
-constexpr int kColumnWidth = 80;
 
 // Windows colour value (blue in the highest byte) to a Qt colour.
 QColor windowsColor(uint32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
@@ -123,14 +122,16 @@ StatsTab::StatsTab(ui::BusyState& busy, ui::GuiProgress& progress, QWidget* pare
     lvDrawsStat_->horizontalHeader()->setSortIndicatorShown(true);
     lvDrawsStat_->horizontalHeader()->setMinimumSectionSize(0);
     lvDrawsStat_->horizontalHeader()->setSortIndicator(sort_.column, Qt::AscendingOrder);
-    for (int c = 0; c < kStatColumnCount; ++c) lvDrawsStat_->setColumnWidth(c, c == 0 ? 110 : kColumnWidth);
+    // Every header caption fits, with room for the sort indicator.
+    for (int c = 0; c < kStatColumnCount; ++c)
+        lvDrawsStat_->setColumnWidth(
+            c, std::max(c == 0 ? 110 : 60, lvDrawsStat_->horizontalHeader()->sectionSizeHint(c)));
     connect(lvDrawsStat_->horizontalHeader(), &QHeaderView::sectionClicked, this, &StatsTab::clickColumn);
 
     crtDrawsStat_ = new QChartView(splitter_);
     crtDrawsStat_->setObjectName(QStringLiteral("crtDrawsStat"));
     crtDrawsStat_->setRenderHint(QPainter::Antialiasing);
-    crtDrawsStat_->chart()->legend()->setAlignment(Qt::AlignBottom);
-    crtDrawsStat_->chart()->setMargins(QMargins(2, 2, 2, 2));
+    clearChart();
     splitter_->addWidget(lvDrawsStat_);
     splitter_->addWidget(crtDrawsStat_);
     splitter_->setStretchFactor(0, 1);
@@ -200,8 +201,7 @@ void StatsTab::recompute(bool force) {
     table_ = TStatTable{};
     norms_.reset();
     model_->setRows({});
-    crtDrawsStat_->chart()->removeAllSeries();
-    for (QAbstractAxis* axis : crtDrawsStat_->chart()->axes()) crtDrawsStat_->chart()->removeAxis(axis);
+    clearChart();
     if (method < 0 || session_->draws().empty()) return;
 
     ui::BusyScope busy(busy_);
@@ -237,6 +237,20 @@ void StatsTab::recompute(bool force) {
     buildChart();
 }
 
+void StatsTab::clearChart() {
+    // A fresh chart each time: axes removed from a live chart can leave their labels drawn.
+    QChart* old = crtDrawsStat_->chart();
+    auto* chart = new QChart;
+    chart->legend()->setAlignment(Qt::AlignRight);
+    QFont legendFont = chart->legend()->font();
+    legendFont.setPointSize(7);
+    chart->legend()->setFont(legendFont);
+    chart->setMargins(QMargins(0, 0, 0, 0));
+    chart->setBackgroundRoundness(0);
+    crtDrawsStat_->setChart(chart);
+    delete old;
+}
+
 void StatsTab::buildChart() {
     QChart* chart = crtDrawsStat_->chart();
     if (table_.chart.actual.empty()) return;
@@ -244,6 +258,12 @@ void StatsTab::buildChart() {
     auto* axisY = new QValueAxis;
     axisX->setLabelFormat(QStringLiteral("%d"));
     axisY->setLabelFormat(QStringLiteral("%d"));
+    // Small labels and few ticks: the chart is a low strip under the table.
+    QFont small = axisX->labelsFont();
+    small.setPointSize(7);
+    axisX->setLabelsFont(small);
+    axisY->setLabelsFont(small);
+    axisY->setTickCount(3);
     chart->addAxis(axisX, Qt::AlignBottom);
     chart->addAxis(axisY, Qt::AlignLeft);
     double maxX = 1, maxY = 1;

@@ -97,6 +97,7 @@ signals:
 
 private:
     void buildChart();
+    void clearChart();
 
     Session* session_ = nullptr;
     Interaction* interaction_ = nullptr;

@@ -1,0 +1,451 @@
+// The "Комбинации" and "Статистика" tabs and the information window through the main window's
+// commands: generation, the list commands, the statistics table and its filter, the norm build
+// with "Отмена", and the matrix grid and property list of "Подробная информация".
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QtTest>
+#include <QtCharts/QChartView>
+#include <QtCharts/QLineSeries>
+#include <fstream>
+
+#include "app/combs_model.h"
+#include "app/combs_tab.h"
+#include "app/draws_model.h"
+#include "app/generate_dialog.h"
+#include "app/info_window.h"
+#include "app/main_window.h"
+#include "app/stats_tab.h"
+#include "core/interaction.h"
+#include "core/numbers.h"
+#include "session/session.h"
+#include "stats/stat_list.h"
+#include "test_support.h"
+#include "ui/progress_window.h"
+
+using namespace tavlora;
+using app::TFormMain;
+
+namespace {
+
+// A data folder whose stored generation is mode 2 over my numbers 1..7 (21 combinations), so
+// that the start-up does not build the full list.
+void writeSmallGeneration(const std::filesystem::path& dir) {
+    std::ofstream ini(dir / "Tavlora_5d69.ini", std::ios::binary);
+    ini << "[GLOBAL]\r\nCombsGenerateMode=2\r\nCombsGenerateParameters=1;2;3;4;5;6;7\r\n";
+}
+
+std::unique_ptr<TFormMain> startWindow(const std::filesystem::path& dir, Interaction& interaction) {
+    app::MainWindowOptions o;
+    o.startup.dataDir = dir;
+    o.interaction = &interaction;
+    o.startTimer = false;
+    auto w = std::make_unique<TFormMain>(o);
+    w->initialise();
+    return w;
+}
+
+QString panel(TFormMain& w, int i) { return w.statusPanel(i)->text(); }
+
+void trigger(TFormMain& w, const char* name) {
+    w.updateActions();
+    QAction* a = w.action(QString::fromLatin1(name));
+    QVERIFY2(a, name);
+    QVERIFY2(a->isEnabled(), name);
+    a->trigger();
+}
+
+bool enabled(TFormMain& w, const char* name) {
+    w.updateActions();
+    return w.action(QString::fromLatin1(name))->isEnabled();
+}
+
+// The combinations shown, as "a b c d e" texts.
+QStringList shownCombs(TFormMain& w) {
+    QStringList out;
+    auto* m = w.combsTab()->model();
+    for (int r = 0; r < m->rowCount(); ++r) {
+        QStringList nums;
+        for (int c = 1; c <= 5; ++c) nums << m->index(r, c).data().toString();
+        out << nums.join(' ');
+    }
+    return out;
+}
+
+QStringList filterRows(TFormMain& w) {
+    QStringList out;
+    auto* f = w.combsTab()->filtersView();
+    for (int i = 0; i < f->topLevelItemCount(); ++i) {
+        auto* item = f->topLevelItem(i);
+        out << item->text(0) + "|" + item->text(1) + "|" + item->text(2);
+    }
+    return out;
+}
+
+// Runs handle on the next modal dialog once it is open.
+void whenModal(std::function<void(QWidget*)> handle) {
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, handle] {
+        if (QWidget* w = QApplication::activeModalWidget()) {
+            timer->stop();
+            timer->deleteLater();
+            handle(w);
+        }
+    });
+    timer->start(10);
+}
+
+void selectStatRows(TFormMain& w, std::initializer_list<int> rows) {
+    QTableView* v = w.statsTab()->tableView();
+    v->clearSelection();
+    for (int r : rows)
+        v->selectionModel()->select(v->model()->index(r, 0),
+                                    QItemSelectionModel::Select | QItemSelectionModel::Rows);
+}
+
+}  // namespace
+
+class ViewsTest : public QObject {
+    Q_OBJECT
+private slots:
+    // The one full-list test: start-up builds the full list; keeping a value of the statistics
+    // table shrinks it while the window keeps repainting, adds one applied-filter row, and undo
+    // brings the list and the rows back.
+    void fullListKeepFilterAndUndo() {
+        test::TempDir dir;
+        ScriptedInteraction si;
+        auto w = startWindow(dir.path(), si);
+        QCOMPARE(panel(*w, 3), QString("Комбинаций: 11238513"));
+        QCOMPARE(w->combsTab()->model()->rowCount(), 11238513);
+        // The last row is read straight from the engine's array.
+        QCOMPARE(w->combsTab()->model()->index(11238512, 0).data().toInt(), 11238513);
+        QCOMPARE(w->combsTab()->model()->index(11238512, 1).data().toInt(), 65);
+        w->combsTab()->listView()->scrollToBottom();
+        QApplication::processEvents();
+
+        QVERIFY(w->importDraws(QStringLiteral(TAVLORA_SAMPLE_DIR "/draws.csv")));
+        app::StatsTab* stats = w->statsTab();
+        QVERIFY(stats->tableModel()->rowCount() > 1);
+        QVERIFY(!enabled(*w, "StatFilter_Include"));
+        selectStatRows(*w, {0});
+        const QString value = stats->tableModel()->index(0, 0).data().toString();
+
+        int ticks = 0;
+        QTimer tick;
+        QObject::connect(&tick, &QTimer::timeout, [&] { ++ticks; });
+        tick.start(0);
+        trigger(*w, "StatFilter_Include");
+        tick.stop();
+        QVERIFY2(ticks > 0, "the event loop ran during the filter");
+
+        const auto count = w->combsTab()->count();
+        QVERIFY(count > 0 && count < 11238513u);
+        QCOMPARE(panel(*w, 3), QString("Комбинаций: %1").arg(count));
+        const QStringList rows = filterRows(*w);
+        QCOMPARE(rows.size(), 1);
+        QCOMPARE(rows[0], stats->methodBox()->currentText() + "|" + value + "|" + QString::number(count));
+
+        trigger(*w, "CombsUndo");
+        QCOMPARE(panel(*w, 3), QString("Комбинаций: 11238513"));
+        QVERIFY(filterRows(*w).isEmpty());
+        QVERIFY(!enabled(*w, "CombsUndo"));
+        QVERIFY2(si.messages.empty(), si.messages.empty() ? "" : si.messages[0].text.c_str());
+    }
+
+    // Remove selected, copy, paste (with the parse error), unique numbers, find in draws and the
+    // exclusion of the latest draws with Enter, on a list of 21 combinations.
+    void listCommandsOnASmallList() {
+        test::TempDir dir;
+        writeSmallGeneration(dir.path());
+        ScriptedInteraction si;
+        auto w = startWindow(dir.path(), si);
+        app::CombsTab* tab = w->combsTab();
+        QCOMPARE(panel(*w, 3), QString("Комбинаций: 21"));
+        QCOMPARE(shownCombs(*w).first(), QString("1 2 3 4 5"));
+        QCOMPARE(tab->model()->index(0, 6).data().toInt(), 15);
+        QCOMPARE(tab->model()->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), QString("№ п.п."));
+        // Channel colours on, then off.
+        QCOMPARE(tab->model()->index(0, 1).data(Qt::BackgroundRole).value<QBrush>().color().rgb() & 0xFFFFFF,
+                 groupColor(1, w->session()->settings().config.channelSize));
+        trigger(*w, "ViewColorCombs");
+        QVERIFY(!tab->model()->index(0, 1).data(Qt::BackgroundRole).isValid());
+        QVERIFY(!enabled(*w, "CombsUndo"));
+        QVERIFY(!enabled(*w, "CombsDelSelected"));
+
+        // Copy two selected rows: two-digit numbers, CR LF between the lines.
+        auto* view = tab->listView();
+        view->selectionModel()->select(tab->model()->index(0, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        view->selectionModel()->select(tab->model()->index(2, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        trigger(*w, "CombsCopy");
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString("01 02 03 04 05\r\n01 02 03 04 07"));
+
+        trigger(*w, "CombsDelSelected");
+        QCOMPARE(panel(*w, 3), QString("Комбинаций: 19"));
+        QCOMPARE(filterRows(*w), QStringList({"Выделенные комбинации|2|19"}));
+        QCOMPARE(shownCombs(*w).first(), QString("1 2 3 4 6"));
+        QVERIFY(!tab->hasSelection());
+
+        // A line of four numbers: the parse error, and the list as it was.
+        const QStringList before = shownCombs(*w);
+        QVERIFY(!tab->pasteText(QStringLiteral("1 2 3 4 5\r\n1 2 3 4")));
+        QCOMPARE(si.messages.size(), size_t(1));
+        QCOMPARE(si.messages[0].text, std::string("Некорректная комбинация: \"1 2 3 4\"!"));
+        QCOMPARE(shownCombs(*w), before);
+        QCOMPARE(panel(*w, 3), QString("Комбинаций: 19"));
+
+        // A good paste replaces the list, clears the applied filters and leaves no undo.
+        QGuiApplication::clipboard()->setText(QStringLiteral("5,6,7,8,9\r\n10-20-30-40-50"));
+        trigger(*w, "CombsPaste");
+        QCOMPARE(shownCombs(*w), QStringList({"5 6 7 8 9", "10 20 30 40 50"}));
+        QVERIFY(filterRows(*w).isEmpty());
+        QVERIFY(!enabled(*w, "CombsUndo"));
+
+        trigger(*w, "CombsCheckNums");
+        QCOMPARE(si.messages.back().text, std::string("В текущем списке комбинаций содержится 10 уникальных номеров"));
+
+        // Find in draws: the sample archive does not hold 5 6 7 8 9.
+        QVERIFY(w->importDraws(QStringLiteral(TAVLORA_SAMPLE_DIR "/draws.csv")));
+        view->setCurrentIndex(tab->model()->index(0, 0));
+        trigger(*w, "CombsFindInDraws");
+        QCOMPARE(si.messages.back().text, std::string("Выделенная комбинация не найдена архиве тиражей!"));
+
+        // The newest draw pasted as a combination is removed by "[-] Тиражи" with N = 1 and Enter.
+        const TDraw& newest = w->session()->archive().at(w->session()->archive().high());
+        const TDraw sorted = sortedDraw(newest);
+        QString line;
+        for (auto n : sorted.nums) line += QString::number(n) + ' ';
+        QVERIFY(tab->pasteText(line.trimmed() + QStringLiteral("\r\n1 2 3 4 5")));
+        QCOMPARE(tab->count(), size_t(2));
+        tab->excludeEdit()->setValue(1);
+        tab->excludeEdit()->setFocus();
+        QTest::keyClick(tab->excludeEdit(), Qt::Key_Return);
+        QCOMPARE(shownCombs(*w), QStringList({"1 2 3 4 5"}));
+        QCOMPARE(filterRows(*w), QStringList({"Последние тиражи|1|1"}));
+        // The filter rows carry their icons.
+        QVERIFY(!tab->filtersView()->topLevelItem(0)->icon(0).isNull());
+        trigger(*w, "CombsUndo");
+        QCOMPARE(tab->count(), size_t(2));
+        QVERIFY(filterRows(*w).isEmpty());
+    }
+
+    // Open and save round trip through the window, and the generation dialog's controls.
+    void generationDialogAndFiles() {
+        test::TempDir dir;
+        writeSmallGeneration(dir.path());
+        ScriptedInteraction si;
+        auto w = startWindow(dir.path(), si);
+        app::CombsTab* tab = w->combsTab();
+        QVERIFY(tab->pasteText(QStringLiteral("9 3 5 1 2\r\n1 2 3 4 5")));
+        const QString file = QString::fromStdString((dir / "list.lcv").string());
+        QVERIFY(tab->saveFile(file));
+        QVERIFY(tab->generate(2, "1;2;3;4;5;6", false));
+        QCOMPARE(tab->count(), size_t(6));
+        QVERIFY(tab->openFile(file));
+        QCOMPARE(shownCombs(*w), QStringList({"9 3 5 1 2", "1 2 3 4 5"}));
+
+        app::TGenerateDialog dialog(w.get(), 2, "1;2;3");
+        QCOMPARE(dialog.windowTitle(), QString("Создание нового списка комбинаций"));
+        QCOMPARE(dialog.modeBox()->count(), 5);
+        QCOMPARE(dialog.modeBox()->currentIndex(), 2);
+        QCOMPARE(dialog.parameterEdit()->text(), QString("1;2;3"));
+        QVERIFY(!dialog.defaultBox()->isChecked());
+        QVERIFY(dialog.parameterEdit()->isEnabled());
+        QVERIFY(!dialog.fileButton()->isEnabled());
+        dialog.modeBox()->setCurrentIndex(0);
+        QVERIFY(!dialog.parameterEdit()->isEnabled());
+        dialog.modeBox()->setCurrentIndex(4);
+        QVERIFY(dialog.fileButton()->isEnabled());
+        QCOMPARE(dialog.fileButton()->toolTip(), QString("Выбор файла"));
+
+        // The dialog through the command; saving as the default writes the configuration.
+        whenModal([](QWidget* m) {
+            auto* d = qobject_cast<app::TGenerateDialog*>(m);
+            QVERIFY(d);
+            d->modeBox()->setCurrentIndex(1);
+            d->parameterEdit()->setText("69");
+            d->defaultBox()->setChecked(true);
+            d->accept();
+        });
+        trigger(*w, "CombsGen");
+        QCOMPARE(panel(*w, 3), QString("Комбинаций: 814385"));  // C(68,4): every combination holding 69
+        Session reread(dir.path());
+        QCOMPARE(int(reread.settings().generateMode), 1);
+        QCOMPARE(reread.settings().generateParameters, std::string("69"));
+    }
+
+    // The statistics tab: decorated captions, the initial sort, header clicks, the norm columns,
+    // Enter in the length edit, the chart and the description page.
+    void statisticsTable() {
+        test::TempDir dir;
+        writeSmallGeneration(dir.path());
+        ScriptedInteraction si;
+        auto w = startWindow(dir.path(), si);
+        QVERIFY(w->importDraws(QStringLiteral(TAVLORA_SAMPLE_DIR "/draws.csv")));
+        app::StatsTab* stats = w->statsTab();
+        const TStatList& registry = *w->registry();
+        const auto indices = registry.methodListIndices(false);
+        QCOMPARE(stats->methodBox()->count(), int(indices.size()));
+        QCOMPARE(stats->methodBox()->itemText(0), QString::fromStdString(registry.listCaption(indices[0], true)));
+        QCOMPARE(stats->sortState().column, 1);
+        QVERIFY(!stats->sortState().descending);
+        for (int c = 3; c <= 5; ++c) QCOMPARE(stats->tableView()->columnWidth(c), 0);
+        QCOMPARE(stats->tableView()->selectionMode(), QAbstractItemView::ExtendedSelection);
+
+        auto* m = stats->tableModel();
+        QCOMPARE(m->columnCount(), 20);
+        QCOMPARE(m->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), QString("Значение"));
+        auto column = [&](int c) {
+            QList<double> v;
+            for (int r = 0; r < m->rowCount(); ++r) v << m->index(r, c).data().toString().toDouble();
+            return v;
+        };
+        QList<double> counts = column(1);
+        QVERIFY(std::is_sorted(counts.begin(), counts.end()));
+        stats->tableView()->horizontalHeader()->sectionClicked(1);
+        counts = column(1);
+        QVERIFY(std::is_sorted(counts.rbegin(), counts.rend()));
+        QVERIFY(stats->sortState().descending);
+        stats->clickColumn(1);
+
+        // The chart: the actual series with its colour and width.
+        auto* chart = stats->chartView()->chart();
+        QCOMPARE(chart->series().size(), 1);
+        auto* actual = qobject_cast<QLineSeries*>(chart->series().first());
+        QCOMPARE(actual->name(), QString("Фактические данные"));
+        QCOMPARE(actual->pen().color(), QColor(0, 0x80, 0));
+        QCOMPARE(actual->pen().width(), 2);
+
+        // Enter in the length edit recomputes with the new window: the counts add up to it
+        // for a method with one value per draw (the first listed method, numbers, has five).
+        int total = 0;
+        for (const auto& row : stats->table().rows) total += row.value.count;
+        stats->lengthEdit()->setValue(10);
+        QCOMPARE(stats->table().windowSize, 1000);  // not recomputed yet: no Enter
+        stats->lengthEdit()->setFocus();
+        QTest::keyClick(stats->lengthEdit(), Qt::Key_Return);
+        QCOMPARE(stats->table().windowSize, 10);
+        int shortTotal = 0;
+        for (const auto& row : stats->table().rows) shortTotal += row.value.count;
+        QCOMPARE(shortTotal * 100, total);
+
+        // An offset change recomputes: the window ends earlier.
+        w->offsetEdit()->setValue(5);
+        QCOMPARE(stats->table().last, w->session()->archive().high() - 5);
+
+        // A method change recomputes.
+        stats->methodBox()->setCurrentIndex(1);
+        QCOMPARE(m->index(0, 0).data().isValid(), !stats->table().rows.empty());
+        QVERIFY(stats->methodDescription().contains(QString::fromStdString(registry.item(indices[1]).code())));
+        QVERIFY(enabled(*w, "FiltersInfo"));
+        QVERIFY(!enabled(*w, "DrawsStatShowTotalLine"));
+        QVERIFY(si.messages.empty());
+    }
+
+    // Switching the norms on builds the norm files under a progress window; "Отмена" stops the
+    // build and leaves no norm file behind, half-written or otherwise.
+    void normBuildCanBeCancelled() {
+        test::TempDir dir;
+        writeSmallGeneration(dir.path());
+        ScriptedInteraction si;
+        auto w = startWindow(dir.path(), si);
+        QVERIFY(w->importDraws(QStringLiteral(TAVLORA_SAMPLE_DIR "/draws.csv")));
+        int cancels = 0;
+        QTimer cancel;
+        QObject::connect(&cancel, &QTimer::timeout, [&] {
+            if (auto* p = ui::ProgressWindow::current(); p && p->cancelButton() && p->cancelButton()->isEnabled()) {
+                QCOMPARE(p->height(), ui::kProgressHeightWithCancel);
+                p->cancelButton()->click();
+                ++cancels;
+            }
+        });
+        cancel.start(50);
+        trigger(*w, "DrawsStatePrefetchsEnabled");
+        cancel.stop();
+        QVERIFY(cancels >= 1);
+        QVERIFY(w->formSettings().prefetchsEnabled);
+        for (int c = 3; c <= 5; ++c) QCOMPARE(w->statsTab()->tableView()->columnWidth(c), 80);
+        const auto folder = dir / "Prefetchs";
+        if (std::filesystem::exists(folder))
+            for (const auto& e : std::filesystem::directory_iterator(folder))
+                QVERIFY2(false, e.path().filename().string().c_str());
+        QVERIFY(!w->busyState().busy());
+        QVERIFY(enabled(*w, "DrawsStatShowTotalLine"));
+    }
+
+    // "Подробная информация" for a combination and for a draw.
+    void informationWindow() {
+        test::TempDir dir;
+        writeSmallGeneration(dir.path());
+        ScriptedInteraction si;
+        auto w = startWindow(dir.path(), si);
+        QVERIFY(w->importDraws(QStringLiteral(TAVLORA_SAMPLE_DIR "/draws.csv")));
+        const TStatList& registry = *w->registry();
+        int firstGraph = -1;
+        for (int i = 0; i < registry.count() && firstGraph < 0; ++i)
+            if (registry.listed(i) && registry.isGraph(i)) firstGraph = i;
+        QVERIFY(firstGraph >= 0);
+
+        QVERIFY(w->combsTab()->pasteText(QStringLiteral("1 8 15 22 69")));
+        w->combsTab()->listView()->setCurrentIndex(w->combsTab()->model()->index(0, 0));
+        bool seen = false;
+        whenModal([&](QWidget* m) {
+            auto* info = qobject_cast<app::TInfoWindow*>(m);
+            QVERIFY(info);
+            seen = true;
+            QCOMPARE(info->windowTitle(), QString("Подробная информация"));
+            QTableWidget* props = info->properties();
+            QVERIFY(props->rowCount() > 1);
+            QCOMPARE(props->item(0, 0)->text(), QString::fromStdString(registry.createInstance(firstGraph)->instanceCaption()));
+            for (int r = 0; r < props->rowCount(); ++r) QVERIFY(props->item(r, 0)->text() != "Номер тиража:");
+            // Seven columns: ten rows, 69 in column 6 of row 10 (counted from 1).
+            QCOMPARE(info->columnsEdit()->value(), 7);
+            QCOMPARE(info->grid()->columnCount(), 7);
+            QCOMPARE(info->grid()->rowCount(), 10);
+            QCOMPARE(info->grid()->item(9, 5)->text(), QString("69"));
+            QCOMPARE(info->grid()->item(0, 0)->text(), QString("1"));
+            QCOMPARE(info->grid()->item(3, 0)->text(), QString("22"));
+            QCOMPARE(info->cellColor(9, 5).rgb() & 0xFFFFFF, groupColor(69, 10));
+            // The cell of number 70 keeps the grid's colour.
+            QCOMPARE(info->cellColor(9, 6), info->grid()->palette().color(QPalette::Base));
+            info->columnsEdit()->setValue(69);
+            QCOMPARE(info->grid()->rowCount(), 1);
+            QCOMPARE(info->grid()->item(0, 68)->text(), QString("69"));
+            info->accept();
+        });
+        trigger(*w, "CombsInfo");
+        QVERIFY(seen);
+
+        // A draw: its number and date come first; the double click opens the same window.
+        w->drawsView()->setCurrentIndex(w->drawsModel()->index(0, 0));
+        const TDraw& newest = w->session()->archive().at(w->session()->archive().high());
+        seen = false;
+        whenModal([&](QWidget* m) {
+            auto* info = qobject_cast<app::TInfoWindow*>(m);
+            QVERIFY(info);
+            seen = true;
+            QCOMPARE(info->properties()->item(0, 0)->text(), QString("Номер тиража:"));
+            QCOMPARE(info->properties()->item(0, 1)->text(), QString::number(newest.number));
+            QCOMPARE(info->properties()->item(1, 0)->text(), QString("Дата тиража:"));
+            QCOMPARE(info->properties()->item(1, 1)->text(), QString::fromStdString(newest.dateText()));
+            info->accept();
+        });
+        trigger(*w, "DrawsInfo");
+        QVERIFY(seen);
+    }
+};
+
+QTEST_MAIN(ViewsTest)
+#include "views_test.moc"

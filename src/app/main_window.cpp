@@ -191,7 +191,7 @@ void TFormMain::buildLayout() {
     lvDraws_->horizontalHeader()->setStretchLastSection(true);
     lvDraws_->setContextMenuPolicy(Qt::ActionsContextMenu);
     lvDraws_->setAlternatingRowColors(false);
-    const int columnWidths[] = {56, 26, 26, 26, 26, 26, 26, 34, 84};
+    const int columnWidths[] = {50, 23, 23, 23, 23, 23, 23, 30, 92};
     for (int c = 0; c < static_cast<int>(std::size(columnWidths)); ++c) lvDraws_->setColumnWidth(c, columnWidths[c]);
     drawsLayout->addWidget(lvDraws_);
     connect(edDrawsOffset_, &QSpinBox::valueChanged, this, &TFormMain::setDrawsOffset);

@@ -5,13 +5,18 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSpinBox>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <QtCharts/QChartView>
 #include <QTableView>
 #include <QtTest>
 
+#include "app/combs_tab.h"
 #include "app/draw_dialog.h"
 #include "app/main_window.h"
 #include "app/settings_dialog.h"
 #include "app/shredding_dialog.h"
+#include "app/stats_tab.h"
 #include "core/interaction.h"
 #include "session/session.h"
 #include "test_support.h"
@@ -62,6 +67,29 @@ private slots:
         QCOMPARE(w.statusPanel(0)->text(), QString("Архив тиражей: 1390"));
         QVERIFY(!w.statusPanel(2)->text().isEmpty());
         saveShot(w, "main-window.png");
+
+        // The combinations tab after one keep filter of the statistics table: the full list
+        // generated at start-up, narrowed to the combinations with the most frequent value.
+        QCOMPARE(w.statusPanel(3)->text(), QString("Комбинаций: 11238513"));
+        app::StatsTab* stats = w.statsTab();
+        stats->clickColumn(1);  // most frequent value first
+        QTableView* table = stats->tableView();
+        table->selectionModel()->select(table->model()->index(0, 0),
+                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        QVERIFY(stats->filterSelected(false));
+        QCOMPARE(w.combsTab()->filtersView()->topLevelItemCount(), 1);
+        w.leftPages()->setCurrentWidget(w.combsTab());
+        w.combsTab()->listView()->selectRow(2);
+        saveShot(w, "combinations.png");
+
+        // The statistics tab with the norms of the full set and the ideal distribution line.
+        stats->setOptions({true, true});
+        stats->recompute(true);
+        QVERIFY(stats->table().normsLoaded);
+        QCOMPARE(stats->chartView()->chart()->series().size(), 2);
+        w.resize(1500, 820);
+        saveShot(w, "statistics.png");
+        w.resize(1280, 760);
 
         const TDraw& newest = w.session()->archive().at(w.session()->archive().high());
         app::TDrawDialog draw(&w, QString::fromUtf8(app::kAddDrawCaption), newest, si);

@@ -29,6 +29,7 @@
 #include "app/info_window.h"
 #include "app/main_window.h"
 #include "app/stats_tab.h"
+#include "app/window_settings.h"
 #include "core/interaction.h"
 #include "core/numbers.h"
 #include "session/session.h"
@@ -151,8 +152,16 @@ private slots:
         tick.stop();
         QVERIFY2(ticks > 0, "the event loop ran during the filter");
 
+        // The first listed method gives the numbers of a draw: keeping one number leaves the
+        // C(68,4) combinations that hold it.
         const auto count = w->combsTab()->count();
-        QVERIFY(count > 0 && count < 11238513u);
+        QCOMPARE(count, size_t(814385));
+        auto* model = w->combsTab()->model();
+        for (int r : {0, int(count) / 2, int(count) - 1}) {
+            QStringList nums;
+            for (int c = 1; c <= 5; ++c) nums << model->index(r, c).data().toString();
+            QVERIFY2(nums.contains(value), qPrintable(nums.join(' ')));
+        }
         QCOMPARE(panel(*w, 3), QString("Комбинаций: %1").arg(count));
         const QStringList rows = filterRows(*w);
         QCOMPARE(rows.size(), 1);
@@ -383,6 +392,35 @@ private slots:
                 QVERIFY2(false, e.path().filename().string().c_str());
         QVERIFY(!w->busyState().busy());
         QVERIFY(enabled(*w, "DrawsStatShowTotalLine"));
+    }
+
+    // The tab keys: ColorCombs and PrefetchsEnabled are written when toggled, the lengths and
+    // heights at shutdown, and all of them come back at the next start.
+    void tabSettingsAreStoredAndRestored() {
+        test::TempDir dir;
+        writeSmallGeneration(dir.path());
+        ScriptedInteraction si;
+        const auto frm = dir / "Tavlora_5d69.frm";
+        {
+            auto w = startWindow(dir.path(), si);
+            QVERIFY(w->action("ViewColorCombs")->isChecked());
+            trigger(*w, "ViewColorCombs");
+            QVERIFY(!app::loadFormSettings(frm).colorCombs);
+            w->combsTab()->excludeEdit()->setValue(4);
+            w->statsTab()->lengthEdit()->setValue(250);
+            QCOMPARE(app::loadFormSettings(frm).drawsStatLen, 1000);  // written at shutdown only
+        }
+        const auto stored = app::loadFormSettings(frm);
+        QCOMPARE(stored.drawsExclude, 4);
+        QCOMPARE(stored.drawsStatLen, 250);
+        QVERIFY(stored.filtersHeight > 0);
+        QVERIFY(stored.drawsStatHeight > 0);
+        auto w = startWindow(dir.path(), si);
+        QCOMPARE(w->combsTab()->excludeEdit()->value(), 4);
+        QCOMPARE(w->statsTab()->lengthEdit()->value(), 250);
+        QVERIFY(!w->action("ViewColorCombs")->isChecked());
+        QVERIFY(!w->combsTab()->model()->colorCombs());
+        QVERIFY(si.messages.empty());
     }
 
     // "Подробная информация" for a combination and for a draw.

@@ -43,6 +43,15 @@ constexpr int kNormColumnWidth = 80;
 // Windows colour value (blue in the highest byte) to a Qt colour.
 QColor windowsColor(uint32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
 
+// Marks a computation as running for its lifetime.
+struct ReentryGuard {
+    explicit ReentryGuard(bool& flag) : flag_(flag) { flag_ = true; }
+    ~ReentryGuard() { flag_ = false; }
+    ReentryGuard(const ReentryGuard&) = delete;
+    ReentryGuard& operator=(const ReentryGuard&) = delete;
+    bool& flag_;
+};
+
 }  // namespace
 
 // --- the table model -------------------------------------------------------------------------------
@@ -193,7 +202,10 @@ std::vector<std::size_t> StatsTab::selectedRows() const {
 }
 
 void StatsTab::recompute(bool force) {
-    if (!session_) return;
+    // The event loop runs during long work (a norm build, a filter): a page change or another
+    // trigger arriving meanwhile must not start a second computation over the first one.
+    if (!session_ || computing_) return;
+    const ReentryGuard guard(computing_);
     const TStatViewKey key{session_->archive().count(), session_->drawsOffset(), edDrawsStatLen_->value(),
                            selectedMethod()};
     if (!gate_.begin(key, force)) return;
@@ -298,7 +310,8 @@ void StatsTab::buildChart() {
 }
 
 bool StatsTab::filterSelected(bool remove) {
-    if (!session_) return false;
+    if (!session_ || computing_) return false;
+    const ReentryGuard guard(computing_);
     const int method = selectedMethod();
     const auto rows = selectedRows();
     if (method < 0 || rows.empty()) return false;

@@ -108,6 +108,7 @@ private:
     TListSort sort_;
     TStatTable table_;
     std::optional<TPrefetchData> norms_;
+    bool computing_ = false;  // a recomputation or a filter is running
 
     QComboBox* cbDrawsStatType_ = nullptr;
     QSpinBox* edDrawsStatLen_ = nullptr;

@@ -169,6 +169,82 @@ bool parallelFilterAppend(const std::vector<T>& src, std::vector<T>& dst, Pred&&
     return true;
 }
 
+namespace parallel_detail {
+
+// The copy pass of the ordered filters: copies the items whose mask bit is set, block by block,
+// to out + counts[block] (counts holds the prefix sums of the kept items per block).
+template <typename T>
+void copyKept(const T* in, std::size_t n, std::size_t block, const std::vector<uint64_t>& mask,
+              const std::vector<std::size_t>& counts, T* out) {
+    const std::size_t blocks = (n + block - 1) / block;
+    parallelForChunks(
+        blocks,
+        [&](std::size_t b0, std::size_t b1, unsigned) {
+            for (std::size_t b = b0; b < b1; ++b) {
+                const std::size_t lo = b * block, hi = std::min(n, lo + block);
+                T* o = out + counts[b];
+                for (std::size_t w = lo >> 6; w < (hi + 63) >> 6; ++w) {
+                    uint64_t bits = mask[w];
+                    while (bits) {
+                        const int bit = __builtin_ctzll(bits);
+                        *o++ = in[(w << 6) + static_cast<std::size_t>(bit)];
+                        bits &= bits - 1;
+                    }
+                }
+            }
+        },
+        nullptr, 1);
+}
+
+}  // namespace parallel_detail
+
+// Replaces the content of dst by the items of src, in order, for which the chunk test marks
+// `want`: test(items, first, count, worker, flags) sets flags[k] (0 or 1) for items first + k
+// (items points at item first) in chunks of at most `chunk` items (a divisor of 16384); worker
+// is the calling worker's number (0..workerCount()-1). dst's old content is overwritten in place
+// (no zero-filling of storage it already has). Returns true when complete; on a stop dst is left
+// with unspecified content and false is returned. Progress covers the test pass.
+template <typename T, typename ChunkTest>
+bool parallelFilterChunksInto(const std::vector<T>& src, std::vector<T>& dst, ChunkTest&& test, bool want,
+                              std::size_t chunk, Progress* progress = nullptr) {
+    static_assert(std::is_trivially_copyable_v<T>, "items are copied into place");
+    const std::size_t n = src.size();
+    constexpr std::size_t kBlock = 16384;  // a multiple of 64: blocks never share a mask word
+    chunk = std::clamp<std::size_t>(chunk, 64, kBlock);
+    const std::size_t blocks = (n + kBlock - 1) / kBlock;
+    std::vector<uint64_t> mask((n + 63) / 64);
+    std::vector<std::size_t> counts(blocks + 1, 0);
+    const T* in = src.data();
+    const unsigned workers = std::max(1u, workerCount());
+    std::vector<std::vector<uint8_t>> flags(workers, std::vector<uint8_t>(kBlock + 64, 0));
+    const uint8_t flip = want ? 0 : 1;
+    const bool evaluated = parallelForChunks(
+        blocks,
+        [&](std::size_t b0, std::size_t b1, unsigned worker) {
+            uint8_t* f = flags[worker].data();
+            for (std::size_t b = b0; b < b1; ++b) {
+                const std::size_t lo = b * kBlock, hi = std::min(n, lo + kBlock);
+                for (std::size_t c = lo; c < hi; c += chunk) test(in + c, c, std::min(chunk, hi - c), worker, f + (c - lo));
+                std::size_t kept = 0;
+                for (std::size_t w = lo; w < hi; w += 64) {
+                    const std::size_t len = std::min<std::size_t>(64, hi - w);
+                    const uint8_t* fw = f + (w - lo);
+                    uint64_t bits = 0;
+                    for (std::size_t k = 0; k < len; ++k) bits |= static_cast<uint64_t>((fw[k] != 0) ^ flip) << k;
+                    mask[w >> 6] = bits;
+                    kept += static_cast<std::size_t>(__builtin_popcountll(bits));
+                }
+                counts[b + 1] = kept;
+            }
+        },
+        progress, 1);
+    if (!evaluated) return false;
+    for (std::size_t b = 1; b <= blocks; ++b) counts[b] += counts[b - 1];
+    dst.resize(counts[blocks]);
+    parallel_detail::copyKept(in, n, kBlock, mask, counts, dst.data());
+    return true;
+}
+
 // Same as parallelFilterAppend, returning the kept items as a new vector.
 template <typename T, typename Pred>
 std::vector<T> parallelFilter(const std::vector<T>& src, Pred&& pred, Progress* progress = nullptr,

@@ -424,51 +424,26 @@ bool TCombList::removeLastDraws(const TDrawsArray& draws, int endIndex, int n, P
     return true;
 }
 
-namespace {
-
-// Per-thread results of the chunk test for one slice of the list. Slices are aligned to
-// kSliceSize, which divides the block size of the parallel compaction, so each slice is tested
-// once by the thread that walks its block; the run token tells a new step from the last one.
-constexpr std::size_t kSliceSize = 4096;
-struct SliceCache {
-    uint64_t run = 0;
-    unsigned worker = 0;
-    std::size_t start = 0;
-    std::size_t length = 0;
-    std::array<uint8_t, kSliceSize> matched{};
-};
-thread_local SliceCache tSlice;
-std::atomic<uint64_t> gNextRun{1};
-
-}  // namespace
-
 bool TCombList::filterStepChunks(TCombFilterMode mode, const TMatchChunk& match, Progress& progress) {
-    // The chunk test is called lazily from the per-combination test of the compaction: the first
-    // combination of a slice tests the whole slice into the thread's cache. Threads are numbered
-    // 0.. in the order they join this step, so at most workerCount() numbers are handed out.
-    const uint64_t run = gNextRun.fetch_add(1);
-    std::atomic<unsigned> nextWorker{0};
-    const std::size_t n = count();
-    const TComb* data = current_.data();
-    const uint8_t keepFlag = mode == TCombFilterMode::Keep ? 1 : 0;
-    return rebuild(
-        [&](const TComb&, std::size_t i) {
-            SliceCache& cache = tSlice;
-            if (cache.run != run) {
-                cache.run = run;
-                cache.worker = nextWorker.fetch_add(1);
-                cache.length = 0;
-            }
-            if (i - cache.start >= cache.length) {
-                const std::size_t start = i - i % kSliceSize;
-                const std::size_t length = std::min(kSliceSize, n - start);
-                match(data + start, start, length, cache.worker, cache.matched.data());
-                cache.start = start;
-                cache.length = length;
-            }
-            return (cache.matched[i - cache.start] != 0 ? 1 : 0) == keepFlag;
-        },
-        progress);
+    // The chunk test writes its flags straight into the worker's block buffer of the compaction.
+    // The snapshot storage is overwritten in place, without clearing it first, so that storage it
+    // already holds is not zero-filled.
+    constexpr std::size_t kChunk = 4096;
+    snapCount_ = 0;
+    bool done = false;
+    try {
+        done = parallelFilterChunksInto(current_, snap_, match, mode == TCombFilterMode::Keep, kChunk, &progress);
+    } catch (...) {
+        snap_.clear();
+        throw;
+    }
+    if (!done) {
+        snap_.clear();
+        return false;
+    }
+    current_.swap(snap_);
+    snapCount_ = snap_.size();
+    return true;
 }
 
 bool TCombList::removeSelected(const std::vector<std::size_t>& selected, Progress& progress) {

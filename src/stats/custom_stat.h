@@ -2,6 +2,7 @@
 // The statistics method: the per-class descriptor (class-level operations answered without an
 // instance), the base class TCustomStat with its instance operations, and the intermediate bases
 // the families derive from.
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -113,6 +114,16 @@ public:
     // True when the combination carries one of the selected values.
     virtual bool matchTest(const TComb& comb, const TStatDrawArray& selection, int referenceIndex, bool sorted,
                            TFilterMode mode) const = 0;
+    // The match tests of `count` consecutive combinations: matched[k] = 1 when matchTest(combs[k],
+    // ...) is true, else 0. The default calls matchTest for each; a method may override it with a
+    // faster loop that gives the same answers (same thread-safety as matchTest).
+    virtual void matchChunk(const TComb* combs, size_t count, const TStatDrawArray& selection, int referenceIndex,
+                            bool sorted, TFilterMode mode, uint8_t* matched) const;
+
+    // Norm runs: while `counts` is set (not null), the values of combinations that the method adds
+    // through its working value are counted into it; values the method adds to the list by other
+    // means still go to the list. The caller counts both.
+    void countValuesInto(TValueCounts* counts) { counts_ = counts; }
 
     const TDraw& currentDraw() const { return current_; }
     const TDraw& referenceDraw() const { return reference_; }
@@ -123,10 +134,18 @@ protected:
     TDraw drawAt(int index, bool sorted) const;
     // Working value helpers.
     void resetWorking(int32_t count);
-    void addWorking(TStatDrawArray& list, bool fromDraw) { addValue(list, working_, fromDraw); }
+    // While value counts are attached, the values of combinations go to them instead of the list.
+    void addWorking(TStatDrawArray& list, bool fromDraw) {
+        if (counts_ && !fromDraw)
+            counts_->add(working_.packedKeys(), working_.count);
+        else
+            addValue(list, working_, fromDraw);
+    }
     // Key-1 tests of the selection, answered from the bit set when prepareFilter built it.
     bool selectedExact(const TStatDrawArray& sel, int k1) const { return key1Set_.hasExact(sel, k1); }
     bool selectedKey1(const TStatDrawArray& sel, int k1) const { return key1Set_.hasAny(sel, k1); }
+    // table[k] = selectedExact(sel, k) for k in 0..size-1: a lookup table for chunk match tests.
+    void selectedExactTable(const TStatDrawArray& sel, uint8_t* table, size_t size) const;
 
     TStatDraw working_{};
     TDraw current_{};
@@ -137,6 +156,7 @@ private:
     const TStatClassInfo* class_;
     int32_t parameter_;
     TKey1Set key1Set_;
+    TValueCounts* counts_ = nullptr;
 };
 
 // Sum of the five numbers of a combination or draw.

@@ -73,6 +73,15 @@ public:
             if (selectedExact(sel, n)) return true;
         return false;
     }
+    void matchChunk(const TComb* combs, size_t count, const TStatDrawArray& sel, int, bool, TFilterMode,
+                    uint8_t* matched) const override {
+        std::array<uint8_t, 256> hit;
+        selectedExactTable(sel, hit.data(), hit.size());
+        for (size_t k = 0; k < count; ++k) {
+            const auto& n = combs[k].n;
+            matched[k] = hit[n[0]] | hit[n[1]] | hit[n[2]] | hit[n[3]] | hit[n[4]];
+        }
+    }
 };
 
 // Every decimal digit of every number is a value (10 gives 1 and 0).

@@ -1,5 +1,6 @@
 #include "stats/stat_run.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "core/parallel.h"
@@ -36,8 +37,14 @@ void beginFilterRun(TCustomStat& method, const TStatDrawArray& selection, int re
 void filterChunk(const TCustomStat& method, const TCombsArray& src, size_t begin, size_t end,
                  const TStatDrawArray& selection, int referenceIndex, bool sorted, TFilterMode mode, TCombsArray& out) {
     if (end > src.size()) end = src.size();
-    for (size_t i = begin; i < end; ++i)
-        if (filterKeeps(method, src[i], selection, referenceIndex, sorted, mode)) out.push_back(src[i]);
+    const uint8_t keep = mode == TFilterMode::Include ? 1 : 0;
+    uint8_t matched[1024];
+    for (size_t i = begin; i < end; i += sizeof matched) {
+        const size_t count = std::min(sizeof matched, end - i);
+        method.matchChunk(src.data() + i, count, selection, referenceIndex, sorted, mode, matched);
+        for (size_t k = 0; k < count; ++k)
+            if (matched[k] == keep) out.push_back(src[i + k]);
+    }
 }
 
 bool filterRun(TCustomStat& method, const TCombsArray& src, const TStatDrawArray& selection, int referenceIndex,
@@ -45,8 +52,12 @@ bool filterRun(TCustomStat& method, const TCombsArray& src, const TStatDrawArray
     out.clear();
     beginFilterRun(method, selection, referenceIndex, sorted);
     const TCustomStat& m = method;
-    const bool done = parallelFilterAppend(
-        src, out, [&](const TComb& c) { return filterKeeps(m, c, selection, referenceIndex, sorted, mode); }, progress);
+    const bool done = parallelFilterChunksInto(
+        src, out,
+        [&](const TComb* combs, size_t, size_t count, unsigned, uint8_t* matched) {
+            m.matchChunk(combs, count, selection, referenceIndex, sorted, mode, matched);
+        },
+        mode == TFilterMode::Include, 4096, progress);
     if (!done) out.clear();
     return done;
 }

@@ -1,5 +1,6 @@
 #include "stats/stat_types.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "core/format.h"
@@ -69,6 +70,58 @@ void mergeValueCounts(TStatDrawArray& into, const TStatDrawArray& from) {
     }
 }
 
+TValueCounts::TValueCounts() : direct_(kDirect, 0), slots_(64) {}
+
+void TValueCounts::addOther(uint64_t key, int64_t count) {
+    const size_t mask = slots_.size() - 1;
+    for (size_t i = static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> 32) & mask;; i = (i + 1) & mask) {
+        Slot& s = slots_[i];
+        if (s.key == key) {
+            s.count += count;
+            return;
+        }
+        if (s.key == 0) {
+            s.key = key;
+            s.count = count;
+            if (++used_ * 2 > slots_.size()) grow();
+            return;
+        }
+    }
+}
+
+void TValueCounts::grow() {
+    std::vector<Slot> old(slots_.size() * 2);
+    old.swap(slots_);
+    used_ = 0;
+    for (const Slot& s : old)
+        if (s.key != 0) addOther(s.key, s.count);
+}
+
+void TValueCounts::merge(const TValueCounts& other) {
+    for (size_t k = 0; k < kDirect; ++k) {
+        const int64_t c = other.direct_[k];
+        if (c != 0) direct_[k] = (direct_[k] == 0 ? 1 : direct_[k]) + (c - 1);
+    }
+    for (const Slot& s : other.slots_)
+        if (s.key != 0) addOther(s.key, s.count);
+}
+
+TStatDrawArray TValueCounts::values() const {
+    TStatDrawArray out;
+    auto push = [&](uint64_t key, int64_t count) {
+        TStatDraw v;
+        v.setPackedKeys(key);
+        v.count = static_cast<int32_t>(count);
+        out.push_back(v);
+    };
+    for (size_t k = 0; k < kDirect; ++k)
+        if (direct_[k] != 0) push(k, direct_[k] - 1);
+    for (const Slot& s : slots_)
+        if (s.key != 0) push(s.key, s.count);
+    std::sort(out.begin(), out.end(), keysLess);
+    return out;
+}
+
 TStatSummary summarize(const TStatDrawArray& list) {
     TStatSummary s;
     for (size_t i = 0; i < list.size(); ++i) {
@@ -119,15 +172,35 @@ bool selHasPair(const TStatDrawArray& sel, uint16_t x, uint16_t y) {
 void TKey1Set::build(const TStatDrawArray& sel) {
     exact_.fill(0);
     any_.fill(0);
+    exactBytes_.fill(0);
+    highExact_ = false;
     for (const TStatDraw& v : sel) {
         const int k = v.keys[0];
-        if (k >= kBits) continue;
+        if (k >= kBits) {
+            if (v.keys[1] == 0 && v.keys[2] == 0 && v.keys[3] == 0) highExact_ = true;
+            continue;
+        }
+        if (v.keys[1] == 0 && v.keys[2] == 0 && v.keys[3] == 0) exactBytes_[static_cast<size_t>(k)] = 1;
         any_[static_cast<size_t>(k) >> 6] |= uint64_t{1} << (k & 63);
         if (v.keys[1] == 0 && v.keys[2] == 0 && v.keys[3] == 0)
             exact_[static_cast<size_t>(k) >> 6] |= uint64_t{1} << (k & 63);
     }
     source_ = &sel;
     size_ = sel.size();
+}
+
+void TKey1Set::exactTable(const TStatDrawArray& sel, uint8_t* table, size_t size) const {
+    size_t k = 0;
+    if (builtFor(sel)) {
+        const size_t low = size < kBits ? size : kBits;
+        std::memcpy(table, exactBytes_.data(), low);
+        k = low;
+        if (!highExact_) {
+            if (size > k) std::memset(table + k, 0, size - k);
+            return;
+        }
+    }
+    for (; k < size; ++k) table[k] = hasExact(sel, static_cast<int>(k)) ? 1 : 0;
 }
 
 int32_t noteOccurrence(TLastValueArray& table, int32_t position, uint16_t k1, uint16_t k2, uint16_t k3, uint16_t k4) {

@@ -4,6 +4,7 @@
 // match tests, the last-value table, the counter table and the state block; the kind sets and
 // the method groups.
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -27,22 +28,39 @@ struct TStatDraw {
     // Keys 1-2 (variant 1) or 3-4 (variant 2) read as one signed 32-bit number, the low half first.
     int32_t keys12() const { return joinKeys(keys[0], keys[1]); }
     int32_t keys34() const { return joinKeys(keys[2], keys[3]); }
+    // The setters write the key area with one 64-bit store, so that the 64-bit read of the keys
+    // that follows in addValue is forwarded from the store instead of stalling on partial ones.
     void setKeys12(int32_t v) {
-        keys[0] = static_cast<uint16_t>(static_cast<uint32_t>(v) & 0xFFFF);
-        keys[1] = static_cast<uint16_t>(static_cast<uint32_t>(v) >> 16);
+        storePacked((packedKeys() & 0xFFFFFFFF00000000ull) | static_cast<uint64_t>(static_cast<uint32_t>(v)));
     }
     void setKeys34(int32_t v) {
-        keys[2] = static_cast<uint16_t>(static_cast<uint32_t>(v) & 0xFFFF);
-        keys[3] = static_cast<uint16_t>(static_cast<uint32_t>(v) >> 16);
+        storePacked((packedKeys() & 0x00000000FFFFFFFFull) | (static_cast<uint64_t>(static_cast<uint32_t>(v)) << 32));
     }
-    void setKeys(uint16_t k1, uint16_t k2 = 0, uint16_t k3 = 0, uint16_t k4 = 0) { keys = {k1, k2, k3, k4}; }
+    void setKeys(uint16_t k1, uint16_t k2 = 0, uint16_t k3 = 0, uint16_t k4 = 0) {
+        storePacked(uint64_t{k1} | (uint64_t{k2} << 16) | (uint64_t{k3} << 32) | (uint64_t{k4} << 48));
+    }
+    // Sets the four keys from their packed form (key 1 in the low 16 bits).
+    void setPackedKeys(uint64_t v) { storePacked(v); }
     bool sameKeys(const TStatDraw& o) const { return keys == o.keys; }
     // The four keys as one 64-bit word, for fast equality tests.
     uint64_t packedKeys() const { return packKeys(keys); }
     static uint64_t packKeys(const std::array<uint16_t, 4>& k) {
-        uint64_t v;
-        std::memcpy(&v, k.data(), sizeof v);
-        return v;
+        if constexpr (std::endian::native == std::endian::little) {
+            uint64_t v;
+            std::memcpy(&v, k.data(), sizeof v);
+            return v;
+        } else {
+            return uint64_t{k[0]} | (uint64_t{k[1]} << 16) | (uint64_t{k[2]} << 32) | (uint64_t{k[3]} << 48);
+        }
+    }
+    void storePacked(uint64_t v) {
+        static_assert(sizeof(keys) == sizeof(uint64_t));
+        if constexpr (std::endian::native == std::endian::little) {
+            std::memcpy(keys.data(), &v, sizeof v);
+        } else {
+            keys = {static_cast<uint16_t>(v), static_cast<uint16_t>(v >> 16), static_cast<uint16_t>(v >> 32),
+                    static_cast<uint16_t>(v >> 48)};
+        }
     }
     static int32_t joinKeys(uint16_t lo, uint16_t hi) {
         return static_cast<int32_t>(static_cast<uint32_t>(lo) | (static_cast<uint32_t>(hi) << 16));
@@ -63,6 +81,44 @@ void sortValues(TStatDrawArray& list);
 // Adds the counts of `from` into `into` by keys (entries missing from `into` are appended):
 // the merge of value lists collected over separate chunks of a combination list.
 void mergeValueCounts(TStatDrawArray& into, const TStatDrawArray& from);
+
+// Counts of values keyed by their packed keys, for the norm runs: the values of every
+// combination are counted here (per worker) instead of being searched for in a value list.
+// Values with key 1 below kDirect and the other keys 0 go to a direct table, the others to an
+// open-addressing hash table. A value added with count 0 is still listed.
+class TValueCounts {
+public:
+    static constexpr uint64_t kDirect = 4096;
+    TValueCounts();
+    void add(uint64_t packedKeys, int32_t count) {
+        if (packedKeys < kDirect) {
+            int64_t& slot = direct_[static_cast<size_t>(packedKeys)];
+            slot = (slot == 0 ? 1 : slot) + count;  // stored plus one: 0 means never added
+        } else {
+            addOther(packedKeys, count);
+        }
+    }
+    // Adds the counts of every entry of a value list.
+    void addList(const TStatDrawArray& list) {
+        for (const TStatDraw& v : list) add(v.packedKeys(), v.count);
+    }
+    // Adds the counts of another table.
+    void merge(const TValueCounts& other);
+    // The counted values (keys and count; counts truncated to 32 bits), in ascending order of
+    // key 1, key 2, key 3, key 4.
+    TStatDrawArray values() const;
+
+private:
+    struct Slot {
+        uint64_t key = 0;  // 0: empty (key 0 is always direct)
+        int64_t count = 0;
+    };
+    void addOther(uint64_t key, int64_t count);
+    void grow();
+    std::vector<int64_t> direct_;
+    std::vector<Slot> slots_;
+    size_t used_ = 0;
+};
 
 struct TStatSummary {
     int64_t total = 0;     // sum of all counts
@@ -102,8 +158,13 @@ public:
         return k1 >= 0 && k1 <= 0xFFFF && selHasKey(sel, 1, static_cast<uint16_t>(k1));
     }
 
+    // table[k] = hasExact(sel, k) for k in 0..size-1.
+    void exactTable(const TStatDrawArray& sel, uint8_t* table, size_t size) const;
+
 private:
     using Bits = std::array<uint64_t, kBits / 64>;
+    std::array<uint8_t, kBits> exactBytes_{};
+    bool highExact_ = false;  // some record has key 1 >= kBits and keys 2..4 equal to 0
     static bool test(const Bits& b, int k) { return (b[static_cast<size_t>(k) >> 6] >> (k & 63)) & 1u; }
     Bits exact_{};
     Bits any_{};

@@ -75,6 +75,15 @@ class TstSumValues : public TSumValueStat {
 public:
     using TSumValueStat::TSumValueStat;
     int sumOf(const uint8_t* n) const override { return n[0] + n[1] + n[2] + n[3] + n[4]; }
+    void matchChunk(const TComb* combs, size_t count, const TStatDrawArray& sel, int, bool, TFilterMode,
+                    uint8_t* matched) const override {
+        std::array<uint8_t, 5 * 255 + 1> hit;
+        selectedExactTable(sel, hit.data(), hit.size());
+        for (size_t k = 0; k < count; ++k) {
+            const auto& n = combs[k].n;
+            matched[k] = hit[static_cast<size_t>(n[0] + n[1] + n[2] + n[3] + n[4])];
+        }
+    }
     void listAllValues(int lastIndex, TStatDrawArray& list) override {
         TSumValueStat::listAllValues(lastIndex, list);
         for (int s = kMinSum; s <= kMaxSum; ++s) {

@@ -5,7 +5,6 @@
 #include <exception>
 #include <memory>
 #include <system_error>
-#include <unordered_map>
 
 #include "core/error.h"
 #include "core/file_util.h"
@@ -39,33 +38,6 @@ int32_t getI32(const unsigned char* p) {
 bool keysLess(const std::array<uint16_t, 4>& a, const std::array<uint16_t, 4>& b) {
     return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end());
 }
-
-// Counts of values gathered by one worker: a direct table for the common values (key 1 below
-// kDirect, other keys 0) and a hash map for the rest.
-class ValueCounter {
-public:
-    static constexpr uint16_t kDirect = 4096;
-    ValueCounter() : direct_(kDirect, 0) {}
-    void add(const TStatDraw& v) {
-        if (v.keys[0] < kDirect && v.keys[1] == 0 && v.keys[2] == 0 && v.keys[3] == 0) {
-            // Counts are stored plus one so that a value seen with count 0 still shows up.
-            int64_t& slot = direct_[v.keys[0]];
-            slot = (slot == 0 ? 1 : slot) + v.count;
-        } else {
-            auto [it, inserted] = other_.try_emplace(v.packedKeys(), 0);
-            it->second += v.count;
-        }
-    }
-    void mergeInto(std::unordered_map<uint64_t, int64_t>& all) const {
-        for (uint16_t k = 0; k < kDirect; ++k)
-            if (direct_[k] != 0) all[k] += direct_[k] - 1;
-        for (const auto& [key, count] : other_) all[key] += count;
-    }
-
-private:
-    std::vector<int64_t> direct_;
-    std::unordered_map<uint64_t, int64_t> other_;
-};
 
 // A progress that passes the text and the stop request on but keeps its own gauge, so that the
 // per-method gauge of ensurePrefetchFiles is not moved by the build of one file.
@@ -161,20 +133,21 @@ bool fullSetValues(const TStatList& registry, int methodIndex, TStatDrawArray& v
     struct alignas(64) Worker {
         std::unique_ptr<TCustomStat> method;
         TStatDrawArray list;
-        ValueCounter counter;
+        TValueCounts counter;
     };
     const unsigned workers = std::max(1u, workerCount());
     std::vector<std::unique_ptr<Worker>> state;
     for (unsigned w = 0; w < workers; ++w) {
         state.push_back(std::make_unique<Worker>());
         state.back()->method = registry.createInstance(methodIndex);
+        state.back()->method->countValuesInto(&state.back()->counter);
     }
 
     const bool done = parallelForChunks(
         prefixes.size(),
         [&](std::size_t begin, std::size_t end, unsigned worker) {
             TCustomStat& method = *state[worker]->method;
-            ValueCounter& counter = state[worker]->counter;
+            TValueCounts& counter = state[worker]->counter;
             TStatDrawArray& list = state[worker]->list;
             TComb comb;
             for (std::size_t i = begin; i < end; ++i) {
@@ -189,30 +162,20 @@ bool fullSetValues(const TStatList& registry, int methodIndex, TStatDrawArray& v
                         // Neighbouring combinations share most of their values, so a short
                         // list gathers several of them before it is emptied into the counter.
                         if (list.size() >= kScratchFlush) {
-                            for (const TStatDraw& v : list) counter.add(v);
+                            counter.addList(list);
                             list.clear();
                         }
                     }
                 }
             }
-            for (const TStatDraw& v : list) counter.add(v);
+            counter.addList(list);
             list.clear();
         },
         &progress, 16);
     if (!done) return false;
 
-    std::unordered_map<uint64_t, int64_t> all;
-    for (const auto& w : state) w->counter.mergeInto(all);
-    values.reserve(all.size());
-    for (const auto& [key, count] : all) {
-        TStatDraw v;
-        v.keys = {static_cast<uint16_t>(key & 0xFFFF), static_cast<uint16_t>((key >> 16) & 0xFFFF),
-                  static_cast<uint16_t>((key >> 32) & 0xFFFF), static_cast<uint16_t>(key >> 48)};
-        v.count = static_cast<int32_t>(count);
-        values.push_back(v);
-    }
-    std::sort(values.begin(), values.end(),
-              [](const TStatDraw& a, const TStatDraw& b) { return keysLess(a.keys, b.keys); });
+    for (std::size_t w = 1; w < state.size(); ++w) state[0]->counter.merge(state[w]->counter);
+    values = state[0]->counter.values();
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "workspace/stat_filter.h"
 
 #include "workspace/comb_list.h"
+#include "stats/stat_run.h"
 #include "workspace/stat_method.h"
 
 namespace tavlora {
@@ -24,10 +25,19 @@ private:
 bool statFilter(TCombList& list, TCustomStat& method, const TStatFilterRequest& request, Progress& progress) {
     if (request.selection.empty() || list.empty()) return false;
     FilterStatus status(progress);
-    // One call of the method's const match test per combination, on all cores, into the
+    // The method's const chunk match test over chunks of the list, on all cores, into the
     // combination list's ordered filter step.
-    const TStatMatcher match(method, request.selection, request.referenceIndex, request.sorted, request.remove);
-    if (!list.filterStep(request.remove ? TCombFilterMode::Remove : TCombFilterMode::Keep, match, progress)) return false;
+    const TFilterMode mode = request.remove ? TFilterMode::Exclude : TFilterMode::Include;
+    beginFilterRun(method, request.selection, request.referenceIndex, request.sorted);
+    const TCustomStat& m = method;
+    const TStatDrawArray& selection = request.selection;
+    const int reference = request.referenceIndex;
+    const bool sorted = request.sorted;
+    const TMatchChunk match = [&](const TComb* combs, std::size_t, std::size_t count, unsigned, uint8_t* matched) {
+        m.matchChunk(combs, count, selection, reference, sorted, mode, matched);
+    };
+    if (!list.filterStepChunks(request.remove ? TCombFilterMode::Remove : TCombFilterMode::Keep, match, progress))
+        return false;
     list.addAppliedFilter(request.name, request.valuesText, request.remove);
     return true;
 }

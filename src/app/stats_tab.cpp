@@ -39,6 +39,7 @@ using ui::us;
 namespace {
 
 constexpr int kNormColumnWidth = 80;
+constexpr std::size_t kMaxLabelledPoints = 16;
 
 // Windows colour value (blue in the highest byte) to a Qt colour.
 QColor windowsColor(uint32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
@@ -266,9 +267,21 @@ void StatsTab::clearChart() {
 void StatsTab::buildChart() {
     QChart* chart = crtDrawsStat_->chart();
     if (table_.chart.actual.empty()) return;
-    auto* axisX = new QValueAxis;
+    // A few points are labelled with their value texts; many points get a numbered axis.
+    const auto& labelled = table_.chart.total.empty() ? table_.chart.actual : table_.chart.total;
+    QAbstractAxis* axisX = nullptr;
+    if (labelled.size() <= kMaxLabelledPoints) {
+        auto* categories = new QCategoryAxis;
+        categories->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+        for (const TChartPoint& p : labelled) categories->append(qs(p.label), p.x);
+        categories->setStartValue(labelled.front().x);
+        axisX = categories;
+    } else {
+        auto* numbers = new QValueAxis;
+        numbers->setLabelFormat(QStringLiteral("%d"));
+        axisX = numbers;
+    }
     auto* axisY = new QValueAxis;
-    axisX->setLabelFormat(QStringLiteral("%d"));
     axisY->setLabelFormat(QStringLiteral("%d"));
     // Small labels and few ticks: the chart is a low strip under the table.
     QFont small = axisX->labelsFont();
@@ -304,7 +317,7 @@ void StatsTab::buildChart() {
     };
     addSeries(table_.chart.actual, kStatChartActual, windowsColor(0x008000), 2, true);
     if (!table_.chart.total.empty()) addSeries(table_.chart.total, kStatChartTotal, windowsColor(0x0000FF), 1, false);
-    axisX->setRange(1, maxX);
+    axisX->setRange(labelled.front().x, maxX);
     axisY->setRange(0, maxY * 1.05);
     axisY->applyNiceNumbers();
 }

@@ -18,6 +18,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QtTest>
+#include <QtCharts/QCategoryAxis>
 #include <QtCharts/QChartView>
 #include <QtCharts/QLineSeries>
 #include <fstream>
@@ -360,6 +361,21 @@ private slots:
         QCOMPARE(m->index(0, 0).data().isValid(), !stats->table().rows.empty());
         QVERIFY(stats->methodDescription().contains(QString::fromStdString(registry.item(indices[1]).code())));
         QVERIFY(enabled(*w, "FiltersInfo"));
+
+        // A method with a few values labels the chart's points with the value texts.
+        int few = -1;
+        for (int i = 0; i < stats->methodBox()->count() && few < 0; ++i) {
+            stats->methodBox()->setCurrentIndex(i);
+            if (m->rowCount() >= 2 && m->rowCount() <= 16) few = i;
+        }
+        QVERIFY(few >= 0);
+        auto* axis = qobject_cast<QCategoryAxis*>(stats->chartView()->chart()->axes(Qt::Horizontal).value(0));
+        QVERIFY(axis);
+        QStringList labels = axis->categoriesLabels(), values;
+        for (int r = 0; r < m->rowCount(); ++r) values << m->index(r, 0).data().toString();
+        labels.sort();
+        values.sort();
+        QCOMPARE(labels, values);
         QVERIFY(!enabled(*w, "DrawsStatShowTotalLine"));
         QVERIFY(si.messages.empty());
     }

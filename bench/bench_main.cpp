@@ -67,6 +67,10 @@ volatile uint64_t gSink = 0;
 // The scenario test figures (bench_scenario.cpp).
 void benchScenario(const std::filesystem::path& sampleDir, double baseline);
 
+// One filter per statistics family and more norm files (bench_families.cpp).
+void benchFamilies(TCombList& list, const std::function<void()>& regenerate, const TDrawsArray& draws,
+                   double baseline);
+
 // The statistics view's figures (bench_stats.cpp).
 void benchStatistics(TCombList& list, const std::function<void()>& regenerate, const TDrawsArray& draws,
                      double baseline);
@@ -146,6 +150,7 @@ int main(int argc, char** argv) {
                  }),
           baseline);
     benchStatistics(list, full, draws, baseline);
+    benchFamilies(list, full, draws, baseline);
     // The scenario test uses the example scenario beside the sample archive.
     list.release();
     benchScenario(sample.parent_path(), baseline);

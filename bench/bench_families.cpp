@@ -1,0 +1,102 @@
+// tavlora-bench figures of one filter per statistics family and of a few more norm files, in the
+// harness's format "name<TAB>milliseconds<TAB>ratio".
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "core/interaction.h"
+#include "core/progress.h"
+#include "core/records.h"
+#include "stats/stat_list.h"
+#include "workspace/prefetch.h"
+#include "workspace/stat_filter.h"
+#include "workspace/stat_method.h"
+#include "workspace/stat_table.h"
+
+namespace tavlora {
+class TCombList;
+}
+
+using namespace tavlora;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double bestOf(int runs, const std::function<void()>& prepare, const std::function<void()>& fn) {
+    double best = 1e300;
+    for (int r = 0; r < runs; ++r) {
+        if (prepare) prepare();
+        const auto t0 = Clock::now();
+        fn();
+        best = std::min(best, std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+    }
+    return best;
+}
+
+void printFigure(const std::string& name, double ms, double baseline) {
+    std::printf("%s\t%.3f\t%.2f\n", name.c_str(), ms, baseline > 0 ? ms / baseline : 0.0);
+    std::fflush(stdout);
+}
+
+// Keeps about a third of the values that occurred in the last 100 draws (every third row in
+// value-list order, at most 12), the kind of selection a user makes.
+TStatFilterRequest typicalKeep(const TStatList& registry, int method, const TDrawsArray& draws) {
+    TStatTableInput in;
+    in.draws = &draws;
+    in.endIndex = static_cast<int>(draws.size()) - 1;
+    in.window = 100;
+    const TStatTable table = computeStatTable(registry, method, in);
+    std::vector<std::size_t> rows;
+    int seen = 0;
+    for (std::size_t i = 0; i < table.rows.size() && rows.size() < 12; ++i)
+        if (table.rows[i].value.count > 0 && seen++ % 3 == 0) rows.push_back(i);
+    const TStatSelection sel = statSelection(table.rows, rows);
+    TStatFilterRequest r;
+    r.name = statMethodListCaption(registry, method);
+    r.selection = sel.values;
+    r.valuesText = sel.text;
+    r.remove = false;
+    r.referenceIndex = in.endIndex;
+    return r;
+}
+
+}  // namespace
+
+// Called by the harness with the full list, a way to regenerate it and the baseline of the run.
+void benchFamilies(TCombList& list, const std::function<void()>& regenerate, const TDrawsArray& draws,
+                   double baseline) {
+    TStatList registry(&draws);
+    registry.rebuild();
+    NullProgress progress;
+    ScriptedInteraction ui;
+
+    for (const char* code : {"DIFA", "SEQL", "RPC2", "KNM2", "HCO1", "CHAN", "COLV", "SGMS", "GRPV", "PRDV", "SDV2"}) {
+        const int method = statMethodIndex(registry, code);
+        if (method < 0) {
+            std::fprintf(stderr, "tavlora-bench: no method %s\n", code);
+            continue;
+        }
+        const TStatFilterRequest keep = typicalKeep(registry, method, draws);
+        printFigure(std::string("stat_filter_keep_") + code,
+                    bestOf(3, regenerate, [&] { statFilter(list, registry, method, keep, progress); }), baseline);
+    }
+
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("tavlora-bench-families-" + std::to_string(::getpid()));
+    for (const char* code : {"DIFA", "CHNV", "COLM"}) {
+        const int method = statMethodIndex(registry, code);
+        if (method < 0) continue;
+        printFigure(std::string("norm_file_") + code,
+                    bestOf(2, nullptr, [&] { createPrefetchFile(registry, method, dir, progress, ui); }), baseline);
+    }
+    std::error_code ec;
+    std::filesystem::remove_all(dir, ec);
+    for (const auto& m : ui.messages) std::fprintf(stderr, "%s\n", m.text.c_str());
+    regenerate();
+}

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -18,6 +19,10 @@
 #include <vector>
 
 #include "core/progress.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace tavlora {
 
@@ -184,16 +189,50 @@ void copyKept(const T* in, std::size_t n, std::size_t block, const std::vector<u
                 const std::size_t lo = b * block, hi = std::min(n, lo + block);
                 T* o = out + counts[b];
                 for (std::size_t w = lo >> 6; w < (hi + 63) >> 6; ++w) {
-                    uint64_t bits = mask[w];
-                    while (bits) {
-                        const int bit = __builtin_ctzll(bits);
-                        *o++ = in[(w << 6) + static_cast<std::size_t>(bit)];
-                        bits &= bits - 1;
+                    const uint64_t bits = mask[w];
+                    const std::size_t first = w << 6;
+                    if (bits == ~uint64_t{0}) {
+                        std::memcpy(static_cast<void*>(o), in + first, 64 * sizeof(T));
+                        o += 64;
+                    } else if (static_cast<unsigned>(__builtin_popcountll(bits)) >= 16 && first + 64 <= n) {
+                        // Dense words: a branchless compaction into a local buffer, then one copy.
+                        T local[64];
+                        std::size_t m = 0;
+                        for (std::size_t k = 0; k < 64; ++k) {
+                            local[m] = in[first + k];
+                            m += (bits >> k) & 1u;
+                        }
+                        std::memcpy(static_cast<void*>(o), local, m * sizeof(T));
+                        o += m;
+                    } else {
+                        uint64_t rest = bits;
+                        while (rest) {
+                            const int bit = __builtin_ctzll(rest);
+                            *o++ = in[first + static_cast<std::size_t>(bit)];
+                            rest &= rest - 1;
+                        }
                     }
                 }
             }
         },
         nullptr, 1);
+}
+
+// Bit k of the result: flags[k] != 0, for the 64 flags from `flags`.
+inline uint64_t flagBits64(const uint8_t* flags) {
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    uint64_t zeros = 0;
+    for (int q = 0; q < 4; ++q) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(flags + 16 * q));
+        zeros |= static_cast<uint64_t>(static_cast<uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, zero)))) << (16 * q);
+    }
+    return ~zeros;
+#else
+    uint64_t bits = 0;
+    for (int k = 0; k < 64; ++k) bits |= static_cast<uint64_t>(flags[k] != 0) << k;
+    return bits;
+#endif
 }
 
 }  // namespace parallel_detail
@@ -217,7 +256,7 @@ bool parallelFilterChunksInto(const std::vector<T>& src, std::vector<T>& dst, Ch
     const T* in = src.data();
     const unsigned workers = std::max(1u, workerCount());
     std::vector<std::vector<uint8_t>> flags(workers, std::vector<uint8_t>(kBlock + 64, 0));
-    const uint8_t flip = want ? 0 : 1;
+    const uint64_t flipBits = want ? 0 : ~uint64_t{0};
     const bool evaluated = parallelForChunks(
         blocks,
         [&](std::size_t b0, std::size_t b1, unsigned worker) {
@@ -228,9 +267,8 @@ bool parallelFilterChunksInto(const std::vector<T>& src, std::vector<T>& dst, Ch
                 std::size_t kept = 0;
                 for (std::size_t w = lo; w < hi; w += 64) {
                     const std::size_t len = std::min<std::size_t>(64, hi - w);
-                    const uint8_t* fw = f + (w - lo);
-                    uint64_t bits = 0;
-                    for (std::size_t k = 0; k < len; ++k) bits |= static_cast<uint64_t>((fw[k] != 0) ^ flip) << k;
+                    uint64_t bits = parallel_detail::flagBits64(f + (w - lo)) ^ flipBits;
+                    if (len < 64) bits &= (uint64_t{1} << len) - 1;
                     mask[w >> 6] = bits;
                     kept += static_cast<std::size_t>(__builtin_popcountll(bits));
                 }

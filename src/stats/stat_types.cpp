@@ -205,8 +205,9 @@ void TKey1Set::exactTable(const TStatDrawArray& sel, uint8_t* table, size_t size
 
 int32_t noteOccurrence(TLastValueArray& table, int32_t position, uint16_t k1, uint16_t k2, uint16_t k3, uint16_t k4) {
     const std::array<uint16_t, 4> keys{k1, k2, k3, k4};
+    const uint64_t want = TStatDraw::packKeys(keys);
     for (TLastValue& e : table) {
-        if (e.keys == keys) {
+        if (TStatDraw::packKeys(e.keys) == want) {
             const int32_t old = e.position;
             e.position = position;
             return position - old;

@@ -41,7 +41,8 @@ struct TStatDraw {
     }
     // Sets the four keys from their packed form (key 1 in the low 16 bits).
     void setPackedKeys(uint64_t v) { storePacked(v); }
-    bool sameKeys(const TStatDraw& o) const { return keys == o.keys; }
+    // One 64-bit comparison (the array comparison may become a call of memcmp).
+    bool sameKeys(const TStatDraw& o) const { return packedKeys() == o.packedKeys(); }
     // The four keys as one 64-bit word, for fast equality tests.
     uint64_t packedKeys() const { return packKeys(keys); }
     static uint64_t packKeys(const std::array<uint16_t, 4>& k) {

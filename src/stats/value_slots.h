@@ -20,7 +20,7 @@ public:
         if (slot < kSlots) {
             const int32_t at = at_[slot];
             if (at >= 0 && static_cast<size_t>(at) < list.size() &&
-                list[static_cast<size_t>(at)].keys == value.keys) {
+                list[static_cast<size_t>(at)].sameKeys(value)) {
                 TStatDraw& e = list[static_cast<size_t>(at)];
                 e.count += value.count;
                 if (e.depth == 0 || (value.depth > 0 && value.depth <= e.depth)) {

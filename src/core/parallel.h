@@ -107,73 +107,6 @@ bool parallelForChunks(std::size_t count, Body&& body, Progress* progress = null
 bool parallelFor(std::size_t count, const std::function<void(std::size_t begin, std::size_t end, unsigned worker)>& body,
                  Progress* progress = nullptr);
 
-// Appends to dst, in the order of src, every item of src for which pred(item) (or
-// pred(item, index) when pred takes two arguments) is true. Runs in two passes over fixed
-// blocks: the first evaluates the predicate once per item into a bit mask (n/8 bytes) and
-// counts each block's kept items; after prefix sums, the second copies the kept items directly
-// to their place in dst. No full-size temporary copy is made. Returns true when complete; on a
-// stop dst is left as it was and false is returned. Progress covers the predicate pass.
-template <typename T, typename Pred>
-bool parallelFilterAppend(const std::vector<T>& src, std::vector<T>& dst, Pred&& pred, Progress* progress = nullptr) {
-    static_assert(std::is_trivially_copyable_v<T>, "items are copied into place");
-    const std::size_t n = src.size();
-    constexpr std::size_t kBlock = 16384;  // a multiple of 64: blocks never share a mask word
-    const std::size_t blocks = (n + kBlock - 1) / kBlock;
-    std::vector<uint64_t> mask((n + 63) / 64, 0);
-    std::vector<std::size_t> counts(blocks + 1, 0);
-    const T* in = src.data();
-    const bool evaluated = parallelForChunks(
-        blocks,
-        [&](std::size_t b0, std::size_t b1, unsigned) {
-            for (std::size_t b = b0; b < b1; ++b) {
-                const std::size_t lo = b * kBlock, hi = std::min(n, lo + kBlock);
-                std::size_t c = 0;
-                for (std::size_t w = lo; w < hi; w += 64) {
-                    const std::size_t wEnd = std::min(hi, w + 64);
-                    uint64_t bits = 0;
-                    for (std::size_t i = w; i < wEnd; ++i) {
-                        bool keep;
-                        if constexpr (std::is_invocable_v<Pred&, const T&, std::size_t>)
-                            keep = static_cast<bool>(pred(in[i], i));
-                        else
-                            keep = static_cast<bool>(pred(in[i]));
-                        bits |= static_cast<uint64_t>(keep) << (i - w);
-                    }
-                    mask[w >> 6] = bits;
-                    c += static_cast<std::size_t>(__builtin_popcountll(bits));
-                }
-                counts[b + 1] = c;
-            }
-        },
-        progress, 1);
-    if (!evaluated) return false;
-    for (std::size_t b = 1; b <= blocks; ++b) counts[b] += counts[b - 1];
-    if (counts[blocks] == 0) return true;
-    const std::size_t base = dst.size();
-    dst.resize(base + counts[blocks]);
-    T* out = dst.data() + base;
-    // The copy pass is not stopped: once the kept items are known it is short and finishing it
-    // keeps dst consistent.
-    parallelForChunks(
-        blocks,
-        [&](std::size_t b0, std::size_t b1, unsigned) {
-            for (std::size_t b = b0; b < b1; ++b) {
-                const std::size_t lo = b * kBlock, hi = std::min(n, lo + kBlock);
-                T* o = out + counts[b];
-                for (std::size_t w = lo >> 6; w < (hi + 63) >> 6; ++w) {
-                    uint64_t bits = mask[w];
-                    while (bits) {
-                        const int bit = __builtin_ctzll(bits);
-                        *o++ = in[(w << 6) + static_cast<std::size_t>(bit)];
-                        bits &= bits - 1;
-                    }
-                }
-            }
-        },
-        nullptr, 1);
-    return true;
-}
-
 namespace parallel_detail {
 
 // The copy pass of the ordered filters: copies the items whose mask bit is set, block by block,
@@ -236,6 +169,56 @@ inline uint64_t flagBits64(const uint8_t* flags) {
 }
 
 }  // namespace parallel_detail
+
+// Appends to dst, in the order of src, every item of src for which pred(item) (or
+// pred(item, index) when pred takes two arguments) is true. Runs in two passes over fixed
+// blocks: the first evaluates the predicate once per item into a bit mask (n/8 bytes) and
+// counts each block's kept items; after prefix sums, the second copies the kept items directly
+// to their place in dst. No full-size temporary copy is made. Returns true when complete; on a
+// stop dst is left as it was and false is returned. Progress covers the predicate pass.
+template <typename T, typename Pred>
+bool parallelFilterAppend(const std::vector<T>& src, std::vector<T>& dst, Pred&& pred, Progress* progress = nullptr) {
+    static_assert(std::is_trivially_copyable_v<T>, "items are copied into place");
+    const std::size_t n = src.size();
+    constexpr std::size_t kBlock = 16384;  // a multiple of 64: blocks never share a mask word
+    const std::size_t blocks = (n + kBlock - 1) / kBlock;
+    std::vector<uint64_t> mask((n + 63) / 64, 0);
+    std::vector<std::size_t> counts(blocks + 1, 0);
+    const T* in = src.data();
+    const bool evaluated = parallelForChunks(
+        blocks,
+        [&](std::size_t b0, std::size_t b1, unsigned) {
+            for (std::size_t b = b0; b < b1; ++b) {
+                const std::size_t lo = b * kBlock, hi = std::min(n, lo + kBlock);
+                std::size_t c = 0;
+                for (std::size_t w = lo; w < hi; w += 64) {
+                    const std::size_t wEnd = std::min(hi, w + 64);
+                    uint64_t bits = 0;
+                    for (std::size_t i = w; i < wEnd; ++i) {
+                        bool keep;
+                        if constexpr (std::is_invocable_v<Pred&, const T&, std::size_t>)
+                            keep = static_cast<bool>(pred(in[i], i));
+                        else
+                            keep = static_cast<bool>(pred(in[i]));
+                        bits |= static_cast<uint64_t>(keep) << (i - w);
+                    }
+                    mask[w >> 6] = bits;
+                    c += static_cast<std::size_t>(__builtin_popcountll(bits));
+                }
+                counts[b + 1] = c;
+            }
+        },
+        progress, 1);
+    if (!evaluated) return false;
+    for (std::size_t b = 1; b <= blocks; ++b) counts[b] += counts[b - 1];
+    if (counts[blocks] == 0) return true;
+    const std::size_t base = dst.size();
+    dst.resize(base + counts[blocks]);
+    // The copy pass is not stopped: once the kept items are known it is short and finishing it
+    // keeps dst consistent.
+    parallel_detail::copyKept(in, n, kBlock, mask, counts, dst.data() + base);
+    return true;
+}
 
 // Replaces the content of dst by the items of src, in order, for which the chunk test marks
 // `want`: test(items, first, count, worker, flags) sets flags[k] (0 or 1) for items first + k

@@ -30,15 +30,4 @@ bool methodHasNorm(const TStatList& registry, int methodIndex) { return registry
 
 std::string statValueText(const TCustomStat& method, const TStatDraw& value) { return method.valueToText(value); }
 
-TStatMatcher::TStatMatcher(TCustomStat& method, const TStatDrawArray& selection, int referenceIndex, bool sorted,
-                           bool remove)
-    : method_(&method), selection_(&selection), referenceIndex_(referenceIndex), sorted_(sorted), remove_(remove) {
-    beginFilterRun(method, selection, referenceIndex, sorted);
-}
-
-bool TStatMatcher::operator()(const TComb& comb) const {
-    return method_->matchTest(comb, *selection_, referenceIndex_, sorted_,
-                              remove_ ? TFilterMode::Exclude : TFilterMode::Include);
-}
-
 }  // namespace tavlora

@@ -36,21 +36,4 @@ bool methodHasNorm(const TStatList& registry, int methodIndex);
 // The method's value text of a value record.
 std::string statValueText(const TCustomStat& method, const TStatDraw& value);
 
-// The filter test of one combination, for the combination list's filter step: true when the
-// combination carries a selected value. Construction prepares the filter run (load draws(-1,
-// reference, sorted) and the method's lookup tables); the call is const and may run on several
-// threads at once. The method and the selection must outlive the matcher.
-class TStatMatcher {
-public:
-    TStatMatcher(TCustomStat& method, const TStatDrawArray& selection, int referenceIndex, bool sorted, bool remove);
-    bool operator()(const TComb& comb) const;
-
-private:
-    const TCustomStat* method_;
-    const TStatDrawArray* selection_;
-    int referenceIndex_;
-    bool sorted_;
-    bool remove_;
-};
-
 }  // namespace tavlora

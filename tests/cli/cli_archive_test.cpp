@@ -6,45 +6,20 @@
 #include <sstream>
 #include <sys/wait.h>
 
+#include "cli_support.h"
 #include "test_support.h"
 
 using tavlora::test::TempDir;
 
 namespace {
 
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using CliRun = tavlora::test::CliResult;
 
-std::string fileBytes(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-std::string quoted(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) {
-        if (c == '\'')
-            q += "'\\''";
-        else
-            q += c;
-    }
-    return q + "'";
-}
+std::string fileBytes(const std::filesystem::path& p) { return tavlora::test::readTextFile(p); }
 
 // Runs the program in dir with the given arguments; stdout and stderr are captured.
 CliRun cli(const TempDir& dir, const std::vector<std::string>& args) {
-    std::string cmd = "cd " + quoted(dir.path().string()) + " && " + quoted(TAVLORA_CLI_PATH);
-    for (const auto& a : args) cmd += " " + quoted(a);
-    cmd += " >" + quoted((dir / ".out").string()) + " 2>" + quoted((dir / ".err").string()) + " </dev/null";
-    int raw = std::system(cmd.c_str());
-    CliRun r;
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    r.out = fileBytes(dir / ".out");
-    r.err = fileBytes(dir / ".err");
-    return r;
+    return tavlora::test::runCli(dir.path(), args, "", {});
 }
 
 std::vector<std::string> lines(const std::string& text) {

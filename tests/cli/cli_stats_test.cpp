@@ -7,39 +7,17 @@
 #include <sstream>
 #include <sys/wait.h>
 
+#include "cli_support.h"
 #include "test_support.h"
 
 using tavlora::test::TempDir;
 
 namespace {
 
-struct StatsCliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string readAll(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-std::string shellQuoted(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
+using StatsCliRun = tavlora::test::CliResult;
 
 StatsCliRun runCli(const TempDir& dir, const std::vector<std::string>& args) {
-    std::string cmd = "cd " + shellQuoted(dir.path().string()) + " && " + shellQuoted(TAVLORA_CLI_PATH);
-    for (const auto& a : args) cmd += " " + shellQuoted(a);
-    cmd += " >" + shellQuoted((dir / ".out").string()) + " 2>" + shellQuoted((dir / ".err").string()) + " </dev/null";
-    const int raw = std::system(cmd.c_str());
-    StatsCliRun r;
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    r.out = readAll(dir / ".out");
-    r.err = readAll(dir / ".err");
-    return r;
+    return tavlora::test::runCli(dir.path(), args, "", {});
 }
 
 std::vector<std::vector<std::string>> table(const std::string& text) {

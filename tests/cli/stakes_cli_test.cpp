@@ -6,41 +6,20 @@
 #include <sstream>
 #include <sys/wait.h>
 
+#include "cli_support.h"
 #include "test_support.h"
 
 using tavlora::test::TempDir;
 
 namespace {
 
-struct CliResult {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using tavlora::test::CliResult;
 
-std::string readBytes(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-std::string shellQuoted(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
+std::string readBytes(const std::filesystem::path& p) { return tavlora::test::readTextFile(p); }
 
 // Runs the program on the data folder "d" of dir, in the C locale (decimal point ".").
 CliResult stakesCli(const TempDir& dir, const std::vector<std::string>& args) {
-    std::string cmd = "cd " + shellQuoted(dir.path().string()) + " && LC_ALL=C " + shellQuoted(TAVLORA_CLI_PATH) +
-                      " --data d";
-    for (const auto& a : args) cmd += " " + shellQuoted(a);
-    cmd += " >" + shellQuoted((dir / ".out").string()) + " 2>" + shellQuoted((dir / ".err").string()) + " </dev/null";
-    const int raw = std::system(cmd.c_str());
-    CliResult r;
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    r.out = readBytes(dir / ".out");
-    r.err = readBytes(dir / ".err");
-    return r;
+    return tavlora::test::runCli(dir.path(), args, "LC_ALL=C", {"--data", "d"});
 }
 
 std::vector<std::string> outLines(const std::string& text) {

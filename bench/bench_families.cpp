@@ -9,6 +9,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "bench_util.h"
 #include "core/interaction.h"
 #include "core/progress.h"
 #include "core/records.h"
@@ -26,23 +27,7 @@ using namespace tavlora;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double bestOf(int runs, const std::function<void()>& prepare, const std::function<void()>& fn) {
-    double best = 1e300;
-    for (int r = 0; r < runs; ++r) {
-        if (prepare) prepare();
-        const auto t0 = Clock::now();
-        fn();
-        best = std::min(best, std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
-    }
-    return best;
-}
-
-void printFigure(const std::string& name, double ms, double baseline) {
-    std::printf("%s\t%.3f\t%.2f\n", name.c_str(), ms, baseline > 0 ? ms / baseline : 0.0);
-    std::fflush(stdout);
-}
+using bench::printFigure;
 
 // Keeps about a third of the values that occurred in the last 100 draws (every third row in
 // value-list order, at most 12), the kind of selection a user makes.
@@ -84,7 +69,7 @@ void benchFamilies(TCombList& list, const std::function<void()>& regenerate, con
         }
         const TStatFilterRequest keep = typicalKeep(registry, method, draws);
         printFigure(std::string("stat_filter_keep_") + code,
-                    bestOf(3, regenerate, [&] { statFilter(list, registry, method, keep, progress); }), baseline);
+                    bench::bestOf(3, regenerate, [&] { statFilter(list, registry, method, keep, progress); }), baseline);
     }
 
     const std::filesystem::path dir =
@@ -93,7 +78,7 @@ void benchFamilies(TCombList& list, const std::function<void()>& regenerate, con
         const int method = statMethodIndex(registry, code);
         if (method < 0) continue;
         printFigure(std::string("norm_file_") + code,
-                    bestOf(2, nullptr, [&] { createPrefetchFile(registry, method, dir, progress, ui); }), baseline);
+                    bench::bestOf(2, nullptr, [&] { createPrefetchFile(registry, method, dir, progress, ui); }), baseline);
     }
     std::error_code ec;
     std::filesystem::remove_all(dir, ec);

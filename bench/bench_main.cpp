@@ -17,6 +17,7 @@
 #include "archive/draws_csv.h"
 #include "core/game.h"
 #include "core/interaction.h"
+#include "bench_util.h"
 #include "core/parallel.h"
 #include "core/progress.h"
 #include "core/records.h"
@@ -28,25 +29,12 @@ namespace {
 
 constexpr int kRepetitions = 5;
 
-using Clock = std::chrono::steady_clock;
-
 // Best time in milliseconds of fn over the repetitions; prepare runs untimed before each.
 double bestOf(const std::function<void()>& prepare, const std::function<void()>& fn) {
-    double best = 1e300;
-    for (int r = 0; r < kRepetitions; ++r) {
-        if (prepare) prepare();
-        const auto t0 = Clock::now();
-        fn();
-        const auto t1 = Clock::now();
-        best = std::min(best, std::chrono::duration<double, std::milli>(t1 - t0).count());
-    }
-    return best;
+    return bench::bestOf(kRepetitions, prepare, fn);
 }
 
-void print(const std::string& name, double ms, double baseline) {
-    std::printf("%s\t%.3f\t%.2f\n", name.c_str(), ms, baseline > 0 ? ms / baseline : 0.0);
-    std::fflush(stdout);
-}
+void print(const std::string& name, double ms, double baseline) { bench::printFigure(name, ms, baseline); }
 
 TDrawsArray readSampleDraws(const std::filesystem::path& file) {
     TDrawsArray draws;

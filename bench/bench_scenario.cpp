@@ -22,16 +22,14 @@
 #include "core/progress.h"
 #include "scenario/scenario.h"
 #include "scenario/scenario_run.h"
+#include "bench_util.h"
 #include "session/session.h"
 
 using namespace tavlora;
 
 namespace {
 
-void printLine(const std::string& name, double value, double ratio) {
-    std::printf("%s\t%.3f\t%.2f\n", name.c_str(), value, ratio);
-    std::fflush(stdout);
-}
+using bench::printLine;
 
 }  // namespace
 

@@ -9,6 +9,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "bench_util.h"
 #include "core/interaction.h"
 #include "core/progress.h"
 #include "core/records.h"
@@ -26,23 +27,7 @@ using namespace tavlora;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double bestOfRuns(int runs, const std::function<void()>& prepare, const std::function<void()>& fn) {
-    double best = 1e300;
-    for (int r = 0; r < runs; ++r) {
-        if (prepare) prepare();
-        const auto t0 = Clock::now();
-        fn();
-        best = std::min(best, std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
-    }
-    return best;
-}
-
-void printFigure(const std::string& name, double ms, double baseline) {
-    std::printf("%s\t%.3f\t%.2f\n", name.c_str(), ms, baseline > 0 ? ms / baseline : 0.0);
-    std::fflush(stdout);
-}
+using bench::printFigure;
 
 // A filter request selecting the table rows of the method whose value texts are listed.
 TStatFilterRequest requestFor(const TStatList& registry, int method, const TDrawsArray& draws,
@@ -79,20 +64,20 @@ void benchStatistics(TCombList& list, const std::function<void()>& regenerate, c
     const TStatFilterRequest keepNums =
         requestFor(registry, nums, draws, {"3", "9", "14", "22", "31", "38", "45", "52", "60", "67"}, false);
     printFigure("stat_filter_keep_10_nums_values",
-                bestOfRuns(5, regenerate, [&] { statFilter(list, registry, nums, keepNums, progress); }), baseline);
+                bench::bestOf(5, regenerate, [&] { statFilter(list, registry, nums, keepNums, progress); }), baseline);
 
     std::vector<std::string> sumValues;
     for (int s = 150; s < 200; s += 2) sumValues.push_back(std::to_string(s));
     const TStatFilterRequest removeSums = requestFor(registry, sums, draws, sumValues, true);
     printFigure("stat_filter_remove_25_sums_values",
-                bestOfRuns(5, regenerate, [&] { statFilter(list, registry, sums, removeSums, progress); }), baseline);
+                bench::bestOf(5, regenerate, [&] { statFilter(list, registry, sums, removeSums, progress); }), baseline);
 
     const std::filesystem::path dir =
         std::filesystem::temp_directory_path() / ("tavlora-bench-" + std::to_string(::getpid()));
     printFigure("norm_file_sums",
-                bestOfRuns(3, nullptr, [&] { createPrefetchFile(registry, sums, dir, progress, ui); }), baseline);
+                bench::bestOf(3, nullptr, [&] { createPrefetchFile(registry, sums, dir, progress, ui); }), baseline);
     printFigure("norm_file_nums",
-                bestOfRuns(3, nullptr, [&] { createPrefetchFile(registry, nums, dir, progress, ui); }), baseline);
+                bench::bestOf(3, nullptr, [&] { createPrefetchFile(registry, nums, dir, progress, ui); }), baseline);
     std::error_code ec;
     std::filesystem::remove_all(dir, ec);
     for (const auto& m : ui.messages) std::fprintf(stderr, "%s\n", m.text.c_str());

@@ -97,6 +97,24 @@ private:
     bool yes_;
 };
 
+// Passes messages on to another Interaction and remembers whether an error was among them, so
+// that a command can end with status 1 after the engine reported a failure.
+class ErrorWatch : public Interaction {
+public:
+    explicit ErrorWatch(Interaction& inner) : inner_(inner) {}
+    void message(MessageKind kind, const std::string& caption, const std::string& text) override {
+        if (kind == MessageKind::Error) failed = true;
+        inner_.message(kind, caption, text);
+    }
+    bool question(const std::string& caption, const std::string& text, bool defaultYes) override {
+        return inner_.question(caption, text, defaultYes);
+    }
+    bool failed = false;
+
+private:
+    Interaction& inner_;
+};
+
 // Turns the "\r" paragraph marks of the program's messages into line breaks for the terminal.
 std::string terminalText(const std::string& text);
 

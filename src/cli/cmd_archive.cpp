@@ -50,23 +50,6 @@ int64_t numberArgument(const std::string& text, const std::string& what) {
     return *v;
 }
 
-// Passes messages on to the user and remembers whether an error was among them.
-class ErrorWatch : public Interaction {
-public:
-    explicit ErrorWatch(Interaction& inner) : inner_(inner) {}
-    void message(MessageKind kind, const std::string& caption, const std::string& text) override {
-        if (kind == MessageKind::Error) failed = true;
-        inner_.message(kind, caption, text);
-    }
-    bool question(const std::string& caption, const std::string& text, bool defaultYes) override {
-        return inner_.question(caption, text, defaultYes);
-    }
-    bool failed = false;
-
-private:
-    Interaction& inner_;
-};
-
 struct OpenSession {
     explicit OpenSession(Context& ctx) : session(ctx.options.data, ctx.progress, ctx.interaction) {
         session.setDrawsOffset(ctx.options.offset);

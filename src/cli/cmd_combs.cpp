@@ -25,23 +25,6 @@ const char* kCombsUsage =
     "  --out FILE     сохранить список в файл комбинаций\n"
     "  --save         запомнить режим и параметры как параметры генерации по умолчанию";
 
-// Passes messages on and remembers whether an error was among them.
-class ErrorWatch : public Interaction {
-public:
-    explicit ErrorWatch(Interaction& inner) : inner_(inner) {}
-    void message(MessageKind kind, const std::string& caption, const std::string& text) override {
-        if (kind == MessageKind::Error) failed = true;
-        inner_.message(kind, caption, text);
-    }
-    bool question(const std::string& caption, const std::string& text, bool defaultYes) override {
-        return inner_.question(caption, text, defaultYes);
-    }
-    bool failed = false;
-
-private:
-    Interaction& inner_;
-};
-
 int runGenerate(Context& ctx, ArgReader& args) {
     const int mode = args.intOption("--mode", -1);
     std::string params;

@@ -41,23 +41,6 @@ const char* kScenarioUsage =
     "  --seed S           начальное значение генератора случайных чисел (режим RAND)\n"
     "  --check-each-line  проверять ставки после каждой строки сценария";
 
-// Passes messages on and remembers whether an error was among them.
-class ErrorWatch : public Interaction {
-public:
-    explicit ErrorWatch(Interaction& inner) : inner_(inner) {}
-    void message(MessageKind kind, const std::string& caption, const std::string& text) override {
-        if (kind == MessageKind::Error) failed = true;
-        inner_.message(kind, caption, text);
-    }
-    bool question(const std::string& caption, const std::string& text, bool defaultYes) override {
-        return inner_.question(caption, text, defaultYes);
-    }
-    bool failed = false;
-
-private:
-    Interaction& inner_;
-};
-
 // The session with its working scenario, as the main window holds them.
 struct ScenarioSession {
     explicit ScenarioSession(Context& ctx)

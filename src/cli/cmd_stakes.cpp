@@ -43,23 +43,6 @@ const char* kRatingsUsage =
     "  ratings to-scenario ROW...           добавить строки рейтинга (номера строк \"ratings list\", с 1)\n"
     "                                       в рабочий сценарий";
 
-// Passes messages on to the user and remembers whether an error was among them.
-class ErrorWatch : public Interaction {
-public:
-    explicit ErrorWatch(Interaction& inner) : inner_(inner) {}
-    void message(MessageKind kind, const std::string& caption, const std::string& text) override {
-        if (kind == MessageKind::Error) failed = true;
-        inner_.message(kind, caption, text);
-    }
-    bool question(const std::string& caption, const std::string& text, bool defaultYes) override {
-        return inner_.question(caption, text, defaultYes);
-    }
-    bool failed = false;
-
-private:
-    Interaction& inner_;
-};
-
 // Ends a command with status 1 after its failure has been reported.
 struct Reported {};
 

@@ -39,23 +39,6 @@ const char* kPrefetchUsage =
     "  создать отсутствующие файлы норм (Prefetchs\\*.dfc) для всех методов с нормой;\n"
     "  --force пересоздать и существующие файлы групп --groups (по умолчанию - всех групп 0..12)";
 
-// Passes messages on and remembers whether an error was among them.
-class ErrorWatch : public Interaction {
-public:
-    explicit ErrorWatch(Interaction& inner) : inner_(inner) {}
-    void message(MessageKind kind, const std::string& caption, const std::string& text) override {
-        if (kind == MessageKind::Error) failed = true;
-        inner_.message(kind, caption, text);
-    }
-    bool question(const std::string& caption, const std::string& text, bool defaultYes) override {
-        return inner_.question(caption, text, defaultYes);
-    }
-    bool failed = false;
-
-private:
-    Interaction& inner_;
-};
-
 std::string trimmed(std::string_view s) {
     const auto b = s.find_first_not_of(" \t");
     if (b == std::string_view::npos) return {};

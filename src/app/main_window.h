@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "app/command_line.h"
-#include "app/proxy_settings.h"
+#include "archive/proxy_settings.h"
 #include "app/window_settings.h"
 #include "core/interaction.h"
 #include "core/settings.h"

@@ -11,7 +11,7 @@
 #include "app/command_line.h"
 #include "app/main_window.h"
 #include "app/process_list.h"
-#include "app/proxy_settings.h"
+#include "archive/proxy_settings.h"
 #include "app/window_settings.h"
 #include "core/error.h"
 #include "core/ini_file.h"
@@ -233,7 +233,7 @@ private slots:
     void proxySectionDefaults() {
         test::TempDir dir;
         const auto ini = dir / "Tavlora_5d69.ini";
-        auto p = app::loadProxySettings(ini);
+        auto p = loadProxySettings(ini);
         QCOMPARE(p.mode, 0);
         QCOMPARE(p.port, 80);
         QVERIFY(p.server.empty());
@@ -241,7 +241,7 @@ private slots:
             std::ofstream f(ini, std::ios::binary);
             f << "[PROXY]\r\nProxyServer=proxy.local\r\nProxyPort=3128\r\nProxyUsername=u\r\n";
         }
-        p = app::loadProxySettings(ini);
+        p = loadProxySettings(ini);
         QCOMPARE(p.mode, 2);  // no mode but a server: manual proxy
         QCOMPARE(p.server, std::string("proxy.local"));
         QCOMPARE(p.port, 3128);

@@ -1,9 +1,9 @@
-#include "app/proxy_settings.h"
+#include "archive/proxy_settings.h"
 
 #include "core/error.h"
 #include "core/ini_file.h"
 
-namespace tavlora::app {
+namespace tavlora {
 
 TProxySettings loadProxySettings(const std::filesystem::path& iniPath) {
     IniFile ini(iniPath);
@@ -16,4 +16,4 @@ TProxySettings loadProxySettings(const std::filesystem::path& iniPath) {
     return p;
 }
 
-}  // namespace tavlora::app
+}  // namespace tavlora

@@ -1,12 +1,11 @@
 #pragma once
 // The PROXY section of the configuration file <base>.ini.
-// These settings serve the draw download, which the command line needs as well; they belong
-// with the download in the engine once it exists and are kept here, Qt-free, until then.
+// These settings serve the draw download, which the window and the command line share.
 #include <cstdint>
 #include <filesystem>
 #include <string>
 
-namespace tavlora::app {
+namespace tavlora {
 
 struct TProxySettings {
     int32_t mode = 0;  // 0 no proxy, 1 automatic proxy search, 2 manual proxy
@@ -19,4 +18,4 @@ struct TProxySettings {
 // A missing key takes its default; a missing ProxyMode is 2 when ProxyServer is set, else 0.
 TProxySettings loadProxySettings(const std::filesystem::path& iniPath);
 
-}  // namespace tavlora::app
+}  // namespace tavlora

@@ -660,7 +660,10 @@ int shredValue(long double value, int digits) {
     digits = std::clamp(digits, 0, 9);
     const long double a = fabsl(value);
     const long double f = a - floorl(a);
-    const long double tolerance = 1e-12L * std::max(1.0L, a);
+    // Enough to cover a few units of the last place of a double (and far more of a long double,
+    // in which formulas are evaluated), yet small enough to leave the kept digits of large
+    // values alone: 1e-12 would move the fifth digit of a value near 10^8.
+    const long double tolerance = 1e-15L * std::max(1.0L, a);
     if (f + tolerance >= 1.0L) return 0;
     long double scale = 1.0L;
     for (int i = 0; i < digits; ++i) scale *= 10.0L;

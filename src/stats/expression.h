@@ -55,7 +55,7 @@ std::string substituteFormulaVars(std::string_view formula, const FormulaVars& v
 
 // The first digits after the decimal point of |value| as a whole number, 0 .. 10^digits - 1
 // (digits taken within 0..9). The last kept digit is read allowing for the representation
-// error of binary floating point (one part in 10^12 of the value), so that 29/50 = 0.58
+// error of binary floating point (one part in 10^15 of the value), so that 29/50 = 0.58
 // gives 58 and not 57, and 2.9999999999999996 counts as the whole number 3 (result 0).
 // A value that is not finite gives 0.
 int shredValue(long double value, int digits);

@@ -236,6 +236,19 @@ TEST(ShredFormula, ShredsDrawsAsComputedByHand) {
     // negative results give the digits of their absolute value
     EXPECT_EQ(ShredFormula("(n1-n2)/8").shred(vars({1, 4, 0, 0, 0}), 3), 375);
     EXPECT_EQ(ShredFormula("N1/n2").shred(vars({1, 8, 0, 0, 0}), 3), 125);
+
+    // large results keep exactly their digits: a product of five numbers (up to 10^9) divided
+    // by q has the digits of the integer division
+    const ShredFormula product("n1*n2*n3*n4*n5/p1");
+    for (const auto& n : {std::array<uint8_t, 5>{60, 62, 64, 66, 68}, {65, 66, 67, 68, 69}, {3, 17, 40, 55, 69}}) {
+        for (uint8_t q : {7, 9, 11, 13, 69}) {
+            int64_t p = 1;
+            for (uint8_t x : n) p *= x;
+            for (int d = 1, scale = 10; d <= 5; ++d, scale *= 10)
+                EXPECT_EQ(product.shred(vars(n, {q, 0, 0, 0, 0}), d), p * scale / q % scale) << p << "/" << int{q};
+        }
+    }
+    EXPECT_EQ(shredValue(123456789.12345L, 5), 12345);
 }
 
 TEST(ShredFormula, ReplacesVariablesAsText) {

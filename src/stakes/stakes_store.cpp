@@ -215,6 +215,8 @@ int64_t TStakesStore::recordCount() const {
 }
 
 int64_t TStakesStore::position(Origin origin, int64_t index) const {
+    // An index no file can reach gives -1 (outside the file) instead of an overflowing product.
+    if (index < INT64_MIN / (2 * kRec) || index > INT64_MAX / (2 * kRec)) return -1;
     if (origin == Origin::Start) return index * kRec;
     return fileSize() + index * kRec;
 }
@@ -224,7 +226,7 @@ TStakeRecord TStakesStore::readRecord(Origin origin, int64_t index) {
         if (fd_ < 0) throw EError(kStakesNotOpen);
         const int64_t size = fileSize();
         const int64_t pos = position(origin, index);
-        if (index < INT64_MIN / kRec || index > INT64_MAX / kRec || pos < 0 || pos + kRec > size)
+        if (pos < 0 || pos + kRec > size)
             throw EError(fmt(kStakeIndexNotFound, index));
         const int64_t absolute = pos / kRec;
         if (cache_ && cache_->first == absolute && pos % kRec == 0) return cache_->second;

@@ -1,4 +1,5 @@
 // The stakes store: record layout, adding, checking, deleting, the version check and the logs.
+#include <climits>
 #include <fstream>
 #include <gtest/gtest.h>
 
@@ -167,6 +168,9 @@ TEST_F(StakesStoreTest, RecordAccessByOriginAndIndex) {
     store.writeRecord(stake(4, {1, 2, 3, 4, 5}), Origin::End, 0);
     EXPECT_EQ(store.readRecord(Origin::End, -1).drawNumber, 4);
     EXPECT_THROW(store.writeRecord(stake(4, {1, 2, 3, 4, 5}), Origin::Start, 6), EError);
+    // Indexes whose byte position would overflow are outside the file too (never a wrapped append).
+    EXPECT_THROW(store.writeRecord(stake(4, {1, 2, 3, 4, 5}), Origin::End, INT64_MIN), EError);
+    EXPECT_THROW(store.readRecord(Origin::Start, INT64_MAX), EError);
     EXPECT_EQ(std::filesystem::file_size(lsk()), 4u * 312u);
 }
 

@@ -133,8 +133,11 @@ void TRatings::addStake(const TStakeRecord& stake) {
     const int m = stake.matchCount();
     if (m < 0) return;
     const size_t slot = static_cast<size_t>(std::min(m, 5));
+    // Keys are stored cut to the 255 bytes of the file's field: a longer comment is compared in
+    // that form, so that it finds its row again after the rating was saved and loaded.
+    const std::string key = truncateToCp1251Bytes(stake.comment, TRatingRecord::kKeyMax);
     for (auto& row : rows_) {
-        if (equalsIgnoreCase(row.key, stake.comment)) {
+        if (equalsIgnoreCase(row.key, key)) {
             row.stakes += 1;
             row.matched += m;
             row.profit += stake.profit;
@@ -143,7 +146,7 @@ void TRatings::addStake(const TStakeRecord& stake) {
         }
     }
     TRatingRecord row;
-    row.key = truncateToCp1251Bytes(stake.comment, TRatingRecord::kKeyMax);
+    row.key = key;
     row.stakes = 1;
     row.matched = m;
     row.profit = stake.profit;
@@ -222,6 +225,12 @@ bool TRatings::sortBy(int column, bool descending, Progress& progress, Interacti
 }
 
 bool TRatings::refresh(TStakesStore& stakes, Progress& progress, Interaction& interaction) {
+    // Without an open stakes file there is nothing to rebuild from: emptying the rating then
+    // would throw away everything it has accumulated.
+    if (!stakes.isOpen()) {
+        interaction.error(fmt(kRatingsRefreshError, kStakesNotOpen));
+        return false;
+    }
     if (!rows_.empty() && !interaction.question("Подтверждение", kRatingsRefreshQuestion, false)) return false;
     progress.setText("Обновление рейтинга...");
     TRatings rebuilt(file_);

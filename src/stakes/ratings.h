@@ -97,7 +97,8 @@ public:
     bool sortBy(int column, bool descending, Progress& progress, Interaction& interaction);
 
     // Rebuilds the rating from the checked stakes of the stakes file. A non-empty rating asks
-    // first; a refusal changes nothing and returns false. A failure keeps the rating as it was.
+    // first; a refusal changes nothing and returns false. A failure (a stakes file that is not
+    // open included) is reported and keeps the rating as it was.
     bool refresh(TStakesStore& stakes, Progress& progress, Interaction& interaction);
 
     // Writes the CSV export: header of all column captions, one line per row (";"-separated).
@@ -121,8 +122,8 @@ struct TGraphSeries {
     std::vector<TGraphPoint> points;
 };
 
-// Distribution of matches: "Нормальные значения" with s·p(i) (s summed over the rows given),
-// then one series per row with its counters n(0..5).
+// Distribution of matches: "Нормальные значения" with s·p(i), s being the stakes of the first
+// row given (the first selected one), then one series per row with its counters n(0..5).
 std::vector<TGraphSeries> ratingDistributionSeries(const TRatingsArray& selected);
 // Matches (or profit in money units) per checked stake of the given keys, one series per key,
 // read from the record of the 100th-last distinct checked draw on. Throws EError(kGraphNeedsDraws)

@@ -75,6 +75,14 @@ TEST_F(RatingsTest, StakesOfOneCommentRegardlessOfCaseBuildOneRow) {
     EXPECT_EQ(a.profit, 10000);
     EXPECT_EQ(a.counters, (std::array<int32_t, 6>{1, 0, 1, 0, 0, 0}));
     EXPECT_EQ(ratings.rows()[1].counters[5], 2);
+
+    // A comment beyond the 255 bytes of the key field keeps finding its (cut) row.
+    const std::string longComment(300, 'L');
+    ratings.addStake(checkedStake(longComment, 1, 0));
+    ratings.addStake(checkedStake(longComment, 1, 0));
+    ASSERT_EQ(ratings.count(), 3);
+    EXPECT_EQ(ratings.rows()[2].key.size(), 255u);
+    EXPECT_EQ(ratings.rows()[2].stakes, 2);
 }
 
 TEST_F(RatingsTest, RecordLayoutAndFileRoundTrip) {
@@ -196,6 +204,15 @@ TEST_F(RatingsTest, RefreshAsksAndRebuildsFromCheckedStakes) {
     EXPECT_TRUE(ratings.refresh(stakes, progress, ui));
     EXPECT_EQ(ui.questions.size(), asked);
     EXPECT_TRUE(ui.messages.empty());
+
+    // Without an open stakes file nothing is rebuilt and nothing of the rating is lost.
+    ratings.setRows({row("Old", 100, 50, 0)});
+    stakes.close();
+    ui.answers = {true};
+    EXPECT_FALSE(ratings.refresh(stakes, progress, ui));
+    EXPECT_EQ(keys(ratings), (std::vector<std::string>{"Old"}));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "Ошибка обновления рейтинга!\r\rФайл ставок не открыт!");
 }
 
 TEST_F(RatingsTest, FailedSaveKeepsTheOldFileWhole) {

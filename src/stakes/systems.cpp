@@ -84,6 +84,11 @@ std::vector<TComb> readSystemPositions(const std::filesystem::path& file, int k)
                     throw EError(fmt("Строка %d: \"%s\" - некорректная позиция \"%s\".", lineNo, line, words[j]));
                 c.n[j] = static_cast<uint8_t>(*v);
             }
+            // A repeated position would make a stake with a repeated number.
+            for (size_t a = 0; a < 5; ++a)
+                for (size_t b = a + 1; b < 5; ++b)
+                    if (c.n[a] == c.n[b])
+                        throw EError(fmt("Строка %d: \"%s\" - повторяется позиция %d.", lineNo, line, int{c.n[a]}));
             out.push_back(c);
         }
         if (end >= text.size()) break;
@@ -116,6 +121,11 @@ TSystemLookup findSystem(const std::filesystem::path& systemsDir, const TByteArr
         return result;
     }
     result.ok = !result.combinations.empty();
+    if (!result.ok) {
+        // A system without combinations can make no stake: say so rather than end silently.
+        result.error = fmt(kSystemLoadError, fmt("Файл \"%s\" не содержит комбинаций.", file->filename().string()));
+        if (interaction) interaction->error(result.error);
+    }
     return result;
 }
 

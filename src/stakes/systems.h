@@ -29,7 +29,8 @@ std::optional<std::filesystem::path> findSystemFile(const std::filesystem::path&
 
 // Reads a system file: one combination of five positions per non-empty line, the positions
 // separated by any of " *+,-./:;=\_|~" (and tabs). Throws EError (the reason, without the
-// message frame) when a line does not hold five positions 1..k or the file cannot be read.
+// message frame) when a line does not hold five distinct positions 1..k or the file cannot be
+// read.
 std::vector<TComb> readSystemPositions(const std::filesystem::path& file, int k);
 
 struct TSystemLookup {
@@ -41,8 +42,8 @@ struct TSystemLookup {
 
 // Finds the system for the given distinct numbers (K = their count) and maps line i, position
 // p_j onto the p_j-th number of the list. Without a system: error kSystemNotFound and, when
-// interaction is given, the box kSystemNotFoundBox; a reading error: kSystemLoadError. ok is
-// true when at least one combination was read.
+// interaction is given, the box kSystemNotFoundBox; a reading error, or a file without any
+// combination: kSystemLoadError. ok is true when at least one combination was read.
 TSystemLookup findSystem(const std::filesystem::path& systemsDir, const TByteArray& numbers,
                          Interaction* interaction);
 

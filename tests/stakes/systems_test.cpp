@@ -66,15 +66,20 @@ TEST(Systems, MissingOrBrokenSystemsAreReported) {
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, r.error);
 
-    for (const char* bad : {"01 02 03 04\r\n", "01 02 03 04 05 06\r\n", "01 02 xx 04 05\r\n", "00 01 02 03 04\r\n"}) {
+    // A repeated position would make a stake with a repeated number.
+    for (const char* bad : {"01 02 03 04\r\n", "01 02 03 04 05 06\r\n", "01 02 xx 04 05\r\n", "00 01 02 03 04\r\n",
+                            "01 02 03 03 04\r\n"}) {
         writeText(systems / systemFileName(6, 0, 1), bad);
         EXPECT_FALSE(findSystem(systems, TByteArray{1, 2, 3, 4, 5, 6}, nullptr).ok) << bad;
     }
-    // An empty system file has no combination to play.
+    // An empty system file has no combination to play, and says so (a scenario logs the text).
     writeText(systems / systemFileName(6, 0, 1), "\r\n");
-    r = findSystem(systems, TByteArray{1, 2, 3, 4, 5, 6}, nullptr);
+    ui.messages.clear();
+    r = findSystem(systems, TByteArray{1, 2, 3, 4, 5, 6}, &ui);
     EXPECT_FALSE(r.ok);
-    EXPECT_TRUE(r.error.empty());
+    EXPECT_EQ(r.error.rfind("Ошибка загрузки комбинаций системы!\r\r", 0), 0u);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, r.error);
 }
 
 }  // namespace

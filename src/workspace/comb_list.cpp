@@ -560,7 +560,7 @@ std::vector<std::string> TCombList::findInDraws(const TComb& comb, const TDrawsA
     for (std::size_t i = draws.size(); i-- > 0;) {
         if (sortedKey(drawNumbers(draws[i])) != key) continue;
         lines.push_back(drawLine(draws[i]));
-        if (static_cast<int>(lines.size()) >= kFindInDrawsMaxLines) break;
+        if (static_cast<int>(lines.size()) > kFindInDrawsMaxLines) break;
     }
     return lines;
 }
@@ -603,12 +603,27 @@ bool TCombList::saveBuffer(int offset, int excluded, Progress& progress, Interac
     StatusText status(progress, kBufferSavingText);
     bufferKey_ = key;
     try {
-        if (bufferFile_.empty()) throw EError("no buffer file");
-        progress.setText(fmt(kBufferSavingProgress, 0.0));
+        if (bufferFile_.empty()) throw EError(systemMessage(ENOENT));
+        // Written in place, 1 % of the records at a time with the progress text after each part.
+        // A partial file is harmless: a failure forgets the key and removes the file, and the key
+        // lives in memory only, so a file left by a crash is never read back.
+        errno = 0;
+        std::ofstream out(bufferFile_, std::ios::binary | std::ios::trunc);
+        if (!out) throw EError(systemMessage(errno ? errno : EIO));
         // The list's memory is the file's byte image (see the static_assert above).
-        writeFileAtomic(bufferFile_, std::string_view(reinterpret_cast<const char*>(current_.data()),
-                                                      current_.size() * sizeof(TComb)));
-        progress.setText(fmt(kBufferSavingProgress, 100.0));
+        const std::size_t n = current_.size();
+        const std::size_t step = std::max<std::size_t>(1, n / 100);
+        for (std::size_t done = 0; done < n;) {
+            const std::size_t part = std::min(step, n - done);
+            out.write(reinterpret_cast<const char*>(current_.data() + done),
+                      static_cast<std::streamsize>(part * sizeof(TComb)));
+            if (!out) throw EError(systemMessage(errno ? errno : EIO));
+            done += part;
+            progress.setText(fmt(kBufferSavingProgress, 100.0 * static_cast<double>(done) / static_cast<double>(n)));
+            progress.pump();
+        }
+        out.close();
+        if (!out) throw EError(systemMessage(errno ? errno : EIO));
     } catch (const std::exception& e) {
         // A key must never describe a file that was not written.
         dropBuffer();

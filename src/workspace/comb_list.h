@@ -56,7 +56,8 @@ inline constexpr const char* kBufferLoadingText = "Загрузка буфера
 inline constexpr const char* kBufferLoadingProgress = "Загрузка буфера комбинаций ( завершено %.0f %% )...";
 inline constexpr const char* kBufferLoadError = "Ошибка загрузки буфера комбинаций!\r\r%s";
 
-// Most draws listed by "find in draws".
+// "Find in draws" stops scanning once more than this many draws are listed (so it lists at most
+// one more than this).
 inline constexpr int kFindInDrawsMaxLines = 25;
 
 // --- generation ------------------------------------------------------------------------------
@@ -196,8 +197,8 @@ public:
     // Distinct numbers 1..69 occurring in the list.
     int uniqueNumberCount() const;
     void showUniqueNumbers(Interaction& interaction) const;
-    // Draw lines of the draws (newest first) whose five numbers equal comb (order ignored),
-    // at most kFindInDrawsMaxLines of them.
+    // Draw lines of the draws (newest first) whose five numbers equal comb (order ignored); the
+    // scan stops once more than kFindInDrawsMaxLines are listed.
     static std::vector<std::string> findInDraws(const TComb& comb, const TDrawsArray& draws);
     // Shows the found / not found information box.
     static void showFindInDraws(const TComb& comb, const TDrawsArray& draws, Progress& progress,

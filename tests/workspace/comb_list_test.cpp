@@ -431,9 +431,10 @@ TEST(CombList, FindInDraws) {
     NullProgress progress;
 
     const auto lines = TCombList::findInDraws(comb(1, 2, 3, 4, 5), draws);
-    ASSERT_EQ(lines.size(), 25u);  // newest first, at most 25
+    // Newest first; the scan stops once more than 25 draws are listed.
+    ASSERT_EQ(lines.size(), 26u);
     EXPECT_EQ(lines.front(), "Тираж № 30 от , значения: 5;4;3;2;1 e:1");
-    EXPECT_EQ(lines.back(), "Тираж № 6 от , значения: 5;4;3;2;1 e:1");
+    EXPECT_EQ(lines.back(), "Тираж № 5 от , значения: 5;4;3;2;1 e:1");
 
     TCombList::showFindInDraws(comb(6, 4, 3, 2, 1), draws, progress, ui);
     ASSERT_EQ(ui.messages.size(), 1u);
@@ -457,6 +458,12 @@ TEST(CombList, BufferFileCache) {
     EXPECT_FALSE(list.loadBuffer(0, 5, progress, ui));
     ASSERT_TRUE(list.saveBuffer(0, 5, progress, ui));
     EXPECT_EQ(readFileBytes(file), std::string("\5\4\3\2\1\7\10\11\12\13\0\0\0\0\310", 15));
+    // The progress text follows the records written (every record of so short a list).
+    for (const char* done : {"33", "67", "100"})
+        EXPECT_NE(std::find(progress.texts.begin(), progress.texts.end(),
+                            "Создание буфера комбинаций ( завершено " + std::string(done) + " % )..."),
+                  progress.texts.end())
+            << done;
     EXPECT_EQ(list.bufferKey(), std::make_pair(0, 5));
 
     // The same key does not write again.

@@ -178,6 +178,7 @@ void TStakesStore::close() {
 }
 
 bool TStakesStore::reopen(Interaction& interaction) {
+    bool closed = true;
     if (fd_ >= 0) {
         ::flock(fd_, LOCK_UN);
         int rc = ::close(fd_);
@@ -185,8 +186,10 @@ bool TStakesStore::reopen(Interaction& interaction) {
         fd_ = -1;
         cache_.reset();
         if (rc != 0) {
+            // What was written may not have reached the file: a failure, even though opening
+            // again is still tried so that the store stays usable.
             interaction.error(fmt(kStakesWriteFileError, systemMessage(err)));
-            // Opening again is still tried: the store should stay usable.
+            closed = false;
         }
     }
     try {
@@ -195,7 +198,7 @@ bool TStakesStore::reopen(Interaction& interaction) {
         interaction.error(fmt(kStakesReadFileError, e.what()));
         return false;
     }
-    return true;
+    return closed;
 }
 
 int64_t TStakesStore::fileSize() const {

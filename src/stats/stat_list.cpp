@@ -163,12 +163,19 @@ void TStatList::normaliseFavourites() {
 }
 
 int TStatList::methodByCode(std::string_view text) const {
+    // The longest code the text begins with wins, the first in registry order among equally long
+    // ones: "ROW10:5" names ROW10 even though ROW1, a prefix of it, comes first in the registry.
+    int found = -1;
+    size_t foundSize = 0;
     for (int i = 0; i < count(); ++i) {
         const std::string code = item(i).code();
-        if (!code.empty() && text.size() >= code.size() && equalsAsciiNoCase(text.substr(0, code.size()), code))
-            return i;
+        if (code.size() > foundSize && text.size() >= code.size() &&
+            equalsAsciiNoCase(text.substr(0, code.size()), code)) {
+            found = i;
+            foundSize = code.size();
+        }
     }
-    return -1;
+    return found;
 }
 
 int TStatList::methodWithCode(std::string_view code) const {

@@ -101,7 +101,8 @@ public:
     void selectAll();
     void normaliseFavourites();
 
-    // Index of the first method whose formatted code begins `text` (ASCII case ignored); -1 when none.
+    // Index of the method whose formatted code begins `text` (ASCII case ignored): the longest such
+    // code, the first in registry order among equally long ones; -1 when none.
     int methodByCode(std::string_view text) const;
     // Index of the method whose formatted code equals `code` exactly (case ignored); -1 when none.
     int methodWithCode(std::string_view code) const;

@@ -178,6 +178,10 @@ TEST(MatrixStats, OneMethodPerColumnAndRow) {
     EXPECT_EQ(statisticsRun(*r.create("COL7"), 2, 3, false).size(), 11u);  // no number in column 7: 0 added
     EXPECT_EQ(statisticsRun(*row6, 2, 3, false).size(), 8u);   // 1..7 pre-listed, then 0
 
+    // A scenario text naming ROW10 resolves to ROW10, not to ROW1 whose code is a prefix of it.
+    EXPECT_EQ(r.list.methodByCode("ROW10:5"), r.list.methodWithCode("ROW10"));
+    EXPECT_EQ(r.list.methodByCode("row1:5"), r.list.methodWithCode("ROW1"));
+
     // Width 10 after a rebuild: ten columns, seven rows.
     r.list.settings().config.matrixCols = 10;
     r.list.rebuild();
@@ -185,6 +189,7 @@ TEST(MatrixStats, OneMethodPerColumnAndRow) {
     EXPECT_TRUE(test::hasCode(r.list, "ROW7"));
     EXPECT_FALSE(test::hasCode(r.list, "ROW8"));
     EXPECT_EQ(r.create("COLM")->valueToText(valueWithKeys(1)), "0000000001 (001)");
+    EXPECT_EQ(r.list.methodByCode("COL10:1"), r.list.methodWithCode("COL10"));
 }
 
 TEST(MatrixStats, LineTuples) {

@@ -78,12 +78,16 @@ public:
         }
         return fmt("%s (%s)", text, wideDecimal(hi, lo));
     }
-    // The first L characters: "1" marks a column. The value's keys 1-2 as one number (the mask
-    // itself up to 31 columns).
+    // The first L characters (not bytes: a Cyrillic letter is two bytes of UTF-8): "1" marks a
+    // column. The value's keys 1-2 as one number (the mask itself up to 31 columns).
     int32_t textToValue(std::string_view text) const override {
         TClassBits marked;
-        for (int c = 1; c <= length_ && static_cast<size_t>(c) <= text.size(); ++c)
-            if (text[static_cast<size_t>(c - 1)] == '1') marked.set(c);
+        int c = 0;
+        for (const char ch : text) {
+            if ((static_cast<unsigned char>(ch) & 0xC0) == 0x80) continue;  // inside a character
+            if (++c > length_) break;
+            if (ch == '1') marked.set(c);
+        }
         return static_cast<int32_t>(static_cast<uint32_t>(packedOf(marked)));
     }
     void valuesOfComb(const TComb& comb, TStatDrawArray& list) override {

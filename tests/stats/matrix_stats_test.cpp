@@ -95,6 +95,7 @@ TEST(MatrixStats, MasksOfOccupiedLines) {
     EXPECT_EQ(colm->valueToText(*findKey(m, 22)), "0010110 (022)");
     EXPECT_EQ(colm->textToValue("1010000 (080)"), 80);
     EXPECT_EQ(colm->textToValue("0010110"), 22);
+    EXPECT_EQ(colm->textToValue("я1"), 32);  // characters are counted, not bytes: column 2
     EXPECT_EQ(colm->typedValue("1"), 64);
 
     // Ten rows: rows 1 2 3 6 give 1110010000 (912), read back over ten characters.

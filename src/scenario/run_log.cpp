@@ -60,8 +60,12 @@ std::vector<std::filesystem::path> scenarioLogFiles(const std::filesystem::path&
     std::vector<std::filesystem::path> out;
     std::error_code ec;
     for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        if (name.size() > 14 && name.rfind("ScriptLog_", 0) == 0 && name.substr(name.size() - 4) == ".txt" &&
+        // The mask "ScriptLog_*.txt" ("*" may be empty), matched without regard to case as the
+        // Windows file search does.
+        std::string name = it->path().filename().string();
+        for (char& c : name)
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (name.size() >= 14 && name.rfind("scriptlog_", 0) == 0 && name.substr(name.size() - 4) == ".txt" &&
             it->is_regular_file(ec))
             out.push_back(it->path());
     }

@@ -47,7 +47,7 @@ private:
     std::function<std::time_t()> clock_;
 };
 
-// The run logs of the folder (files matching ScriptLog_*.txt), in name order.
+// The run logs of the folder (files matching ScriptLog_*.txt, case ignored), in name order.
 std::vector<std::filesystem::path> scenarioLogFiles(const std::filesystem::path& folder);
 // Deletes the run logs: information "Файлы журналов не найдены!" when there are none; otherwise
 // "Удалено файлов журналов: %d" as information when all went, or a warning naming those that

@@ -20,25 +20,12 @@ struct ModeRule {
     Test test;
 };
 
-std::optional<long double> readDecimal(std::string_view text) {
-    text = trimText(text);
-    if (text.empty()) return std::nullopt;
-    std::string s(text);
-    for (char& c : s)
-        if (c == ',') c = '.';
-    if (s[0] == '+') s.erase(0, 1);
-    long double v = 0;
-    const auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), v, std::chars_format::fixed);
-    if (ec != std::errc() || p != s.data() + s.size()) return std::nullopt;
-    return v;
-}
-
 std::optional<long double> readCell(std::string_view text, Kind kind) {
     if (kind == Kind::Integer) {
         const auto v = tryReadInt(text);
         return v ? std::optional<long double>(*v) : std::nullopt;
     }
-    return readDecimal(text);
+    return readStatDecimal(text);
 }
 
 // The rule of each mode 1..31, in table order.
@@ -81,6 +68,19 @@ const ModeRule* ruleOf(int mode) {
 }
 
 }  // namespace
+
+std::optional<long double> readStatDecimal(std::string_view text) {
+    text = trimText(text);
+    if (text.empty()) return std::nullopt;
+    std::string s(text);
+    for (char& c : s)
+        if (c == ',') c = '.';
+    if (s[0] == '+') s.erase(0, 1);
+    long double v = 0;
+    const auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), v, std::chars_format::fixed);
+    if (ec != std::errc() || p != s.data() + s.size()) return std::nullopt;
+    return v;
+}
 
 TStatValues statValuesOfRow(const TStatTableRow& row, int32_t numericValue) {
     TStatValues v;

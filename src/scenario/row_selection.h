@@ -2,6 +2,7 @@
 // Which rows of a statistics list a scenario filter selects: the row texts a selection mode
 // looks at (TStatValues) and the test of each of the 32 selection modes.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -25,6 +26,11 @@ struct TStatValues {
 // "Отклонение", "Откл-ие в %", "Глубина", "Глубина в %", "Вес", "Период min", "Период",
 // "Период max").
 TStatValues statValuesOfRow(const TStatTableRow& row, int32_t numericValue);
+
+// A decimal cell of the statistics list: "." or "," as the decimal point, an optional sign, no
+// exponent; nullopt when unreadable. Independent of the C locale (a GUI running under a locale
+// whose decimal point is "," must read "12.5" the same way).
+std::optional<long double> readStatDecimal(std::string_view text);
 
 // Whether the row passes selection mode `mode` with the selection value: one number for the
 // "not less" / "not more" modes, numbers separated by "," or ";" for the list modes. Integer

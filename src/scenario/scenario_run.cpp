@@ -49,17 +49,8 @@ std::string rowLogText(const TStatTableRow& row) {
 
 // An integer cell (0 when unreadable) and a decimal cell ("," or "."; 0 when unreadable).
 int64_t intCell(const std::string& text) { return tryReadInt(trimText(text)).value_or(0); }
-long double decimalCell(const std::string& text) {
-    std::string s(trimText(text));
-    std::replace(s.begin(), s.end(), ',', '.');
-    try {
-        std::size_t used = 0;
-        const long double v = std::stold(s, &used);
-        return used == s.size() ? v : 0;
-    } catch (const std::exception&) {
-        return 0;
-    }
-}
+// Read without the C locale: under a locale whose decimal point is "," strtold would stop at ".".
+long double decimalCell(const std::string& text) { return readStatDecimal(text).value_or(0); }
 
 uint64_t packed(const TComb& c) {
     uint64_t v = 0;
@@ -154,10 +145,14 @@ TScenarioRunResult TScenarioRunner::forecast(const TScenario& scenario) {
     if (!canRun(scenario)) return result;
     const auto started = std::chrono::steady_clock::now();
     begin();
-    panels_.cycle = 1;
-    banner(env_.archive->drawsOffset());
-    runPass(scenario);
-    result.cycles = 1;
+    try {
+        panels_.cycle = 1;
+        banner(env_.archive->drawsOffset());
+        runPass(scenario);
+        result.cycles = 1;
+    } catch (const std::exception& e) {
+        fail(e.what());
+    }
     finish(result);
     result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     return result;
@@ -170,15 +165,19 @@ TScenarioRunResult TScenarioRunner::test(const TScenario& scenario, int n) {
     const auto started = std::chrono::steady_clock::now();
     begin();
     const int before = env_.archive->drawsOffset();
-    for (int i = 1; i <= n; ++i) {
-        panels_.cycle = i;
-        progress_.setText(kScriptRunningStatus);
-        const int offset = n - i + 1;
-        env_.archive->setDrawsOffset(offset);
-        banner(offset);
-        runPass(scenario);
-        result.cycles = i;
-        if (stopCheck()) break;
+    try {
+        for (int i = 1; i <= n; ++i) {
+            panels_.cycle = i;
+            progress_.setText(kScriptRunningStatus);
+            const int offset = n - i + 1;
+            env_.archive->setDrawsOffset(offset);
+            banner(offset);
+            runPass(scenario);
+            result.cycles = i;
+            if (stopCheck()) break;
+        }
+    } catch (const std::exception& e) {
+        fail(e.what());
     }
     if (!stop_) env_.archive->setDrawsOffset(before);
     finish(result);
@@ -198,7 +197,7 @@ void TScenarioRunner::runPass(const TScenario& scenario) {
     try {
         if (stakes.isOpen() && stakes.hasRecords() && stakes.readRecord(TStakesStore::Origin::End, -1).isReal())
             stakes.writeRecord(TStakeRecord::separator(), TStakesStore::Origin::End, 0);
-    } catch (const EError& e) {
+    } catch (const std::exception& e) {
         interaction_.error(e.what());
     }
     env_.combs->dropBuffer();
@@ -232,11 +231,14 @@ void TScenarioRunner::runLine(const TScenario& scenario, int index) {
     try {
         const ScenarioLine line = scenario.parsedLine(index, env_.registry);
         log(kVariantsStatus);
-        progress_.setText(kVariantsStatus);
-        const TFilterVariants variants(line);
-        // A filter whose method code named no method cannot be applied: stop before any work.
+        // Status panel 4 (the filter panel), not the progress text of the run.
+        panels_.filter = kVariantsStatus;
+        showPanels(false);
+        // A filter whose method code named no method cannot be applied: stop before any work,
+        // saying so (its draws text is unknown, so expanding it would only report a bad filter).
         for (const TFilterItem& f : line.filters)
             if (f.used && !f.method) throw EError(fmt(kScriptUnknownMethod, f.text()));
+        const TFilterVariants variants(line);
         log(fmt(kVariantsCreatedLog, variants.count()));
         if (variants.count() > 0) {
             for (int64_t k = 0; k < variants.count(); ++k) {
@@ -249,22 +251,25 @@ void TScenarioRunner::runLine(const TScenario& scenario, int index) {
             const std::string stakeText = line.options.stakeText();
             panels_.filter = stakeText;
             showPanels(false);
-            log("Создание начального списка комбинаций...");
+            // Unlike a variant, a line without filters logs only the length of its start list.
             if (buildStartList(line.options)) {
                 log(fmt("Количество комбинаций в списке: %d", env_.combs->count()));
                 makeStakes(line.options, lineNo, 0, stakeText, line.comment);
                 if (checkEachLine_) checkStakes();
             }
         }
-    } catch (const EError& e) {
-        stop_ = true;
-        failed_ = true;
-        interaction_.error(e.what());
     } catch (const std::bad_alloc&) {
-        stop_ = true;
-        failed_ = true;
-        interaction_.error(std::string(kTooManyVariantsError) + "\r\r" + "Недостаточно памяти.");
+        fail(std::string(kTooManyVariantsError) + "\r\r" + "Недостаточно памяти.");
+    } catch (const std::exception& e) {
+        // Any error of the line (not only the program's own) stops the run cleanly.
+        fail(e.what());
     }
+}
+
+void TScenarioRunner::fail(const std::string& message) {
+    stop_ = true;
+    failed_ = true;
+    interaction_.error(message);
 }
 
 void TScenarioRunner::runVariant(const ScenarioLine& line, int lineNo, int64_t k, int64_t count,
@@ -300,7 +305,10 @@ bool TScenarioRunner::buildStartList(const ScenarioOptions& options) {
         // generated before loading it would be thrown away, so it is not generated.
         const bool cached = excl && combs.bufferKey() == key && std::filesystem::exists(combs.bufferFile(), ec) &&
                             combs.loadBuffer(offset, options.excludeCount, progress_, interaction_);
-        if (!cached) {
+        if (cached) {
+            // As if generated first (which clears the applied filters) and then replaced.
+            combs.clearAppliedFilters();
+        } else {
             if (!combs.generate(settings, progress_, interaction_)) {
                 if (!stopCheck()) {
                     // The error was shown by the generator; the run cannot go on without a list.
@@ -365,19 +373,21 @@ void TScenarioRunner::applyPart(const TFilterPart& part) {
     if (!part.method || index < 0) throw EError(fmt(kScriptUnknownMethod, part.text()));
     if (!methodInStatList(registry, index))
         throw EError(fmt(kScriptMethodNotFound, statMethodCode(registry, index), methodDisplayName(registry, index)));
-    // A column outside the table or a window without draws cannot be computed.
-    if (part.sortColumn < 0 || part.sortColumn >= kStatColumnCount || part.sampleLength < 1)
-        throw EError(fmt(kBadFilterError, part.text()));
+    // A column outside the table cannot be sorted by.
+    if (part.sortColumn < 0 || part.sortColumn >= kStatColumnCount) throw EError(fmt(kBadFilterError, part.text()));
+    // The sample length goes into the "number of draws" control, whose range is 1..2147483647:
+    // a smaller value becomes 1, as the control would make it.
+    const int32_t window = std::max<int32_t>(1, part.sampleLength);
 
     log(fmt("Анализ тиражей и расчет статистики \"%s\" для выборки в %d тиражей...",
-            statMethodListCaption(registry, index), part.sampleLength));
+            statMethodListCaption(registry, index), window));
     TSettings& settings = *env_.settings;
     settings.useWeightsOf(part.weightOverride ? &part.weights : nullptr);
 
     TStatTableInput input;
     input.draws = &env_.archive->draws();
     input.endIndex = env_.archive->analysisEndIndex();
-    input.window = part.sampleLength;
+    input.window = window;
     input.sorted = env_.sortedDraws;
     input.weights = settings.config.weights;
     input.norms = normsFor(index);

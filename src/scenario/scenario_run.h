@@ -140,6 +140,8 @@ private:
     void playSystem(const ScenarioOptions& options, const std::string& comment);
     void checkStakes();
     bool stopCheck();
+    // An error of the run: shown, and the run stops (cleanly) at the next check.
+    void fail(const std::string& message);
     void log(const std::string& line);
     void showPanels(bool throttled);
     const TPrefetchData* normsFor(int methodIndex);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <clocale>
 #include <fstream>
 #include <regex>
 
@@ -254,7 +255,9 @@ TEST_F(RunFixture, AnUnknownMethodOrABadFilterStopsTheRunWithAnErrorNamingTheFil
     EXPECT_TRUE(realStakes().empty());  // the second line never ran
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].kind, MessageKind::Error);
-    EXPECT_NE(ui.messages[0].text.find("QQQQ:10"), std::string::npos) << ui.messages[0].text;
+    EXPECT_EQ(ui.messages[0].text,
+              "Метод расчета статистики фильтра не найден: TSD1#QQQQ:10#LNO:#SF:0!\r\rВозможно, Вы отключили данный "
+              "метод расчета либо использовали сценарий от другой модификации программы.");
 
     ui.messages.clear();
     scenario.clear();
@@ -405,6 +408,126 @@ TEST_F(RunFixture, ClearStakesEmptiesTheStakesFileBeforeTheLineStakes) {
     const auto all = stakes.readAll();
     ASSERT_EQ(all.size(), 1u);  // the separator of the pass went with the rest
     EXPECT_EQ(all[0].comment, "01.000: @ FULL#FIRST");
+}
+
+}  // namespace
+}  // namespace tavlora
+
+namespace tavlora {
+namespace {
+
+// The stop modes on the 56 combinations of 1..8. Over the 30 draws of the fixture the numbers
+// 2, 4, 7, 9, 11 and 12 were drawn 13 times, 1, 3, 5, 6, 8 and 10 twelve times.
+TEST_F(RunFixture, StopModesEndTheWalkWhereThePartSays) {
+    const auto result = forecast({
+        // Single-select, value descending, keep: 69..9 each empty the list (rolled back, no step);
+        // 8 leaves 35, 7 leaves 20, 6 leaves 10, 5 leaves 4, 4 leaves 1.
+        "FULL:0#FIRST|TSF0#NUMS:30#LNO:#SF:0",
+        "FULL:0#FIRST|TSF0#NUMS:30#LNO:#ST:2",   // two steps that kept something: 20
+        "FULL:0#FIRST|TSF0#NUMS:30#LNO:#SC:25",  // 20 left: 25 >= 20 stops before row 6
+        "FULL:0#FIRST|TSF0#NUMS:30#LNO:#SC:35",  // 35 left after row 8: stops before row 7
+        // Count descending: the six numbers drawn 13 times first; SV stops at the first row with a
+        // count <= 12, after 2, 4 and 7 were kept: the 10 combinations holding all three.
+        "FULL:0#FIRST|TSF1#NUMS:30#LNO:#SV:12",
+        // Multi-select: SV on a top-down walk stops at count <= 12 (1 never selected), on a
+        // bottom-up walk at count >= 13 (2 never selected).
+        "FULL:0#FIRST|TMF1#NUMS:30#LVA:1,2#SV:12",
+        "FULL:0#FIRST|BMF1#NUMS:30#LVA:1,2#SV:13",
+        // SP reads the count in % (13 and 12 of 150 values: 8.66667 and 8.00000).
+        "FULL:0#FIRST|TMF1#NUMS:30#LVA:1,2#SP:8",
+        // Multi-select ST counts every visited row: 1 (selected) and 2 (not), then stops before 3.
+        "FULL:0#FIRST|BMF0#NUMS:30#LVA:1,3#ST:2",
+        // SC is not checked in a multi-select walk.
+        "FULL:0#FIRST|TMF0#NUMS:30#LVA:8#SC:100",
+    });
+    EXPECT_FALSE(result.failed);
+    std::vector<int> sizes;
+    for (const auto& s : realStakes()) sizes.push_back(s.listSize);
+    EXPECT_EQ(sizes, (std::vector<int>{1, 20, 20, 35, 10, 35, 35, 35, 35, 35}));
+    const auto made = realStakes();
+    ASSERT_EQ(made.size(), 10u);
+    EXPECT_EQ(joinedForm(made[0].numbers, ";"), "4;5;6;7;8");
+    EXPECT_EQ(joinedForm(made[4].numbers, ";"), "1;2;3;4;7");  // the first holding 2, 4 and 7
+    EXPECT_EQ(joinedForm(made[5].numbers, ";"), "1;2;3;4;5");  // kept by 2
+    EXPECT_EQ(joinedForm(made[6].numbers, ";"), "1;2;3;4;5");  // kept by 1
+    EXPECT_EQ(joinedForm(made[7].numbers, ";"), "1;2;3;4;5");
+    EXPECT_EQ(joinedForm(made[8].numbers, ";"), "1;2;3;4;5");
+}
+
+TEST_F(RunFixture, ALineWithoutFiltersLogsItsStartListAndTheVariantsStatusGoesToTheFilterPanel) {
+    useNumbers("3,9,11,20,33");
+    TScenarioRunner runner(env(), progress, ui);
+    runner.setLogEnabled(true);
+    std::vector<std::string> filterPanels;
+    runner.onPanels = [&](const TScenarioPanels& p) {
+        if (filterPanels.empty() || filterPanels.back() != p.filter) filterPanels.push_back(p.filter);
+    };
+    scenario.append("FULL:0#FIRST");
+    scenario.append("FULL:0#FIRST|TSD1#NUMS:10#LNO:#SF:0");
+    const auto result = runner.forecast(scenario);
+    ASSERT_FALSE(result.logFile.empty());
+    std::vector<std::string> texts;
+    for (const auto& l : logLines(result.logFile)) texts.push_back(l.substr(l.find("]: ") + 3));
+    const auto at = std::find(texts.begin(), texts.end(), "Создано 0 вариантов фильтров.");
+    ASSERT_NE(at, texts.end());
+    // Execute line, step 7: no "Создание начального списка комбинаций..." for a line without filters.
+    EXPECT_EQ(std::vector<std::string>(at, at + 5),
+              (std::vector<std::string>{"Создано 0 вариантов фильтров.", "{ERROR} Фильтры не применялись!", "",
+                                        "Количество комбинаций в списке: 1",
+                                        "{*} Добавление ставки, режим: \"" + resultCaption(srFirst) + "\""}));
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), "Создание начального списка комбинаций..."), 1);
+    // Status panel 4: the variants text, the stake options of a line without filters, the variant.
+    EXPECT_EQ(filterPanels, (std::vector<std::string>{"Создание всех вариантов фильтров...", "FULL#FIRST",
+                                                      "Создание всех вариантов фильтров...",
+                                                      "Фильтр 1 из 1: TSD1#NUMS:10#LNO:#SF:0"}));
+}
+
+TEST_F(RunFixture, ACachedExcludedStartListLeavesNoAppliedFiltersOfTheLineBefore) {
+    const auto result = forecast({"EXCL:2#NONE", "EXCL:2#NONE"});
+    EXPECT_FALSE(result.failed);
+    // Generated (applied filters cleared), then replaced by the buffer: no row is left over.
+    EXPECT_TRUE(combs.appliedFilters().empty());
+}
+
+TEST_F(RunFixture, ASampleLengthBelowOneIsTakenAsOneDraw) {
+    useNumbers("1,2,3,4,5,6");
+    const auto result = forecast({"FULL:0#FIRST|TSD1#NUMS:0#LNO:#SF:0"}, true);
+    EXPECT_FALSE(result.failed);
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(realStakes().size(), 1u);
+    const auto lines = logLines(result.logFile);
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& l) {
+        return l.find("для выборки в 1 тиражей...") != std::string::npos;
+    }));
+}
+
+// The desktop program runs under the user's locale; where its decimal point is "," the C library's
+// number reading stops at "." and a percent cell "8.66667" would read as 8.
+TEST_F(RunFixture, PercentCellsAreReadTheSameUnderALocaleWithADecimalComma) {
+    const std::string before = std::setlocale(LC_NUMERIC, nullptr);
+    bool set = false;
+    for (const char* name : {"ru_RU.UTF-8", "ru_RU.utf8", "de_DE.UTF-8", "de_DE.utf8"})
+        if (std::setlocale(LC_NUMERIC, name)) {
+            set = true;
+            break;
+        }
+    if (!set) GTEST_SKIP() << "no locale with a decimal comma is installed";
+    const auto result = forecast({"FULL:0#FIRST|TMF1#NUMS:30#LVA:1,2#SP:8"});
+    std::setlocale(LC_NUMERIC, before.c_str());
+    EXPECT_FALSE(result.failed);
+    ASSERT_EQ(realStakes().size(), 1u);
+    EXPECT_EQ(realStakes()[0].listSize, 35);  // 2 (8.66667 %) selected, stopped at 1 (8.00000 %)
+}
+
+TEST(ScenarioLogs, TheMaskMatchesAnEmptyStarAndIgnoresCase) {
+    test::TempDir dir;
+    std::ofstream(dir / "ScriptLog_.txt") << "x";
+    std::ofstream(dir / "scriptlog_2024.TXT") << "x";
+    std::ofstream(dir / "ScriptLog_1.txt.bak") << "x";
+    const auto files = scenarioLogFiles(dir.path());
+    ASSERT_EQ(files.size(), 2u);
+    EXPECT_EQ(files[0].filename(), "ScriptLog_.txt");
+    EXPECT_EQ(files[1].filename(), "scriptlog_2024.TXT");
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "core/ini_file.h"
 #include "scenario/scenario_run.h"
 #include "stakes/stakes_store.h"
+#include "core/text_forms.h"
 #include "scenario/rating_to_scenario.h"
 #include "scenario/scenario.h"
 #include "scenario/scenario_file.h"
@@ -24,12 +25,19 @@ namespace tavlora::cli {
 namespace {
 
 const char* kScenarioUsage =
-    "Использование: tavlora-cli [--data DIR] scenario SUBCOMMAND\n"
+    "Использование: tavlora-cli [--data DIR] [--offset K] [--sorted] [--yes] scenario SUBCOMMAND\n"
     "  scenario show                 строки рабочего сценария (Tavlora_5d69.lss): колонки\n"
     "                                \"Комментарии\", \"Опции\", \"Фильтр 1\"..\"Фильтр 7\"\n"
     "  scenario load FILE.lsc        заменить рабочий сценарий строками файла\n"
     "  scenario append FILE.lsc      добавить строки файла в конец (перед ними - разделитель)\n"
     "  scenario save FILE.lsc        сохранить рабочий сценарий в файл\n"
+    "  scenario add LINE             добавить строку (текст строки сценария, записывается в каноническом виде)\n"
+    "  scenario separator            добавить разделитель (сценарий не пуст)\n"
+    "  scenario clone N              добавить копию строки N (строка - команда)\n"
+    "  scenario edit N LINE          заменить строку N (строка - команда)\n"
+    "  scenario delete N...          удалить строки (подтверждение: --yes)\n"
+    "  scenario clear                удалить все строки (подтверждение: --yes)\n"
+    "  scenario up N | down N        переместить строку N вверх или вниз\n"
     "  scenario from-ratings ROW...  добавить строки рейтинга (номера строк \"ratings list\", с 1)\n"
     "                                в сценарий\n"
     "  scenario run [--log] [--seed S] [--check-each-line]\n"
@@ -97,6 +105,87 @@ int cmdSave(Context& ctx, ArgReader& args) {
     if (s.scenario.empty()) throw EError("Сценарий пуст: сохранять нечего.");
     s.scenario.saveAs(file);
     printCount(ctx, s.scenario);
+    return 0;
+}
+
+// A 1-based line number of the command line; 0-based index returned. A number outside the
+// scenario is the store's own error ("Запись со индексом %d в файле данных не найдена!").
+int lineIndexArg(const TScenario& scenario, const std::string& text) {
+    const auto n = tryReadInt(text);
+    if (!n) throw UsageError{"not a line number: " + text};
+    const int index = *n - 1;
+    scenario.line(index);  // throws outside the list
+    return index;
+}
+
+// The canonical text of a command line typed on the command line (as the line editor writes it).
+std::string commandLineText(const ScenarioSession& s, const std::string& text) {
+    if (isSeparatorLine(text)) throw UsageError{"an empty line is a separator: use \"scenario separator\""};
+    return ScenarioLine::parse(text, &s.session.statList()).text();
+}
+
+// The line must be a command (the editor opens only on those).
+void requireCommand(const TScenario& scenario, int index) {
+    if (!scenario.isCommand(index)) throw EError(fmt("Строка %d - разделитель, а не команда сценария!", index + 1));
+}
+
+// "ScriptAdd", "ScriptEmpty", "ScriptClone", "ScriptEdit", "ScriptDel", "ScriptClr", "ScriptUp",
+// "ScriptDown" on the working scenario; each change writes the working copy.
+int cmdEdit(Context& ctx, const std::string& sub, ArgReader& args) {
+    args.expectNoOptions();
+    const auto rest = args.rest();
+    ScenarioSession s(ctx);
+    TScenario& sc = s.scenario;
+    auto want = [&](size_t n, const char* shape) {
+        if (rest.size() != n) throw UsageError{"scenario " + sub + " " + shape};
+    };
+    if (sub == "add") {
+        want(1, "LINE");
+        const int i = sc.append(commandLineText(s, rest[0]));
+        ctx.out << fmt("Строка %d: %s", i + 1, sc.line(i)) << '\n';
+    } else if (sub == "separator") {
+        want(0, "takes no arguments");
+        if (sc.empty()) throw EError("Сценарий пуст: разделитель добавляется только после строк.");
+        sc.appendSeparator();
+    } else if (sub == "clone") {
+        want(1, "N");
+        const int from = lineIndexArg(sc, rest[0]);
+        requireCommand(sc, from);
+        const int i = sc.append(sc.parsedLine(from, &s.session.statList()).text());
+        ctx.out << fmt("Строка %d: %s", i + 1, sc.line(i)) << '\n';
+    } else if (sub == "edit") {
+        want(2, "N LINE");
+        const int i = lineIndexArg(sc, rest[0]);
+        requireCommand(sc, i);
+        sc.replace(i, commandLineText(s, rest[1]));
+        ctx.out << fmt("Строка %d: %s", i + 1, sc.line(i)) << '\n';
+    } else if (sub == "delete") {
+        if (rest.empty()) throw UsageError{"scenario delete N..."};
+        std::vector<int> indices;
+        for (const std::string& r : rest) indices.push_back(lineIndexArg(sc, r));
+        std::sort(indices.begin(), indices.end());
+        indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
+        if (!ctx.interaction.question("Предупреждение", deleteConfirmationText(static_cast<int64_t>(indices.size())),
+                                      false))
+            return 1;
+        sc.remove(indices);
+    } else if (sub == "clear") {
+        want(0, "takes no arguments");
+        if (sc.empty()) throw EError("Сценарий пуст: удалять нечего.");
+        if (!ctx.interaction.question("Предупреждение", deleteConfirmationText(sc.count()), false)) return 1;
+        sc.clear();
+    } else {  // up, down
+        want(1, "N");
+        const int i = lineIndexArg(sc, rest[0]);
+        const bool up = sub == "up";
+        if (up ? i == 0 : i == sc.count() - 1)
+            throw EError(fmt(up ? "Строка %d - первая: выше ее переместить нельзя."
+                                : "Строка %d - последняя: ниже ее переместить нельзя.",
+                             i + 1));
+        const int to = up ? sc.moveUp(i) : sc.moveDown(i);
+        ctx.out << fmt("Строка %d -> %d", i + 1, to + 1) << '\n';
+    }
+    printCount(ctx, sc);
     return 0;
 }
 
@@ -192,6 +281,8 @@ int runScenario(Context& ctx) {
     if (sub == "load") return cmdLoad(ctx, args);
     if (sub == "append") return cmdAppend(ctx, args);
     if (sub == "save") return cmdSave(ctx, args);
+    for (const char* edit : {"add", "separator", "clone", "edit", "delete", "clear", "up", "down"})
+        if (sub == edit) return cmdEdit(ctx, sub, args);
     if (sub == "delete-logs") {
         args.expectNoOptions();
         if (!args.rest().empty()) throw UsageError{"scenario delete-logs takes no arguments"};
@@ -209,7 +300,9 @@ int runScenario(Context& ctx) {
     throw UsageError{"unknown scenario subcommand " + sub};
 }
 
-const CommandRegistrar scenarioRegistrar(Command{"scenario", "сценарий: show, load, append, save, from-ratings, run, test, delete-logs",
+const CommandRegistrar scenarioRegistrar(Command{"scenario",
+                                                 "сценарий: show, load, append, save, add, separator, clone, edit, delete, "
+                                                 "clear, up, down, from-ratings, run, test, delete-logs",
                                                  kScenarioUsage, runScenario});
 
 }  // namespace

@@ -113,3 +113,53 @@ TEST(CliScenario, RatingRowsBecomeScenarioLines) {
     EXPECT_EQ(scenarioCli(dir, {"scenario", "from-ratings", "4"}).status, 1);
     EXPECT_EQ(scenarioCli(dir, {"scenario", "from-ratings", "x"}).status, 2);
 }
+
+TEST(CliScenario, EditingCommandsChangeTheWorkingCopy) {
+    TempDir dir;
+    const auto lss = [&] { return tavlora::cp1251ToUtf8(readBytes(dir / "d/Tavlora_5d69.lss")); };
+    // A separator needs lines before it.
+    EXPECT_EQ(scenarioCli(dir, {"scenario", "separator"}).status, 1);
+
+    // Lines are stored in their canonical form, as the line editor writes them (runs of "|"
+    // collapse, so a filter left out is a single blank).
+    CliResult r = scenarioCli(dir, {"scenario", "add", "excl:5#all#nex|tsd#nums:10,20| | | | | | |Проба"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "Строка 1: EXCL:5#ALL#NEX|TSD1#NUMS:10,20#LNO:#SF:0| | | | | | |Проба\nСтрок: 1\n");
+    ASSERT_EQ(scenarioCli(dir, {"scenario", "separator"}).status, 0);
+    r = scenarioCli(dir, {"scenario", "clone", "1"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "Строка 3: EXCL:5#ALL#NEX|TSD1#NUMS:10,20#LNO:#SF:0| | | | | | |Проба\nСтрок: 3\n");
+    ASSERT_EQ(scenarioCli(dir, {"scenario", "edit", "3", "CURR:0#FIRST"}).status, 0);
+    EXPECT_EQ(lss(), "EXCL:5#ALL#NEX|TSD1#NUMS:10,20#LNO:#SF:0| | | | | | |Проба\r\n\r\nCURR:0#FIRST| | | | | | | |\r\n");
+
+    // Only commands can be cloned or edited; numbers outside the scenario are the store's error.
+    EXPECT_EQ(scenarioCli(dir, {"scenario", "edit", "2", "FULL:0#RAND"}).status, 1);
+    EXPECT_EQ(scenarioCli(dir, {"scenario", "clone", "2"}).status, 1);
+    r = scenarioCli(dir, {"scenario", "clone", "4"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Запись со индексом 3 в файле данных не найдена!"), std::string::npos) << r.err;
+    EXPECT_EQ(scenarioCli(dir, {"scenario", "add", " "}).status, 2);
+
+    // Moving: not beyond the edges.
+    r = scenarioCli(dir, {"scenario", "up", "3"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "Строка 3 -> 2\nСтрок: 3\n");
+    EXPECT_EQ(scenarioCli(dir, {"scenario", "up", "1"}).status, 1);
+    EXPECT_EQ(scenarioCli(dir, {"scenario", "down", "3"}).status, 1);
+    ASSERT_EQ(scenarioCli(dir, {"scenario", "down", "1"}).status, 0);
+    EXPECT_EQ(lss(), "CURR:0#FIRST| | | | | | | |\r\nEXCL:5#ALL#NEX|TSD1#NUMS:10,20#LNO:#SF:0| | | | | | |Проба\r\n\r\n");
+
+    // Deleting asks the shared confirmation: refused without --yes.
+    r = scenarioCli(dir, {"scenario", "delete", "1", "3"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Удалить все выделенные записи (всего будет удалено 2 записи(ей))?"), std::string::npos)
+        << r.err;
+    r = scenarioCli(dir, {"--yes", "scenario", "delete", "3", "1"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "Строк: 1\n");
+    EXPECT_EQ(lss(), "EXCL:5#ALL#NEX|TSD1#NUMS:10,20#LNO:#SF:0| | | | | | |Проба\r\n");
+    EXPECT_EQ(scenarioCli(dir, {"scenario", "clear"}).status, 1);
+    ASSERT_EQ(scenarioCli(dir, {"--yes", "scenario", "clear"}).status, 0);
+    EXPECT_EQ(lss(), "");
+    EXPECT_EQ(scenarioCli(dir, {"--yes", "scenario", "clear"}).status, 1);  // nothing to clear
+}

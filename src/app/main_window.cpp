@@ -150,7 +150,7 @@ TFormMain::~TFormMain() {
     saveWindowSettings();
     releaseCombinationList();
     if (session_) session_->archive().clear();
-    stakesFile_.close();
+    if (session_) session_->stakes().close();
     releaseRatings();
 }
 
@@ -521,7 +521,7 @@ void TFormMain::initialise() {
         session_->setDrawsOffset(0);
         // 4. The stakes file, opened exclusively: the single-copy guard.
         try {
-            stakesFile_.open(session_->filePath(".lsk"));
+            session_->stakes().open();
         } catch (const EError&) {
             showError(kExclusiveAccessError);
             endProgram(1);
@@ -634,7 +634,7 @@ void TFormMain::closeEvent(QCloseEvent* event) {
 void TFormMain::saveWindowSettings() {
     // Only a window that holds the data folder writes its settings back, and only once: a copy
     // refused by the single-copy guard leaves the running copy's settings alone.
-    if (settingsSaved_ || !session_ || !stakesFile_.isOpen()) return;
+    if (settingsSaved_ || !session_ || !session_->stakesOpen()) return;
     settingsSaved_ = true;
     try {
         const QList<int> sizes = splitter_->sizes();
@@ -1021,6 +1021,12 @@ void TFormMain::reserveCombinationStorage() {
 }
 
 void TFormMain::generateCombinations() { combsTab_->generateFromSettings(); }
+
+void TFormMain::loadStakes() {
+    // The file is already held by the single-copy guard; this checks its version (an old file is
+    // reported and emptied) without giving up the lock.
+    session_->stakes().openChecked(progress_, interaction());
+}
 
 void TFormMain::releaseCombinationList() { combsTab_->release(); }
 

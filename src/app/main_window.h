@@ -16,7 +16,7 @@
 #include "app/window_settings.h"
 #include "core/interaction.h"
 #include "core/settings.h"
-#include "stakes/stakes_file.h"
+#include "stakes/stakes_store.h"
 #include "ui/busy_state.h"
 #include "ui/gui_progress.h"
 #include "ui/message_boxes.h"
@@ -157,7 +157,7 @@ private:
     void clearCombinationList() {}
     void reserveCombinationStorage();
     void initRatings() {}
-    void loadStakes() {}
+    void loadStakes();
     void generateCombinations();
     void loadRatings() {}
     void loadRegularTables() {}
@@ -198,7 +198,6 @@ private:
     ui::BusyState busy_;
     ui::GuiProgress progress_;
     std::unique_ptr<Session> session_;
-    TStakesFile stakesFile_;
     TFormMainSettings form_;
     TProxySettings proxy_;
     State state_ = State::Created;

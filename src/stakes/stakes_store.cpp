@@ -145,7 +145,7 @@ void TStakesStore::open() {
 bool TStakesStore::openChecked(Progress& progress, Interaction& interaction) {
     progress.setText(kStakesLoadText);
     try {
-        open();
+        if (!isOpen()) open();
         const int64_t size = fileSize();
         if (size > 0) {
             char first = 0;

@@ -63,6 +63,16 @@ std::string deleteConfirmationText(int64_t count);
 // Profit per draw number, in the order the draws are first met.
 using TProfitDrawArray = std::vector<std::pair<int32_t, int64_t>>;
 
+// Shown when another copy of the program holds the stakes file of the data folder.
+inline constexpr const char* kExclusiveAccessError =
+    "Невозможно получить монопольный доступ к файлам данных!\r\r"
+    "Возможные причины данной ошибки: \r\r"
+    "1) Вы пытаетесь запустить вторую копию программы из одного и того же каталога. Корректная работа "
+    "нескольких копий программы возможна только из разных каталогов.\r\r"
+    "2) Для программы нет прав на запись в том каталоге, где она расположена. Например: в Windows 7 и выше "
+    "по умолчанию запрещена запись в c:\\Program Files.\r\r"
+    "Программа будет закрыта!";
+
 class TStakesStore {
 public:
     enum class Origin { Start, End };
@@ -80,7 +90,7 @@ public:
     // Opens the file (created empty when missing) and locks it exclusively without waiting.
     // Throws EError with the system's reason when it cannot be opened or is locked elsewhere.
     void open();
-    // Opens (as open()) and checks the version: a non-empty file whose size is not a multiple of
+    // Opens (as open(), unless the file is already held) and checks the version: a non-empty file whose size is not a multiple of
     // 312 or whose first byte is not 2 is reported with kOldStakesFile, kept beside as
     // <base>.lsk.old and truncated to zero. Returns false, after reporting kStakesReadFileError,
     // when the file cannot be opened or read.

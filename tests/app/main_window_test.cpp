@@ -30,7 +30,7 @@
 #include "core/ini_file.h"
 #include "core/interaction.h"
 #include "session/session.h"
-#include "stakes/stakes_file.h"
+#include "stakes/stakes_store.h"
 #include "stats/stat_list.h"
 #include "test_support.h"
 #include "ui/progress_window.h"
@@ -177,9 +177,9 @@ private slots:
         // Wait until the running copy holds the stakes file.
         QTRY_VERIFY_WITH_TIMEOUT(
             [&] {
-                TStakesFile probe;
+                TStakesStore probe(dir / "Tavlora_5d69.lsk");
                 try {
-                    probe.open(dir / "Tavlora_5d69.lsk");
+                    probe.open();
                     return false;
                 } catch (const EError&) {
                     return true;

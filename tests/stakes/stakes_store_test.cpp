@@ -186,6 +186,12 @@ TEST_F(StakesStoreTest, FileIsHeldExclusively) {
     EXPECT_EQ(ui.messages[0].text.rfind("Ошибка чтения файла ставок!\r\r", 0), 0u);
     first.close();
     EXPECT_NO_THROW(second.open());
+    // The holder may check its own file without losing the lock; another folder is no conflict.
+    EXPECT_TRUE(second.openChecked(progress, ui));
+    EXPECT_THROW(first.open(), EError);
+    TempDir elsewhere;
+    TStakesStore other(elsewhere / "Tavlora_5d69.lsk");
+    EXPECT_NO_THROW(other.open());
 }
 
 TEST_F(StakesStoreTest, OldVersionFilesAreReportedAndEmptied) {

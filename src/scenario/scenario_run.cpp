@@ -228,6 +228,9 @@ void TScenarioRunner::runPass(const TScenario& scenario) {
 void TScenarioRunner::runLine(const TScenario& scenario, int index) {
     const int lineNo = index + 1;
     panels_.line = lineNo;
+    // A line starts and ends without an undo level: its roll backs use the undo points it takes
+    // itself, and after the line the list is not to be undone into a state from inside it.
+    env_.combs->discardUndo();
     try {
         const ScenarioLine line = scenario.parsedLine(index, env_.registry);
         log(kVariantsStatus);
@@ -264,6 +267,7 @@ void TScenarioRunner::runLine(const TScenario& scenario, int index) {
         // Any error of the line (not only the program's own) stops the run cleanly.
         fail(e.what());
     }
+    env_.combs->discardUndo();
 }
 
 void TScenarioRunner::fail(const std::string& message) {

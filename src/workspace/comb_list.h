@@ -137,6 +137,8 @@ public:
     // The snapshot becomes the current list; one level only; the last applied-filter row is
     // dropped. Returns false (and changes nothing) when there is no undo.
     bool undo(Progress& progress);
+    // Forgets the snapshot (its storage stays reserved): the current list can no longer be undone.
+    void discardUndo() { snapCount_ = 0; }
 
     // --- generation ----------------------------------------------------------------------------
     // Builds the list for the mode and parameter (modes 0..3 in lexicographic order, mode 4 from

@@ -153,6 +153,7 @@ TEST_F(RunFixture, MultiSelectKeepsEveryRowThatPassesInOneStep) {
     EXPECT_EQ(result.filterSteps, 1);
     EXPECT_EQ(result.combinationsTested, 56);
     EXPECT_EQ(joinedForm(made[0].numbers, ";"), "2;5;6;7;8");  // the last of the list
+    EXPECT_FALSE(combs.canUndo());  // a line leaves no undo level behind
 }
 
 TEST_F(RunFixture, OneCombinationLeftIsStakedEvenUnderStopAndSkip) {
@@ -418,7 +419,7 @@ namespace {
 
 // The stop modes on the 56 combinations of 1..8. Over the 30 draws of the fixture the numbers
 // 2, 4, 7, 9, 11 and 12 were drawn 13 times, 1, 3, 5, 6, 8 and 10 twelve times.
-TEST_F(RunFixture, StopModesEndTheWalkWhereThePartSays) {
+TEST_F(RunFixture, StopModesEndTheWalkAtTheirLimits) {
     const auto result = forecast({
         // Single-select, value descending, keep: 69..9 each empty the list (rolled back, no step);
         // 8 leaves 35, 7 leaves 20, 6 leaves 10, 5 leaves 4, 4 leaves 1.

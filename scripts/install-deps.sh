@@ -6,7 +6,7 @@ packages=(
   qt6-base-dev libqt6opengl6-dev qt6-charts-dev libgl-dev fonts-dejavu-core
   libcurl4-openssl-dev libxlsxwriter-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb
+  xvfb locales
 )
 missing=()
 for p in "${packages[@]}"; do
@@ -14,12 +14,16 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
-if [ ${#missing[@]} -eq 0 ]; then
-  exit 0
-fi
-echo "Installing missing packages: ${missing[*]}"
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
-export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
-$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing missing packages: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+# Some tests read numbers under a locale whose decimal point is ",": make the Russian one available.
+if ! locale -a 2>/dev/null | grep -qiE '^ru_RU\.utf-?8$'; then
+  echo "Generating the ru_RU.UTF-8 locale"
+  $SUDO localedef -i ru_RU -f UTF-8 ru_RU.UTF-8 || echo "warning: could not generate ru_RU.UTF-8" >&2
+fi

@@ -177,10 +177,45 @@ std::optional<int32_t> IniFile::parseLeadingInteger(std::string_view text) {
     return static_cast<int32_t>(v);
 }
 
+std::optional<int32_t> IniFile::parseInteger(std::string_view text) {
+    std::string_view t = trim(text);
+    bool negative = false;
+    if (!t.empty() && (t.front() == '-' || t.front() == '+')) {
+        negative = t.front() == '-';
+        t.remove_prefix(1);
+    }
+    bool hex = false;
+    if (!t.empty() && t.front() == '$') {
+        hex = true;
+        t.remove_prefix(1);
+    } else if (t.size() > 2 && t[0] == '0' && (t[1] == 'x' || t[1] == 'X')) {
+        hex = true;
+        t.remove_prefix(2);
+    }
+    if (t.empty()) return std::nullopt;
+    if (hex) {
+        if (t.size() > 8) return std::nullopt;
+        uint32_t v = 0;
+        auto [ptr, ec] = std::from_chars(t.data(), t.data() + t.size(), v, 16);
+        if (ec != std::errc() || ptr != t.data() + t.size()) return std::nullopt;
+        const auto bits = negative ? 0u - v : v;
+        return static_cast<int32_t>(bits);
+    }
+    int64_t v = 0;
+    for (char c : t) {
+        if (c < '0' || c > '9') return std::nullopt;
+        v = v * 10 + (c - '0');
+        if (v > int64_t{INT32_MAX} + 1) return std::nullopt;
+    }
+    if (negative) v = -v;
+    if (v > INT32_MAX) return std::nullopt;
+    return static_cast<int32_t>(v);
+}
+
 int32_t IniFile::readInteger(std::string_view section, std::string_view key, int32_t def) const {
     auto v = value(section, key);
     if (!v) return def;
-    return parseLeadingInteger(*v).value_or(def);
+    return parseInteger(*v).value_or(def);
 }
 
 std::optional<long double> IniFile::parseReal(std::string_view text) {
@@ -205,7 +240,7 @@ long double IniFile::readReal(std::string_view section, std::string_view key, lo
 bool IniFile::readBool(std::string_view section, std::string_view key, bool def) const {
     auto v = value(section, key);
     if (!v) return def;
-    if (auto i = parseLeadingInteger(*v)) return *i != 0;
+    if (auto i = parseInteger(*v)) return *i != 0;
     const std::string t = toLowerUtf8(trim(*v));
     if (t == "true" || t == "yes" || t == "on") return true;
     if (t == "false" || t == "no" || t == "off") return false;

@@ -38,13 +38,13 @@ public:
     // The raw value when the key exists.
     std::optional<std::string> value(std::string_view section, std::string_view key) const;
     std::string readString(std::string_view section, std::string_view key, std::string_view def = {}) const;
-    // GetPrivateProfileInt: the leading (optionally signed) decimal number of the value, or def
-    // when the key is absent or the value does not begin with a number. Values beyond 32 bits
-    // saturate at INT32_MIN / INT32_MAX.
+    // The value read as a whole as a 32-bit integer (see parseInteger), or def when the key is
+    // absent or its value is not such a number ("12abc", "", "99999999999" all give def).
     int32_t readInteger(std::string_view section, std::string_view key, int32_t def) const;
     // A real number with "." or "," as the decimal separator; def when absent or unreadable.
     long double readReal(std::string_view section, std::string_view key, long double def) const;
-    // "1"/"0" (any integer: nonzero = true) and "true"/"false"/"yes"/"no"; def otherwise.
+    // An integer as readInteger reads it (nonzero = true), or "true"/"false"/"yes"/"no"/"on"/"off";
+    // def otherwise.
     bool readBool(std::string_view section, std::string_view key, bool def) const;
 
     void writeString(std::string_view section, std::string_view key, std::string_view value);
@@ -60,7 +60,12 @@ public:
     static std::string formatReal(long double value);
     // Parses a real number accepting "." and ","; nullopt when the text is not a number.
     static std::optional<long double> parseReal(std::string_view text);
-    // Leading-integer rule of readInteger; nullopt when the text does not begin with a number.
+    // The whole text (blanks around it ignored) as a 32-bit integer: an optional sign and decimal
+    // digits, or hexadecimal digits after "$" or "0x" (at most eight, taken as the 32 bits of the
+    // value). nullopt for anything else, including a decimal value beyond the 32-bit range.
+    static std::optional<int32_t> parseInteger(std::string_view text);
+    // The leading (optionally signed) decimal number of the text, saturated to 32 bits; nullopt
+    // when the text does not begin with a number.
     static std::optional<int32_t> parseLeadingInteger(std::string_view text);
 
 private:

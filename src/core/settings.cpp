@@ -221,7 +221,7 @@ std::vector<TPrizeRow> TSettings::prizeTableFromEditor(const std::vector<std::pa
     table.reserve(rows.size());
     for (const auto& [key, value] : rows) {
         TPrizeRow row;
-        const int32_t overlap = IniFile::parseLeadingInteger(key).value_or(0);
+        const int32_t overlap = IniFile::parseInteger(key).value_or(0);
         row.overlap = static_cast<uint8_t>(overlap < 0 || overlap > 255 ? 255 : overlap);
         const long double prize = IniFile::parseReal(value).value_or(0) * 10000.0L;
         row.prize = std::fabs(prize) < 9.2e18L ? static_cast<int64_t>(std::round(prize)) : 0;

@@ -64,17 +64,25 @@ TEST(IniFile, NamesMatchWithoutRegardToCase) {
     EXPECT_EQ(ini.readInteger("Global", "MatrixCols", 0), 10);
 }
 
-TEST(IniFile, IntegersFollowProfileIntRules) {
+TEST(IniFile, IntegersAreReadFromTheWholeValue) {
     IniFile ini;
-    ini.loadFromBytes("[S]\r\nA=12abc\r\nB=-7\r\nC=abc\r\nD=\r\nE= +5\r\nF=99999999999\r\nG=-99999999999\r\n");
-    EXPECT_EQ(ini.readInteger("S", "A", 0), 12);  // leading number
+    ini.loadFromBytes("[S]\r\nA=12abc\r\nB=-7\r\nC=abc\r\nD=\r\nE= +5\r\nF=99999999999\r\nG=-2147483648\r\n"
+                      "H=0x0000FF\r\nI=$1F\r\nJ=0xFFFFFFFF\r\nK=7 8\r\nL=0x\r\n");
+    EXPECT_EQ(ini.readInteger("S", "A", 7), 7);   // not a number as a whole -> default
     EXPECT_EQ(ini.readInteger("S", "B", 0), -7);
-    EXPECT_EQ(ini.readInteger("S", "C", 3), 3);   // unreadable -> default
+    EXPECT_EQ(ini.readInteger("S", "C", 3), 3);
     EXPECT_EQ(ini.readInteger("S", "D", 4), 4);   // empty -> default
     EXPECT_EQ(ini.readInteger("S", "E", 0), 5);
-    EXPECT_EQ(ini.readInteger("S", "F", 0), INT32_MAX);
+    EXPECT_EQ(ini.readInteger("S", "F", 9), 9);   // beyond 32 bits -> default
     EXPECT_EQ(ini.readInteger("S", "G", 0), INT32_MIN);
+    EXPECT_EQ(ini.readInteger("S", "H", 0), 255);  // a Windows colour value
+    EXPECT_EQ(ini.readInteger("S", "I", 0), 31);
+    EXPECT_EQ(ini.readInteger("S", "J", 0), -1);
+    EXPECT_EQ(ini.readInteger("S", "K", 6), 6);
+    EXPECT_EQ(ini.readInteger("S", "L", 6), 6);
     EXPECT_EQ(ini.readInteger("S", "Missing", -1), -1);
+    EXPECT_TRUE(ini.readBool("S", "H", false));
+    EXPECT_FALSE(ini.readBool("S", "A", false));  // "12abc" is no switch value
 }
 
 TEST(IniFile, RealsAcceptPointAndComma) {

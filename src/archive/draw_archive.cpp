@@ -4,6 +4,7 @@
 #include <array>
 #include <cctype>
 #include <cerrno>
+#include <cstdint>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -45,7 +46,9 @@ DrawArchive::DrawArchive(std::filesystem::path file) : file_(std::move(file)) {}
 bool DrawArchive::load(Progress& progress, Interaction& interaction) {
     draws_.clear();
     std::error_code ec;
-    if (!std::filesystem::exists(file_, ec)) return true;
+    // Only a file that is plainly not there is an empty archive; when its presence cannot even
+    // be told (a folder without access), opening it below reports why.
+    if (!std::filesystem::exists(file_, ec) && !ec) return true;
 
     StatusText status(progress, kDrawsLoadingText);
     auto fail = [&](int errnum) {
@@ -177,20 +180,20 @@ int DrawArchive::findByDate(std::string_view date, int k) const {
 int DrawArchive::nextDrawNumber(int listPos) const {
     if (draws_.empty()) return 1;
     if (!validListPos(listPos)) return -1;
-    return draws_[static_cast<size_t>(indexOfListPos(listPos))].number + 1;
+    // The largest draw number has no successor that fits; it is answered with itself, which the
+    // archive already holds, rather than with a wrapped negative number.
+    const int32_t number = draws_[static_cast<size_t>(indexOfListPos(listPos))].number;
+    return number == INT32_MAX ? number : number + 1;
 }
 
 int DrawArchive::dateShifted(int listPos, int days) const {
     if (!validListPos(listPos)) return kNoDrawDate;
-    std::optional<CivilDate> date;
-    try {
-        date = readDateText(draws_[static_cast<size_t>(indexOfListPos(listPos))].dateText());
-    } catch (const EError&) {
-        // A date text that is not a date counts as no date.
-        return kNoDrawDate;
-    }
-    if (!date) return kNoDrawDate;
-    return date->addDays(days).yyyymmdd();
+    // An unreadable date is an error for the caller: guessing a date here could make a download
+    // fetch (and append) draws the archive already holds.
+    const std::optional<CivilDate> date =
+        readDateText(cp1251ToUtf8(draws_[static_cast<size_t>(indexOfListPos(listPos))].dateText()));
+    const CivilDate start = date ? *date : CivilDate::fromDayCount(0);
+    return start.addDays(days).yyyymmdd();
 }
 
 TComb DrawArchive::numbersAt(int listPos) const {

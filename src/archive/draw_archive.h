@@ -83,7 +83,8 @@ public:
     // Empty archive: 1; position outside the list: -1; else the number there + 1.
     int nextDrawNumber(int listPos) const;
     // The date at the list position plus days, as yyyymmdd; kNoDrawDate when there is no record
-    // there or its date text is not a date.
+    // there. A record without date text counts from day 0 (12/30/1899), as the date reader gives
+    // it; a date text that is not a date throws the date reader's EError.
     int dateShifted(int listPos, int days) const;
     // The five main numbers at the list position (zeros outside the list).
     TComb numbersAt(int listPos) const;

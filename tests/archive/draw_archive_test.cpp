@@ -108,6 +108,15 @@ TEST(DrawArchive, ReadErrorIsReportedAndStartupContinues) {
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].kind, MessageKind::Error);
     EXPECT_EQ(ui.messages[0].text, std::string("Ошибка чтения файла тиражей!\r\r") + std::strerror(EISDIR));
+
+    // A file whose presence cannot be told is not taken for a missing one.
+    auto looped = dir / "looped.ldr";
+    std::filesystem::create_symlink(looped, looped);
+    DrawArchive b(looped);
+    ScriptedInteraction ui2;
+    EXPECT_FALSE(b.load(progress, ui2));
+    ASSERT_EQ(ui2.messages.size(), 1u);
+    EXPECT_EQ(ui2.messages[0].text, std::string("Ошибка чтения файла тиражей!\r\r") + std::strerror(ELOOP));
 }
 
 TEST(DrawArchive, FailedSaveKeepsOldFileWholeAndTheChangeInMemory) {
@@ -254,8 +263,16 @@ TEST(DrawArchive, ListPositionsCountFromTheNewestDraw) {
     EXPECT_EQ(a.dateShifted(2, 3), 20160301);  // over the leap day
     EXPECT_EQ(a.dateShifted(1, 4), 20160103);
     EXPECT_EQ(a.dateShifted(1, -30), 20151130);
-    EXPECT_EQ(a.dateShifted(0, 1), 20090107);  // no date text
+    EXPECT_EQ(a.dateShifted(0, 1), 18991231);  // no date text: day 0 plus one day
     EXPECT_EQ(a.dateShifted(5, 1), 20090107);
+    a.append(makeDraw(INT_MAX, {1, 2, 3, 4, 5}, 1, "02/30/2016"));
+    EXPECT_EQ(a.nextDrawNumber(0), INT_MAX);  // no wrap to a negative number
+    try {
+        (void)a.dateShifted(0, 1);
+        ADD_FAILURE() << "a date text that is not a date was read";
+    } catch (const EError& e) {
+        EXPECT_EQ(std::string(e.what()), "'02/30/2016' is not a valid date");
+    }
 }
 
 TEST(DrawArchive, OffsetHidesNewestDrawsAndShowsTheDrawAfterIt) {

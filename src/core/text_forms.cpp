@@ -5,6 +5,7 @@
 #include <limits>
 #include <set>
 
+#include "core/codepage.h"
 #include "core/error.h"
 #include "core/game.h"
 #include "core/records.h"
@@ -91,7 +92,8 @@ std::string joinedForm(const TShema& s, std::string_view sep) {
 }
 
 std::string drawLine(const TDraw& d) {
-    return "Тираж № " + std::to_string(d.number) + " от " + d.dateText() + ", значения: " + semicolonForm(d) +
+    // The record holds its date text in the files' code page; the line is UTF-8 like every text.
+    return "Тираж № " + std::to_string(d.number) + " от " + cp1251ToUtf8(d.dateText()) + ", значения: " + semicolonForm(d) +
            " e:" + std::to_string(d.extra);
 }
 

@@ -67,6 +67,8 @@ TEST(RecordTexts, SemicolonBlankJoinedFormsAndDrawLine) {
     undated.nums = {1, 2, 3, 4, 5};
     undated.extra = 9;
     EXPECT_EQ(drawLine(undated), "Тираж № 7 от , значения: 1;2;3;4;5 e:9");
+    undated.setDateText("\xE4\xE0\xF2\xE0");  // a date text imported in the files' code page
+    EXPECT_EQ(drawLine(undated), "Тираж № 7 от дата, значения: 1;2;3;4;5 e:9");
 
     EXPECT_EQ(stakeSourceText(1), "Вручную");
     EXPECT_EQ(stakeSourceText(2), "Регуляр");

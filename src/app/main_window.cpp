@@ -50,6 +50,7 @@
 #include "core/format.h"
 #include "core/text_forms.h"
 #include "session/session.h"
+#include "stakes/ratings.h"
 #include "stats/stat_list.h"
 #include "ui/file_dialogs.h"
 #include "workspace/info_rows.h"
@@ -105,6 +106,11 @@ TFormMain::TFormMain(MainWindowOptions options, QWidget* parent) : QMainWindow(p
     connect(&busy_, &ui::BusyState::busyChanged, this, [this](bool busy) {
         if (!busy) progress_.resetStop();  // a stop request ends with the work it stopped
         updateActions();
+        // A close asked for during the work is carried out once the work has stopped.
+        if (!busy && closePending_) {
+            closePending_ = false;
+            QTimer::singleShot(0, this, [this] { close(); });
+        }
     });
     idleTimer_.setSingleShot(true);
     idleTimer_.setInterval(0);
@@ -188,6 +194,9 @@ void TFormMain::buildLayout() {
     lvDraws_->verticalHeader()->hide();
     lvDraws_->verticalHeader()->setDefaultSectionSize(20);
     lvDraws_->horizontalHeader()->setDefaultSectionSize(26);
+    // The style's minimum section size would widen the number columns beyond their 23 pixels and
+    // push the date column out of the panel.
+    lvDraws_->horizontalHeader()->setMinimumSectionSize(16);
     lvDraws_->horizontalHeader()->setStretchLastSection(true);
     lvDraws_->setContextMenuPolicy(Qt::ActionsContextMenu);
     lvDraws_->setAlternatingRowColors(false);
@@ -221,13 +230,19 @@ void TFormMain::buildLayout() {
     auto* tsTables = page(pcRight_, "tsTables", QStringLiteral("Регуляры"));
     auto* tsSystems = page(pcRight_, "tsSystems", QStringLiteral("Системы"));
     page(pcRight_, "tsScript", QStringLiteral("Сценарий"));
+    // The graphs command keeps its historical name TabGraps; its key is TabGraphs. The systems
+    // tab comes last: it is hidden at creation and shown again by its own key.
     optionalTabs_ = {
-        {QStringLiteral("TabGraphs"), QStringLiteral("Графики"), tsGraphs, &TFormMainSettings::tabGraphs},
-        {QStringLiteral("TabCard"), QStringLiteral("Карта"), tsCard, &TFormMainSettings::tabCard},
-        {QStringLiteral("TabLayout"), QStringLiteral("Схема"), tsLayout, &TFormMainSettings::tabLayout},
-        {QStringLiteral("TabWeek"), QStringLiteral("Неделя"), tsWeek, &TFormMainSettings::tabWeek},
-        {QStringLiteral("TabTables"), QStringLiteral("Регуляры"), tsTables, &TFormMainSettings::tabTables},
-        {QStringLiteral("SystemsEnabled"), QStringLiteral("Системы"), tsSystems, &TFormMainSettings::systemsEnabled},
+        {QStringLiteral("TabGraps"), QStringLiteral("TabGraphs"), QStringLiteral("Графики"), tsGraphs,
+         &TFormMainSettings::tabGraphs},
+        {QStringLiteral("TabCard"), QStringLiteral("TabCard"), QStringLiteral("Карта"), tsCard, &TFormMainSettings::tabCard},
+        {QStringLiteral("TabLayout"), QStringLiteral("TabLayout"), QStringLiteral("Схема"), tsLayout,
+         &TFormMainSettings::tabLayout},
+        {QStringLiteral("TabWeek"), QStringLiteral("TabWeek"), QStringLiteral("Неделя"), tsWeek, &TFormMainSettings::tabWeek},
+        {QStringLiteral("TabTables"), QStringLiteral("TabTables"), QStringLiteral("Регуляры"), tsTables,
+         &TFormMainSettings::tabTables},
+        {QStringLiteral("SystemsOn"), QStringLiteral("SystemsEnabled"), QStringLiteral("Системы"), tsSystems,
+         &TFormMainSettings::systemsEnabled},
     };
     // Changing the right-hand page recomputes the views it shows, without force.
     connect(pcRight_, &QTabWidget::currentChanged, this, [this] { recalcVisibleViews(); });
@@ -317,9 +332,11 @@ void TFormMain::buildActions() {
     makeAction(QStringLiteral("CheckUpdate"), QStringLiteral("Поиск обновлений"),
                QStringLiteral("Поиск обновлений программы"), {}, never);
     for (const auto& tab : optionalTabs_) {
-        auto* a = makeAction(tab.key, QStringLiteral("Вкладка \"%1\"").arg(tab.caption),
+        const bool systems = tab.page == optionalTabs_.back().page;
+        auto* a = makeAction(tab.action,
+                             systems ? QStringLiteral("Системная игра") : QStringLiteral("Вкладка \"%1\"").arg(tab.caption),
                              QStringLiteral("Показать или скрыть вкладку \"%1\"").arg(tab.caption),
-                             [this, key = tab.key] { toggleTab(key); });
+                             [this, name = tab.action] { toggleTab(name); });
         a->setCheckable(true);
     }
     makeAction(QStringLiteral("Help"), QStringLiteral("Справка"), QStringLiteral("Справочная система программы"), {},
@@ -379,7 +396,7 @@ void TFormMain::buildMenus() {
                  "DrawsStatePrefetchsEnabled", "DrawsStatShowTotalLine", nullptr, "FiltersInfo"});
 
     auto* view = menuBar()->addMenu(QStringLiteral("Вид"));
-    for (const auto& tab : optionalTabs_) view->addAction(action(tab.key));
+    for (const auto& tab : optionalTabs_) view->addAction(action(tab.action));
 
     auto* help = menuBar()->addMenu(QStringLiteral("Помощь"));
     help->addAction(action(QStringLiteral("Help")));
@@ -423,7 +440,7 @@ void TFormMain::applyTabVisibility() {
     for (const auto& tab : optionalTabs_) {
         const bool shown = form_.*tab.flag;
         pcRight_->setTabVisible(pcRight_->indexOf(tab.page), shown);
-        action(tab.key)->setChecked(shown);
+        action(tab.action)->setChecked(shown);
     }
 }
 
@@ -621,9 +638,10 @@ void TFormMain::endProgram(int code) {
 
 void TFormMain::closeEvent(QCloseEvent* event) {
     // The event loop runs during long work: a close request then asks the work to stop and the
-    // window stays until it has ended, so that nothing is torn down under a running operation.
+    // window closes once it has ended, so that nothing is torn down under a running operation.
     if (busy_.busy()) {
         progress_.requestStop();
+        closePending_ = true;
         event->ignore();
         return;
     }
@@ -888,7 +906,9 @@ void TFormMain::applySettings(const TConfigData& config) {
     fillMethodLists(true);
     ensurePrefetchs(false, changedNormGroups(before, config));
     recalcViews(true);
+    // The channel colours of the lists follow the channel width.
     drawsModel_->repaint();
+    combsTab_->setColorCombs(form_.colorCombs);
 }
 
 void TFormMain::editShredding() {
@@ -922,14 +942,14 @@ void TFormMain::setDownloadOnStart(int mode) {
     writeKey("DownloadDrawsOnStart", static_cast<int32_t>(mode));
 }
 
-void TFormMain::toggleTab(const QString& key) {
+void TFormMain::toggleTab(const QString& actionName) {
     for (const auto& tab : optionalTabs_) {
-        if (tab.key != key) continue;
+        if (tab.action != actionName) continue;
         const bool shown = !(form_.*tab.flag);
         form_.*tab.flag = shown;
         pcRight_->setTabVisible(pcRight_->indexOf(tab.page), shown);
-        action(key)->setChecked(shown);
-        writeKey(us(key).c_str(), shown);
+        action(actionName)->setChecked(shown);
+        writeKey(us(tab.key).c_str(), shown);
         if (shown) {
             pcRight_->setCurrentWidget(tab.page);
             recalcVisibleViews();
@@ -1026,6 +1046,12 @@ void TFormMain::loadStakes() {
     // The file is already held by the single-copy guard; this checks its version (an old file is
     // reported and emptied) without giving up the lock.
     session_->stakes().openChecked(progress_, interaction());
+    setPanel(4, qs(fmt("Ставок: %d", session_->stakes().recordCount())));
+}
+
+void TFormMain::loadRatings() {
+    session_->loadRatings(progress_, *interaction_);
+    setPanel(5, qs(fmt("Рейтинг: %d", session_->ratings().count())));
 }
 
 void TFormMain::releaseCombinationList() { combsTab_->release(); }

@@ -113,7 +113,9 @@ public:
     void applySettings(const TConfigData& config);
     void applyShredding(const std::array<std::string, 3>& formulas, const std::array<int32_t, 3>& digits);
     void setDownloadOnStart(int mode);
-    void toggleTab(const QString& key);
+    // Shows or hides an optional tab by its command name (TabGraps, TabCard, TabLayout, TabWeek,
+    // TabTables, SystemsOn) and stores its key at once.
+    void toggleTab(const QString& actionName);
     // The information window of the focused draw / of the focused combination.
     void showDrawInfo();
     void showCombInfo();
@@ -137,8 +139,9 @@ protected:
 
 private:
     struct OptionalTab {
-        QString key;
-        QString caption;
+        QString action;   // the command that shows or hides the tab
+        QString key;      // its per-window key
+        QString caption;  // the tab's caption
         QWidget* page;
         bool TFormMainSettings::*flag;
     };
@@ -159,7 +162,7 @@ private:
     void initRatings() {}
     void loadStakes();
     void generateCombinations();
-    void loadRatings() {}
+    void loadRatings();
     void loadRegularTables() {}
     void loadScriptWorkingCopy() {}
     void loadSystemsList() {}
@@ -203,6 +206,7 @@ private:
     State state_ = State::Created;
     int exitCode_ = 0;
     bool settingsSaved_ = false;
+    bool closePending_ = false;  // a close request waits for the running work to stop
 
     QTimer initTimer_;
     QTimer idleTimer_;

@@ -113,9 +113,20 @@ TSettingsDialog::TSettingsDialog(QWidget* parent, const TConfigData& config, Int
     const QString sep = QRegularExpression::escape(QString(QChar::fromLatin1(systemDecimalSeparator())));
     sgProfits_->setItemDelegateForColumn(1, new FilteredDelegate(QStringLiteral("[0-9") + sep + QStringLiteral("]*"), sgProfits_));
     for (int i = 0; i < kPrizeRows; ++i) {
+        // Row i is the prize for i matches: the first row of the table with that number of
+        // matches, as the stake result finds it (a table kept in another order must not move
+        // its prizes to other match counts when the dialog is confirmed).
+        int64_t prize = 0;
+        for (const TPrizeRow& row : config.profits)
+            if (row.overlap == i) {
+                prize = row.prize;
+                break;
+            }
+        const auto k = static_cast<size_t>(i);
+        shownPrize_[k] = prize;
+        shownPrizeText_[k] = ui::qs(fmt("%.2f", static_cast<long double>(prize) / 10000.0L));
         sgProfits_->setItem(i, 0, readOnlyItem(QString::number(i)));
-        const int64_t prize = i < static_cast<int>(config.profits.size()) ? config.profits[static_cast<size_t>(i)].prize : 0;
-        sgProfits_->setItem(i, 1, new QTableWidgetItem(ui::qs(fmt("%.2f", static_cast<long double>(prize) / 10000.0L))));
+        sgProfits_->setItem(i, 1, new QTableWidgetItem(shownPrizeText_[k]));
     }
     sgProfits_->setFixedHeight(sgProfits_->horizontalHeader()->sizeHint().height() +
                                kPrizeRows * sgProfits_->verticalHeader()->defaultSectionSize() + 4);
@@ -171,6 +182,10 @@ TSettingsDialog::TSettingsDialog(QWidget* parent, const TConfigData& config, Int
     edCount_->setValue(static_cast<double>(config.weights.count));
     edDeviation_->setValue(static_cast<double>(config.weights.deviation));
     edLevel_->setValue(static_cast<double>(config.weights.level));
+    shownCost_ = edStakeCost_->value();
+    shownCount_ = edCount_->value();
+    shownDeviation_ = edDeviation_->value();
+    shownLevel_ = edLevel_->value();
     cbUsePercents_->setChecked(config.weights.usePercents);
     cbUseAbsValues_->setChecked(config.weights.useAbsValues);
     fillSegmentGrid(config.segments);
@@ -237,7 +252,9 @@ TConfigData TSettingsDialog::config() const {
     TConfigData c = original_;
     c.matrixCols = edMatrixCols_->value();
     c.channelSize = edChannelSize_->value();
-    c.stakeCost = std::llround(edStakeCost_->value() * 10000.0);
+    // The fields show two (cost) and three (weights) decimals of values stored with more: an
+    // untouched field must not round the stored value.
+    if (edStakeCost_->value() != shownCost_) c.stakeCost = std::llround(edStakeCost_->value() * 10000.0);
     // The extended-stake size is not edited for this game: the stored value is kept as it was.
     c.maxStake = original_.maxStake;
     c.profits.clear();
@@ -245,13 +262,15 @@ TConfigData TSettingsDialog::config() const {
         TPrizeRow row;
         const auto key = tryReadInt(ui::us(sgProfits_->item(i, 0)->text()));
         row.overlap = static_cast<uint8_t>(key && *key >= 0 && *key <= 255 ? *key : 0);
-        const auto value = IniFile::parseReal(ui::us(sgProfits_->item(i, 1)->text().trimmed()));
+        const QString text = sgProfits_->item(i, 1)->text().trimmed();
+        const auto value = IniFile::parseReal(ui::us(text));
         row.prize = value ? static_cast<int64_t>(std::llround(static_cast<double>(*value) * 10000.0)) : 0;
+        if (text == shownPrizeText_[static_cast<size_t>(i)]) row.prize = shownPrize_[static_cast<size_t>(i)];
         c.profits.push_back(row);
     }
-    c.weights.count = edCount_->value();
-    c.weights.deviation = edDeviation_->value();
-    c.weights.level = edLevel_->value();
+    if (edCount_->value() != shownCount_) c.weights.count = edCount_->value();
+    if (edDeviation_->value() != shownDeviation_) c.weights.deviation = edDeviation_->value();
+    if (edLevel_->value() != shownLevel_) c.weights.level = edLevel_->value();
     c.weights.usePercents = cbUsePercents_->isChecked();
     c.weights.useAbsValues = cbUseAbsValues_->isChecked();
     c.segments = segmentsFromGrid();

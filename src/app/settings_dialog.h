@@ -3,6 +3,8 @@
 // cost, the six prize rows, the weight coefficients and the matrix segment grid. Opened with a
 // copy of the settings record; config() returns the edited record after OK.
 #include <QDialog>
+#include <QString>
+#include <array>
 
 #include "core/interaction.h"
 #include "core/settings.h"
@@ -59,6 +61,14 @@ private:
     QCheckBox* cbUsePercents_;
     QCheckBox* cbUseAbsValues_;
     QTableWidget* sgSegments_;
+    // The values the money and weight fields showed when opened: a field still showing its value
+    // keeps the stored value with all its decimals.
+    double shownCost_ = 0;
+    double shownCount_ = 0;
+    double shownDeviation_ = 0;
+    double shownLevel_ = 0;
+    std::array<QString, kPrizeRows> shownPrizeText_;
+    std::array<int64_t, kPrizeRows> shownPrize_{};
 };
 
 }  // namespace tavlora::app

@@ -30,6 +30,7 @@
 #include "core/ini_file.h"
 #include "core/interaction.h"
 #include "session/session.h"
+#include "stakes/stake_record.h"
 #include "stakes/stakes_store.h"
 #include "stats/stat_list.h"
 #include "test_support.h"
@@ -127,6 +128,21 @@ private slots:
         QVERIFY(!w->action("DrawsDel")->isEnabled());
         QVERIFY(!w->action("DrawsExport")->isEnabled());
         QVERIFY(!w->action("DrawsInfo")->isEnabled());
+    }
+
+    void stakesAndRatingsPanelsShowTheStoredCounts() {
+        test::TempDir dir;
+        {
+            TStakesStore store(dir / "Tavlora_5d69.lsk");
+            store.open();
+            store.writeRecord(TStakeRecord{}, TStakesStore::Origin::End, 0);
+            store.writeRecord(TStakeRecord{}, TStakesStore::Origin::End, 0);
+        }
+        ScriptedInteraction si;
+        auto w = startWindow(dir.path(), si);
+        QVERIFY(si.messages.empty());
+        QCOMPARE(panel(*w, 4), QString("Ставок: 2"));
+        QCOMPARE(panel(*w, 5), QString("Рейтинг: 0"));
     }
 
     void theInitialisationRunsFromTheStartTimer() {
@@ -417,7 +433,7 @@ private slots:
         w->updateActions();
         QVERIFY(w->action("DrawsAdd")->isEnabled());
         w->busyState().enter();
-        for (const char* name : {"DrawsAdd", "DrawsExport", "DrawsImport", "EditSettings", "TabGraphs", "Exit"})
+        for (const char* name : {"DrawsAdd", "DrawsExport", "DrawsImport", "EditSettings", "TabGraps", "Exit"})
             QVERIFY2(!w->action(name)->isEnabled(), name);
         QVERIFY(!w->offsetEdit()->isEnabled());
         // Closing during long work asks it to stop and keeps the window.
@@ -430,6 +446,8 @@ private slots:
         QVERIFY(!w->progress().stopRequested());
         QVERIFY(w->action("DrawsAdd")->isEnabled());
         QVERIFY(w->offsetEdit()->isEnabled());
+        // ... and the window closes once the work has stopped.
+        QTRY_VERIFY(!w->isVisible());
     }
 
     void tabCommandsShowHideAndStoreTheirKeys() {
@@ -438,8 +456,11 @@ private slots:
         {
             auto w = startWindow(dir.path(), si);
             QVERIFY(w->tabShown("Графики"));
-            QCOMPARE(w->action("TabGraphs")->text(), QString("Вкладка \"Графики\""));
-            w->action("TabGraphs")->trigger();
+            QCOMPARE(w->action("TabGraps")->text(), QString("Вкладка \"Графики\""));
+            QCOMPARE(w->action("SystemsOn")->text(), QString("Системная игра"));
+            w->action("TabGraps")->trigger();
+            w->action("SystemsOn")->trigger();
+            QVERIFY(!w->tabShown("Системы"));
             QVERIFY(!w->tabShown("Графики"));
             w->action("TabTables")->trigger();
             QVERIFY(!w->tabShown("Регуляры"));
@@ -449,10 +470,12 @@ private slots:
         }
         const auto s = app::loadFormSettings(dir / "Tavlora_5d69.frm");
         QVERIFY(!s.tabGraphs);
+        QVERIFY(!s.systemsEnabled);
         QVERIFY(s.tabTables);
         auto w = startWindow(dir.path(), si);
         QVERIFY(!w->tabShown("Графики"));
-        QVERIFY(!w->action("TabGraphs")->isChecked());
+        QVERIFY(!w->tabShown("Системы"));
+        QVERIFY(!w->action("TabGraps")->isChecked());
     }
 
     void firstRunShowsTheHelpDialogUntilDeclined() {
@@ -499,8 +522,12 @@ private slots:
         ScriptedInteraction si;
         auto w = startWindow(dir.path(), si);
         const QString sample = QStringLiteral(TAVLORA_SAMPLE_DIR "/draws.csv");
+        w->drawsView()->setColumnWidth(0, 44);  // as the user narrowed it
         QVERIFY(w->importDraws(sample));
         QCOMPARE(panel(*w, 0), QString("Архив тиражей: 1390"));
+        // The number columns keep their narrow widths and the list its user's widths.
+        QCOMPARE(w->drawsView()->columnWidth(1), 23);
+        QCOMPARE(w->drawsView()->columnWidth(0), 44);
         QCOMPARE(w->drawsView()->model()->rowCount(), 1390);
         const QString out = QString::fromStdString((dir / "out.csv").string());
         QVERIFY(w->exportDraws(out));
@@ -579,8 +606,9 @@ private slots:
     void settingsDialogFieldsAndSixPrizeRows() {
         ScriptedInteraction si;
         TConfigData config;
-        config.stakeCost = 20000;
-        config.profits = {{3, 10000}, {5, 10000000000}};
+        config.stakeCost = 12345;  // 1.2345: more decimals than the field shows
+        config.weights.count = 0.12345L;
+        config.profits = {{3, 12345}, {5, 10000000000}};
         config.maxStake = 5;
         app::TSettingsDialog dialog(nullptr, config, si);
         QCOMPARE(dialog.matrixColsEdit()->minimum(), 1);
@@ -590,15 +618,27 @@ private slots:
         QCOMPARE(dialog.stakeCostEdit()->decimals(), 2);
         QCOMPARE(dialog.prizeGrid()->rowCount(), 6);
         QCOMPARE(dialog.prizeGrid()->item(5, 0)->text(), QString("5"));
+        // Each row shows the prize for its number of matches.
+        const QChar sep = QChar::fromLatin1(systemDecimalSeparator());
+        QCOMPARE(dialog.prizeGrid()->item(0, 1)->text(), QString("0") + sep + "00");
+        QCOMPARE(dialog.prizeGrid()->item(3, 1)->text(), QString("1") + sep + "23");
+        QCOMPARE(dialog.prizeGrid()->item(5, 1)->text(), QString("1000000") + sep + "00");
         dialog.prizeGrid()->item(4, 1)->setText("250");
-        dialog.prizeGrid()->item(5, 1)->setText("zz");
-        const TConfigData out = dialog.config();
+        TConfigData out = dialog.config();
         QCOMPARE(out.profits.size(), size_t(6));
-        QCOMPARE(out.profits[0].prize, int64_t(10000));  // row 0 shows the first prize row of the table (1.00)
+        QCOMPARE(out.profits[0].prize, int64_t(0));
+        QCOMPARE(out.profits[3].overlap, uint8_t(3));
+        QCOMPARE(out.profits[3].prize, int64_t(12345));  // untouched: every stored decimal kept
         QCOMPARE(out.profits[4].overlap, uint8_t(4));
         QCOMPARE(out.profits[4].prize, int64_t(2500000));
+        QCOMPARE(out.profits[5].prize, int64_t(10000000000));
+        QCOMPARE(out.stakeCost, int64_t(12345));
+        QVERIFY(out.weights.count == 0.12345L);
+        dialog.prizeGrid()->item(5, 1)->setText("zz");
+        dialog.stakeCostEdit()->setValue(2.5);
+        out = dialog.config();
         QCOMPARE(out.profits[5].prize, int64_t(0));  // unreadable value
-        QCOMPARE(out.stakeCost, int64_t(20000));
+        QCOMPARE(out.stakeCost, int64_t(25000));
         QCOMPARE(out.maxStake, 5);  // the hidden field never changes the stored value
         QVERIFY(!dialog.findChild<QSpinBox*>("edMaxStake")->isVisibleTo(&dialog));
     }

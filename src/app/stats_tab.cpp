@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <limits>
+#include <numeric>
 
 #include "app/enter_key.h"
 #include "core/format.h"
@@ -64,9 +65,28 @@ void StatTableModel::setRows(std::vector<TStatTableRow> rows) {
 }
 
 void StatTableModel::sortRows(const TListSort& sort) {
-    beginResetModel();
-    sortStatRows(rows_, sort);
-    endResetModel();
+    // A layout change rather than a reset: the selected rows stay selected after a header click,
+    // as the rows themselves move and not the selection.
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    std::vector<std::size_t> order(rows_.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return sort.before(rows_[a].cells, rows_[b].cells); });
+    std::vector<TStatTableRow> sorted;
+    sorted.reserve(rows_.size());
+    std::vector<int> newRow(rows_.size());
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        sorted.push_back(std::move(rows_[order[i]]));
+        newRow[order[i]] = static_cast<int>(i);
+    }
+    rows_ = std::move(sorted);
+    QModelIndexList from = persistentIndexList(), to;
+    for (const QModelIndex& i : from)
+        to << (static_cast<std::size_t>(i.row()) < newRow.size()
+                   ? index(newRow[static_cast<std::size_t>(i.row())], i.column())
+                   : QModelIndex());
+    changePersistentIndexList(from, to);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 int StatTableModel::rowCount(const QModelIndex& parent) const {
@@ -190,7 +210,6 @@ void StatsTab::clickColumn(int column) {
     sort_.click(column);
     lvDrawsStat_->horizontalHeader()->setSortIndicator(sort_.column,
                                                        sort_.descending ? Qt::DescendingOrder : Qt::AscendingOrder);
-    lvDrawsStat_->clearSelection();
     model_->sortRows(sort_);
 }
 

@@ -297,8 +297,8 @@ private slots:
         QCOMPARE(reread.settings().generateParameters, std::string("69"));
     }
 
-    // The statistics tab: decorated captions, the initial sort, header clicks, the norm columns,
-    // Enter in the length edit, the chart and the description page.
+    // The statistics tab: decorated captions, the initial sort, header clicks (keeping the
+    // selection), the norm columns, Enter in the length edit, the chart and the description page.
     void statisticsTable() {
         test::TempDir dir;
         writeSmallGeneration(dir.path());
@@ -329,6 +329,13 @@ private slots:
         counts = column(1);
         QVERIFY(std::is_sorted(counts.rbegin(), counts.rend()));
         QVERIFY(stats->sortState().descending);
+        stats->clickColumn(1);
+        // A header click moves the selected row together with its value.
+        selectStatRows(*w, {0});
+        const QString selectedValue = m->index(0, 0).data().toString();
+        stats->clickColumn(0);
+        QCOMPARE(stats->selectedRows().size(), size_t(1));
+        QCOMPARE(m->index(int(stats->selectedRows()[0]), 0).data().toString(), selectedValue);
         stats->clickColumn(1);
 
         // The chart: the actual series with its colour and width.

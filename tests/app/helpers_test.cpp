@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardItemModel>
+#include <QStandardPaths>
 #include <QtTest>
 #include <fstream>
 
@@ -258,6 +259,17 @@ private slots:
         QVERIFY(app::otherProcessRunning("sleep"));
         sleeper.kill();
         sleeper.waitForFinished();
+        // A copy whose executable was replaced since it started (an update) still counts.
+        test::TempDir dir;
+        const auto exe = dir / "tavlora-replaced";
+        std::filesystem::copy_file(QStandardPaths::findExecutable("sleep").toStdString(), exe);
+        QProcess old;
+        old.start(QString::fromStdString(exe.string()), {"30"});
+        QVERIFY(old.waitForStarted());
+        std::filesystem::remove(exe);
+        QVERIFY(app::otherProcessRunning("tavlora-replaced"));
+        old.kill();
+        old.waitForFinished();
     }
 
     void normGroupsFollowTheChangedSettings() {

@@ -61,7 +61,9 @@ void benchFamilies(TCombList& list, const std::function<void()>& regenerate, con
     NullProgress progress;
     ScriptedInteraction ui;
 
-    for (const char* code : {"DIFA", "SEQL", "RPC2", "KNM2", "HCO1", "CHAN", "COLV", "SGMS", "GRPV", "PRDV", "SDV2"}) {
+    for (const char* code : {"DIFA", "SEQL", "RPC2", "KNM2", "KNM3", "HCO1", "CHAN", "COLV", "ROWV", "CHNV", "KCM2",
+                             "KFM3", "SGMS", "GRPV", "PRDV", "SDV2"}) {
+        if (!bench::wanted(std::string("stat_filter_keep_") + code)) continue;
         const int method = statMethodIndex(registry, code);
         if (method < 0) {
             std::fprintf(stderr, "tavlora-bench: no method %s\n", code);
@@ -74,7 +76,8 @@ void benchFamilies(TCombList& list, const std::function<void()>& regenerate, con
 
     const std::filesystem::path dir =
         std::filesystem::temp_directory_path() / ("tavlora-bench-families-" + std::to_string(::getpid()));
-    for (const char* code : {"DIFA", "CHNV", "COLM"}) {
+    for (const char* code : {"DIFA", "CHNV", "COLM", "COLV"}) {
+        if (!bench::wanted(std::string("norm_file_") + code)) continue;
         const int method = statMethodIndex(registry, code);
         if (method < 0) continue;
         printFigure(std::string("norm_file_") + code,
@@ -83,5 +86,5 @@ void benchFamilies(TCombList& list, const std::function<void()>& regenerate, con
     std::error_code ec;
     std::filesystem::remove_all(dir, ec);
     for (const auto& m : ui.messages) std::fprintf(stderr, "%s\n", m.text.c_str());
-    regenerate();
+    if (bench::wanted("stat_filter_keep_")) regenerate();
 }

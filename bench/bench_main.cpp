@@ -3,11 +3,16 @@
 // Every figure is printed as "name<TAB>milliseconds<TAB>ratio", the ratio being the figure
 // divided by the baseline measured in the same run: a plain single-threaded pass over the full
 // list of 11,238,513 combinations summing each. Each figure is the best of several repetitions.
+//
+// Usage: tavlora-bench [SAMPLE.csv] [--only NAME[,NAME...]] [--workers N]. With --only, only the
+// figures whose names contain one of the given words run (the baseline always runs); --workers
+// sets the number of worker threads of the parallel loops (default: every core).
 #include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -64,8 +69,29 @@ void benchStatistics(TCombList& list, const std::function<void()>& regenerate, c
                      double baseline);
 
 int main(int argc, char** argv) {
-    std::filesystem::path sample = argc > 1 ? std::filesystem::path(argv[1])
-                                            : std::filesystem::path(TAVLORA_SAMPLE_DIR) / "draws.csv";
+    std::filesystem::path sample = std::filesystem::path(TAVLORA_SAMPLE_DIR) / "draws.csv";
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        std::string words;
+        if (arg == "--workers" && i + 1 < argc) {
+            setWorkerCountOverride(static_cast<unsigned>(std::max(0, std::atoi(argv[++i]))));
+            continue;
+        }
+        if (arg == "--only" && i + 1 < argc)
+            words = argv[++i];
+        else if (arg.rfind("--only=", 0) == 0)
+            words = arg.substr(7);
+        else {
+            sample = arg;
+            continue;
+        }
+        size_t from = 0;
+        while (from <= words.size()) {
+            const size_t comma = std::min(words.find(',', from), words.size());
+            if (comma > from) bench::onlyFigures().push_back(words.substr(from, comma - from));
+            from = comma + 1;
+        }
+    }
     const TDrawsArray draws = readSampleDraws(sample);
     if (draws.size() < 100) {
         std::cerr << "tavlora-bench: the sample archive " << sample << " holds " << draws.size()
@@ -93,54 +119,58 @@ int main(int argc, char** argv) {
     });
     print("baseline_sum_pass", baseline, baseline);
 
-    print("generate_mode0", bestOf(nullptr, full), baseline);
+    if (bench::wanted("generate_mode0")) print("generate_mode0", bestOf(nullptr, full), baseline);
 
-    print("remove_last_100_draws",
-          bestOf(full,
-                 [&] {
-                     list.removeLastDraws(draws, static_cast<int>(draws.size()) - 1, 100, progress);
-                 }),
-          baseline);
+    if (bench::wanted("remove_last_100_draws"))
+        print("remove_last_100_draws",
+              bestOf(full, [&] { list.removeLastDraws(draws, static_cast<int>(draws.size()) - 1, 100, progress); }),
+              baseline);
 
-    print("undo", bestOf([&] {
-              full();
-              list.removeLastDraws(draws, static_cast<int>(draws.size()) - 1, 100, progress);
-          },
-                         [&] { list.undo(progress); }),
-          baseline);
+    if (bench::wanted("undo")) {
+        print("undo", bestOf([&] {
+                  full();
+                  list.removeLastDraws(draws, static_cast<int>(draws.size()) - 1, 100, progress);
+              },
+                             [&] { list.undo(progress); }),
+              baseline);
+    }
 
     // Keep the combinations holding one of ten numbers.
     std::array<bool, 256> mine{};
     for (int v : {3, 9, 14, 22, 31, 38, 45, 52, 60, 67}) mine[static_cast<std::size_t>(v)] = true;
-    print("keep_filter_10_numbers",
-          bestOf(full,
-                 [&] {
-                     list.filterStep(
-                         TCombFilterMode::Keep,
-                         [&](const TComb& c) {
-                             return mine[c.n[0]] | mine[c.n[1]] | mine[c.n[2]] | mine[c.n[3]] | mine[c.n[4]];
-                         },
-                         progress);
-                 }),
-          baseline);
-    print("keep_filter_10_numbers_chunks",
-          bestOf(full,
-                 [&] {
-                     list.filterStepChunks(
-                         TCombFilterMode::Keep,
-                         [&](const TComb* combs, std::size_t, std::size_t count, unsigned, uint8_t* matched) {
-                             for (std::size_t k = 0; k < count; ++k) {
-                                 const TComb& c = combs[k];
-                                 matched[k] = mine[c.n[0]] | mine[c.n[1]] | mine[c.n[2]] | mine[c.n[3]] | mine[c.n[4]];
-                             }
-                         },
-                         progress);
-                 }),
-          baseline);
+    if (bench::wanted("keep_filter_10_numbers")) {
+        print("keep_filter_10_numbers",
+              bestOf(full,
+                     [&] {
+                         list.filterStep(
+                             TCombFilterMode::Keep,
+                             [&](const TComb& c) {
+                                 return mine[c.n[0]] | mine[c.n[1]] | mine[c.n[2]] | mine[c.n[3]] | mine[c.n[4]];
+                             },
+                             progress);
+                     }),
+              baseline);
+    }
+    if (bench::wanted("keep_filter_10_numbers_chunks")) {
+        print("keep_filter_10_numbers_chunks",
+              bestOf(full,
+                     [&] {
+                         list.filterStepChunks(
+                             TCombFilterMode::Keep,
+                             [&](const TComb* combs, std::size_t, std::size_t count, unsigned, uint8_t* matched) {
+                                 for (std::size_t k = 0; k < count; ++k) {
+                                     const TComb& c = combs[k];
+                                     matched[k] = mine[c.n[0]] | mine[c.n[1]] | mine[c.n[2]] | mine[c.n[3]] | mine[c.n[4]];
+                                 }
+                             },
+                             progress);
+                     }),
+              baseline);
+    }
     benchStatistics(list, full, draws, baseline);
     benchFamilies(list, full, draws, baseline);
     // The scenario test uses the example scenario beside the sample archive.
     list.release();
-    benchScenario(sample.parent_path(), baseline);
+    if (bench::wanted("scenario")) benchScenario(sample.parent_path(), baseline);
     return 0;
 }

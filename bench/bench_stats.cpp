@@ -61,23 +61,29 @@ void benchStatistics(TCombList& list, const std::function<void()>& regenerate, c
     const int nums = statMethodIndex(registry, "NUMS");
     const int sums = statMethodIndex(registry, "SUMS");
 
-    const TStatFilterRequest keepNums =
-        requestFor(registry, nums, draws, {"3", "9", "14", "22", "31", "38", "45", "52", "60", "67"}, false);
-    printFigure("stat_filter_keep_10_nums_values",
-                bench::bestOf(5, regenerate, [&] { statFilter(list, registry, nums, keepNums, progress); }), baseline);
-
-    std::vector<std::string> sumValues;
-    for (int s = 150; s < 200; s += 2) sumValues.push_back(std::to_string(s));
-    const TStatFilterRequest removeSums = requestFor(registry, sums, draws, sumValues, true);
-    printFigure("stat_filter_remove_25_sums_values",
-                bench::bestOf(5, regenerate, [&] { statFilter(list, registry, sums, removeSums, progress); }), baseline);
-
+    if (bench::wanted("stat_filter_keep_10_nums_values")) {
+        const TStatFilterRequest keepNums =
+            requestFor(registry, nums, draws, {"3", "9", "14", "22", "31", "38", "45", "52", "60", "67"}, false);
+        printFigure("stat_filter_keep_10_nums_values",
+                    bench::bestOf(5, regenerate, [&] { statFilter(list, registry, nums, keepNums, progress); }),
+                    baseline);
+    }
+    if (bench::wanted("stat_filter_remove_25_sums_values")) {
+        std::vector<std::string> sumValues;
+        for (int s = 150; s < 200; s += 2) sumValues.push_back(std::to_string(s));
+        const TStatFilterRequest removeSums = requestFor(registry, sums, draws, sumValues, true);
+        printFigure("stat_filter_remove_25_sums_values",
+                    bench::bestOf(5, regenerate, [&] { statFilter(list, registry, sums, removeSums, progress); }),
+                    baseline);
+    }
     const std::filesystem::path dir =
         std::filesystem::temp_directory_path() / ("tavlora-bench-" + std::to_string(::getpid()));
-    printFigure("norm_file_sums",
-                bench::bestOf(3, nullptr, [&] { createPrefetchFile(registry, sums, dir, progress, ui); }), baseline);
-    printFigure("norm_file_nums",
-                bench::bestOf(3, nullptr, [&] { createPrefetchFile(registry, nums, dir, progress, ui); }), baseline);
+    if (bench::wanted("norm_file_sums"))
+        printFigure("norm_file_sums",
+                    bench::bestOf(3, nullptr, [&] { createPrefetchFile(registry, sums, dir, progress, ui); }), baseline);
+    if (bench::wanted("norm_file_nums"))
+        printFigure("norm_file_nums",
+                    bench::bestOf(3, nullptr, [&] { createPrefetchFile(registry, nums, dir, progress, ui); }), baseline);
     std::error_code ec;
     std::filesystem::remove_all(dir, ec);
     for (const auto& m : ui.messages) std::fprintf(stderr, "%s\n", m.text.c_str());

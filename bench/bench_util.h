@@ -6,8 +6,24 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace tavlora::bench {
+
+// The figure names (or parts of names) given with --only; empty: every figure runs.
+inline std::vector<std::string>& onlyFigures() {
+    static std::vector<std::string> only;
+    return only;
+}
+
+// True when the figure `name` is to run: no --only was given, or one of its words is part of name.
+inline bool wanted(const std::string& name) {
+    const auto& only = onlyFigures();
+    if (only.empty()) return true;
+    for (const auto& part : only)
+        if (name.find(part) != std::string::npos) return true;
+    return false;
+}
 
 // The best time in milliseconds of fn over runs runs; prepare (when given) runs before each,
 // untimed.

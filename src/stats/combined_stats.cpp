@@ -75,7 +75,10 @@ struct TuplePlan {
 class TCustomCombValuesStat : public TCustomStat {
 public:
     TCustomCombValuesStat(const TStatList& list, const TStatClassInfo& cls, int parameter, TupleRule rule, int k)
-        : TCustomStat(list, cls, parameter), plan_(rule, k, parameter) {}
+        : TCustomStat(list, cls, parameter), plan_(rule, k, parameter) {
+        for (int t = 0; t < plan_.count; ++t)
+            prefixMask_ |= pairBit(plan_.pos[static_cast<size_t>(t)][0], plan_.pos[static_cast<size_t>(t)][1]);
+    }
 
     std::string valueToText(const TStatDraw& value) const override {
         std::string s = numberText(value.keys[0]);
@@ -99,6 +102,7 @@ public:
     void prepareFilter(const TStatDrawArray& selection, int referenceIndex, bool sorted) override {
         TCustomStat::prepareFilter(selection, referenceIndex, sorted);
         keys_.build(selection);
+        pairs_.build(selection);
     }
     bool matchTest(const TComb& comb, const TStatDrawArray& sel, int, bool, TFilterMode) const override {
         const auto x = numbers(comb.n);
@@ -106,8 +110,39 @@ public:
             if (keys_.contains(sel, plan_.key(x.data(), t))) return true;
         return false;
     }
+    // The tuples whose first two numbers form a selected pair are marked with one byte load each;
+    // only the combinations with a marked tuple are looked up in full.
+    void matchChunk(const TComb* combs, size_t count, const TStatDrawArray& sel, int referenceIndex, bool sorted,
+                    TFilterMode mode, uint8_t* matched) const override {
+        if (plan_.sortFirst || !keys_.builtFor(sel)) {
+            TCustomStat::matchChunk(combs, count, sel, referenceIndex, sorted, mode, matched);
+            return;
+        }
+        constexpr size_t kBlock = 512;
+        std::array<uint8_t, kBlock> marks;
+        for (size_t from = 0; from < count; from += kBlock) {
+            const size_t n = std::min(kBlock, count - from);
+            const TComb* block = combs + from;
+            markTuplePrefixes(prefixMask_, pairs_, block, n, [](uint8_t v) { return v; }, marks.data());
+            for (size_t j = 0; j < n; ++j) {
+                const uint8_t* x = block[j].n.data();
+                if ((x[0] | x[1] | x[2] | x[3] | x[4]) >= TKeyPairBytes::kLimit)
+                    matched[from + j] = matchTest(block[j], sel, referenceIndex, sorted, mode) ? 1 : 0;
+                else
+                    matched[from + j] = marks[j] != 0 && markedTupleSelected(x, sel) ? 1 : 0;
+            }
+        }
+    }
 
 private:
+    // True when one of the tuples of x whose first two numbers form a marked pair is selected.
+    bool markedTupleSelected(const uint8_t* x, const TStatDrawArray& sel) const {
+        for (int t = 0; t < plan_.count; ++t) {
+            const auto& p = plan_.pos[static_cast<size_t>(t)];
+            if (pairs_.has(x[p[0]], x[p[1]]) && keys_.contains(sel, plan_.key(x, t))) return true;
+        }
+        return false;
+    }
     std::array<uint8_t, 5> numbers(const std::array<uint8_t, 5>& n) const {
         std::array<uint8_t, 5> x = n;
         if (plan_.sortFirst) std::sort(x.begin(), x.end());
@@ -115,6 +150,8 @@ private:
     }
     TuplePlan plan_;
     TPackedKeySet keys_;
+    TKeyPairBytes pairs_;
+    unsigned prefixMask_ = 0;  // the pairs of positions the tuples start with (pairBit)
 };
 
 #define TAVLORA_COMB_VALUES_CLASS(Name, Rule, K)                                                   \

@@ -147,5 +147,116 @@ TEST(FastPaths, ChunkMatchTestEqualsTheMatchTestOfEveryMethod) {
     }
 }
 
+// The chunk match test of a prepared selection against the plain per-combination test on an
+// unprepared copy of it (a scan of the records), over every combination; returns how many matched.
+size_t expectChunkEqualsPlainTest(TCustomStat& method, const TCombsArray& combs, const TStatDrawArray& sel,
+                                  int reference, bool sorted, const std::string& what) {
+    const TFilterMode mode = TFilterMode::Include;
+    beginFilterRun(method, sel, reference, sorted);
+    const TStatDrawArray copy = sel;
+    std::vector<uint8_t> got(combs.size(), 7);
+    // Uneven pieces, as the parallel filter hands them over.
+    for (size_t i = 0; i < combs.size();) {
+        const size_t n = std::min<size_t>(combs.size() - i, 1 + (i * 7919) % 1500);
+        method.matchChunk(combs.data() + i, n, sel, reference, sorted, mode, got.data() + i);
+        i += n;
+    }
+    size_t matched = 0;
+    for (size_t i = 0; i < combs.size(); ++i) {
+        const bool want = method.matchTest(combs[i], copy, reference, sorted, mode);
+        EXPECT_EQ(got[i], want ? 1 : 0) << what << " comb " << i;
+        if (got[i] != (want ? 1 : 0)) break;
+        matched += want ? 1 : 0;
+    }
+    return matched;
+}
+
+// Records that differ from the given ones in one key only, or carry keys no tuple has: the misses
+// a fast path must not take for hits.
+void addNearMisses(std::mt19937& rng, TStatDrawArray& sel, size_t count) {
+    const size_t n = sel.size();
+    for (size_t i = 0; i < count && n > 0; ++i) {
+        TStatDraw v = sel[rng() % n];
+        const size_t key = rng() % 4;
+        switch (rng() % 3) {
+            case 0: v.keys[key] = static_cast<uint16_t>(v.keys[key] + 1); break;
+            case 1: v.keys[key] = static_cast<uint16_t>(v.keys[key] + 256); break;
+            default: v.keys[key] = static_cast<uint16_t>(rng() % 70); break;
+        }
+        sel.push_back(v);
+    }
+}
+
+// `count` random rows of a statistics table (repeats possible, as a selection may hold them).
+TStatDrawArray someRows(std::mt19937& rng, const TStatDrawArray& table, size_t count) {
+    TStatDrawArray sel;
+    for (size_t i = 0; i < count && !table.empty(); ++i) sel.push_back(table[rng() % table.size()]);
+    return sel;
+}
+
+// An archive whose draws are the given combinations, so that the statistics tables hold values
+// that the combinations carry.
+TDrawsArray drawsOf(const TCombsArray& combs, size_t count) {
+    TDrawsArray draws;
+    for (size_t i = 0; i < count && i < combs.size(); ++i)
+        draws.push_back(test::makeDraw(static_cast<int>(i + 1),
+                                       {combs[i].n[0], combs[i].n[1], combs[i].n[2], combs[i].n[3], combs[i].n[4]}));
+    return draws;
+}
+
+// For every method code: selections of rows of its table over the draws (with near misses), small
+// and large, the chunk test against the plain test; some but not all combinations must match.
+void expectChunkTestsOf(const std::vector<std::string>& codes, test::Registry& r, const TCombsArray& combs,
+                        unsigned seed) {
+    std::mt19937 rng(seed);
+    const int last = static_cast<int>(r.list.archive()->size()) - 1;
+    for (const std::string& code : codes) {
+        auto method = r.create(code);
+        ASSERT_TRUE(method) << code;
+        const TStatDrawArray table = statisticsRun(*method, last, last + 1, false);
+        ASSERT_FALSE(table.empty()) << code;
+        size_t matched = 0, tested = 0;
+        for (size_t rows : {size_t{1}, size_t{6}, size_t{30}}) {
+            TStatDrawArray sel = someRows(rng, table, rows);
+            addNearMisses(rng, sel, rows);
+            matched += expectChunkEqualsPlainTest(*method, combs, sel, last, rows == 6, code);
+            tested += combs.size();
+        }
+        EXPECT_GT(matched, 0u) << code;
+        EXPECT_LT(matched, tested) << code;
+    }
+}
+
+// Random combinations and a few with bytes beyond the game's numbers (which the fast paths must
+// answer like the plain tests); the draws of the registry are the first 300 of them.
+struct ChunkTestData {
+    explicit ChunkTestData(unsigned seed) {
+        std::mt19937 rng(seed);
+        combs = randomCombs(rng, 3000);
+        draws = drawsOf(combs, 300);
+        for (int i = 0; i < 40; ++i)
+            combs.push_back(test::makeComb({combs[static_cast<size_t>(i)].n[0], 130, 200, 255, 69}));
+    }
+    TCombsArray combs;
+    TDrawsArray draws;
+};
+
+// The number tuples (pairs, triples, quadruples over any, adjacent or given positions).
+TEST(FastPaths, NumberTupleChunkTestEqualsThePlainTest) {
+    ChunkTestData d(21);
+    test::Registry r(d.draws);
+    const TCombsArray& combs = d.combs;
+    expectChunkTestsOf({"KNM2", "KNM3", "KNM4", "KNS2", "KNS3", "KNS4", "KNP21", "KNP24", "KNP32", "KNP33", "KNP41",
+                        "KNP42"},
+                       r, combs, 4);
+}
+
+// The Tesk numbers (both graph modes and the dynamic member).
+TEST(FastPaths, TeskChunkTestEqualsThePlainTest) {
+    ChunkTestData d(22);
+    test::Registry r(d.draws);
+    expectChunkTestsOf({"HCO1", "HCO2", "HCO3"}, r, d.combs, 5);
+}
+
 }  // namespace
 }  // namespace tavlora

@@ -1083,6 +1083,9 @@ void TFormMain::recalcViews(bool force) {
 }
 
 void TFormMain::recalcVisibleViews() {
+    // A page changed while long work runs (the event loop runs meanwhile) waits: the work
+    // recomputes the views it changes when it ends, and nothing may start inside it.
+    if (busy_.busy()) return;
     if (session_ && state_ == State::Running && pcRight_->currentWidget() == statsTab_) statsTab_->recompute(false);
 }
 

@@ -60,6 +60,9 @@ QVariant CombsModel::data(const QModelIndex& index, int role) const {
                 return QBrush(rgb(groupColor(c.n[static_cast<std::size_t>(col - 1)], width)));
             }
             return QBrush(Qt::white);
+        case Qt::ForegroundRole:
+            // Black text on the white and light channel backgrounds, whatever the desktop theme.
+            return colorCombs_ ? QVariant(QBrush(Qt::black)) : QVariant();
         default: return {};
     }
 }

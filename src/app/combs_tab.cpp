@@ -74,6 +74,7 @@ CombsTab::CombsTab(ui::BusyState& busy, ui::GuiProgress& progress, QWidget* pare
     btnExclude_ = new QToolButton(this);
     btnExclude_->setObjectName(QStringLiteral("btnCombsExclude"));
     btnExclude_->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    btnExclude_->setText(QStringLiteral("[-] Тиражи"));
     row->addWidget(btnExclude_);
     row->addWidget(edCombsExclude_);
     row->addStretch();
@@ -102,8 +103,12 @@ CombsTab::CombsTab(ui::BusyState& busy, ui::GuiProgress& progress, QWidget* pare
     lvFilters_->setColumnCount(3);
     lvFilters_->setHeaderLabels({QStringLiteral("Примененные фильтры"), QStringLiteral("Значения"),
                                  QStringLiteral("Комбинаций")});
-    lvFilters_->setColumnWidth(0, 150);
-    lvFilters_->setColumnWidth(1, 70);
+    // The filter's name takes the room left by the values and the count.
+    lvFilters_->header()->setStretchLastSection(false);
+    lvFilters_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    lvFilters_->header()->setSectionResizeMode(1, QHeaderView::Interactive);
+    lvFilters_->header()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
+    lvFilters_->setColumnWidth(1, 80);
     splitter_->addWidget(lvCombs_);
     splitter_->addWidget(lvFilters_);
     splitter_->setStretchFactor(0, 1);
@@ -161,12 +166,12 @@ void CombsTab::refresh() {
         for (const TAppliedFilter& f : list.appliedFilters()) {
             auto* item = new QTreeWidgetItem(lvFilters_, {qs(f.name), qs(f.values), QString::number(f.count)});
             item->setIcon(0, filterIcon(f.icon));
+            item->setToolTip(0, item->text(0));  // names and value lists are often longer than the columns
+            item->setToolTip(1, item->text(1));
             item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
         }
         countText = qs(list.countStatusText());
-        lvFilters_->resizeColumnToContents(2);
     }
-    btnExclude_->setText(QStringLiteral("[-] Тиражи"));
     emit listChanged(countText);
 }
 

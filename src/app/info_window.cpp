@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -17,6 +18,8 @@
 namespace tavlora::app {
 
 namespace {
+
+constexpr int kValueColumnWidth = 90;
 
 QColor rgb(uint32_t c) { return QColor((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF); }
 
@@ -47,6 +50,8 @@ TInfoWindow::TInfoWindow(QWidget* parent, const TStatList& registry, const TInfo
     sgMatrix_->verticalHeader()->setMinimumSectionSize(kInfoCellWidth);
     sgMatrix_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     sgMatrix_->setSelectionMode(QAbstractItemView::NoSelection);
+    // No current cell: its focus frame would darken the first cell as if it were marked.
+    sgMatrix_->setFocusPolicy(Qt::NoFocus);
     left->addWidget(sgMatrix_, 1);
     auto* columnsRow = new QHBoxLayout;
     auto* label = new QLabel(QStringLiteral("Количество столбцов:"), this);
@@ -70,8 +75,8 @@ TInfoWindow::TInfoWindow(QWidget* parent, const TStatList& registry, const TInfo
     lvProps_->setSortingEnabled(false);
     lvProps_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lvProps_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    lvProps_->setColumnWidth(0, 330);
     lvProps_->horizontalHeader()->setStretchLastSection(true);
+    lvProps_->horizontalHeader()->setMinimumSectionSize(kValueColumnWidth / 2);
     layout->addWidget(lvProps_, 1);
 
     {
@@ -84,12 +89,20 @@ TInfoWindow::TInfoWindow(QWidget* parent, const TStatList& registry, const TInfo
             value->setTextAlignment(Qt::AlignCenter);
             lvProps_->setItem(r, 1, value);
         }
+        // The captions are long and the values short: the property column is as wide as its
+        // longest caption, so that no caption is cut.
+        lvProps_->resizeColumnToContents(0);
+        lvProps_->setColumnWidth(0, std::max(lvProps_->columnWidth(0), 200));
+        lvProps_->setColumnWidth(1, kValueColumnWidth);
     }
     connect(edColumns_, &QSpinBox::valueChanged, this, &TInfoWindow::setColumns);
     const int width = std::clamp(registry.settings().config.matrixCols, 1, kMaxNumber);
     edColumns_->setValue(width);
     setColumns(width);
-    resize(760, 520);
+    const int listWidth = lvProps_->columnWidth(0) + kValueColumnWidth +
+                          lvProps_->verticalScrollBar()->sizeHint().width() + 2 * lvProps_->frameWidth() + 4;
+    const QMargins m = layout->contentsMargins();
+    resize(m.left() + left->sizeHint().width() + layout->spacing() + std::min(listWidth, 1000) + m.right(), 560);
 }
 
 void TInfoWindow::setColumns(int columns) {
@@ -102,7 +115,10 @@ void TInfoWindow::setColumns(int columns) {
             auto* cell = new QTableWidgetItem;
             cell->setTextAlignment(Qt::AlignCenter);
             const int n = y * columns + x + 1;
-            if (n >= kMinNumber && n <= kMaxNumber) cell->setBackground(rgb(groupColor(n, channelWidth_)));
+            if (n >= kMinNumber && n <= kMaxNumber) {
+                cell->setBackground(rgb(groupColor(n, channelWidth_)));
+                cell->setForeground(Qt::black);  // the palette is light whatever the desktop theme
+            }
             sgMatrix_->setItem(y, x, cell);
         }
     for (uint8_t n : nums_.n) {

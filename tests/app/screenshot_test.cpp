@@ -1,6 +1,7 @@
 // A tour of the window with the sample archive imported: saves PNGs of the main window and of
 // its dialogs under the build folder, and checks that each picture shows what it should.
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,6 +14,8 @@
 
 #include "app/combs_tab.h"
 #include "app/draw_dialog.h"
+#include "app/generate_dialog.h"
+#include "app/info_window.h"
 #include "app/main_window.h"
 #include "app/settings_dialog.h"
 #include "app/shredding_dialog.h"
@@ -45,6 +48,8 @@ void saveShot(QWidget& w, const char* name) {
     QVERIFY2(colours.size() > 3, name);  // text and frames were drawn, not a blank area
     QVERIFY(pix.save(shotPath(name)));
 }
+
+int newestNumber(app::TFormMain& w) { return w.session()->archive().at(w.session()->archive().high()).number; }
 
 }  // namespace
 
@@ -89,7 +94,32 @@ private slots:
         QCOMPARE(stats->chartView()->chart()->series().size(), 2);
         w.resize(1500, 820);
         saveShot(w, "statistics.png");
+
+        // A method with a few values, norms on: the chart's points are labelled with the values.
+        stats->setOptions({false, true});
+        int few = -1;
+        for (int i = 0; i < stats->methodBox()->count() && few < 0; ++i) {
+            stats->methodBox()->setCurrentIndex(i);
+            if (stats->tableModel()->rowCount() >= 4 && stats->tableModel()->rowCount() <= 16) few = i;
+        }
+        QVERIFY(few >= 0);
+        stats->setOptions({true, true});
+        stats->recompute(true);
+        QVERIFY(stats->table().normsLoaded);
+        saveShot(w, "statistics-few-values.png");
         w.resize(1280, 760);
+
+        app::TGenerateDialog generate(&w, 1, "3;17;20");
+        saveShot(generate, "generate-dialog.png");
+
+        TInfoRequest request;
+        request.drawNumber = newestNumber(w);
+        request.dateText = w.session()->archive().at(w.session()->archive().high()).dateText();
+        request.nums = TComb{{5, 17, 33, 48, 69}};
+        request.drawIndex = w.session()->archive().high();
+        request.referenceIndex = request.drawIndex;
+        app::TInfoWindow info(&w, w.session()->statList(), request);
+        saveShot(info, "info-window.png");
 
         const TDraw& newest = w.session()->archive().at(w.session()->archive().high());
         app::TDrawDialog draw(&w, QString::fromUtf8(app::kAddDrawCaption), newest, si);

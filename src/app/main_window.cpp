@@ -77,7 +77,7 @@ std::string segmentsText(const TConfigData& c) {
 // window's heading is not shown twice.
 std::string reasonOf(const EError& e) {
     std::string m = e.what();
-    const std::string prefix = "Ошибка записи файла настроек!\r\r";
+    const std::string prefix = "Ошибка записи в файл конфигурации!\r\r";
     if (m.starts_with(prefix)) m.erase(0, prefix.size());
     return m;
 }

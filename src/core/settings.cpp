@@ -19,7 +19,7 @@ constexpr const char* kStakes = "STAKES";
 constexpr const char* kCdl = "CDL";
 constexpr const char* kShredding = "SHREDDING";
 
-constexpr const char* kWriteError = "Ошибка записи файла настроек!\r\r%s";
+constexpr const char* kWriteError = "Ошибка записи в файл конфигурации!\r\r%s";
 
 // Opens the settings file for reading. A file that cannot be read gives the defaults, as a
 // missing one does: the program still starts and the user can fix the settings in the dialog.

@@ -64,7 +64,7 @@ public:
     // Sections GLOBAL (MatrixCols, MatrixSegments, ChannelSize), STAKES and CDL. Missing or
     // unreadable keys take their defaults (a missing or unreadable file gives all defaults).
     // Saving rewrites only these keys and keeps everything else of the file; on failure it
-    // throws EError "Ошибка записи файла настроек!\r\r<system message>" and the old file stays.
+    // throws EError "Ошибка записи в файл конфигурации!\r\r<system message>" and the old file stays.
     // The same holds for the generator memory and shredding pairs below.
     void loadSettings(const std::filesystem::path& iniPath);
     void saveSettings(const std::filesystem::path& iniPath) const;

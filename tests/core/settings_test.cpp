@@ -293,8 +293,8 @@ TEST(Settings, UnwritableFileThrowsAndKeepsTheOldFile) {
             ADD_FAILURE() << "no error";
         } catch (const EError& e) {
             const std::string msg = e.what();
-            EXPECT_EQ(msg.rfind("Ошибка записи файла настроек!\r\r", 0), 0u) << msg;
-            EXPECT_GT(msg.size(), std::string("Ошибка записи файла настроек!\r\r").size());  // system message
+            EXPECT_EQ(msg.rfind("Ошибка записи в файл конфигурации!\r\r", 0), 0u) << msg;
+            EXPECT_GT(msg.size(), std::string("Ошибка записи в файл конфигурации!\r\r").size());  // system message
         }
         EXPECT_THROW(s.saveShredding(p), EError);
         EXPECT_THROW(s.saveGeneratorMemory(p), EError);

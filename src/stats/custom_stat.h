@@ -141,6 +141,9 @@ protected:
         else
             addValue(list, working_, fromDraw);
     }
+    // True in a norm run (countValuesInto attached counts): addWorking then counts the values of
+    // combinations directly, which beats any value-list shortcut of a method.
+    bool countingValues() const { return counts_ != nullptr; }
     // Key-1 tests of the selection, answered from the bit set when prepareFilter built it.
     bool selectedExact(const TStatDrawArray& sel, int k1) const { return key1Set_.hasExact(sel, k1); }
     bool selectedKey1(const TStatDrawArray& sel, int k1) const { return key1Set_.hasAny(sel, k1); }

@@ -78,9 +78,13 @@ public:
     }
     void valuesOfComb(const TComb& comb, TStatDrawArray& list) override {
         TCustomNumbersStat::valuesOfComb(comb, list);
+        const bool counting = countingValues();
         for (int g : Gaps(comb.n.data()).g) {
             working_.setKeys(static_cast<uint16_t>(g));
-            slots_.add(list, working_, static_cast<size_t>(g));
+            if (counting)
+                addWorking(list, false);
+            else
+                slots_.add(list, working_, static_cast<size_t>(g));
         }
     }
     void valuesOfDraw(int index, int lastIndex, bool sorted, TStatDrawArray& list, TStatState& state,

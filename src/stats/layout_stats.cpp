@@ -183,13 +183,21 @@ void TClassCountsStat::listAllValues(int lastIndex, TStatDrawArray& list) {
 }
 
 void TClassCountsStat::addCounts(const uint8_t* nums, TStatDrawArray& list, bool fromDraw) {
-    std::array<uint8_t, 256> counts{};
+    // The count of every class, in a table that is zero between calls (only the five classes of
+    // the numbers are touched and cleared again).
+    std::array<uint8_t, 256>& counts = classCounts_;
     for (int p = 0; p < 5; ++p) ++counts[classes_.of[nums[p]]];
+    // A norm run counts the values of combinations directly.
+    const bool counting = !fromDraw && countingValues();
     for (int i = 0; i < classes_.orderCount; ++i) {
         const uint8_t c = classes_.order[static_cast<size_t>(i)];
         working_.setKeys(c, counts[c]);
-        slots_.add(list, working_, fromDraw);
+        if (counting)
+            addWorking(list, false);
+        else
+            slots_.add(list, working_, fromDraw);
     }
+    for (int p = 0; p < 5; ++p) counts[classes_.of[nums[p]]] = 0;
 }
 
 void TClassCountsStat::valuesOfComb(const TComb& comb, TStatDrawArray& list) {
@@ -207,9 +215,44 @@ void TClassCountsStat::prepareFilter(const TStatDrawArray& selection, int refere
     TCustomNumbersStat::prepareFilter(selection, referenceIndex, sorted);
     pairs_.build(selection);
     zeroSelectedCount_ = 0;
+    zeroSelectedBits_ = {};
     for (int i = 0; i < classes_.orderCount; ++i) {
         const uint8_t c = classes_.order[static_cast<size_t>(i)];
-        if (pairs_.row(c) & 1u) zeroSelected_[static_cast<size_t>(zeroSelectedCount_++)] = c;
+        if (pairs_.row(c) & 1u) {
+            zeroSelected_[static_cast<size_t>(zeroSelectedCount_++)] = c;
+            zeroSelectedBits_.set(c);
+        }
+    }
+}
+
+void TClassCountsStat::matchChunk(const TComb* combs, size_t count, const TStatDrawArray& sel, int referenceIndex,
+                                  bool sorted, TFilterMode mode, uint8_t* matched) const {
+    if (!pairs_.builtFor(sel)) {
+        TCustomNumbersStat::matchChunk(combs, count, sel, referenceIndex, sorted, mode, matched);
+        return;
+    }
+    // As matchTest: the count of the class of every number is the number of positions in that
+    // class; a class with count 0 selected matches when it holds none of the five numbers.
+    const uint64_t zeroLo = zeroSelectedBits_.lo, zeroHi = zeroSelectedBits_.hi;
+    for (size_t k = 0; k < count; ++k) {
+        const uint8_t* n = combs[k].n.data();
+        const uint8_t c0 = classes_.of[n[0]], c1 = classes_.of[n[1]], c2 = classes_.of[n[2]], c3 = classes_.of[n[3]],
+                      c4 = classes_.of[n[4]];
+        const int k0 = 1 + (c0 == c1) + (c0 == c2) + (c0 == c3) + (c0 == c4);
+        const int k1 = 1 + (c1 == c0) + (c1 == c2) + (c1 == c3) + (c1 == c4);
+        const int k2 = 1 + (c2 == c0) + (c2 == c1) + (c2 == c3) + (c2 == c4);
+        const int k3 = 1 + (c3 == c0) + (c3 == c1) + (c3 == c2) + (c3 == c4);
+        const int k4 = 1 + (c4 == c0) + (c4 == c1) + (c4 == c2) + (c4 == c3);
+        unsigned hit = ((pairs_.row(c0) >> k0) | (pairs_.row(c1) >> k1) | (pairs_.row(c2) >> k2) |
+                        (pairs_.row(c3) >> k3) | (pairs_.row(c4) >> k4)) & 1u;
+        TClassBits present;
+        present.set(c0);
+        present.set(c1);
+        present.set(c2);
+        present.set(c3);
+        present.set(c4);
+        hit |= ((zeroLo & ~present.lo) | (zeroHi & ~present.hi)) != 0 ? 1u : 0u;
+        matched[k] = static_cast<uint8_t>(hit);
     }
 }
 
@@ -298,7 +341,12 @@ int TCountInClassStat::numberOf(const uint8_t* nums) const {
 TClassTupleStat::TClassTupleStat(const TStatList& list, const TStatClassInfo& cls, int parameter, TLayoutAxis axis,
                                  int k, bool adjacent)
     : TCustomNumbersStat(list, cls, parameter), classes_(list.settings(), axis), k_(k),
-      tupleCount_(tuplePositions(k, adjacent, positions_)) {}
+      tupleCount_(tuplePositions(k, adjacent, positions_)),
+      classesBelowLimit_(*std::max_element(classes_.of.begin(), classes_.of.end()) < TKeyPairBytes::kLimit) {
+    if (k_ >= 2)
+        for (int t = 0; t < tupleCount_; ++t)
+            prefixMask_ |= pairBit(positions_[static_cast<size_t>(t)][0], positions_[static_cast<size_t>(t)][1]);
+}
 
 uint64_t TClassTupleStat::packedTuple(const uint8_t* nums, int t) const {
     const auto& pos = positions_[static_cast<size_t>(t)];
@@ -331,12 +379,34 @@ void TClassTupleStat::valuesOfDraw(int index, int lastIndex, bool sorted, TStatD
 void TClassTupleStat::prepareFilter(const TStatDrawArray& selection, int referenceIndex, bool sorted) {
     TCustomNumbersStat::prepareFilter(selection, referenceIndex, sorted);
     selected_.build(selection);
+    pairs_.build(selection, k_ == 2);
 }
 
 bool TClassTupleStat::matchTest(const TComb& comb, const TStatDrawArray& sel, int, bool, TFilterMode) const {
     for (int t = 0; t < tupleCount_; ++t)
-        if (selected_.has(sel, packedTuple(comb.n.data(), t))) return true;
+        if (selected_.contains(sel, packedTuple(comb.n.data(), t))) return true;
     return false;
+}
+
+void TClassTupleStat::matchChunk(const TComb* combs, size_t count, const TStatDrawArray& sel, int referenceIndex,
+                                 bool sorted, TFilterMode mode, uint8_t* matched) const {
+    if (k_ < 2 || !classesBelowLimit_ || !selected_.builtFor(sel)) {
+        TCustomNumbersStat::matchChunk(combs, count, sel, referenceIndex, sorted, mode, matched);
+        return;
+    }
+    const auto& of = classes_.of;
+    markTuplePrefixes(prefixMask_, pairs_, combs, count, [&of](uint8_t v) { return of[v]; }, matched);
+    if (k_ == 2) return;  // the marked pairs are the selected ones
+    for (size_t k = 0; k < count; ++k) {
+        if (!matched[k]) continue;
+        const uint8_t* n = combs[k].n.data();
+        bool hit = false;
+        for (int t = 0; t < tupleCount_ && !hit; ++t) {
+            const auto& pos = positions_[static_cast<size_t>(t)];
+            hit = pairs_.has(of[n[pos[0]]], of[n[pos[1]]]) && selected_.contains(sel, packedTuple(n, t));
+        }
+        matched[k] = hit ? 1 : 0;
+    }
 }
 
 }  // namespace tavlora

@@ -14,6 +14,7 @@
 
 #include "stats/custom_stat.h"
 #include "stats/layout_tables.h"
+#include "stats/packed_key_set.h"
 
 namespace tavlora {
 
@@ -113,6 +114,8 @@ public:
     void prepareFilter(const TStatDrawArray& selection, int referenceIndex, bool sorted) override;
     bool matchTest(const TComb& comb, const TStatDrawArray& sel, int referenceIndex, bool sorted,
                    TFilterMode mode) const override;
+    void matchChunk(const TComb* combs, size_t count, const TStatDrawArray& sel, int referenceIndex, bool sorted,
+                    TFilterMode mode, uint8_t* matched) const override;
 
 protected:
     void addCounts(const uint8_t* nums, TStatDrawArray& list, bool fromDraw);
@@ -120,9 +123,13 @@ protected:
     TValueSlots slots_;
     int listedMaxCount_;
     TPairSelection pairs_;
-    // Classes of the order whose count 0 is selected (filled by prepareFilter).
+    // Classes of the order whose count 0 is selected (filled by prepareFilter), also as a set.
     std::array<uint8_t, 69> zeroSelected_{};
     int zeroSelectedCount_ = 0;
+    TClassBits zeroSelectedBits_;
+    // The count of every class while the values of one draw or combination are formed (zero
+    // between calls).
+    std::array<uint8_t, 256> classCounts_{};
 };
 
 // A graph method over one axis: the count of numbers in one class, or the number of distinct
@@ -173,6 +180,10 @@ public:
     void prepareFilter(const TStatDrawArray& selection, int referenceIndex, bool sorted) override;
     bool matchTest(const TComb& comb, const TStatDrawArray& sel, int referenceIndex, bool sorted,
                    TFilterMode mode) const override;
+    // The tuples whose first two classes form a selected pair are marked with one byte load each;
+    // only the combinations with a marked tuple are looked up in full.
+    void matchChunk(const TComb* combs, size_t count, const TStatDrawArray& sel, int referenceIndex, bool sorted,
+                    TFilterMode mode, uint8_t* matched) const override;
 
 private:
     uint64_t packedTuple(const uint8_t* nums, int t) const;
@@ -181,7 +192,10 @@ private:
     int k_;
     std::array<std::array<uint8_t, 4>, 10> positions_{};
     int tupleCount_ = 0;
-    TPackedSelection selected_;
+    unsigned prefixMask_ = 0;   // the pairs of positions the tuples start with (pairBit)
+    bool classesBelowLimit_;    // every class is below TKeyPairBytes::kLimit
+    TPackedKeySet selected_;
+    TKeyPairBytes pairs_;
 };
 
 // A tuple class of one axis, size and rule (TstCombChnMix2 = TLayoutTupleStat<Channel, 2, false>).

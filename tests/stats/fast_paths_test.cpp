@@ -258,5 +258,104 @@ TEST(FastPaths, TeskChunkTestEqualsThePlainTest) {
     expectChunkTestsOf({"HCO1", "HCO2", "HCO3"}, r, d.combs, 5);
 }
 
+// Channel widths and matrix widths the layout methods are tried with (the defaults, narrow ones
+// and the widest).
+const std::array<std::pair<int, int>, 3> kLayoutWidths{{{10, 7}, {3, 2}, {1, 69}}};
+
+// Sets the channel and matrix widths and a segment map of all nine segments.
+void setWidths(test::Registry& r, int channel, int columns) {
+    auto& config = r.list.settings().config;
+    config.channelSize = channel;
+    config.matrixCols = columns;
+    for (size_t i = 0; i < config.segments.size(); ++i)
+        config.segments[i] = static_cast<uint8_t>(1 + (i * 7 + static_cast<size_t>(channel)) % 9);
+}
+
+// The counts per class (channel, column, row, segment), under several widths.
+TEST(FastPaths, ClassCountsChunkTestEqualsThePlainTest) {
+    ChunkTestData d(23);
+    for (const auto& [channel, columns] : kLayoutWidths) {
+        test::Registry r(d.draws);
+        setWidths(r, channel, columns);
+        expectChunkTestsOf({"CHNV", "COLV", "ROWV", "SGMV"}, r, d.combs, static_cast<unsigned>(channel));
+    }
+}
+
+// The tuples of classes over any or adjacent positions, under several widths.
+TEST(FastPaths, ClassTupleChunkTestEqualsThePlainTest) {
+    ChunkTestData d(24);
+    for (const auto& [channel, columns] : kLayoutWidths) {
+        test::Registry r(d.draws);
+        setWidths(r, channel, columns);
+        expectChunkTestsOf({"KCM2", "KCM3", "KCM4", "KCS2", "KCS3", "KCS4", "KFM2", "KFS3", "KRM3", "KRS2", "KGM2", "KGS4"},
+                           r, d.combs, static_cast<unsigned>(columns));
+    }
+}
+
+// Norm runs of the methods with direct counting: the counts equal the value list of the plain
+// values of combinations, over a run of neighbouring combinations as a norm run walks them (the
+// scratch list emptied at eight entries, as the norm run does) and random ones.
+TEST(FastPaths, DirectNormCountsEqualTheValueList) {
+    TCombsArray combs;
+    for (int c = 3; c <= 40; ++c)
+        for (int dd = c + 1; dd <= 68; ++dd)
+            for (int e = dd + 1; e <= 69; e += 7) combs.push_back(test::makeComb({1, 2, c, dd, e}));
+    std::mt19937 rng(25);
+    const TCombsArray more = randomCombs(rng, 3000);
+    combs.insert(combs.end(), more.begin(), more.end());
+    const TDrawsArray draws = test::loadSampleDraws();
+    for (const auto& [channel, columns] : kLayoutWidths) {
+        test::Registry r(draws);
+        setWidths(r, channel, columns);
+        for (const std::string code : {"DIFA", "CHNV", "COLV", "ROWV", "SGMV"}) {
+            auto plain = r.create(code);
+            auto fast = r.create(code);
+            ASSERT_TRUE(plain && fast) << code;
+            TValueCounts counts;
+            fast->countValuesInto(&counts);
+            TStatDrawArray list, scratch;
+            for (const TComb& c : combs) {
+                plain->valuesOfComb(c, list);
+                fast->valuesOfComb(c, scratch);
+                if (scratch.size() >= 8) {
+                    counts.addList(scratch);
+                    scratch.clear();
+                }
+            }
+            counts.addList(scratch);
+            std::stable_sort(list.begin(), list.end(),
+                             [](const TStatDraw& a, const TStatDraw& b) { return a.keys < b.keys; });
+            const TStatDrawArray got = counts.values();
+            ASSERT_EQ(got.size(), list.size()) << code << " width " << channel;
+            int64_t total = 0;
+            for (size_t i = 0; i < got.size(); ++i) {
+                EXPECT_EQ(got[i].keys, list[i].keys) << code;
+                EXPECT_EQ(got[i].count, list[i].count) << code;
+                total += list[i].count;
+            }
+            EXPECT_GE(total, static_cast<int64_t>(combs.size())) << code;
+            if (code == "CHNV" || code == "COLV") {
+                // The counts per class worked out here from the widths.
+                const bool channels = code == "CHNV";
+                const int classes = channels ? (69 + channel - 1) / channel : columns;
+                std::map<std::array<uint16_t, 4>, int32_t> want;
+                for (const TComb& c : combs) {
+                    std::vector<int> in(static_cast<size_t>(classes) + 1, 0);
+                    for (uint8_t n : c.n) ++in[static_cast<size_t>(channels ? (n + channel - 1) / channel : (n - 1) % columns + 1)];
+                    for (int k = 1; k <= classes; ++k)
+                        ++want[{static_cast<uint16_t>(k), static_cast<uint16_t>(in[static_cast<size_t>(k)]), 0, 0}];
+                }
+                ASSERT_EQ(got.size(), want.size()) << code;
+                size_t i = 0;
+                for (const auto& [keys, count] : want) {
+                    EXPECT_EQ(got[i].keys, keys) << code;
+                    EXPECT_EQ(got[i].count, count) << code;
+                    ++i;
+                }
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace tavlora

@@ -102,7 +102,7 @@ public:
     void prepareFilter(const TStatDrawArray& selection, int referenceIndex, bool sorted) override {
         TCustomStat::prepareFilter(selection, referenceIndex, sorted);
         keys_.build(selection);
-        pairs_.build(selection);
+        pairs_.build(selection, plan_.k == 2);
     }
     bool matchTest(const TComb& comb, const TStatDrawArray& sel, int, bool, TFilterMode) const override {
         const auto x = numbers(comb.n);
@@ -128,6 +128,8 @@ public:
                 const uint8_t* x = block[j].n.data();
                 if ((x[0] | x[1] | x[2] | x[3] | x[4]) >= TKeyPairBytes::kLimit)
                     matched[from + j] = matchTest(block[j], sel, referenceIndex, sorted, mode) ? 1 : 0;
+                else if (plan_.k == 2)
+                    matched[from + j] = marks[j];  // the marked pairs are the selected ones
                 else
                     matched[from + j] = marks[j] != 0 && markedTupleSelected(x, sel) ? 1 : 0;
             }

@@ -69,12 +69,16 @@ private:
 class TKeyPairBytes {
 public:
     static constexpr unsigned kLimit = 128;
-    void build(const TStatDrawArray& sel) {
+    // With pairsOnly, only the records whose keys 3 and 4 are 0 are marked: then a marked pair is
+    // itself a selected value and a pair (a tuple of two) needs no further test.
+    void build(const TStatDrawArray& sel, bool pairsOnly = false) {
         marks_.fill(0);
         for (const TStatDraw& v : sel)
-            if (v.keys[0] < kLimit && v.keys[1] < kLimit) marks_[index(v.keys[0], v.keys[1])] = 1;
+            if (v.keys[0] < kLimit && v.keys[1] < kLimit && (!pairsOnly || (v.keys[2] == 0 && v.keys[3] == 0)))
+                marks_[index(v.keys[0], v.keys[1])] = 1;
     }
-    // 1 when some record of the selection has key 1 = a and key 2 = b (a, b below kLimit), else 0.
+    // 1 when some (with pairsOnly: some pair) record of the selection has key 1 = a and key 2 = b
+    // (a, b below kLimit), else 0.
     uint8_t has(uint8_t a, uint8_t b) const { return marks_[index(a, b)]; }
 
 private:

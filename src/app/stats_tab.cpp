@@ -12,6 +12,7 @@
 #include <QLineSeries>
 #include <QSpinBox>
 #include <QSplitter>
+#include <QStyle>
 #include <QTableView>
 #include <QTextBrowser>
 #include <QValueAxis>
@@ -41,6 +42,7 @@ namespace {
 
 constexpr int kNormColumnWidth = 80;
 constexpr std::size_t kMaxLabelledPoints = 16;
+constexpr std::size_t kLabelledChars = 96;  // characters of point labels the chart's width holds
 
 // Windows colour value (blue in the highest byte) to a Qt colour.
 QColor windowsColor(uint32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
@@ -266,6 +268,11 @@ void StatsTab::recompute(bool force) {
     }
     model_->setRows(table_.rows);
     model_->sortRows(sort_);
+    // Long value texts (matrix masks, channel ranges) widen the value column rather than being cut.
+    int fit = 0;
+    for (const TStatTableRow& r : table_.rows) fit = std::max(fit, lvDrawsStat_->fontMetrics().horizontalAdvance(qs(r.cells[0])));
+    fit += 2 * lvDrawsStat_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 8;
+    if (fit > lvDrawsStat_->columnWidth(0)) lvDrawsStat_->setColumnWidth(0, fit);
     buildChart();
 }
 
@@ -286,20 +293,17 @@ void StatsTab::clearChart() {
 void StatsTab::buildChart() {
     QChart* chart = crtDrawsStat_->chart();
     if (table_.chart.actual.empty()) return;
-    // A few points are labelled with their value texts; many points get a numbered axis.
+    // The points are labelled with their value texts; of many points every step-th one, so that
+    // the labels do not run into each other.
     const auto& labelled = table_.chart.total.empty() ? table_.chart.actual : table_.chart.total;
-    QAbstractAxis* axisX = nullptr;
-    if (labelled.size() <= kMaxLabelledPoints) {
-        auto* categories = new QCategoryAxis;
-        categories->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
-        for (const TChartPoint& p : labelled) categories->append(qs(p.label), p.x);
-        categories->setStartValue(labelled.front().x);
-        axisX = categories;
-    } else {
-        auto* numbers = new QValueAxis;
-        numbers->setLabelFormat(QStringLiteral("%d"));
-        axisX = numbers;
-    }
+    auto* axisX = new QCategoryAxis;
+    axisX->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    std::size_t longest = 1;
+    for (const TChartPoint& p : labelled) longest = std::max(longest, static_cast<std::size_t>(qs(p.label).size()));
+    const std::size_t labels = std::clamp<std::size_t>(kLabelledChars / longest, 4, kMaxLabelledPoints);
+    const std::size_t step = (labelled.size() + labels - 1) / labels;
+    for (std::size_t i = 0; i < labelled.size(); i += step) axisX->append(qs(labelled[i].label), labelled[i].x);
+    axisX->setStartValue(labelled.front().x);
     auto* axisY = new QValueAxis;
     axisY->setLabelFormat(QStringLiteral("%d"));
     // Small labels and few ticks: the chart is a low strip under the table.

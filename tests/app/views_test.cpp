@@ -345,6 +345,12 @@ private slots:
         QCOMPARE(actual->name(), QString("Фактические данные"));
         QCOMPARE(actual->pen().color(), QColor(0, 0x80, 0));
         QCOMPARE(actual->pen().width(), 2);
+        // Many points: a readable part of them carries the value texts.
+        auto* manyAxis = qobject_cast<QCategoryAxis*>(chart->axes(Qt::Horizontal).value(0));
+        QVERIFY(manyAxis);
+        QVERIFY(manyAxis->count() >= 4 && manyAxis->count() <= 16);
+        for (const QString& label : manyAxis->categoriesLabels())
+            QVERIFY2(!m->match(m->index(0, 0), Qt::DisplayRole, label, 1, Qt::MatchExactly).isEmpty(), qPrintable(label));
 
         // Enter in the length edit recomputes with the new window: the counts add up to it
         // for a method with one value per draw (the first listed method, numbers, has five).

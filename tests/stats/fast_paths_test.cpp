@@ -230,9 +230,9 @@ void expectChunkTestsOf(const std::vector<std::string>& codes, test::Registry& r
 // Random combinations and a few with bytes beyond the game's numbers (which the fast paths must
 // answer like the plain tests); the draws of the registry are the first 300 of them.
 struct ChunkTestData {
-    explicit ChunkTestData(unsigned seed) {
+    explicit ChunkTestData(unsigned seed, size_t count = 3000) {
         std::mt19937 rng(seed);
-        combs = randomCombs(rng, 3000);
+        combs = randomCombs(rng, count);
         draws = drawsOf(combs, 300);
         for (int i = 0; i < 40; ++i)
             combs.push_back(test::makeComb({combs[static_cast<size_t>(i)].n[0], 130, 200, 255, 69}));
@@ -283,7 +283,7 @@ TEST(FastPaths, ClassCountsChunkTestEqualsThePlainTest) {
 
 // The tuples of classes over any or adjacent positions, under several widths.
 TEST(FastPaths, ClassTupleChunkTestEqualsThePlainTest) {
-    ChunkTestData d(24);
+    ChunkTestData d(24, 1200);
     for (const auto& [channel, columns] : kLayoutWidths) {
         test::Registry r(d.draws);
         setWidths(r, channel, columns);
@@ -297,11 +297,11 @@ TEST(FastPaths, ClassTupleChunkTestEqualsThePlainTest) {
 // scratch list emptied at eight entries, as the norm run does) and random ones.
 TEST(FastPaths, DirectNormCountsEqualTheValueList) {
     TCombsArray combs;
-    for (int c = 3; c <= 40; ++c)
+    for (int c = 3; c <= 20; ++c)
         for (int dd = c + 1; dd <= 68; ++dd)
             for (int e = dd + 1; e <= 69; e += 7) combs.push_back(test::makeComb({1, 2, c, dd, e}));
     std::mt19937 rng(25);
-    const TCombsArray more = randomCombs(rng, 3000);
+    const TCombsArray more = randomCombs(rng, 1500);
     combs.insert(combs.end(), more.begin(), more.end());
     const TDrawsArray draws = test::loadSampleDraws();
     for (const auto& [channel, columns] : kLayoutWidths) {

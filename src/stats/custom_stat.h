@@ -124,6 +124,16 @@ public:
     // through its working value are counted into it; values the method adds to the list by other
     // means still go to the list. The caller counts both.
     void countValuesInto(TValueCounts* counts) { counts_ = counts; }
+    // Norm runs over the full set: counts the values of `count` combinations straight into
+    // `counts`, exactly as valuesOfComb would count them with countValuesInto(&counts). Returns
+    // false when the method has no such shortcut (also for an empty batch, so a caller may ask
+    // once with count 0); the caller then walks valuesOfComb.
+    virtual bool countCombValues(const TComb* combs, size_t count, TValueCounts& counts) const {
+        (void)combs;
+        (void)count;
+        (void)counts;
+        return false;
+    }
 
     const TDraw& currentDraw() const { return current_; }
     const TDraw& referenceDraw() const { return reference_; }

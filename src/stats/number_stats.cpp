@@ -73,6 +73,15 @@ public:
             if (selectedExact(sel, n)) return true;
         return false;
     }
+    // Each number of a combination is one value (keys: the number), counted once.
+    bool countCombValues(const TComb* combs, size_t count, TValueCounts& counts) const override {
+        std::array<int32_t, 256> seen{};
+        for (size_t k = 0; k < count; ++k)
+            for (uint8_t n : combs[k].n) ++seen[n];
+        for (size_t n = 0; n < seen.size(); ++n)
+            if (seen[n] != 0) counts.add(n, seen[n]);
+        return true;
+    }
     void matchChunk(const TComb* combs, size_t count, const TStatDrawArray& sel, int, bool, TFilterMode,
                     uint8_t* matched) const override {
         std::array<uint8_t, 256> hit;

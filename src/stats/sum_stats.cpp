@@ -69,12 +69,35 @@ public:
         return selectedExact(sel, sumOf(comb.n.data()));
     }
     int32_t numberOfComb(const TComb& nums, int, int, bool) const override { return sumOf(nums.n.data()); }
+    // One value per combination: keys 1-2 the sum, keys 3-4 zero.
+    bool countCombValues(const TComb* combs, size_t count, TValueCounts& counts) const override {
+        return countSums(combs, count, counts, [this](const uint8_t* n) { return sumOf(n); });
+    }
+
+protected:
+    template <typename Sum>
+    static bool countSums(const TComb* combs, size_t count, TValueCounts& counts, Sum&& sum) {
+        std::array<int32_t, 5 * 255 + 1> seen{};
+        for (size_t k = 0; k < count; ++k) {
+            const int s = sum(combs[k].n.data());
+            if (s >= 0 && s < static_cast<int>(seen.size()))
+                ++seen[static_cast<size_t>(s)];
+            else
+                counts.add(static_cast<uint32_t>(s), 1);
+        }
+        for (size_t s = 0; s < seen.size(); ++s)
+            if (seen[s] != 0) counts.add(s, seen[s]);
+        return true;
+    }
 };
 
 class TstSumValues : public TSumValueStat {
 public:
     using TSumValueStat::TSumValueStat;
     int sumOf(const uint8_t* n) const override { return n[0] + n[1] + n[2] + n[3] + n[4]; }
+    bool countCombValues(const TComb* combs, size_t count, TValueCounts& counts) const override {
+        return countSums(combs, count, counts, [](const uint8_t* n) { return n[0] + n[1] + n[2] + n[3] + n[4]; });
+    }
     void matchChunk(const TComb* combs, size_t count, const TStatDrawArray& sel, int, bool, TFilterMode,
                     uint8_t* matched) const override {
         std::array<uint8_t, 5 * 255 + 1> hit;

@@ -20,6 +20,8 @@ namespace {
 constexpr std::size_t kRecordSize = 12;
 // Entries a worker's scratch value list may reach before it is emptied into the worker's counts.
 constexpr std::size_t kScratchFlush = 8;
+// Combinations handed to a method's counting shortcut at once (a little more: whole prefixes).
+constexpr std::size_t kCountBatch = 8192;
 
 void putU16(std::string& out, uint16_t v) {
     out.push_back(static_cast<char>(v & 0xFF));
@@ -134,6 +136,7 @@ bool fullSetValues(const TStatList& registry, int methodIndex, TStatDrawArray& v
         std::unique_ptr<TCustomStat> method;
         TStatDrawArray list;
         TValueCounts counter;
+        std::vector<TComb> batch;
     };
     const unsigned workers = std::max(1u, workerCount());
     std::vector<std::unique_ptr<Worker>> state;
@@ -143,6 +146,8 @@ bool fullSetValues(const TStatList& registry, int methodIndex, TStatDrawArray& v
         state.back()->method->countValuesInto(&state.back()->counter);
     }
 
+    // Whether the method counts batches of combinations itself (asked with an empty batch).
+    const bool shortcut = state[0]->method->countCombValues(nullptr, 0, state[0]->counter);
     const bool done = parallelForChunks(
         prefixes.size(),
         [&](std::size_t begin, std::size_t end, unsigned worker) {
@@ -150,6 +155,29 @@ bool fullSetValues(const TStatList& registry, int methodIndex, TStatDrawArray& v
             TValueCounts& counter = state[worker]->counter;
             TStatDrawArray& list = state[worker]->list;
             TComb comb;
+            if (shortcut) {
+                // The combinations are gathered in batches of some thousands, so that the
+                // method's counting shortcut pays its set-up once per batch.
+                std::vector<TComb>& batch = state[worker]->batch;
+                batch.clear();
+                for (std::size_t i = begin; i < end; ++i) {
+                    comb.n[0] = prefixes[i].a;
+                    comb.n[1] = prefixes[i].b;
+                    comb.n[2] = prefixes[i].c;
+                    for (int d = comb.n[2] + 1; d <= 68; ++d) {
+                        comb.n[3] = static_cast<uint8_t>(d);
+                        for (int e = d + 1; e <= 69; ++e) {
+                            comb.n[4] = static_cast<uint8_t>(e);
+                            batch.push_back(comb);
+                        }
+                    }
+                    if (batch.size() >= kCountBatch || i + 1 == end) {
+                        method.countCombValues(batch.data(), batch.size(), counter);
+                        batch.clear();
+                    }
+                }
+                return;
+            }
             for (std::size_t i = begin; i < end; ++i) {
                 comb.n[0] = prefixes[i].a;
                 comb.n[1] = prefixes[i].b;

@@ -85,7 +85,7 @@ TEST(FastPaths, NormCountsEqualTheValueListOfEveryNormMethod) {
     test::Registry r(draws);
     std::mt19937 rng(3);
     const TCombsArray combs = randomCombs(rng, 120);
-    int methods = 0;
+    int methods = 0, shortcuts = 0;
     for (int m = 0; m < r.list.count(); ++m) {
         if (!r.list.hasNorm(m)) continue;
         ++methods;
@@ -111,8 +111,19 @@ TEST(FastPaths, NormCountsEqualTheValueListOfEveryNormMethod) {
             EXPECT_EQ(got[i].keys, list[i].keys) << code;
             EXPECT_EQ(got[i].count, list[i].count) << code;
         }
+        // A method that counts whole batches itself gives the same counts.
+        TValueCounts batched;
+        if (!fast->countCombValues(combs.data(), combs.size(), batched)) continue;
+        ++shortcuts;
+        const TStatDrawArray all = batched.values();
+        ASSERT_EQ(all.size(), list.size()) << code;
+        for (size_t i = 0; i < all.size(); ++i) {
+            EXPECT_EQ(all[i].keys, list[i].keys) << code;
+            EXPECT_EQ(all[i].count, list[i].count) << code;
+        }
     }
     EXPECT_GT(methods, 20);
+    EXPECT_GE(shortcuts, 4);  // NUMS and the sums
 }
 
 // Every method: the chunk match test equals the per-combination test on random selections, in

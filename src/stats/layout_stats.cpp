@@ -200,6 +200,35 @@ void TClassCountsStat::addCounts(const uint8_t* nums, TStatDrawArray& list, bool
     for (int p = 0; p < 5; ++p) counts[classes_.of[nums[p]]] = 0;
 }
 
+bool TClassCountsStat::countCombValues(const TComb* combs, size_t count, TValueCounts& counts) const {
+    // Every combination gives one value per class of the order, mostly with count 0. Only the
+    // classes holding one of its numbers are tallied here; the combinations that left a class
+    // empty are the rest of the batch.
+    std::vector<std::array<int32_t, 6>> seen(256);
+    std::array<uint8_t, 256> in{};
+    for (size_t k = 0; k < count; ++k) {
+        const uint8_t* n = combs[k].n.data();
+        const uint8_t c[5] = {classes_.of[n[0]], classes_.of[n[1]], classes_.of[n[2]], classes_.of[n[3]],
+                              classes_.of[n[4]]};
+        for (uint8_t x : c) ++in[x];
+        for (uint8_t x : c)
+            if (in[x] != 0) {
+                ++seen[x][in[x]];
+                in[x] = 0;
+            }
+    }
+    for (int i = 0; i < classes_.orderCount; ++i) {
+        const uint8_t c = classes_.order[static_cast<size_t>(i)];
+        int64_t present = 0;
+        for (int k = 1; k <= 5; ++k) present += seen[c][static_cast<size_t>(k)];
+        const auto key = [c](int k) { return uint64_t{c} | (uint64_t(static_cast<uint16_t>(k)) << 16); };
+        if (static_cast<int64_t>(count) > present) counts.add(key(0), static_cast<int32_t>(static_cast<int64_t>(count) - present));
+        for (int k = 1; k <= 5; ++k)
+            if (seen[c][static_cast<size_t>(k)] != 0) counts.add(key(k), seen[c][static_cast<size_t>(k)]);
+    }
+    return true;
+}
+
 void TClassCountsStat::valuesOfComb(const TComb& comb, TStatDrawArray& list) {
     TCustomNumbersStat::valuesOfComb(comb, list);
     addCounts(comb.n.data(), list, false);

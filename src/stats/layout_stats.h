@@ -116,6 +116,7 @@ public:
                    TFilterMode mode) const override;
     void matchChunk(const TComb* combs, size_t count, const TStatDrawArray& sel, int referenceIndex, bool sorted,
                     TFilterMode mode, uint8_t* matched) const override;
+    bool countCombValues(const TComb* combs, size_t count, TValueCounts& counts) const override;
 
 protected:
     void addCounts(const uint8_t* nums, TStatDrawArray& list, bool fromDraw);

@@ -123,7 +123,7 @@ TEST(FastPaths, NormCountsEqualTheValueListOfEveryNormMethod) {
         }
     }
     EXPECT_GT(methods, 20);
-    EXPECT_GE(shortcuts, 4);  // NUMS and the sums
+    EXPECT_GE(shortcuts, 8);  // NUMS, the sums and the class counts
 }
 
 // Every method: the chunk match test equals the per-combination test on random selections, in
@@ -345,6 +345,18 @@ TEST(FastPaths, DirectNormCountsEqualTheValueList) {
                 total += list[i].count;
             }
             EXPECT_GE(total, static_cast<int64_t>(combs.size())) << code;
+            // The batch-counting shortcut of the norm run, where the method has one.
+            TValueCounts batched;
+            if (fast->countCombValues(combs.data(), combs.size(), batched)) {
+                const TStatDrawArray all = batched.values();
+                ASSERT_EQ(all.size(), list.size()) << code << " width " << channel;
+                for (size_t i = 0; i < all.size(); ++i) {
+                    EXPECT_EQ(all[i].keys, list[i].keys) << code;
+                    EXPECT_EQ(all[i].count, list[i].count) << code;
+                }
+            } else {
+                EXPECT_EQ(code, "DIFA");
+            }
             if (code == "CHNV" || code == "COLV") {
                 // The counts per class worked out here from the widths.
                 const bool channels = code == "CHNV";

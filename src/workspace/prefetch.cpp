@@ -154,12 +154,9 @@ bool fullSetValues(const TStatList& registry, int methodIndex, TStatDrawArray& v
             TCustomStat& method = *state[worker]->method;
             TValueCounts& counter = state[worker]->counter;
             TStatDrawArray& list = state[worker]->list;
-            TComb comb;
-            if (shortcut) {
-                // The combinations are gathered in batches of some thousands, so that the
-                // method's counting shortcut pays its set-up once per batch.
-                std::vector<TComb>& batch = state[worker]->batch;
-                batch.clear();
+            // Calls f for every combination of the prefixes begin..end-1, in lexicographic order.
+            auto forEachComb = [&](auto&& f, auto&& afterPrefix) {
+                TComb comb;
                 for (std::size_t i = begin; i < end; ++i) {
                     comb.n[0] = prefixes[i].a;
                     comb.n[1] = prefixes[i].b;
@@ -168,34 +165,37 @@ bool fullSetValues(const TStatList& registry, int methodIndex, TStatDrawArray& v
                         comb.n[3] = static_cast<uint8_t>(d);
                         for (int e = d + 1; e <= 69; ++e) {
                             comb.n[4] = static_cast<uint8_t>(e);
-                            batch.push_back(comb);
+                            f(comb);
                         }
                     }
-                    if (batch.size() >= kCountBatch || i + 1 == end) {
-                        method.countCombValues(batch.data(), batch.size(), counter);
-                        batch.clear();
-                    }
+                    afterPrefix(i + 1 == end);
                 }
+            };
+            if (shortcut) {
+                // The combinations are gathered in batches of some thousands, so that the
+                // method's counting shortcut pays its set-up once per batch.
+                std::vector<TComb>& batch = state[worker]->batch;
+                batch.clear();
+                forEachComb([&](const TComb& c) { batch.push_back(c); },
+                            [&](bool last) {
+                                if (batch.size() >= kCountBatch || last) {
+                                    method.countCombValues(batch.data(), batch.size(), counter);
+                                    batch.clear();
+                                }
+                            });
                 return;
             }
-            for (std::size_t i = begin; i < end; ++i) {
-                comb.n[0] = prefixes[i].a;
-                comb.n[1] = prefixes[i].b;
-                comb.n[2] = prefixes[i].c;
-                for (int d = comb.n[2] + 1; d <= 68; ++d) {
-                    comb.n[3] = static_cast<uint8_t>(d);
-                    for (int e = d + 1; e <= 69; ++e) {
-                        comb.n[4] = static_cast<uint8_t>(e);
-                        method.valuesOfComb(comb, list);
-                        // Neighbouring combinations share most of their values, so a short
-                        // list gathers several of them before it is emptied into the counter.
-                        if (list.size() >= kScratchFlush) {
-                            counter.addList(list);
-                            list.clear();
-                        }
+            forEachComb(
+                [&](const TComb& c) {
+                    method.valuesOfComb(c, list);
+                    // Neighbouring combinations share most of their values, so a short list
+                    // gathers several of them before it is emptied into the counter.
+                    if (list.size() >= kScratchFlush) {
+                        counter.addList(list);
+                        list.clear();
                     }
-                }
-            }
+                },
+                [](bool) {});
             counter.addList(list);
             list.clear();
         },

@@ -232,17 +232,20 @@ void TFormMain::buildLayout() {
     page(pcRight_, "tsScript", QStringLiteral("Сценарий"));
     // The graphs command keeps its historical name TabGraps; its key is TabGraphs. The systems
     // tab comes last: it is hidden at creation and shown again by its own key.
+    const auto tabCommand = [](const char* caption) { return QStringLiteral("Вкладка \"%1\"").arg(QString::fromUtf8(caption)); };
     optionalTabs_ = {
-        {QStringLiteral("TabGraps"), QStringLiteral("TabGraphs"), QStringLiteral("Графики"), tsGraphs,
-         &TFormMainSettings::tabGraphs},
-        {QStringLiteral("TabCard"), QStringLiteral("TabCard"), QStringLiteral("Карта"), tsCard, &TFormMainSettings::tabCard},
-        {QStringLiteral("TabLayout"), QStringLiteral("TabLayout"), QStringLiteral("Схема"), tsLayout,
+        {QStringLiteral("TabGraps"), tabCommand("Графики"), QStringLiteral("TabGraphs"), QStringLiteral("Графики"),
+         tsGraphs, &TFormMainSettings::tabGraphs},
+        {QStringLiteral("TabCard"), tabCommand("Карта"), QStringLiteral("TabCard"), QStringLiteral("Карта"), tsCard,
+         &TFormMainSettings::tabCard},
+        {QStringLiteral("TabLayout"), tabCommand("Схема"), QStringLiteral("TabLayout"), QStringLiteral("Схема"), tsLayout,
          &TFormMainSettings::tabLayout},
-        {QStringLiteral("TabWeek"), QStringLiteral("TabWeek"), QStringLiteral("Неделя"), tsWeek, &TFormMainSettings::tabWeek},
-        {QStringLiteral("TabTables"), QStringLiteral("TabTables"), QStringLiteral("Регуляры"), tsTables,
-         &TFormMainSettings::tabTables},
-        {QStringLiteral("SystemsOn"), QStringLiteral("SystemsEnabled"), QStringLiteral("Системы"), tsSystems,
-         &TFormMainSettings::systemsEnabled},
+        {QStringLiteral("TabWeek"), tabCommand("Неделя"), QStringLiteral("TabWeek"), QStringLiteral("Неделя"), tsWeek,
+         &TFormMainSettings::tabWeek},
+        {QStringLiteral("TabTables"), tabCommand("Регуляры"), QStringLiteral("TabTables"), QStringLiteral("Регуляры"),
+         tsTables, &TFormMainSettings::tabTables},
+        {QStringLiteral("SystemsOn"), QStringLiteral("Системная игра"), QStringLiteral("SystemsEnabled"),
+         QStringLiteral("Системы"), tsSystems, &TFormMainSettings::systemsEnabled},
     };
     // Changing the right-hand page recomputes the views it shows, without force.
     connect(pcRight_, &QTabWidget::currentChanged, this, [this] { recalcVisibleViews(); });
@@ -332,9 +335,7 @@ void TFormMain::buildActions() {
     makeAction(QStringLiteral("CheckUpdate"), QStringLiteral("Поиск обновлений"),
                QStringLiteral("Поиск обновлений программы"), {}, never);
     for (const auto& tab : optionalTabs_) {
-        const bool systems = tab.page == optionalTabs_.back().page;
-        auto* a = makeAction(tab.action,
-                             systems ? QStringLiteral("Системная игра") : QStringLiteral("Вкладка \"%1\"").arg(tab.caption),
+        auto* a = makeAction(tab.action, tab.actionCaption,
                              QStringLiteral("Показать или скрыть вкладку \"%1\"").arg(tab.caption),
                              [this, name = tab.action] { toggleTab(name); });
         a->setCheckable(true);

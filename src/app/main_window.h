@@ -139,9 +139,10 @@ protected:
 
 private:
     struct OptionalTab {
-        QString action;   // the command that shows or hides the tab
-        QString key;      // its per-window key
-        QString caption;  // the tab's caption
+        QString action;         // the command that shows or hides the tab
+        QString actionCaption;  // that command's caption
+        QString key;            // its per-window key
+        QString caption;        // the tab's caption
         QWidget* page;
         bool TFormMainSettings::*flag;
     };

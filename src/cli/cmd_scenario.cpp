@@ -9,15 +9,15 @@
 #include "core/error.h"
 #include "core/format.h"
 #include "core/ini_file.h"
-#include "scenario/scenario_run.h"
-#include "stakes/stakes_store.h"
 #include "core/text_forms.h"
 #include "scenario/rating_to_scenario.h"
 #include "scenario/scenario.h"
 #include "scenario/scenario_file.h"
 #include "scenario/scenario_line.h"
+#include "scenario/scenario_run.h"
 #include "session/session.h"
 #include "stakes/ratings.h"
+#include "stakes/stakes_store.h"
 #include "stats/stat_list.h"
 
 namespace tavlora::cli {

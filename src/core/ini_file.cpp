@@ -29,6 +29,14 @@ std::string oneLine(std::string_view s) {
     return out;
 }
 
+// Takes an optional leading "-" or "+" off t; true when it was "-".
+bool takeSign(std::string_view& t) {
+    if (t.empty() || (t.front() != '-' && t.front() != '+')) return false;
+    const bool negative = t.front() == '-';
+    t.remove_prefix(1);
+    return negative;
+}
+
 }  // namespace
 
 IniFile::IniFile(const std::filesystem::path& path) { open(path); }
@@ -160,11 +168,7 @@ std::string IniFile::readString(std::string_view section, std::string_view key, 
 
 std::optional<int32_t> IniFile::parseLeadingInteger(std::string_view text) {
     std::string_view t = trim(text);
-    bool negative = false;
-    if (!t.empty() && (t.front() == '-' || t.front() == '+')) {
-        negative = t.front() == '-';
-        t.remove_prefix(1);
-    }
+    const bool negative = takeSign(t);
     if (t.empty() || t.front() < '0' || t.front() > '9') return std::nullopt;
     int64_t v = 0;
     for (char c : t) {
@@ -179,11 +183,7 @@ std::optional<int32_t> IniFile::parseLeadingInteger(std::string_view text) {
 
 std::optional<int32_t> IniFile::parseInteger(std::string_view text) {
     std::string_view t = trim(text);
-    bool negative = false;
-    if (!t.empty() && (t.front() == '-' || t.front() == '+')) {
-        negative = t.front() == '-';
-        t.remove_prefix(1);
-    }
+    const bool negative = takeSign(t);
     bool hex = false;
     if (!t.empty() && t.front() == '$') {
         hex = true;

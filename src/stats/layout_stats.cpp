@@ -187,15 +187,11 @@ void TClassCountsStat::addCounts(const uint8_t* nums, TStatDrawArray& list, bool
     // the numbers are touched and cleared again).
     std::array<uint8_t, 256>& counts = classCounts_;
     for (int p = 0; p < 5; ++p) ++counts[classes_.of[nums[p]]];
-    // A norm run counts the values of combinations directly.
-    const bool counting = !fromDraw && countingValues();
+    // (Norm runs count whole batches through countCombValues instead.)
     for (int i = 0; i < classes_.orderCount; ++i) {
         const uint8_t c = classes_.order[static_cast<size_t>(i)];
         working_.setKeys(c, counts[c]);
-        if (counting)
-            addWorking(list, false);
-        else
-            slots_.add(list, working_, fromDraw);
+        slots_.add(list, working_, fromDraw);
     }
     for (int p = 0; p < 5; ++p) counts[classes_.of[nums[p]]] = 0;
 }

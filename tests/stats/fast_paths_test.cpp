@@ -30,6 +30,39 @@ TCombsArray randomCombs(std::mt19937& rng, size_t count) {
     return out;
 }
 
+// Counts the values of combs three ways: the plain value list of `plain` (returned in list,
+// sorted by keys), `fast` with counts attached as a norm run does (its scratch list emptied into
+// the counts once it holds more than flushAfter values), and the batch shortcut of `fast` where
+// the method has one (shortcut tells). The three must agree.
+void expectNormCountsAgree(TCustomStat& plain, TCustomStat& fast, const TCombsArray& combs, size_t flushAfter,
+                           const std::string& label, TStatDrawArray& list, bool& shortcut) {
+    TValueCounts counts;
+    fast.countValuesInto(&counts);
+    TStatDrawArray scratch;
+    for (const TComb& c : combs) {
+        plain.valuesOfComb(c, list);
+        fast.valuesOfComb(c, scratch);
+        if (scratch.size() > flushAfter) {
+            counts.addList(scratch);
+            scratch.clear();
+        }
+    }
+    counts.addList(scratch);
+    fast.countValuesInto(nullptr);
+    std::stable_sort(list.begin(), list.end(), [](const TStatDraw& a, const TStatDraw& b) { return a.keys < b.keys; });
+    auto expectSame = [&](const TStatDrawArray& got) {
+        ASSERT_EQ(got.size(), list.size()) << label;
+        for (size_t i = 0; i < got.size(); ++i) {
+            EXPECT_EQ(got[i].keys, list[i].keys) << label;
+            EXPECT_EQ(got[i].count, list[i].count) << label;
+        }
+    };
+    expectSame(counts.values());
+    TValueCounts batched;
+    shortcut = fast.countCombValues(combs.data(), combs.size(), batched);
+    if (shortcut) expectSame(batched.values());
+}
+
 TEST(FastPaths, PackedKeySettersEqualTheKeyArray) {
     std::mt19937 rng(11);
     for (int i = 0; i < 1000; ++i) {
@@ -91,36 +124,10 @@ TEST(FastPaths, NormCountsEqualTheValueListOfEveryNormMethod) {
         ++methods;
         auto plain = r.list.createInstance(m);
         auto fast = r.list.createInstance(m);
-        TValueCounts counts;
-        fast->countValuesInto(&counts);
-        TStatDrawArray list, rest;
-        for (const TComb& c : combs) {
-            plain->valuesOfComb(c, list);
-            fast->valuesOfComb(c, rest);
-            if (rest.size() > 5) {
-                counts.addList(rest);
-                rest.clear();
-            }
-        }
-        counts.addList(rest);
-        std::stable_sort(list.begin(), list.end(), [](const TStatDraw& a, const TStatDraw& b) { return a.keys < b.keys; });
-        const TStatDrawArray got = counts.values();
-        const std::string code = r.list.item(m).code();
-        ASSERT_EQ(got.size(), list.size()) << code;
-        for (size_t i = 0; i < got.size(); ++i) {
-            EXPECT_EQ(got[i].keys, list[i].keys) << code;
-            EXPECT_EQ(got[i].count, list[i].count) << code;
-        }
-        // A method that counts whole batches itself gives the same counts.
-        TValueCounts batched;
-        if (!fast->countCombValues(combs.data(), combs.size(), batched)) continue;
-        ++shortcuts;
-        const TStatDrawArray all = batched.values();
-        ASSERT_EQ(all.size(), list.size()) << code;
-        for (size_t i = 0; i < all.size(); ++i) {
-            EXPECT_EQ(all[i].keys, list[i].keys) << code;
-            EXPECT_EQ(all[i].count, list[i].count) << code;
-        }
+        TStatDrawArray list;
+        bool shortcut = false;
+        expectNormCountsAgree(*plain, *fast, combs, 5, r.list.item(m).code(), list, shortcut);
+        if (shortcut) ++shortcuts;
     }
     EXPECT_GT(methods, 20);
     EXPECT_GE(shortcuts, 8);  // NUMS, the sums and the class counts
@@ -322,39 +329,14 @@ TEST(FastPaths, DirectNormCountsEqualTheValueList) {
             auto plain = r.create(code);
             auto fast = r.create(code);
             ASSERT_TRUE(plain && fast) << code;
-            TValueCounts counts;
-            fast->countValuesInto(&counts);
-            TStatDrawArray list, scratch;
-            for (const TComb& c : combs) {
-                plain->valuesOfComb(c, list);
-                fast->valuesOfComb(c, scratch);
-                if (scratch.size() >= 8) {
-                    counts.addList(scratch);
-                    scratch.clear();
-                }
-            }
-            counts.addList(scratch);
-            std::stable_sort(list.begin(), list.end(),
-                             [](const TStatDraw& a, const TStatDraw& b) { return a.keys < b.keys; });
-            const TStatDrawArray got = counts.values();
-            ASSERT_EQ(got.size(), list.size()) << code << " width " << channel;
+            TStatDrawArray list;
+            bool shortcut = false;
+            expectNormCountsAgree(*plain, *fast, combs, 7, code + " width " + std::to_string(channel), list, shortcut);
             int64_t total = 0;
-            for (size_t i = 0; i < got.size(); ++i) {
-                EXPECT_EQ(got[i].keys, list[i].keys) << code;
-                EXPECT_EQ(got[i].count, list[i].count) << code;
-                total += list[i].count;
-            }
+            for (const TStatDraw& v : list) total += v.count;
             EXPECT_GE(total, static_cast<int64_t>(combs.size())) << code;
-            // The batch-counting shortcut of the norm run, where the method has one.
-            TValueCounts batched;
-            if (fast->countCombValues(combs.data(), combs.size(), batched)) {
-                const TStatDrawArray all = batched.values();
-                ASSERT_EQ(all.size(), list.size()) << code << " width " << channel;
-                for (size_t i = 0; i < all.size(); ++i) {
-                    EXPECT_EQ(all[i].keys, list[i].keys) << code;
-                    EXPECT_EQ(all[i].count, list[i].count) << code;
-                }
-            } else {
+            // Every method here but DIFA has the batch-counting shortcut of the norm run.
+            if (!shortcut) {
                 EXPECT_EQ(code, "DIFA");
             }
             if (code == "CHNV" || code == "COLV") {
@@ -368,11 +350,11 @@ TEST(FastPaths, DirectNormCountsEqualTheValueList) {
                     for (int k = 1; k <= classes; ++k)
                         ++want[{static_cast<uint16_t>(k), static_cast<uint16_t>(in[static_cast<size_t>(k)]), 0, 0}];
                 }
-                ASSERT_EQ(got.size(), want.size()) << code;
+                ASSERT_EQ(list.size(), want.size()) << code;
                 size_t i = 0;
                 for (const auto& [keys, count] : want) {
-                    EXPECT_EQ(got[i].keys, keys) << code;
-                    EXPECT_EQ(got[i].count, count) << code;
+                    EXPECT_EQ(list[i].keys, keys) << code;
+                    EXPECT_EQ(list[i].count, count) << code;
                     ++i;
                 }
             }

@@ -12,6 +12,7 @@
 #include "app/command_line.h"
 #include "app/main_window.h"
 #include "app/process_list.h"
+#include "app/settings/settings_commands.h"
 #include "archive/proxy_settings.h"
 #include "app/window_settings.h"
 #include "core/error.h"

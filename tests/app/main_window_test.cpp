@@ -19,11 +19,12 @@
 #include <QtTest>
 #include <fstream>
 
-#include "app/draw_dialog.h"
-#include "app/draws_model.h"
+#include "app/archive/draw_dialog.h"
+#include "app/archive/draws_model.h"
+#include "app/archive/draws_tab.h"
 #include "app/main_window.h"
-#include "app/settings_dialog.h"
-#include "app/shredding_dialog.h"
+#include "app/settings/settings_dialog.h"
+#include "app/settings/shredding_dialog.h"
 #include "archive/draw_archive.h"
 #include "core/codepage.h"
 #include "core/error.h"
@@ -81,6 +82,14 @@ std::vector<int> archiveNumbers(const std::filesystem::path& dir) {
 }
 
 QString panel(TFormMain& w, int i) { return w.statusPanel(i)->text(); }
+
+// Whether the page with this caption is shown on either side of the window.
+bool tabShown(TFormMain& w, const QString& caption) {
+    for (QTabWidget* side : {w.leftPages(), w.rightPages()})
+        for (int i = 0; i < side->count(); ++i)
+            if (side->tabText(i) == caption) return side->isTabVisible(i);
+    return false;
+}
 
 // Runs handle on the next modal dialog once it is open (the event loop may run earlier, while
 // the code under test is still working towards the dialog).
@@ -311,16 +320,16 @@ private slots:
             dialog->numbersEdit()->setText("7;8;9;10;11;12");
             dialog->accept();
         });
-        w->addDraw();
+        w->drawsTab()->addDraw();
         QVERIFY(seen);
         QCOMPARE(archiveNumbers(dir.path()), (std::vector<int>{100, 101, 102, 103}));
         QCOMPARE(panel(*w, 0), QString("Архив тиражей: 4"));
-        QCOMPARE(w->drawsView()->model()->index(0, 0).data().toString(), QString("103"));
-        QCOMPARE(w->drawsView()->model()->index(0, 6).data().toString(), QString("12"));
-        QCOMPARE(w->drawsView()->model()->index(0, 7).data().toString(), QString("45"));
+        QCOMPARE(w->drawsTab()->listView()->model()->index(0, 0).data().toString(), QString("103"));
+        QCOMPARE(w->drawsTab()->listView()->model()->index(0, 6).data().toString(), QString("12"));
+        QCOMPARE(w->drawsTab()->listView()->model()->index(0, 7).data().toString(), QString("45"));
         // A cancelled dialog changes nothing.
         whenModal([](QWidget* modal) { modal->close(); });
-        w->addDraw();
+        w->drawsTab()->addDraw();
         QCOMPARE(archiveNumbers(dir.path()).size(), size_t(4));
     }
 
@@ -331,7 +340,7 @@ private slots:
         auto w = startWindow(dir.path(), si);
         w->updateActions();
         QVERIFY(!w->action("DrawsEdit")->isEnabled());  // no focused row yet
-        w->drawsView()->setCurrentIndex(w->drawsView()->model()->index(1, 0));  // draw 11
+        w->drawsTab()->listView()->setCurrentIndex(w->drawsTab()->listView()->model()->index(1, 0));  // draw 11
         w->updateActions();
         QVERIFY(w->action("DrawsEdit")->isEnabled());
         whenModal([&](QWidget* modal) {
@@ -343,7 +352,7 @@ private slots:
             dialog->numbersEdit()->setText("69;68;67;66;65;26");
             dialog->accept();
         });
-        w->editDraw();
+        w->drawsTab()->editDraw();
         QCOMPARE(archiveNumbers(dir.path()), (std::vector<int>{10, 500, 12}));  // not reordered
         Session s(dir.path());
         QCOMPARE(s.draws()[1].nums, (std::array<uint8_t, 5>{69, 68, 67, 66, 65}));
@@ -355,16 +364,16 @@ private slots:
         writeArchive(dir.path(), 1, 6);
         ScriptedInteraction si(true);
         auto w = startWindow(dir.path(), si);
-        auto* view = w->drawsView();
+        auto* view = w->drawsTab()->listView();
         // List positions 1 and 4: draws 5 and 2 (newest first).
         view->selectionModel()->select(view->model()->index(1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
         view->selectionModel()->select(view->model()->index(4, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
         w->updateActions();
         QVERIFY(w->action("DrawsDel")->isEnabled());
         si.answers = {false};
-        w->deleteDraws();  // "No" keeps everything
+        w->drawsTab()->deleteDraws();  // "No" keeps everything
         QCOMPARE(archiveNumbers(dir.path()), (std::vector<int>{1, 2, 3, 4, 5, 6}));
-        w->deleteDraws();
+        w->drawsTab()->deleteDraws();
         QCOMPARE(si.questions.size(), size_t(2));
         QCOMPARE(si.questions[1].caption, std::string("Предупреждение"));
         QCOMPARE(si.questions[1].text, std::string("Удалить все выделенные записи (всего будет удалено 2 записи(ей))?"));
@@ -387,23 +396,23 @@ private slots:
         }
         ScriptedInteraction si;
         auto w = startWindow(dir.path(), si);
-        QCOMPARE(w->offsetEdit()->maximum(), 2);
-        w->offsetEdit()->setValue(2);
+        QCOMPARE(w->drawsTab()->offsetEdit()->maximum(), 2);
+        w->drawsTab()->offsetEdit()->setValue(2);
         QCOMPARE(w->session()->drawsOffset(), 2);
         QCOMPARE(panel(*w, 2), QString("10;20;30;40;50"));
         QCOMPARE(panel(*w, 1), QString("Следующий тираж: 2"));
-        const auto bg = w->drawsView()->model()->index(2, 0).data(Qt::BackgroundRole).value<QBrush>();
+        const auto bg = w->drawsTab()->listView()->model()->index(2, 0).data(Qt::BackgroundRole).value<QBrush>();
         QCOMPARE(bg.color(), QColor(0xFF, 0xAA, 0xAA));
-        w->offsetEdit()->setValue(0);
+        w->drawsTab()->offsetEdit()->setValue(0);
         QCOMPARE(panel(*w, 2), QString());
         // Channel colours of the number cells, white elsewhere.
-        const auto cell = w->drawsView()->model()->index(2, 1).data(Qt::BackgroundRole).value<QBrush>();
+        const auto cell = w->drawsTab()->listView()->model()->index(2, 1).data(Qt::BackgroundRole).value<QBrush>();
         QCOMPARE(cell.color(), QColor(0xAA, 0xFF, 0xAA));  // number 1, channel 1
-        QCOMPARE(w->drawsView()->model()->index(2, 8).data(Qt::BackgroundRole).value<QBrush>().color(),
+        QCOMPARE(w->drawsTab()->listView()->model()->index(2, 8).data(Qt::BackgroundRole).value<QBrush>().color(),
                  QColor(Qt::white));
-        w->toggleColorDraws();
-        QVERIFY(!w->drawsView()->model()->index(2, 1).data(Qt::BackgroundRole).isValid());
-        QVERIFY(!app::loadFormSettings(w->frmPath()).colorDraws);
+        w->drawsTab()->toggleColorDraws();
+        QVERIFY(!w->drawsTab()->listView()->model()->index(2, 1).data(Qt::BackgroundRole).isValid());
+        QVERIFY(!app::loadFormSettings(dir / "Tavlora_5d69.frm").colorDraws);
     }
 
     void sortedDrawsIsStoredAtOnceAndShowsAscendingNumbers() {
@@ -417,11 +426,11 @@ private slots:
         }
         ScriptedInteraction si;
         auto w = startWindow(dir.path(), si);
-        QCOMPARE(w->drawsView()->model()->index(0, 1).data().toString(), QString("50"));
+        QCOMPARE(w->drawsTab()->listView()->model()->index(0, 1).data().toString(), QString("50"));
         w->action("DrawsSorted")->trigger();
         QVERIFY(w->action("DrawsSorted")->isChecked());
-        QCOMPARE(w->drawsView()->model()->index(0, 1).data().toString(), QString("2"));
-        QVERIFY(app::loadFormSettings(w->frmPath()).sortedDraws);
+        QCOMPARE(w->drawsTab()->listView()->model()->index(0, 1).data().toString(), QString("2"));
+        QVERIFY(app::loadFormSettings(dir / "Tavlora_5d69.frm").sortedDraws);
         QVERIFY(w->session()->sortedDraws());
     }
 
@@ -435,7 +444,7 @@ private slots:
         w->busyState().enter();
         for (const char* name : {"DrawsAdd", "DrawsExport", "DrawsImport", "EditSettings", "TabGraps", "Exit"})
             QVERIFY2(!w->action(name)->isEnabled(), name);
-        QVERIFY(!w->offsetEdit()->isEnabled());
+        QVERIFY(!w->drawsTab()->offsetEdit()->isEnabled());
         // Closing during long work asks it to stop and keeps the window.
         w->show();
         QVERIFY(!w->progress().stopRequested());
@@ -445,7 +454,7 @@ private slots:
         w->busyState().leave();
         QVERIFY(!w->progress().stopRequested());
         QVERIFY(w->action("DrawsAdd")->isEnabled());
-        QVERIFY(w->offsetEdit()->isEnabled());
+        QVERIFY(w->drawsTab()->offsetEdit()->isEnabled());
         // ... and the window closes once the work has stopped.
         QTRY_VERIFY(!w->isVisible());
     }
@@ -455,17 +464,17 @@ private slots:
         ScriptedInteraction si;
         {
             auto w = startWindow(dir.path(), si);
-            QVERIFY(w->tabShown("Графики"));
+            QVERIFY(tabShown(*w, "Графики"));
             QCOMPARE(w->action("TabGraps")->text(), QString("Вкладка \"Графики\""));
             QCOMPARE(w->action("SystemsOn")->text(), QString("Системная игра"));
             w->action("TabGraps")->trigger();
             w->action("SystemsOn")->trigger();
-            QVERIFY(!w->tabShown("Системы"));
-            QVERIFY(!w->tabShown("Графики"));
+            QVERIFY(!tabShown(*w, "Системы"));
+            QVERIFY(!tabShown(*w, "Графики"));
             w->action("TabTables")->trigger();
-            QVERIFY(!w->tabShown("Регуляры"));
+            QVERIFY(!tabShown(*w, "Регуляры"));
             w->action("TabTables")->trigger();
-            QVERIFY(w->tabShown("Регуляры"));
+            QVERIFY(tabShown(*w, "Регуляры"));
             QCOMPARE(w->rightPages()->tabText(w->rightPages()->currentIndex()), QString("Регуляры"));
         }
         const auto s = app::loadFormSettings(dir / "Tavlora_5d69.frm");
@@ -473,8 +482,8 @@ private slots:
         QVERIFY(!s.systemsEnabled);
         QVERIFY(s.tabTables);
         auto w = startWindow(dir.path(), si);
-        QVERIFY(!w->tabShown("Графики"));
-        QVERIFY(!w->tabShown("Системы"));
+        QVERIFY(!tabShown(*w, "Графики"));
+        QVERIFY(!tabShown(*w, "Системы"));
         QVERIFY(!w->action("TabGraps")->isChecked());
     }
 
@@ -502,7 +511,7 @@ private slots:
         ScriptedInteraction si;
         {
             auto w = startWindow(dir.path(), si);
-            w->setDownloadOnStart(2);
+            w->action("AutoDownload2")->trigger();
         }
         IniFile ini(dir / "Tavlora_5d69.frm");
         QVERIFY(ini.keyExists("TFormMain", "LeftPanelWidth"));
@@ -522,18 +531,18 @@ private slots:
         ScriptedInteraction si;
         auto w = startWindow(dir.path(), si);
         const QString sample = QStringLiteral(TAVLORA_SAMPLE_DIR "/draws.csv");
-        w->drawsView()->setColumnWidth(0, 44);  // as the user narrowed it
-        QVERIFY(w->importDraws(sample));
+        w->drawsTab()->listView()->setColumnWidth(0, 44);  // as the user narrowed it
+        QVERIFY(w->drawsTab()->importDraws(sample));
         QCOMPARE(panel(*w, 0), QString("Архив тиражей: 1390"));
         // The number columns keep their narrow widths and the list its user's widths.
-        QCOMPARE(w->drawsView()->columnWidth(1), 23);
-        QCOMPARE(w->drawsView()->columnWidth(0), 44);
-        QCOMPARE(w->drawsView()->model()->rowCount(), 1390);
+        QCOMPARE(w->drawsTab()->listView()->columnWidth(1), 23);
+        QCOMPARE(w->drawsTab()->listView()->columnWidth(0), 44);
+        QCOMPARE(w->drawsTab()->listView()->model()->rowCount(), 1390);
         const QString out = QString::fromStdString((dir / "out.csv").string());
-        QVERIFY(w->exportDraws(out));
-        QVERIFY(w->importDraws(out));  // the same file again appends nothing
+        QVERIFY(w->drawsTab()->exportDraws(out));
+        QVERIFY(w->drawsTab()->importDraws(out));  // the same file again appends nothing
         QCOMPARE(panel(*w, 0), QString("Архив тиражей: 1390"));
-        QVERIFY(!w->importDraws(QString::fromStdString((dir / "missing.csv").string())));
+        QVERIFY(!w->drawsTab()->importDraws(QString::fromStdString((dir / "missing.csv").string())));
         QCOMPARE(si.messages.back().kind, MessageKind::Error);
         QCOMPARE(panel(*w, 0), QString("Архив тиражей: 1390"));
     }
@@ -647,24 +656,39 @@ private slots:
         test::TempDir dir;
         ScriptedInteraction si;
         auto w = startWindow(dir.path(), si);
-        TConfigData c = w->session()->settings().config;
-        c.matrixCols = 10;
-        c.channelSize = 9;
-        c.stakeCost = 5000;
-        w->applySettings(c);
+        whenModal([](QWidget* modal) {
+            auto* dialog = qobject_cast<app::TSettingsDialog*>(modal);
+            QVERIFY(dialog);
+            dialog->matrixColsEdit()->setValue(10);
+            dialog->channelSizeEdit()->setValue(9);
+            dialog->stakeCostEdit()->setValue(0.5);
+            dialog->accept();
+        });
+        w->action("EditSettings")->trigger();
         QVERIFY(si.messages.empty());
         TSettings read;
         read.loadSettings(dir / "Tavlora_5d69.ini");
         QCOMPARE(read.config.matrixCols, 10);
         QCOMPARE(read.config.channelSize, 9);
         QCOMPARE(read.config.stakeCost, int64_t(5000));
-        QVERIFY(w->registry());
-        QCOMPARE(w->registry()->settings().config.matrixCols, 10);
-        w->applyShredding({"n1+n2", "n3", "(n1)/(p1+1)"}, {3, 4, 5});
+        QVERIFY(w->session());
+        const TStatList& registry = w->session()->statList();
+        QCOMPARE(registry.settings().config.matrixCols, 10);
+        whenModal([](QWidget* modal) {
+            auto* dialog = qobject_cast<app::TShreddingDialog*>(modal);
+            QVERIFY(dialog);
+            const char* formulas[] = {"n1+n2", "n3", "(n1)/(p1+1)"};
+            for (int i = 0; i < 3; ++i) {
+                dialog->formulaEdit(i)->setText(formulas[i]);
+                dialog->digitsEdit(i)->setValue(3 + i);
+            }
+            dialog->accept();
+        });
+        w->action("EditShredding")->trigger();
         // The rebuilt registry shows the new formula in the shredding method's caption.
-        const int shr = w->registry()->methodWithCode("SHR1");
+        const int shr = registry.methodWithCode("SHR1");
         QVERIFY(shr >= 0);
-        QVERIFY(w->registry()->item(shr).displayCaption().find("n1+n2") != std::string::npos);
+        QVERIFY(registry.item(shr).displayCaption().find("n1+n2") != std::string::npos);
         read.loadShredding(dir / "Tavlora_5d69.ini");
         QCOMPARE(read.formulas[0], std::string("n1+n2"));
         QCOMPARE(read.formulaDigits[2], 5);
@@ -676,7 +700,8 @@ private slots:
         auto w = startWindow(dir.path(), si);
         // A folder in place of the configuration file makes writing it fail.
         std::filesystem::create_directory(dir / "Tavlora_5d69.ini");
-        w->applySettings(w->session()->settings().config);
+        whenModal([](QWidget* modal) { qobject_cast<QDialog*>(modal)->accept(); });
+        w->action("EditSettings")->trigger();
         QCOMPARE(si.messages.size(), size_t(1));
         QCOMPARE(si.messages[0].caption, std::string("Ошибка"));
         QVERIFY(si.messages[0].text.starts_with("Ошибка записи в файл конфигурации!\r\r"));

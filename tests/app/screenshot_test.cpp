@@ -12,14 +12,16 @@
 #include <QTableView>
 #include <QtTest>
 
-#include "app/combs_tab.h"
-#include "app/draw_dialog.h"
-#include "app/generate_dialog.h"
-#include "app/info_window.h"
+#include "app/archive/draw_dialog.h"
+#include "app/archive/draws_tab.h"
 #include "app/main_window.h"
-#include "app/settings_dialog.h"
-#include "app/shredding_dialog.h"
-#include "app/stats_tab.h"
+#include "app/settings/settings_dialog.h"
+#include "app/settings/shredding_dialog.h"
+#include "app/workspace/combs_tab.h"
+#include "app/workspace/generate_dialog.h"
+#include "app/workspace/info_window.h"
+#include "app/workspace/stat_table_model.h"
+#include "app/workspace/stats_tab.h"
 #include "core/interaction.h"
 #include "session/session.h"
 #include "test_support.h"
@@ -65,10 +67,10 @@ private slots:
         o.startTimer = false;
         app::TFormMain w(o);
         w.initialise();
-        QVERIFY(w.importDraws(QStringLiteral(TAVLORA_SAMPLE_DIR "/draws.csv")));
+        QVERIFY(w.drawsTab()->importDraws(QStringLiteral(TAVLORA_SAMPLE_DIR "/draws.csv")));
         w.resize(1280, 760);
-        w.offsetEdit()->setValue(3);
-        w.drawsView()->selectRow(5);
+        w.drawsTab()->offsetEdit()->setValue(3);
+        w.drawsTab()->listView()->selectRow(5);
         QCOMPARE(w.statusPanel(0)->text(), QString("Архив тиражей: 1390"));
         QVERIFY(!w.statusPanel(2)->text().isEmpty());
         saveShot(w, "main-window.png");

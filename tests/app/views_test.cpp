@@ -23,13 +23,15 @@
 #include <QtCharts/QLineSeries>
 #include <fstream>
 
-#include "app/combs_model.h"
-#include "app/combs_tab.h"
-#include "app/draws_model.h"
-#include "app/generate_dialog.h"
-#include "app/info_window.h"
+#include "app/archive/draws_model.h"
+#include "app/archive/draws_tab.h"
 #include "app/main_window.h"
-#include "app/stats_tab.h"
+#include "app/workspace/combs_model.h"
+#include "app/workspace/combs_tab.h"
+#include "app/workspace/generate_dialog.h"
+#include "app/workspace/info_window.h"
+#include "app/workspace/stat_table_model.h"
+#include "app/workspace/stats_tab.h"
 #include "app/window_settings.h"
 #include "core/interaction.h"
 #include "core/numbers.h"
@@ -139,7 +141,7 @@ private slots:
         w->combsTab()->listView()->scrollToBottom();
         QApplication::processEvents();
 
-        QVERIFY(w->importDraws(QStringLiteral(TAVLORA_SAMPLE_DIR "/draws.csv")));
+        QVERIFY(w->drawsTab()->importDraws(QStringLiteral(TAVLORA_SAMPLE_DIR "/draws.csv")));
         app::StatsTab* stats = w->statsTab();
         QVERIFY(stats->tableModel()->rowCount() > 1);
         QVERIFY(!enabled(*w, "StatFilter_Include"));
@@ -228,7 +230,7 @@ private slots:
         QCOMPARE(si.messages.back().text, std::string("В текущем списке комбинаций содержится 10 уникальных номеров"));
 
         // Find in draws: the sample archive does not hold 5 6 7 8 9.
-        QVERIFY(w->importDraws(QStringLiteral(TAVLORA_SAMPLE_DIR "/draws.csv")));
+        QVERIFY(w->drawsTab()->importDraws(QStringLiteral(TAVLORA_SAMPLE_DIR "/draws.csv")));
         view->setCurrentIndex(tab->model()->index(0, 0));
         trigger(*w, "CombsFindInDraws");
         QCOMPARE(si.messages.back().text, std::string("Выделенная комбинация не найдена архиве тиражей!"));
@@ -304,9 +306,9 @@ private slots:
         writeSmallGeneration(dir.path());
         ScriptedInteraction si;
         auto w = startWindow(dir.path(), si);
-        QVERIFY(w->importDraws(QStringLiteral(TAVLORA_SAMPLE_DIR "/draws.csv")));
+        QVERIFY(w->drawsTab()->importDraws(QStringLiteral(TAVLORA_SAMPLE_DIR "/draws.csv")));
         app::StatsTab* stats = w->statsTab();
-        const TStatList& registry = *w->registry();
+        const TStatList& registry = w->session()->statList();
         const auto indices = registry.methodListIndices(false);
         QCOMPARE(stats->methodBox()->count(), int(indices.size()));
         QCOMPARE(stats->methodBox()->itemText(0), QString::fromStdString(registry.listCaption(indices[0], true)));
@@ -366,7 +368,7 @@ private slots:
         QCOMPARE(shortTotal * 100, total);
 
         // An offset change recomputes: the window ends earlier.
-        w->offsetEdit()->setValue(5);
+        w->drawsTab()->offsetEdit()->setValue(5);
         QCOMPARE(stats->table().last, w->session()->archive().high() - 5);
 
         // A method change recomputes.
@@ -400,7 +402,7 @@ private slots:
         writeSmallGeneration(dir.path());
         ScriptedInteraction si;
         auto w = startWindow(dir.path(), si);
-        QVERIFY(w->importDraws(QStringLiteral(TAVLORA_SAMPLE_DIR "/draws.csv")));
+        QVERIFY(w->drawsTab()->importDraws(QStringLiteral(TAVLORA_SAMPLE_DIR "/draws.csv")));
         int cancels = 0;
         QTimer cancel;
         QObject::connect(&cancel, &QTimer::timeout, [&] {
@@ -418,7 +420,7 @@ private slots:
         for (int c = 3; c <= 5; ++c) QCOMPARE(w->statsTab()->tableView()->columnWidth(c), 80);
         // The build stopped before every norm file was made; the files that exist are whole
         // norm files (the one under construction was removed, nothing temporary is left).
-        const TStatList& registry = *w->registry();
+        const TStatList& registry = w->session()->statList();
         int withNorm = 0;
         for (int i = 0; i < registry.count(); ++i) withNorm += registry.hasNorm(i) ? 1 : 0;
         int files = 0;
@@ -473,8 +475,8 @@ private slots:
         writeSmallGeneration(dir.path());
         ScriptedInteraction si;
         auto w = startWindow(dir.path(), si);
-        QVERIFY(w->importDraws(QStringLiteral(TAVLORA_SAMPLE_DIR "/draws.csv")));
-        const TStatList& registry = *w->registry();
+        QVERIFY(w->drawsTab()->importDraws(QStringLiteral(TAVLORA_SAMPLE_DIR "/draws.csv")));
+        const TStatList& registry = w->session()->statList();
         int firstGraph = -1;
         for (int i = 0; i < registry.count() && firstGraph < 0; ++i)
             if (registry.listed(i) && registry.isGraph(i)) firstGraph = i;
@@ -511,7 +513,7 @@ private slots:
         QVERIFY(seen);
 
         // A draw: its number and date come first; the double click opens the same window.
-        w->drawsView()->setCurrentIndex(w->drawsModel()->index(0, 0));
+        w->drawsTab()->listView()->setCurrentIndex(w->drawsTab()->model()->index(0, 0));
         const TDraw& newest = w->session()->archive().at(w->session()->archive().high());
         seen = false;
         whenModal([&](QWidget* m) {

@@ -1,4 +1,4 @@
-#include "app/stats_tab.h"
+#include "app/workspace/stats_tab.h"
 
 #include <QCategoryAxis>
 #include <QChart>
@@ -22,6 +22,8 @@
 #include <numeric>
 
 #include "app/enter_key.h"
+#include "app/workspace/norm_files.h"
+#include "app/workspace/stat_table_model.h"
 #include "core/format.h"
 #include "session/session.h"
 #include "stats/stat_list.h"
@@ -29,6 +31,7 @@
 #include "ui/gui_progress.h"
 #include "ui/progress_window.h"
 #include "ui/text.h"
+#include "workspace/comb_list.h"
 #include "workspace/prefetch.h"
 #include "workspace/stat_filter.h"
 #include "workspace/stat_method.h"
@@ -58,65 +61,10 @@ struct ReentryGuard {
 
 }  // namespace
 
-// --- the table model -------------------------------------------------------------------------------
-
-void StatTableModel::setRows(std::vector<TStatTableRow> rows) {
-    beginResetModel();
-    rows_ = std::move(rows);
-    endResetModel();
-}
-
-void StatTableModel::sortRows(const TListSort& sort) {
-    // A layout change rather than a reset: the selected rows stay selected after a header click,
-    // as the rows themselves move and not the selection.
-    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    std::vector<std::size_t> order(rows_.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    std::stable_sort(order.begin(), order.end(),
-                     [&](std::size_t a, std::size_t b) { return sort.before(rows_[a].cells, rows_[b].cells); });
-    std::vector<TStatTableRow> sorted;
-    sorted.reserve(rows_.size());
-    std::vector<int> newRow(rows_.size());
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        sorted.push_back(std::move(rows_[order[i]]));
-        newRow[order[i]] = static_cast<int>(i);
-    }
-    rows_ = std::move(sorted);
-    QModelIndexList from = persistentIndexList(), to;
-    for (const QModelIndex& i : from)
-        to << (static_cast<std::size_t>(i.row()) < newRow.size()
-                   ? index(newRow[static_cast<std::size_t>(i.row())], i.column())
-                   : QModelIndex());
-    changePersistentIndexList(from, to);
-    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
-}
-
-int StatTableModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
-}
-
-int StatTableModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kStatColumnCount; }
-
-QVariant StatTableModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || static_cast<std::size_t>(index.row()) >= rows_.size()) return {};
-    if (role == Qt::DisplayRole)
-        return qs(rows_[static_cast<std::size_t>(index.row())].cells[static_cast<std::size_t>(index.column())]);
-    if (role == Qt::TextAlignmentRole)
-        return index.column() == 0 ? QVariant(Qt::AlignLeft | Qt::AlignVCenter) : QVariant(Qt::AlignCenter);
-    return {};
-}
-
-QVariant StatTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= kStatColumnCount)
-        return QAbstractTableModel::headerData(section, orientation, role);
-    return qs(statColumnCaptions()[static_cast<std::size_t>(section)]);
-}
-
 // --- the tab ---------------------------------------------------------------------------------------
 
-StatsTab::StatsTab(ui::BusyState& busy, ui::GuiProgress& progress, QWidget* parent)
-    : QWidget(parent), busy_(busy), progress_(progress) {
-    setObjectName(QStringLiteral("tsStat"));
+StatsTab::StatsTab(TabHost& host, QWidget* parent)
+    : Tab(host, "tsStat", QStringLiteral("Статистика"), std::nullopt, parent) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
     auto* row = new QHBoxLayout;
@@ -173,11 +121,7 @@ StatsTab::StatsTab(ui::BusyState& busy, ui::GuiProgress& progress, QWidget* pare
     applyNormColumns();
 }
 
-void StatsTab::setSession(Session* session, Interaction* interaction) {
-    session_ = session;
-    interaction_ = interaction;
-    gate_.reset();
-}
+void StatsTab::sessionOpened() { gate_.reset(); }
 
 void StatsTab::setOptions(const StatsTabOptions& options) {
     options_ = options;
@@ -198,8 +142,8 @@ void StatsTab::fillMethodList(bool keepSelection) {
     {
         const QSignalBlocker block(cbDrawsStatType_);
         cbDrawsStatType_->clear();
-        if (session_) {
-            const TStatList& registry = session_->statList();
+        if (const Session* session = host_.session()) {
+            const TStatList& registry = session->statList();
             for (int i : registry.methodListIndices(false)) cbDrawsStatType_->addItem(qs(registry.listCaption(i, true)), i);
         }
         const int index = keepSelection && previous >= 0 && previous < cbDrawsStatType_->count() ? previous : 0;
@@ -226,9 +170,10 @@ std::vector<std::size_t> StatsTab::selectedRows() const {
 void StatsTab::recompute(bool force) {
     // The event loop runs during long work (a norm build, a filter): a page change or another
     // trigger arriving meanwhile must not start a second computation over the first one.
-    if (!session_ || computing_) return;
+    Session* session = host_.session();
+    if (!session || computing_) return;
     const ReentryGuard guard(computing_);
-    const TStatViewKey key{session_->archive().count(), session_->drawsOffset(), edDrawsStatLen_->value(),
+    const TStatViewKey key{session->archive().count(), session->drawsOffset(), edDrawsStatLen_->value(),
                            selectedMethod()};
     if (!gate_.begin(key, force)) return;
     const int method = selectedMethod();
@@ -236,34 +181,34 @@ void StatsTab::recompute(bool force) {
     norms_.reset();
     model_->setRows({});
     clearChart();
-    if (method < 0 || session_->draws().empty()) return;
+    if (method < 0 || session->draws().empty()) return;
 
-    ui::BusyScope busy(busy_);
-    const TStatList& registry = session_->statList();
+    ui::BusyScope busy(host_.busyState());
+    const TStatList& registry = session->statList();
     if (options_.prefetchsEnabled && methodHasNorm(registry, method)) {
         // A missing norm file is built first, under a progress window whose "Отмена" stops it.
-        const auto file = prefetchPath(session_->dataDir(), statMethodCode(registry, method));
+        const auto file = prefetchPath(session->dataDir(), statMethodCode(registry, method));
         std::error_code ec;
         const bool missing = !std::filesystem::exists(file, ec) || std::filesystem::file_size(file, ec) == 0;
         std::unique_ptr<ui::ProgressWindow> window;
         if (missing && !ui::ProgressWindow::current())
             window = std::make_unique<ui::ProgressWindow>(
                 this, qs(fmt(kPrefetchCreatingText, file.filename().string())), 0, true);
-        norms_ = openPrefetchFile(registry, method, session_->dataDir(), progress_, *interaction_);
+        norms_ = openPrefetchFile(registry, method, session->dataDir(), host_.progress(), host_.interaction());
     }
-    ui::StatusScope status(progress_, kStatComputingText);
+    ui::StatusScope status(host_.progress(), kStatComputingText);
     TStatTableInput in;
-    in.draws = &session_->draws();
-    in.endIndex = session_->analysisEndIndex();
+    in.draws = &session->draws();
+    in.endIndex = session->analysisEndIndex();
     in.window = edDrawsStatLen_->value();
-    in.sorted = session_->sortedDraws();
-    in.weights = session_->settings().config.weights;
+    in.sorted = session->sortedDraws();
+    in.weights = session->settings().config.weights;
     in.norms = norms_ ? &*norms_ : nullptr;
     in.showTotalLine = options_.showTotalLine;
     try {
         table_ = computeStatTable(registry, method, in);
     } catch (const std::exception& e) {
-        interaction_->error(e.what());
+        host_.interaction().error(e.what());
         return;
     }
     model_->setRows(table_.rows);
@@ -346,7 +291,8 @@ void StatsTab::buildChart() {
 }
 
 bool StatsTab::filterSelected(bool remove) {
-    if (!session_ || computing_) return false;
+    Session* session = host_.session();
+    if (!session || computing_) return false;
     const ReentryGuard guard(computing_);
     const int method = selectedMethod();
     const auto rows = selectedRows();
@@ -357,27 +303,28 @@ bool StatsTab::filterSelected(bool remove) {
     request.selection = selection.values;
     request.valuesText = selection.text;
     request.remove = remove;
-    request.referenceIndex = std::max(0, session_->analysisEndIndex());
-    request.sorted = session_->sortedDraws();
+    request.referenceIndex = std::max(0, session->analysisEndIndex());
+    request.sorted = session->sortedDraws();
     bool ran = false;
     {
-        ui::BusyScope busy(busy_);
-        ui::StatusScope status(progress_, kStatFilterText);
+        ui::BusyScope busy(host_.busyState());
+        ui::StatusScope status(host_.progress(), kStatFilterText);
         try {
-            ran = statFilter(session_->combList(), session_->statList(), method, request, progress_);
+            ran = statFilter(session->combList(), session->statList(), method, request, host_.progress());
         } catch (const std::exception& e) {
-            interaction_->error(e.what());
+            host_.interaction().error(e.what());
         }
     }
-    emit combsChanged();
+    host_.combListChanged();
     return ran;
 }
 
 QString StatsTab::methodDescription() const {
-    if (!session_) return {};
+    const Session* session = host_.session();
+    if (!session) return {};
     const int method = selectedMethod();
     if (method < 0) return {};
-    const TStatList& registry = session_->statList();
+    const TStatList& registry = session->statList();
     const TStatMethod& m = registry.item(method);
     const TStatClassInfo& cls = m.statClass();
     const TStatKinds kinds = cls.kindsWithGraph();
@@ -413,17 +360,80 @@ void StatsTab::showDescription() {
     dialog.exec();
 }
 
-bool ensureNormFiles(QWidget* parent, Session& session, bool enabled, bool force, const std::set<int>& groups,
-                     ui::BusyState& busy, ui::GuiProgress& progress, Interaction& interaction) {
-    if (!force && !enabled) return true;
-    TGroupSet set;
-    for (int g : groups)
-        if (g >= 0 && g < static_cast<int>(set.size())) set.set(static_cast<std::size_t>(g));
-    ui::BusyScope scope(busy);
-    std::unique_ptr<ui::ProgressWindow> window;
-    if (!ui::ProgressWindow::current())
-        window = std::make_unique<ui::ProgressWindow>(parent, qs(kPrefetchEnsureText), session.statList().count(), true);
-    return ensurePrefetchFiles(session.statList(), session.dataDir(), enabled, force, set, progress, interaction);
+void StatsTab::togglePrefetchsEnabled() {
+    TFormMainSettings& form = host_.formSettings();
+    form.prefetchsEnabled = !form.prefetchsEnabled;
+    host_.action(QStringLiteral("DrawsStatePrefetchsEnabled"))->setChecked(form.prefetchsEnabled);
+    host_.writeKey("PrefetchsEnabled", form.prefetchsEnabled);
+    ensureNormFiles(window(), host_, false, {});
+    setOptions({form.prefetchsEnabled, form.showTotalLine});
+    refreshView(true);
+}
+
+void StatsTab::toggleShowTotalLine() {
+    TFormMainSettings& form = host_.formSettings();
+    form.showTotalLine = !form.showTotalLine;
+    host_.action(QStringLiteral("DrawsStatShowTotalLine"))->setChecked(form.showTotalLine);
+    host_.writeKey("ShowTotalLine", form.showTotalLine);
+    setOptions({form.prefetchsEnabled, form.showTotalLine});
+    ui::StatusScope status(host_.progress(), "Создание графиков...");
+    refreshView(true);
+}
+
+// --- the tab in the window -------------------------------------------------------------------------
+
+void StatsTab::buildCommands() {
+    auto haveSession = [this] { return host_.session() != nullptr; };
+    // A table waiting to be recomputed (hidden while the draws changed) offers no values to filter.
+    auto canFilter = [this] {
+        Session* session = host_.session();
+        return session && session->hasCombList() && session->combList().count() > 0 && !viewStale() &&
+               !selectedRows().empty();
+    };
+    host_.addCommand({QStringLiteral("DrawsStatCalc"), QStringLiteral("Обновить"),
+                      QStringLiteral("Пересчитать статистику"), [this] { refreshView(true); }, haveSession});
+    host_.addCommand({QStringLiteral("StatFilter_Include"), QStringLiteral("Оставить выделенные"),
+                      QStringLiteral("Оставить в списке комбинации с выделенными значениями"),
+                      [this] { filterSelected(false); }, canFilter});
+    host_.addCommand({QStringLiteral("StatFilter_Exclude"), QStringLiteral("Удалить выделенные"),
+                      QStringLiteral("Удалить из списка комбинации с выделенными значениями"),
+                      [this] { filterSelected(true); }, canFilter});
+    host_.addCommand({QStringLiteral("DrawsStatePrefetchsEnabled"),
+                      QStringLiteral("Использовать сравнение с полным набором комбинаций"),
+                      QStringLiteral("Сравнивать статистику с нормой по полному набору комбинаций"),
+                      [this] { togglePrefetchsEnabled(); }, haveSession, true});
+    host_.addCommand({QStringLiteral("DrawsStatShowTotalLine"), QStringLiteral("График идеального распределения"),
+                      QStringLiteral("Показывать на графике распределение по полному набору комбинаций"),
+                      [this] { toggleShowTotalLine(); }, [this] { return host_.formSettings().prefetchsEnabled; },
+                      true});
+    host_.addCommand({QStringLiteral("FiltersInfo"), QStringLiteral("Описание статистики"),
+                      QStringLiteral("Описание выбранного метода расчета статистики"), [this] { showDescription(); },
+                      [this] { return selectedMethod() >= 0; }});
+}
+
+std::optional<TabMenu> StatsTab::menu() const {
+    return TabMenu{QStringLiteral("Статистика"),
+                   lvDrawsStat_,
+                   {"DrawsStatCalc", "", "StatFilter_Include", "StatFilter_Exclude", "", "DrawsStatePrefetchsEnabled",
+                    "DrawsStatShowTotalLine", "", "FiltersInfo"}};
+}
+
+void StatsTab::restoreSettings(const TFormMainSettings& s) {
+    host_.action(QStringLiteral("DrawsStatePrefetchsEnabled"))->setChecked(s.prefetchsEnabled);
+    host_.action(QStringLiteral("DrawsStatShowTotalLine"))->setChecked(s.showTotalLine);
+    edDrawsStatLen_->setValue(std::max(1, s.drawsStatLen));
+    setOptions({s.prefetchsEnabled, s.showTotalLine});
+    splitter_->setSizes({std::max(100, window()->height() - s.drawsStatHeight), std::max(0, s.drawsStatHeight)});
+}
+
+void StatsTab::saveSettings(TFormMainSettings& s) const {
+    s.drawsStatLen = edDrawsStatLen_->value();
+    if (const QList<int> sizes = splitter_->sizes(); sizes.size() == 2 && sizes[1] > 0) s.drawsStatHeight = sizes[1];
+}
+
+void StatsTab::enableControls(bool on) {
+    cbDrawsStatType_->setEnabled(on);
+    edDrawsStatLen_->setEnabled(on);
 }
 
 }  // namespace tavlora::app

@@ -1,44 +1,32 @@
 #pragma once
 // The "Комбинации" tab: the virtual list of combinations, the exclusion of the latest draws
 // (`edCombsExclude` with the "[-] Тиражи" button) and the applied-filters list `lvFilters`
-// below the list. Its commands turn into calls of the session's combination list; the window
-// binds them to its actions.
-#include <QWidget>
+// below the list. Its commands (the "Комбинации" menu) turn into calls of the session's
+// combination list; the count panel of the status bar follows the list.
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
+#include "app/tab.h"
 #include "core/records.h"
 
 class QSpinBox;
 class QSplitter;
-class QTableView;
 class QToolButton;
 class QTreeWidget;
-
-namespace tavlora {
-class Interaction;
-class Session;
-}
-
-namespace tavlora::ui {
-class BusyState;
-class GuiProgress;
-}
 
 namespace tavlora::app {
 
 class CombsModel;
 
-class CombsTab : public QWidget {
+class CombsTab : public Tab {
     Q_OBJECT
 public:
-    CombsTab(ui::BusyState& busy, ui::GuiProgress& progress, QWidget* parent = nullptr);
+    explicit CombsTab(TabHost& host, QWidget* parent = nullptr);
 
-    // The session and where messages go; the list is created at the first use.
-    void setSession(Session* session, Interaction* interaction);
+    // Takes the session's combination list into the view (start-up, once the storage is set up).
+    void attachList();
 
     QTableView* listView() const { return lvCombs_; }
     QTreeWidget* filtersView() const { return lvFilters_; }
@@ -74,6 +62,9 @@ public:
     void selectAll();
     void showUniqueNumbers();
     void findInDraws();
+    void toggleColorCombs();
+    // The information window of the focused combination.
+    void showCombInfo();
     // The focused combination (valid when focusedRow() >= 0).
     TComb focusedComb() const;
 
@@ -82,15 +73,16 @@ public:
     // Releases the list's storage (shutdown).
     void release();
 
-signals:
-    // The list changed (the count panel and the views that read the list follow).
-    void listChanged(const QString& countText);
+    void buildCommands() override;
+    std::optional<TabMenu> menu() const override;
+    void restoreSettings(const TFormMainSettings& s) override;
+    void saveSettings(TFormMainSettings& s) const override;
+    void enableControls(bool on) override;
+    void combListChanged() override { refresh(); }
+    void settingsChanged() override;
 
 private:
-    Session* session_ = nullptr;
-    Interaction* interaction_ = nullptr;
-    ui::BusyState& busy_;
-    ui::GuiProgress& progress_;
+    Session* session_ = nullptr;  // set once the list is attached
     QSplitter* splitter_ = nullptr;
     QTableView* lvCombs_ = nullptr;
     CombsModel* model_ = nullptr;

@@ -1,4 +1,4 @@
-#include "app/generate_dialog.h"
+#include "app/workspace/generate_dialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,4 +1,4 @@
-#include "app/draw_dialog.h"
+#include "app/archive/draw_dialog.h"
 
 #include <QDateTime>
 #include <QDateTimeEdit>

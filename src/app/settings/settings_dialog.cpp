@@ -1,4 +1,4 @@
-#include "app/settings_dialog.h"
+#include "app/settings/settings_dialog.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>

@@ -15,6 +15,9 @@ class QSpinBox;
 
 namespace tavlora::app {
 
+// The dialog's caption when a draw is added or edited.
+inline constexpr const char* kAddDrawCaption = "Введите данные следующего тиража";
+
 class TDrawDialog : public QDialog {
     Q_OBJECT
 public:

@@ -1,4 +1,4 @@
-#include "app/draws_model.h"
+#include "app/archive/draws_model.h"
 
 #include <QBrush>
 #include <QColor>

@@ -1,4 +1,4 @@
-#include "app/info_window.h"
+#include "app/workspace/info_window.h"
 
 #include <QApplication>
 #include <QHBoxLayout>

@@ -1,4 +1,4 @@
-#include "app/combs_model.h"
+#include "app/workspace/combs_model.h"
 
 #include <QBrush>
 #include <QColor>

@@ -1,4 +1,4 @@
-#include "app/shredding_dialog.h"
+#include "app/settings/shredding_dialog.h"
 
 #include <QDialogButtonBox>
 #include <QGridLayout>

@@ -2,52 +2,23 @@
 // The "Статистика" tab: the method list `cbDrawsStatType`, the window length `edDrawsStatLen`,
 // the 20-column table `lvDrawsStat` (sorted by the engine's sortable-list rule) and the chart
 // `crtDrawsStat`. The table and the chart come from the engine's statistics table; the filter
-// commands run the engine's statistics filter over the session's combination list.
-#include <QAbstractTableModel>
-#include <QWidget>
-#include <filesystem>
-#include <functional>
+// commands run the engine's statistics filter over the session's combination list. The tab is
+// the first view of the view chain.
 #include <optional>
-#include <set>
+#include <vector>
 
+#include "app/tab.h"
 #include "workspace/stat_table.h"
 
 class QComboBox;
 class QSpinBox;
 class QSplitter;
-class QTableView;
 
 class QChartView;
 
-namespace tavlora {
-class Interaction;
-class Session;
-}
-
-namespace tavlora::ui {
-class BusyState;
-class GuiProgress;
-}
-
 namespace tavlora::app {
 
-// The rows of the statistics table in displayed order.
-class StatTableModel : public QAbstractTableModel {
-    Q_OBJECT
-public:
-    using QAbstractTableModel::QAbstractTableModel;
-    void setRows(std::vector<TStatTableRow> rows);
-    const std::vector<TStatTableRow>& rows() const { return rows_; }
-    void sortRows(const TListSort& sort);
-
-    int rowCount(const QModelIndex& parent = {}) const override;
-    int columnCount(const QModelIndex& parent = {}) const override;
-    QVariant data(const QModelIndex& index, int role) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-
-private:
-    std::vector<TStatTableRow> rows_;
-};
+class StatTableModel;
 
 // The switches of the tab that live in the window settings.
 struct StatsTabOptions {
@@ -55,12 +26,11 @@ struct StatsTabOptions {
     bool showTotalLine = true;
 };
 
-class StatsTab : public QWidget {
+class StatsTab : public Tab {
     Q_OBJECT
 public:
-    StatsTab(ui::BusyState& busy, ui::GuiProgress& progress, QWidget* parent = nullptr);
+    explicit StatsTab(TabHost& host, QWidget* parent = nullptr);
 
-    void setSession(Session* session, Interaction* interaction);
     void setOptions(const StatsTabOptions& options);
     const StatsTabOptions& options() const { return options_; }
 
@@ -78,7 +48,7 @@ public:
     // Refills the method list (keeping the selected position when asked and still in range).
     void fillMethodList(bool keepSelection);
     // Recomputes the table and the chart; without force nothing happens while the key is the same.
-    void recompute(bool force);
+    void recompute(bool force) override;
     // Clicks a column header: sorts by it ascending, or reverses the current column.
     void clickColumn(int column);
     // Selected table rows (positions in the displayed order), ascending.
@@ -90,19 +60,23 @@ public:
     // The generated description page of the selected method (HTML).
     QString methodDescription() const;
     void showDescription();
+    // The norms switch (building the missing norm files) and the ideal-distribution line switch.
+    void togglePrefetchsEnabled();
+    void toggleShowTotalLine();
 
-signals:
-    // The combination list changed through a filter.
-    void combsChanged();
+    void buildCommands() override;
+    std::optional<TabMenu> menu() const override;
+    void sessionOpened() override;
+    void restoreSettings(const TFormMainSettings& s) override;
+    void saveSettings(TFormMainSettings& s) const override;
+    void enableControls(bool on) override;
+    void methodListsChanged() override { fillMethodList(true); }
+    bool isView() const override { return true; }
 
 private:
     void buildChart();
     void clearChart();
 
-    Session* session_ = nullptr;
-    Interaction* interaction_ = nullptr;
-    ui::BusyState& busy_;
-    ui::GuiProgress& progress_;
     StatsTabOptions options_;
     TStatRecomputeGate gate_;
     TListSort sort_;
@@ -117,10 +91,5 @@ private:
     StatTableModel* model_ = nullptr;
     QChartView* crtDrawsStat_ = nullptr;
 };
-
-// Builds the norm files (force, groups) under a progress window with "Отмена". Returns false
-// when stopped.
-bool ensureNormFiles(QWidget* parent, Session& session, bool enabled, bool force, const std::set<int>& groups,
-                     ui::BusyState& busy, ui::GuiProgress& progress, Interaction& interaction);
 
 }  // namespace tavlora::app

@@ -1,0 +1,298 @@
+#include "app/archive/draws_tab.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QSpinBox>
+#include <QTableView>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "app/archive/draw_dialog.h"
+#include "app/archive/draws_model.h"
+#include "app/workspace/info_window.h"
+#include "archive/draw_archive.h"
+#include "archive/draws_csv.h"
+#include "core/error.h"
+#include "core/format.h"
+#include "core/interaction.h"
+#include "core/text_forms.h"
+#include "session/session.h"
+#include "ui/busy_state.h"
+#include "ui/file_dialogs.h"
+#include "ui/gui_progress.h"
+#include "ui/message_boxes.h"
+#include "ui/text.h"
+#include "workspace/info_rows.h"
+
+namespace tavlora::app {
+
+using ui::qs;
+using ui::us;
+
+DrawsTab::DrawsTab(TabHost& host, QWidget* parent)
+    : Tab(host, "tsDraws", QStringLiteral("Архив тиражей"), std::nullopt, parent) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(2, 2, 2, 2);
+    auto* offsetRow = new QHBoxLayout;
+    auto* offsetLabel = new QLabel(QStringLiteral("Смещение назад:"), this);
+    edDrawsOffset_ = new QSpinBox(this);
+    edDrawsOffset_->setObjectName(QStringLiteral("edDrawsOffset"));
+    edDrawsOffset_->setRange(0, 0);
+    edDrawsOffset_->setStatusTip(QStringLiteral("Смещение относительно последнего загруженного номера тиража"));
+    edDrawsOffset_->setToolTip(edDrawsOffset_->statusTip());
+    offsetLabel->setBuddy(edDrawsOffset_);
+    offsetRow->addWidget(offsetLabel);
+    offsetRow->addWidget(edDrawsOffset_);
+    offsetRow->addStretch();
+    layout->addLayout(offsetRow);
+    lvDraws_ = new QTableView(this);
+    lvDraws_->setObjectName(QStringLiteral("lvDraws"));
+    model_ = new DrawsModel(lvDraws_);
+    lvDraws_->setModel(model_);
+    lvDraws_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    lvDraws_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    lvDraws_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lvDraws_->verticalHeader()->hide();
+    lvDraws_->verticalHeader()->setDefaultSectionSize(20);
+    lvDraws_->horizontalHeader()->setDefaultSectionSize(26);
+    // The style's minimum section size would widen the number columns beyond their 23 pixels and
+    // push the date column out of the panel.
+    lvDraws_->horizontalHeader()->setMinimumSectionSize(16);
+    lvDraws_->horizontalHeader()->setStretchLastSection(true);
+    lvDraws_->setContextMenuPolicy(Qt::ActionsContextMenu);
+    lvDraws_->setAlternatingRowColors(false);
+    const int columnWidths[] = {50, 23, 23, 23, 23, 23, 23, 30, 92};
+    for (int c = 0; c < static_cast<int>(std::size(columnWidths)); ++c) lvDraws_->setColumnWidth(c, columnWidths[c]);
+    layout->addWidget(lvDraws_);
+    connect(edDrawsOffset_, &QSpinBox::valueChanged, this, &DrawsTab::setDrawsOffset);
+    connect(lvDraws_, &QTableView::doubleClicked, this, [this] {
+        if (auto* a = host_.action(QStringLiteral("DrawsInfo")); a && a->isEnabled()) a->trigger();
+    });
+}
+
+void DrawsTab::buildCommands() {
+    auto haveSession = [this] { return host_.session() != nullptr; };
+    auto haveFocus = [this] { return hasArchive() && focusedListPosition() >= 0; };
+    host_.addCommand({QStringLiteral("DrawsAdd"), QStringLiteral("Добавить"), QStringLiteral("Добавить новый тираж"),
+                      [this] { addDraw(); }, haveSession});
+    host_.addCommand({QStringLiteral("DrawsEdit"), QStringLiteral("Изменить"), QStringLiteral("Изменить данные тиража"),
+                      [this] { editDraw(); }, haveFocus});
+    host_.addCommand({QStringLiteral("DrawsDel"), QStringLiteral("Удалить"), QStringLiteral("Удалить выделенные тиражи"),
+                      [this] { deleteDraws(); }, [this] { return hasArchive() && !selectedListPositions().empty(); }});
+    host_.addCommand({QStringLiteral("DrawsSorted"), QStringLiteral("Упорядочить MIN->MAX"),
+                      QStringLiteral("Показывать и анализировать числа тиража по возрастанию"),
+                      [this] { toggleSortedDraws(); }, {}, true});
+    host_.addCommand({QStringLiteral("DrawsInfo"), QStringLiteral("Сведения о тираже"),
+                      QStringLiteral("Значения всех методов для выбранного тиража"), [this] { showDrawInfo(); },
+                      haveFocus});
+    host_.addCommand({QStringLiteral("ViewColorDraws"), QStringLiteral("Цветовое выделение каналов"),
+                      QStringLiteral("Выделять числа тиражей цветами каналов"), [this] { toggleColorDraws(); }, {},
+                      true});
+    host_.addCommand({QStringLiteral("DrawsExport"), QStringLiteral("Экспорт в CSV-файл"),
+                      QStringLiteral("Экспорт архива тиражей в CSV-файл"),
+                      [this] {
+                          const QString f = ui::chooseSaveFile(window(), QStringLiteral("Экспорт в CSV-файл"),
+                                                               ui::kDrawsFileFilter, QStringLiteral("csv"));
+                          if (!f.isEmpty()) exportDraws(f);
+                      },
+                      [this] { return hasArchive(); }});
+    host_.addCommand({QStringLiteral("DrawsImport"), QStringLiteral("Импорт из CSV-файла"),
+                      QStringLiteral("Импорт тиражей из CSV-файла"),
+                      [this] {
+                          const QString f =
+                              ui::chooseOpenFile(window(), QStringLiteral("Импорт из CSV-файла"), ui::kDrawsFileFilter);
+                          if (!f.isEmpty()) importDraws(f);
+                      },
+                      haveSession});
+    host_.addCommand({QStringLiteral("DrawsDownload"), QStringLiteral("Загрузить тиражи"),
+                      QStringLiteral("Загрузка новых тиражей с сайта лотереи"), [this] { downloadDraws(); },
+                      [this] { return downloadAvailable(); }});
+}
+
+std::optional<TabMenu> DrawsTab::menu() const {
+    return TabMenu{QStringLiteral("Тиражи"),
+                   lvDraws_,
+                   {"DrawsAdd", "DrawsEdit", "DrawsDel", "", "DrawsSorted", "DrawsInfo", "ViewColorDraws", "",
+                    "DrawsDownload", "DrawsImport", "DrawsExport"}};
+}
+
+void DrawsTab::sessionOpened() {
+    Session* session = host_.session();
+    session->setSortedDraws(host_.formSettings().sortedDraws);
+    model_->setSession(session);
+}
+
+void DrawsTab::restoreSettings(const TFormMainSettings& s) {
+    host_.action(QStringLiteral("DrawsSorted"))->setChecked(s.sortedDraws);
+    host_.action(QStringLiteral("ViewColorDraws"))->setChecked(s.colorDraws);
+    model_->setColorDraws(s.colorDraws);
+}
+
+void DrawsTab::enableControls(bool on) { edDrawsOffset_->setEnabled(on); }
+
+// The channel colours of the list follow the channel width.
+void DrawsTab::settingsChanged() { model_->repaint(); }
+
+bool DrawsTab::hasArchive() const { return host_.session() && !host_.session()->archive().empty(); }
+
+std::vector<int> DrawsTab::selectedListPositions() const {
+    std::vector<int> rows;
+    if (!lvDraws_->selectionModel()) return rows;
+    for (const QModelIndex& i : lvDraws_->selectionModel()->selectedRows()) rows.push_back(i.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+int DrawsTab::focusedListPosition() const {
+    const QModelIndex i = lvDraws_->currentIndex();
+    const Session* session = host_.session();
+    if (!i.isValid() || !session || !session->archive().validListPos(i.row())) return -1;
+    return i.row();
+}
+
+void DrawsTab::refresh(bool force) {
+    const Session* session = host_.session();
+    if (!session) return;
+    model_->refresh(force);
+    const DrawArchive& archive = session->archive();
+    host_.setPanel(kPanelArchive, qs(archive.archiveStatusText()));
+    host_.setPanel(kPanelNextDraw, qs(archive.nextDrawStatusText()));
+    host_.setPanel(kPanelActualDraw, qs(archive.actualDrawStatusText()));
+    const QSignalBlocker block(edDrawsOffset_);
+    edDrawsOffset_->setMaximum(std::max(0, archive.count() - 1));
+    edDrawsOffset_->setValue(archive.drawsOffset());
+}
+
+// --- commands ------------------------------------------------------------------------------------
+
+void DrawsTab::setDrawsOffset(int offset) {
+    Session* session = host_.session();
+    if (!session || offset == session->drawsOffset()) return;
+    session->setDrawsOffset(offset);
+    refresh(false);
+    host_.recalcViews(false);
+    model_->repaint();
+}
+
+void DrawsTab::addDraw() {
+    Session* session = host_.session();
+    if (!session) return;
+    TDraw draw;
+    draw.number = session->archive().nextDrawNumber(0);
+    const auto result = TDrawDialog::edit(window(), qs(kAddDrawCaption), draw, host_.interaction());
+    if (!result) return;
+    ui::BusyScope busy(host_.busyState());
+    session->archive().addDraw(*result, host_.progress(), host_.interaction());
+    refresh(true);
+    host_.recalcViews(true);
+}
+
+void DrawsTab::editDraw() {
+    const int pos = focusedListPosition();
+    if (pos < 0) return;
+    DrawArchive& archive = host_.session()->archive();
+    const int index = archive.indexOfListPos(pos);
+    const auto result = TDrawDialog::edit(window(), qs(kAddDrawCaption), archive.at(index), host_.interaction());
+    if (!result) return;
+    ui::BusyScope busy(host_.busyState());
+    try {
+        archive.editDraw(index, *result, host_.progress(), host_.interaction());
+    } catch (const EError& e) {
+        host_.interaction().error(e.what());
+    }
+    refresh(true);
+    host_.recalcViews(true);
+}
+
+void DrawsTab::deleteDraws() {
+    Session* session = host_.session();
+    if (!session) return;
+    const auto rows = selectedListPositions();
+    if (rows.empty() || !ui::confirmDelete(host_.interaction(), static_cast<int>(rows.size()))) return;
+    ui::BusyScope busy(host_.busyState());
+    ui::StatusScope status(host_.progress(), kDrawsDeletingText);
+    // Each row is found again by its draw number, from the last list position to the first.
+    std::vector<int> numbers;
+    for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
+        const auto n = tryReadInt(us(model_->index(*it, 0).data().toString()));
+        if (n) numbers.push_back(*n);
+    }
+    session->archive().deleteDrawsByNumber(numbers, host_.progress(), host_.interaction());
+    lvDraws_->clearSelection();
+    refresh(true);
+    host_.recalcViews(true);
+}
+
+void DrawsTab::toggleSortedDraws() {
+    TFormMainSettings& form = host_.formSettings();
+    form.sortedDraws = !form.sortedDraws;
+    host_.action(QStringLiteral("DrawsSorted"))->setChecked(form.sortedDraws);
+    if (Session* session = host_.session()) session->setSortedDraws(form.sortedDraws);
+    host_.writeKey("SortedDraws", form.sortedDraws);
+    model_->repaint();
+    host_.recalcViews(true);
+}
+
+void DrawsTab::toggleColorDraws() {
+    TFormMainSettings& form = host_.formSettings();
+    form.colorDraws = !form.colorDraws;
+    host_.action(QStringLiteral("ViewColorDraws"))->setChecked(form.colorDraws);
+    host_.writeKey("ColorDraws", form.colorDraws);
+    model_->setColorDraws(form.colorDraws);
+}
+
+bool DrawsTab::importDraws(const QString& fileName) {
+    Session* session = host_.session();
+    if (!session) return false;
+    ui::BusyScope busy(host_.busyState());
+    const std::string path = us(fileName);
+    ui::StatusScope status(host_.progress(), fmt(kDrawsImportText, path));
+    bool ok = true;
+    try {
+        importDrawsCsv(session->archive(), std::filesystem::path(path), host_.progress(), host_.interaction());
+    } catch (const std::exception& e) {
+        host_.interaction().error(e.what());
+        ok = false;
+    }
+    refresh(true);
+    host_.recalcViews(true);
+    return ok;
+}
+
+bool DrawsTab::exportDraws(const QString& fileName) {
+    Session* session = host_.session();
+    if (!session) return false;
+    ui::BusyScope busy(host_.busyState());
+    const std::string path = us(fileName);
+    ui::StatusScope status(host_.progress(), fmt(kDrawsExportText, path));
+    try {
+        exportDrawsCsv(session->archive(), std::filesystem::path(path), host_.progress());
+        return true;
+    } catch (const std::exception& e) {
+        host_.interaction().error(e.what());
+        return false;
+    }
+}
+
+void DrawsTab::showDrawInfo() {
+    const int pos = focusedListPosition();
+    if (pos < 0) return;
+    const Session& session = *host_.session();
+    const DrawArchive& archive = session.archive();
+    const int index = archive.indexOfListPos(pos);
+    const TDraw& draw = archive.at(index);
+    const TDraw shown = session.sortedDraws() ? sortedDraw(draw) : draw;
+    TInfoRequest request;
+    request.drawNumber = draw.number;
+    request.dateText = draw.dateText();
+    std::copy(shown.nums.begin(), shown.nums.end(), request.nums.n.begin());
+    request.sorted = session.sortedDraws();
+    request.drawIndex = index;
+    request.referenceIndex = session.analysisEndIndex();
+    TInfoWindow infoWindow(window(), session.statList(), request);
+    infoWindow.exec();
+}
+
+}  // namespace tavlora::app

@@ -1,0 +1,62 @@
+#pragma once
+// The "Архив тиражей" tab: the offset field `edDrawsOffset` above the virtual list of draws
+// `lvDraws`, and the commands of the "Тиражи" menu (add, edit, delete, sorted order, information,
+// channel colours, CSV import and export; the download comes with its subsystem). It fills the
+// three archive panels of the status bar, and every change of the draws or of the offset
+// recomputes the views.
+#include <vector>
+
+#include "app/tab.h"
+
+class QSpinBox;
+
+namespace tavlora::app {
+
+class DrawsModel;
+
+class DrawsTab : public Tab {
+public:
+    explicit DrawsTab(TabHost& host, QWidget* parent = nullptr);
+
+    QTableView* listView() const { return lvDraws_; }
+    DrawsModel* model() const { return model_; }
+    QSpinBox* offsetEdit() const { return edDrawsOffset_; }
+
+    // --- commands --------------------------------------------------------------------------------
+    void addDraw();
+    void editDraw();
+    void deleteDraws();
+    void toggleSortedDraws();
+    void toggleColorDraws();
+    void setDrawsOffset(int offset);
+    bool importDraws(const QString& fileName);
+    bool exportDraws(const QString& fileName);
+    // The information window of the focused draw.
+    void showDrawInfo();
+    // The draw download and whether it is available (it comes with its subsystem).
+    void downloadDraws() {}
+    bool downloadAvailable() const { return false; }
+
+    // Redraws the list (rows reset when forced or when the archive length changed) and the
+    // archive panels of the status bar.
+    void refresh(bool force);
+
+    void buildCommands() override;
+    std::optional<TabMenu> menu() const override;
+    void sessionOpened() override;
+    void restoreSettings(const TFormMainSettings& s) override;
+    std::vector<QTableView*> columnLists() const override { return {lvDraws_}; }
+    void enableControls(bool on) override;
+    void settingsChanged() override;
+
+private:
+    std::vector<int> selectedListPositions() const;
+    int focusedListPosition() const;
+    bool hasArchive() const;
+
+    QTableView* lvDraws_ = nullptr;
+    DrawsModel* model_ = nullptr;
+    QSpinBox* edDrawsOffset_ = nullptr;
+};
+
+}  // namespace tavlora::app

@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QDateTimeEdit>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -25,6 +27,8 @@
 #include "app/main_window.h"
 #include "app/settings/settings_dialog.h"
 #include "app/settings/shredding_dialog.h"
+#include "app/workspace/combs_tab.h"
+#include "app/workspace/stats_tab.h"
 #include "archive/draw_archive.h"
 #include "core/codepage.h"
 #include "core/error.h"
@@ -137,6 +141,59 @@ private slots:
         QVERIFY(!w->action("DrawsDel")->isEnabled());
         QVERIFY(!w->action("DrawsExport")->isEnabled());
         QVERIFY(!w->action("DrawsInfo")->isEnabled());
+    }
+
+    // The frame builds the menu bar from the commands each tab registers, in page order, and a
+    // tab's menu is also the context menu of its list.
+    void menusFollowTheTabs() {
+        test::TempDir dir;
+        ScriptedInteraction si;
+        auto w = startWindow(dir.path(), si);
+        // A command by its name, "-" a separator, ">" and the title a submenu.
+        const auto entries = [](const QList<QAction*>& actions) {
+            QStringList out;
+            for (QAction* a : actions)
+                out << (a->isSeparator() ? QString("-") : a->menu() ? ">" + a->text() : a->objectName());
+            return out;
+        };
+        const QList<QPair<QString, QStringList>> expected = {
+            {"Программа", {"EditSettings", "EditShredding", "EditProxy", ">Загрузка тиражей при запуске", "-", "Exit"}},
+            {"Тиражи",
+             {"DrawsAdd", "DrawsEdit", "DrawsDel", "-", "DrawsSorted", "DrawsInfo", "ViewColorDraws", "-",
+              "DrawsDownload", "DrawsImport", "DrawsExport"}},
+            {"Комбинации",
+             {"CombsGen", "CombsOpen", "CombsSave", "-", "CombsUndo", "CombsDelExists", "CombsDelSelected", "-",
+              "CombsCopy", "CombsPaste", "CombsSelectAll", "-", "CombsCheckNums", "CombsFindInDraws", "CombsInfo", "-",
+              "ViewColorCombs"}},
+            {"Статистика",
+             {"DrawsStatCalc", "-", "StatFilter_Include", "StatFilter_Exclude", "-", "DrawsStatePrefetchsEnabled",
+              "DrawsStatShowTotalLine", "-", "FiltersInfo"}},
+            {"Вид", {"TabGraps", "TabCard", "TabLayout", "TabWeek", "TabTables", "SystemsOn"}},
+            {"Помощь", {"Help", "LotterySite", "-", "AutoSelfUpdate", "CheckUpdate"}},
+        };
+        const QList<QAction*> bar = w->menuBar()->actions();
+        QCOMPARE(bar.size(), expected.size());
+        for (int i = 0; i < expected.size(); ++i) {
+            QCOMPARE(bar[i]->text(), expected[i].first);
+            QCOMPARE(entries(bar[i]->menu()->actions()), expected[i].second);
+        }
+        QCOMPARE(entries(bar[0]->menu()->actions()[3]->menu()->actions()),
+                 QStringList({"AutoDownload0", "AutoDownload1", "AutoDownload2"}));
+        const QList<QPair<QWidget*, int>> lists = {
+            {w->drawsTab()->listView(), 1}, {w->combsTab()->listView(), 2}, {w->statsTab()->tableView(), 3}};
+        for (const auto& [list, menu] : lists) QCOMPARE(entries(list->actions()), expected[menu].second);
+        // The optional tabs' commands are checkable and show the state of their pages.
+        for (const QString& name : expected[4].second) {
+            QVERIFY(w->action(name)->isCheckable());
+            QVERIFY(w->action(name)->isChecked());
+        }
+        QCOMPARE(w->action("TabCard")->statusTip(), QString("Показать или скрыть вкладку \"Карта\""));
+        // The pages keep their object names.
+        QStringList names;
+        for (QTabWidget* side : {w->leftPages(), w->rightPages()})
+            for (int i = 0; i < side->count(); ++i) names << side->widget(i)->objectName();
+        QCOMPARE(names, QStringList({"tsDraws", "tsCombs", "tsStat", "tsGraphs", "tsCard", "tsLayout", "tsWeek",
+                                     "tsStakes", "tsRatings", "tsTables", "tsSystems", "tsScript"}));
     }
 
     void stakesAndRatingsPanelsShowTheStoredCounts() {

@@ -395,6 +395,59 @@ private slots:
         QVERIFY(si.messages.empty());
     }
 
+    // The view chain: a change of the draws recomputes the statistics only while its page is on
+    // screen; a hidden page catches up when it is shown (forced when the change asked for force),
+    // and a page change alone recomputes nothing.
+    void hiddenViewsCatchUpWhenShown() {
+        test::TempDir dir;
+        writeSmallGeneration(dir.path());
+        ScriptedInteraction si;
+        auto w = startWindow(dir.path(), si);
+        app::StatsTab* stats = w->statsTab();
+        QTabWidget* right = w->rightPages();
+        QWidget* graphs = right->findChild<QWidget*>("tsGraphs");
+        QVERIFY(graphs);
+        QCOMPARE(right->currentWidget(), stats);
+        QCOMPARE(stats->tableModel()->rowCount(), 0);  // no draws yet
+
+        right->setCurrentWidget(graphs);
+        QVERIFY(w->drawsTab()->importDraws(QStringLiteral(TAVLORA_SAMPLE_DIR "/draws.csv")));
+        QCOMPARE(stats->tableModel()->rowCount(), 0);  // not on screen: it waits
+        QVERIFY(stats->viewStale());
+        right->setCurrentWidget(stats);
+        QVERIFY(!stats->viewStale());
+        QVERIFY(stats->tableModel()->rowCount() > 1);
+        const int newest = w->session()->archive().high();
+        QCOMPARE(stats->table().last, newest);
+
+        // Showing the page again without a change keeps the table and its selection.
+        selectStatRows(*w, {0});
+        QVERIFY(enabled(*w, "StatFilter_Include"));
+        right->setCurrentWidget(graphs);
+        right->setCurrentWidget(stats);
+        QCOMPARE(stats->selectedRows().size(), size_t(1));
+
+        // The sorted order changes no input the table compares, so only a forced recompute
+        // replaces the rows. While the page is hidden the old rows offer nothing to filter.
+        right->setCurrentWidget(graphs);
+        trigger(*w, "DrawsSorted");
+        QVERIFY(stats->viewStale());
+        QCOMPARE(stats->selectedRows().size(), size_t(1));
+        QVERIFY(!enabled(*w, "StatFilter_Include"));
+        QVERIFY(!enabled(*w, "StatFilter_Exclude"));
+        right->setCurrentWidget(stats);
+        QVERIFY(!stats->viewStale());
+        QVERIFY(stats->selectedRows().empty());
+
+        // An offset change while hidden: the window ends earlier once the page is shown.
+        right->setCurrentWidget(graphs);
+        w->drawsTab()->offsetEdit()->setValue(3);
+        QCOMPARE(stats->table().last, newest);
+        right->setCurrentWidget(stats);
+        QCOMPARE(stats->table().last, newest - 3);
+        QVERIFY(si.messages.empty());
+    }
+
     // Switching the norms on builds the norm files under a progress window; "Отмена" stops the
     // build and leaves no norm file behind, half-written or otherwise.
     void normBuildCanBeCancelled() {

@@ -252,6 +252,10 @@ private slots:
         trigger(*w, "CombsUndo");
         QCOMPARE(tab->count(), size_t(2));
         QVERIFY(filterRows(*w).isEmpty());
+        // The "[-] Тиражи" button runs the same command.
+        w->updateActions();
+        tab->excludeButton()->click();
+        QCOMPARE(filterRows(*w), QStringList({"Последние тиражи|1|1"}));
     }
 
     // Open and save round trip through the window, and the generation dialog's controls.

@@ -32,7 +32,6 @@ public:
     QTreeWidget* filtersView() const { return lvFilters_; }
     QSpinBox* excludeEdit() const { return edCombsExclude_; }
     QToolButton* excludeButton() const { return btnExclude_; }
-    QSplitter* splitter() const { return splitter_; }
     CombsModel* model() const { return model_; }
     void setColorCombs(bool on);
 

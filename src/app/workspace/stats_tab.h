@@ -32,14 +32,12 @@ public:
     explicit StatsTab(TabHost& host, QWidget* parent = nullptr);
 
     void setOptions(const StatsTabOptions& options);
-    const StatsTabOptions& options() const { return options_; }
 
     QComboBox* methodBox() const { return cbDrawsStatType_; }
     QSpinBox* lengthEdit() const { return edDrawsStatLen_; }
     QTableView* tableView() const { return lvDrawsStat_; }
     StatTableModel* tableModel() const { return model_; }
     QChartView* chartView() const { return crtDrawsStat_; }
-    QSplitter* splitter() const { return splitter_; }
     const TStatTable& table() const { return table_; }
     const TListSort& sortState() const { return sort_; }
 

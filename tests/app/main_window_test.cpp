@@ -7,6 +7,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QSignalSpy>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QProcess>
@@ -27,6 +29,7 @@
 #include "app/main_window.h"
 #include "app/settings/settings_dialog.h"
 #include "app/settings/shredding_dialog.h"
+#include "app/workspace/combs_model.h"
 #include "app/workspace/combs_tab.h"
 #include "app/workspace/stats_tab.h"
 #include "archive/draw_archive.h"
@@ -569,6 +572,7 @@ private slots:
         {
             auto w = startWindow(dir.path(), si);
             w->action("AutoDownload2")->trigger();
+            w->drawsTab()->listView()->setColumnWidth(0, 44);
         }
         IniFile ini(dir / "Tavlora_5d69.frm");
         QVERIFY(ini.keyExists("TFormMain", "LeftPanelWidth"));
@@ -581,6 +585,7 @@ private slots:
         auto w = startWindow(dir.path(), again);
         QVERIFY(again.questions.empty());
         QVERIFY(w->action("AutoDownload2")->isChecked());
+        QCOMPARE(w->drawsTab()->listView()->columnWidth(0), 44);  // the list's widths come back
     }
 
     void importAndExportThroughTheWindow() {
@@ -711,8 +716,12 @@ private slots:
 
     void confirmedSettingsAreSavedToTheConfigurationFile() {
         test::TempDir dir;
+        writeArchive(dir.path(), 1, 3);
         ScriptedInteraction si;
         auto w = startWindow(dir.path(), si);
+        // The lists repaint: their channel colours follow the channel width.
+        QSignalSpy drawsRepainted(w->drawsTab()->model(), &QAbstractItemModel::dataChanged);
+        QSignalSpy combsRepainted(w->combsTab()->model(), &QAbstractItemModel::dataChanged);
         whenModal([](QWidget* modal) {
             auto* dialog = qobject_cast<app::TSettingsDialog*>(modal);
             QVERIFY(dialog);
@@ -731,6 +740,10 @@ private slots:
         QVERIFY(w->session());
         const TStatList& registry = w->session()->statList();
         QCOMPARE(registry.settings().config.matrixCols, 10);
+        QVERIFY(!drawsRepainted.isEmpty());
+        QVERIFY(!combsRepainted.isEmpty());
+        QComboBox* methods = w->statsTab()->methodBox();
+        QCOMPARE(methods->findText("(n1)/(p1+1)", Qt::MatchContains), -1);
         whenModal([](QWidget* modal) {
             auto* dialog = qobject_cast<app::TShreddingDialog*>(modal);
             QVERIFY(dialog);
@@ -746,6 +759,8 @@ private slots:
         const int shr = registry.methodWithCode("SHR1");
         QVERIFY(shr >= 0);
         QVERIFY(registry.item(shr).displayCaption().find("n1+n2") != std::string::npos);
+        // ... and so does the method list of the statistics tab.
+        QVERIFY(methods->findText("(n1)/(p1+1)", Qt::MatchContains) >= 0);
         read.loadShredding(dir / "Tavlora_5d69.ini");
         QCOMPARE(read.formulas[0], std::string("n1+n2"));
         QCOMPARE(read.formulaDigits[2], 5);

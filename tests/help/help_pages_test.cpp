@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -100,6 +101,7 @@ struct ClassCase {
     int number;
     const TStatClassInfo* info;
 };
+void PrintTo(const ClassCase& c, std::ostream* os) { *os << c.number << " " << c.info->className; }
 
 std::vector<ClassCase> registryClasses() {
     std::vector<ClassCase> out;
@@ -286,8 +288,10 @@ TEST(HelpPages, IndexLinksEveryPage) {
     EXPECT_EQ(plain(between(*index, "<title>", "</title>")), "Помощь\n");
     std::set<std::string> linked;
     for (const std::string& target : links(*index)) linked.insert(target.substr(0, target.find('#')));
-    for (std::string_view name : helpPageNames())
-        if (name != kHelpIndexPage) EXPECT_TRUE(linked.count(std::string(name))) << "the index does not link " << name;
+    for (std::string_view name : helpPageNames()) {
+        if (name == kHelpIndexPage) continue;
+        EXPECT_TRUE(linked.count(std::string(name))) << "the index does not link " << name;
+    }
 }
 
 TEST(HelpPages, ProgramPagesExist) {

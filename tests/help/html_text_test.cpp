@@ -36,6 +36,12 @@ TEST(HtmlText, ConvertsBlocksInlineTagsAndEntities) {
         {"comments and a lone \"<\" sign", "<p>1 <!-- скрыто --> < 2</p>", "1 < 2\n"},
         {"text outside any block becomes a paragraph", "просто текст", "просто текст\n"},
         {"attributes with \">\" inside quotes", "<p><a href=\"x.htm\" title=\"a>b\">ссылка</a></p>", "ссылка\n"},
+        {"numeric entities; invalid code points stay as written",
+         "<p>&#x4A;&#X4b;&#76; &#0; &#xD800; &#x110000; &#12a;</p>", "JKL &#0; &#xD800; &#x110000; &#12a;\n"},
+        {"third-level headings, self-closing breaks, definition lists",
+         "<h3>Раздел</h3><p>a<br/>b</p><dl><dt>x</dt><dd>y</dd></dl>", "Раздел\n------\n\na\nb\n\nx\n\ny\n"},
+        {"an XML declaration is skipped and the head hides its title",
+         "<?xml version=\"1.0\"?><head><title>t</title></head><body>текст</body>", "текст\n"},
     };
     for (const Case& c : cases) EXPECT_EQ(htmlToText(c.html, c.width), c.text) << c.what;
 }

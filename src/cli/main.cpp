@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/cli.h"
+#include "cli/cmd_help.h"
 #include "core/error.h"
 
 using namespace tavlora;
@@ -19,7 +20,8 @@ const char* kUsage =
     "  --offset K   смещение назад для этой команды (по умолчанию 0)\n"
     "  --sorted     анализировать тиражи с числами по возрастанию (Упорядочить MIN->MAX)\n"
     "  --yes        отвечать \"да\" на вопросы программы\n"
-    "  --help       эта справка; tavlora-cli help COMMAND - справка по команде\n"
+    "  --help       эта справка; tavlora-cli help COMMAND - справка по команде;\n"
+    "               tavlora-cli help method CODE - описание метода расчета статистики\n"
     "  --version    версия программы\n";
 
 void printUsage(std::ostream& out) {
@@ -89,6 +91,10 @@ int main(int argc, char** argv) {
         if (i >= args.size()) {
             printUsage(std::cout);
             return 0;
+        }
+        if (args[i] == "method") {
+            if (i + 2 != args.size()) return usageError("usage: tavlora-cli help method CODE", nullptr);
+            return printMethodHelp(args[i + 1], options.data, std::cout, std::cerr);
         }
         const Command* c = findCommand(args[i]);
         if (!c) return usageError("unknown command " + args[i], nullptr);

@@ -190,3 +190,60 @@ TEST(ProxyList, LinesAreHostAndPortPairsWithoutRepeats) {
     EXPECT_EQ(proxyListPageUrl("http://list.example/api?key=1", true, 30),
               "http://list.example/api?key=1&protocol=https&anonlvl=&country=&min_uptime=75&max_response_time=10&offset=30");
 }
+
+namespace {
+
+// A proxy-list service of `total` distinct proxies answering pages of `pageSize` lines from the
+// offset of the address (or always the first page when it ignores the offset).
+class ProxyService : public PageFetcher {
+public:
+    ProxyService(int total, int pageSize, bool honoursOffset = true)
+        : total_(total), pageSize_(pageSize), honoursOffset_(honoursOffset) {}
+    FetchResult fetch(const std::string& url, const ProxyAddress& proxy, Progress&) override {
+        EXPECT_FALSE(proxy.enabled());  // the list is asked directly
+        const int offset = honoursOffset_ ? std::stoi(url.substr(url.rfind("offset=") + 7)) : 0;
+        ++pages;
+        std::string body;
+        for (int i = offset; i < std::min(total_, offset + pageSize_); ++i) body += "10.0.0." + std::to_string(i) + ":80\n";
+        return FetchResult::success(body);
+    }
+    int pages = 0;
+
+private:
+    int total_, pageSize_;
+    bool honoursOffset_;
+};
+
+}  // namespace
+
+TEST(ProxyList, TheSearchAsksPagesUntilThirtyOrAShortOrStalePage) {
+    struct Case {
+        int total, pageSize;
+        bool honoursOffset;
+        int pages;
+        size_t found;
+    };
+    const Case cases[] = {
+        {100, 15, true, 2, 30},  // pages of exactly 15 go on, 30 are enough
+        {100, 20, true, 2, 40},
+        {100, 14, true, 1, 14},  // a page of fewer than 15 is the last
+        {22, 15, true, 2, 22},
+        {100, 50, true, 1, 50},
+        {20, 20, false, 2, 20},  // a service that ignores the offset: the repeated page ends it
+    };
+    NullProgress progress;
+    for (const auto& c : cases) {
+        ProxyService service(c.total, c.pageSize, c.honoursOffset);
+        auto found = searchProxies(service, "http://list.example/", false, progress);
+        EXPECT_EQ(service.pages, c.pages) << c.total << "/" << c.pageSize;
+        EXPECT_EQ(found.size(), c.found) << c.total << "/" << c.pageSize;
+        EXPECT_EQ(found.front(), "10.0.0.0:80");
+    }
+    ProxyService none(0, 15);
+    try {
+        searchProxies(none, "http://list.example/", false, progress);
+        ADD_FAILURE();
+    } catch (const EError& e) {
+        EXPECT_STREQ(e.what(), kProxyNoneFound);
+    }
+}

@@ -9,6 +9,7 @@
 #include "archive/draw_archive.h"
 #include "archive/draws_csv.h"
 #include "cli/cli.h"
+#include "cli/cmd_download.h"
 #include "core/date.h"
 #include "core/error.h"
 #include "core/format.h"
@@ -19,7 +20,7 @@ namespace tavlora::cli {
 
 namespace {
 
-const char* kArchiveUsage =
+const std::string kArchiveUsage =
     "Использование: tavlora-cli [--data DIR] [--offset K] [--sorted] [--yes] archive SUBCOMMAND\n"
     "  archive status                       число тиражей, следующий тираж, тираж после смещения\n"
     "  archive list [--last N]              тиражи, новые первыми (с --sorted числа по возрастанию)\n"
@@ -29,7 +30,8 @@ const char* kArchiveUsage =
     "                                       изменить тираж с номером N\n"
     "  archive delete N [N ...]             удалить тиражи с этими номерами (нужен --yes)\n"
     "  archive import FILE                  добавить тиражи из CSV-файла\n"
-    "  archive export FILE                  записать архив в CSV-файл";
+    "  archive export FILE                  записать архив в CSV-файл\n"
+    + std::string(kArchiveDownloadUsage);
 
 const char* kDrawExists = "Тираж № %d уже есть в архиве!";
 const char* kDrawMissing = "Тираж № %d не найден в архиве!";
@@ -230,10 +232,11 @@ int runArchive(Context& ctx) {
     if (sub == "delete") return cmdDelete(ctx, args);
     if (sub == "import") return cmdImport(ctx, args);
     if (sub == "export") return cmdExport(ctx, args);
+    if (sub == "download") return cmdArchiveDownload(ctx, args);
     throw UsageError{"unknown archive subcommand " + sub};
 }
 
-const CommandRegistrar registrar(Command{"archive", "архив тиражей: status, list, add, edit, delete, import, export",
+const CommandRegistrar registrar(Command{"archive", "архив тиражей: status, list, add, edit, delete, import, export, download",
                                          kArchiveUsage, runArchive});
 
 }  // namespace

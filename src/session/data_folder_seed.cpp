@@ -1,7 +1,6 @@
 #include "session/data_folder_seed.h"
 
 #include <algorithm>
-#include <cerrno>
 
 #include "core/error.h"
 #include "core/file_util.h"
@@ -53,10 +52,7 @@ TDataFolderSeed seedDataFolder(const std::filesystem::path& sourceDir, const std
     if (hasArchive) files.push_back(sourceDir / archive);
 
     std::filesystem::create_directories(dataDir, ec);
-    if (ec || !std::filesystem::is_directory(dataDir)) {
-        const std::string reason = ec ? ec.message() : systemMessage(ENOTDIR);
-        throw EError(fmt(kDataFolderCreateError, dataDir.string(), reason));
-    }
+    if (ec) throw EError(fmt(kDataFolderCreateError, dataDir.string(), ec.message()));
     for (const auto& file : files) {
         if (nameTaken(dataDir / file.filename())) continue;
         copyOne(file, dataDir);

@@ -52,6 +52,7 @@ TEST(DataFolderSeed, CopiesOnlyWhatTheFolderLacksAndOnlyBeforeItHasAnArchive) {
         std::map<std::string, std::string> before;  // the data folder's files before the seeding
         std::vector<std::string> copied;
         std::map<std::string, std::string> after;
+        bool sourceArchive = true;  // the source folder holds an archive
     };
     const std::string archive(48, '\x07');
     const std::string example = "CURR:0#NONE|TMD1#SUMS:200#CLV:1#SF:1\r\n";
@@ -72,11 +73,17 @@ TEST(DataFolderSeed, CopiesOnlyWhatTheFolderLacksAndOnlyBeforeItHasAnArchive) {
          {},
          {{"Tavlora_5d69.ldr", "old"}}},
         {"an empty archive is the user's too", {{"Tavlora_5d69.ldr", ""}}, {}, {{"Tavlora_5d69.ldr", ""}}},
+        {"a source without an archive gives what it has",
+         {},
+         {"example.lsc", "readme.txt"},
+         {{"example.lsc", example}, {"readme.txt", "sample\r\n"}},
+         false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         TempDir dir;
         makeSource(dir / "share");
+        if (!c.sourceArchive) fs::remove(dir / "share" / "Tavlora_5d69.ldr");
         const auto data = dir / "home/.local/share/tavlora";
         for (const auto& [name, bytes] : c.before) writeFile(data / name, bytes);
         const auto seed = seedDataFolder(dir / "share", data);

@@ -1,5 +1,6 @@
-# The two commands of the README: `make run` and `make test`. `make bench` runs the benchmarks.
-.PHONY: all deps build run test test-release test-sanitize bench clean
+# The two commands of the README: `make run` and `make test`. `make bench` runs the benchmarks,
+# `make package` builds the Debian package tavlora_<version>_amd64.deb into this folder.
+.PHONY: all deps build run test test-release test-sanitize bench package clean
 
 JOBS ?= $(shell nproc)
 RUN_DATA ?= run-data
@@ -44,6 +45,13 @@ test: test-release test-sanitize
 
 bench: build
 	build/release/bench/tavlora-bench
+
+# CPack's DEB generator; no root needed. The package lands here, next to the README.
+package: build
+	rm -f build/release/packages/tavlora_*.deb tavlora_*.deb
+	cmake --build --preset release --target package
+	cp build/release/packages/tavlora_*.deb .
+	@ls -l tavlora_*.deb
 
 clean:
 	rm -rf build

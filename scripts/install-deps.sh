@@ -7,6 +7,7 @@ packages=(
   libcurl4-openssl-dev libxlsxwriter-dev tinyproxy python3
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb locales
+  dpkg-dev librsvg2-bin lintian desktop-file-utils man-db bsdextrautils
 )
 missing=()
 for p in "${packages[@]}"; do

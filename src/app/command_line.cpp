@@ -29,9 +29,11 @@ StartupOptions parseStartupOptions(const std::vector<std::string>& args, const s
         if (a == "--data") {
             if (i + 1 >= args.size() || args[i + 1].empty()) throw EError("Не указан каталог данных после --data");
             o.dataDir = args[++i];
+            o.dataGiven = true;
         } else if (a.starts_with("--data=")) {
             if (a.size() == 7) throw EError("Не указан каталог данных после --data");
             o.dataDir = a.substr(7);
+            o.dataGiven = true;
         }
     }
     return o;

@@ -18,6 +18,7 @@ struct StartupOptions {
     bool fullRecreate = false;
     bool fullRefresh = false;
     std::filesystem::path dataDir;  // "--data DIR" / "--data=DIR", else the executable's folder
+    bool dataGiven = false;         // "--data" was given (the default folder is not looked for)
 };
 
 // args without the program name. Throws EError when "--data" has no folder after it.

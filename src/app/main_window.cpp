@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "app/about_dialog.h"
 #include "app/archive/draws_tab.h"
 #include "app/scenario/scenario_tab.h"
 #include "app/settings/settings_commands.h"
@@ -252,6 +253,10 @@ void TFormMain::buildMenus() {
     help->addSeparator();
     help->addAction(action(QStringLiteral("AutoSelfUpdate")));
     help->addAction(action(QStringLiteral("CheckUpdate")));
+    help->addSeparator();
+    help->addAction(addCommand({QStringLiteral("About"), QString::fromUtf8(kAboutCaption),
+                                QStringLiteral("Версия программы и библиотек"),
+                                [this] { AboutDialog(options_.startup.dataDir, this).exec(); }}));
 }
 
 void TFormMain::buildStatusBar() {

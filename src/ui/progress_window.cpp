@@ -19,7 +19,7 @@ ProgressWindow::ProgressWindow(QWidget* parent, const QString& text, int64_t max
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     if (current_) throw EError(kProgressWindowExists);
     current_ = this;
-    setWindowTitle(QCoreApplication::applicationName());
+    setWindowTitle(QStringLiteral("Tavlora 5/69"));
     setModal(false);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 8, 8, 8);

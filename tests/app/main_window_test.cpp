@@ -172,7 +172,7 @@ private slots:
              {"DrawsStatCalc", "-", "StatFilter_Include", "StatFilter_Exclude", "-", "DrawsStatePrefetchsEnabled",
               "DrawsStatShowTotalLine", "-", "FiltersInfo"}},
             {"Вид", {"TabGraps", "TabCard", "TabLayout", "TabWeek", "TabTables", "SystemsOn"}},
-            {"Помощь", {"Help", "LotterySite", "-", "AutoSelfUpdate", "CheckUpdate"}},
+            {"Помощь", {"Help", "LotterySite", "-", "AutoSelfUpdate", "CheckUpdate", "-", "About"}},
         };
         const QList<QAction*> bar = w->menuBar()->actions();
         QCOMPARE(bar.size(), expected.size());

@@ -67,30 +67,7 @@ constexpr int kRestartWaitSteps = 601;
 constexpr int kInitDelayMs = 100;
 constexpr const char* kLotterySite = "https://www.powerball.com/previous-results";
 
-std::string segmentsText(const TConfigData& c) {
-    std::string s;
-    for (auto d : c.segments) s += std::to_string(d);
-    return s;
-}
-
-// The message of a settings-file failure without the engine's own heading, so that the
-// window's heading is not shown twice.
-std::string reasonOf(const EError& e) {
-    std::string m = e.what();
-    const std::string prefix = "Ошибка записи в файл конфигурации!\r\r";
-    if (m.starts_with(prefix)) m.erase(0, prefix.size());
-    return m;
-}
-
 }  // namespace
-
-std::set<int> changedNormGroups(const TConfigData& before, const TConfigData& after) {
-    std::set<int> groups;
-    if (before.matrixCols != after.matrixCols) groups.insert(4);
-    if (before.channelSize != after.channelSize) groups.insert(3);
-    if (!equalsIgnoreCase(segmentsText(before), segmentsText(after))) groups.insert(5);
-    return groups;
-}
 
 // --- creation -------------------------------------------------------------------------------------
 
@@ -491,6 +468,8 @@ void TFormMain::loadConfiguration() {
         // defaults) and reads the archive; its messages are shown at initialisation.
         session_ = std::make_unique<Session>(options_.startup.dataDir);
         session_->setSortedDraws(form_.sortedDraws);
+        session_->setNormsEnabled(form_.prefetchsEnabled);
+        session_->setStakesLogEnabled(form_.stakesLogEnabled);
         drawsModel_->setSession(session_.get());
         statsTab_->setSession(session_.get(), interaction_);
     } catch (const std::exception& e) {
@@ -502,22 +481,9 @@ void TFormMain::loadConfiguration() {
     } catch (const std::exception& e) {
         showError(fmt(kConfigReadError, std::string(e.what())));
     }
-    // The session has told its registry where the archive is, rebuilt it and applied the
-    // method file; the method lists are filled from it.
+    // The session has rebuilt its registry over the settings and applied the method file; the
+    // method lists are filled from it.
     fillMethodLists(false);
-}
-
-void TFormMain::rebuildRegistry() {
-    // Every settings change comes through here: the session's registry, which holds the
-    // settings, is rebuilt (instance ranges and shredding captions follow the settings) and
-    // reloads the method file (favourites and custom captions) when there is one.
-    if (!session_) return;
-    TStatList& list = session_->statList();
-    list.setArchive(&session_->draws());
-    list.rebuild();
-    const auto methodFile = session_->filePath(".flt");
-    std::error_code ec;
-    if (std::filesystem::exists(methodFile, ec)) list.loadMethodFile(methodFile, true, *interaction_);
 }
 
 // --- initialisation -------------------------------------------------------------------------------
@@ -892,20 +858,14 @@ void TFormMain::editSettings() {
 
 void TFormMain::applySettings(const TConfigData& config) {
     if (!session_) return;
-    const TConfigData before = session_->settings().config;
-    session_->settings().config = config;
+    std::set<int> groups;
     {
         ui::BusyScope busy(busy_);
         ui::StatusScope status(progress_, kConfigSavingText);
-        try {
-            session_->settings().saveSettings(session_->filePath(".ini"));
-        } catch (const EError& e) {
-            showError(fmt(kConfigWriteError, reasonOf(e)));
-        }
+        groups = session_->applySettings(config, *interaction_);
     }
-    rebuildRegistry();
     fillMethodLists(true);
-    ensurePrefetchs(false, changedNormGroups(before, config));
+    ensurePrefetchs(false, groups);
     recalcViews(true);
     // The channel colours of the lists follow the channel width.
     drawsModel_->repaint();
@@ -921,19 +881,13 @@ void TFormMain::editShredding() {
 
 void TFormMain::applyShredding(const std::array<std::string, 3>& formulas, const std::array<int32_t, 3>& digits) {
     if (!session_) return;
-    session_->settings().formulas = formulas;
-    session_->settings().formulaDigits = digits;
+    std::set<int> groups;
     {
         ui::BusyScope busy(busy_);
         ui::StatusScope status(progress_, kConfigSavingText);
-        try {
-            session_->settings().saveShredding(session_->filePath(".ini"));
-        } catch (const EError& e) {
-            showError(fmt(kConfigWriteError, reasonOf(e)));
-        }
+        groups = session_->applyShredding(formulas, digits, *interaction_);
     }
-    rebuildRegistry();
-    ensurePrefetchs(false, {12});
+    ensurePrefetchs(false, groups);
     fillMethodLists(true);
 }
 
@@ -1073,7 +1027,7 @@ void TFormMain::fillMethodLists(bool reload) {
     if (reload) {
         // Favourites and captions survive the rebuild through the method file.
         session_->statList().saveMethodFile(session_->filePath(".flt"), true, false, *interaction_);
-        rebuildRegistry();
+        session_->rebuildRegistry(*interaction_);
     }
     statsTab_->fillMethodList(true);
 }
@@ -1101,6 +1055,7 @@ void TFormMain::togglePrefetchsEnabled() {
     form_.prefetchsEnabled = !form_.prefetchsEnabled;
     action(QStringLiteral("DrawsStatePrefetchsEnabled"))->setChecked(form_.prefetchsEnabled);
     writeKey("PrefetchsEnabled", form_.prefetchsEnabled);
+    if (session_) session_->setNormsEnabled(form_.prefetchsEnabled);
     ensurePrefetchs(false, {});
     statsTab_->setOptions({form_.prefetchsEnabled, form_.showTotalLine});
     statsTab_->recompute(true);

@@ -13,7 +13,7 @@
 
 #include "app/command_line.h"
 #include "archive/proxy_settings.h"
-#include "app/window_settings.h"
+#include "session/form_settings.h"
 #include "core/interaction.h"
 #include "core/settings.h"
 #include "stakes/stakes_store.h"
@@ -51,10 +51,6 @@ inline constexpr const char* kInitialisingText = "Инициализация..."
 inline constexpr const char* kAddDrawCaption = "Введите данные следующего тиража";
 inline constexpr const char* kDownloadQuestion =
     "Обновить список тиражей?\r\rДля выполнения обновления необходимо действующее подключение к сети Интернет.";
-
-// The groups of norm files to rebuild after the settings changed: 4 when the matrix width
-// changed, 3 when the channel width changed, 5 when the segment map changed.
-std::set<int> changedNormGroups(const TConfigData& before, const TConfigData& after);
 
 struct MainWindowOptions {
     StartupOptions startup;
@@ -180,7 +176,6 @@ private:
     void releaseCombinationList();
     void releaseRatings() {}
     void buildCombsActions();
-    void rebuildRegistry();
 
     void showFirstRunDialog();
     void endProgram(int code);

@@ -252,13 +252,7 @@ void StatsTab::recompute(bool force) {
         norms_ = openPrefetchFile(registry, method, session_->dataDir(), progress_, *interaction_);
     }
     ui::StatusScope status(progress_, kStatComputingText);
-    TStatTableInput in;
-    in.draws = &session_->draws();
-    in.endIndex = session_->analysisEndIndex();
-    in.window = edDrawsStatLen_->value();
-    in.sorted = session_->sortedDraws();
-    in.weights = session_->settings().config.weights;
-    in.norms = norms_ ? &*norms_ : nullptr;
+    TStatTableInput in = session_->statTableInput(edDrawsStatLen_->value(), norms_ ? &*norms_ : nullptr);
     in.showTotalLine = options_.showTotalLine;
     try {
         table_ = computeStatTable(registry, method, in);
@@ -351,14 +345,7 @@ bool StatsTab::filterSelected(bool remove) {
     const int method = selectedMethod();
     const auto rows = selectedRows();
     if (method < 0 || rows.empty()) return false;
-    const TStatSelection selection = statSelection(model_->rows(), rows);
-    TStatFilterRequest request;
-    request.name = us(cbDrawsStatType_->currentText());
-    request.selection = selection.values;
-    request.valuesText = selection.text;
-    request.remove = remove;
-    request.referenceIndex = std::max(0, session_->analysisEndIndex());
-    request.sorted = session_->sortedDraws();
+    const TStatFilterRequest request = session_->statFilterRequest(method, model_->rows(), rows, remove);
     bool ran = false;
     {
         ui::BusyScope busy(busy_);

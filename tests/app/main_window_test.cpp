@@ -403,7 +403,7 @@ private slots:
                  QColor(Qt::white));
         w->toggleColorDraws();
         QVERIFY(!w->drawsView()->model()->index(2, 1).data(Qt::BackgroundRole).isValid());
-        QVERIFY(!app::loadFormSettings(w->frmPath()).colorDraws);
+        QVERIFY(!loadFormSettings(w->frmPath()).colorDraws);
     }
 
     void sortedDrawsIsStoredAtOnceAndShowsAscendingNumbers() {
@@ -421,7 +421,7 @@ private slots:
         w->action("DrawsSorted")->trigger();
         QVERIFY(w->action("DrawsSorted")->isChecked());
         QCOMPARE(w->drawsView()->model()->index(0, 1).data().toString(), QString("2"));
-        QVERIFY(app::loadFormSettings(w->frmPath()).sortedDraws);
+        QVERIFY(loadFormSettings(w->frmPath()).sortedDraws);
         QVERIFY(w->session()->sortedDraws());
     }
 
@@ -468,7 +468,7 @@ private slots:
             QVERIFY(w->tabShown("Регуляры"));
             QCOMPARE(w->rightPages()->tabText(w->rightPages()->currentIndex()), QString("Регуляры"));
         }
-        const auto s = app::loadFormSettings(dir / "Tavlora_5d69.frm");
+        const auto s = loadFormSettings(dir / "Tavlora_5d69.frm");
         QVERIFY(!s.tabGraphs);
         QVERIFY(!s.systemsEnabled);
         QVERIFY(s.tabTables);
@@ -480,7 +480,7 @@ private slots:
 
     void firstRunShowsTheHelpDialogUntilDeclined() {
         test::TempDir dir;
-        app::writeFormKey(dir / "Tavlora_5d69.frm", "FirstRun", true);
+        writeFormKey(dir / "Tavlora_5d69.frm", "FirstRun", true);
         ScriptedInteraction si;
         QString title;
         bool openEnabled = true;
@@ -493,7 +493,7 @@ private slots:
         auto w = startWindow(dir.path(), si);
         QCOMPARE(title, QString("Справочная информация"));
         QVERIFY(!openEnabled);  // no help file in the folder
-        QVERIFY(!app::loadFormSettings(dir / "Tavlora_5d69.frm").firstRun);
+        QVERIFY(!loadFormSettings(dir / "Tavlora_5d69.frm").firstRun);
         QCOMPARE(w->state(), TFormMain::State::Running);
     }
 

@@ -14,7 +14,7 @@ TEST(SessionRegistry, HoldsTheSettingsAndFollowsTheFilesOfTheFolder) {
     TempDir plain;
     Session defaults(plain.path());
     EXPECT_EQ(&defaults.settings(), &defaults.statList().settings());
-    EXPECT_EQ(defaults.statList().archive(), &defaults.draws());
+    EXPECT_EQ(&defaults.statList().draws(), &defaults.draws());
     EXPECT_GE(defaults.statList().methodWithCode("CHN7"), 0);  // 69 numbers in channels of 10
     EXPECT_TRUE(defaults.statList().allFavourites);
 

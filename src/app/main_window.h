@@ -46,7 +46,6 @@ inline constexpr const char* kFormLoadError = "Ошибка загрузки п�
 inline constexpr const char* kConfigLoadingText = "Загрузка файла конфигурации...";
 inline constexpr const char* kConfigReadError = "Ошибка чтения файла конфигурации!\r\r%s";
 inline constexpr const char* kConfigSavingText = "Сохранение файла конфигурации...";
-inline constexpr const char* kConfigWriteError = "Ошибка записи в файл конфигурации!\r\r%s";
 inline constexpr const char* kInitialisingText = "Инициализация...";
 inline constexpr const char* kAddDrawCaption = "Введите данные следующего тиража";
 inline constexpr const char* kDownloadQuestion =

@@ -1,6 +1,5 @@
 // tavlora-cli table / filter / prefetch: the statistics table of a method with norms and
 // weights, keeping or removing the combinations that carry chosen values, and the norm files.
-#include <algorithm>
 #include <bitset>
 #include <iostream>
 #include <string>

@@ -75,12 +75,12 @@ TEST(CliSession, TheWindowSwitchesOfTheFolderApplyToTheCommands) {
     const std::string last = std::to_string(sample.back().first);
     const std::string log = "Tavlora_5d69-" + last + ".log";
     // The same stake in a folder without window settings and in one whose window logs the stakes
-    // and shows the rating's relative efficiency.
+    // and shows the rating's efficiency in a mode beyond the last one, taken as the last (relative).
     TempDir plain, logged;
     for (const TempDir* dir : {&plain, &logged})
         ASSERT_EQ(cli(*dir, {"archive", "import", tavlora::test::sampleCsv()}).status, 0);
     std::ofstream(logged / "d" / "Tavlora_5d69.frm", std::ios::binary)
-        << "[TFormMain]\r\nStakesLogEnabled=1\r\nRatingsEffMode=2\r\n";
+        << "[TFormMain]\r\nStakesLogEnabled=1\r\nRatingsEffMode=9\r\n";
     for (const TempDir* dir : {&plain, &logged}) {
         const CliResult r = cli(*dir, {"stakes", "add", "--numbers", "1;2;3;4;5", "--draw", last});
         ASSERT_EQ(r.status, 0) << r.err;

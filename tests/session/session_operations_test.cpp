@@ -223,8 +223,12 @@ TEST(SessionInputs, TheScenarioEnvironmentIsTheSessionsOwn) {
     EXPECT_EQ(ui.messages[0].kind, MessageKind::Error);
 }
 
-TEST(SessionInputs, TheStakesLogSwitchReachesTheStoreBeforeAndAfterItIsCreated) {
+TEST(SessionInputs, TheStakesLogIsOffUntilSwitchedOnAndTheSwitchReachesTheStoreWhenever) {
     TempDir dir;
+    {
+        Session fresh(dir.path());
+        EXPECT_FALSE(fresh.stakes().logEnabled());
+    }
     Session s(dir.path());
     s.setStakesLogEnabled(true);
     EXPECT_TRUE(s.stakes().logEnabled());

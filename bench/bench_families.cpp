@@ -56,7 +56,8 @@ TStatFilterRequest typicalKeep(const TStatList& registry, int method, const TDra
 // Called by the harness with the full list, a way to regenerate it and the baseline of the run.
 void benchFamilies(TCombList& list, const std::function<void()>& regenerate, const TDrawsArray& draws,
                    double baseline) {
-    TStatList registry(&draws);
+    const TSettings settings;
+    TStatList registry(settings, draws);
     registry.rebuild();
     NullProgress progress;
     ScriptedInteraction ui;

@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <unistd.h>
 
@@ -46,20 +47,12 @@ void benchScenario(const std::filesystem::path& sampleDir, double baseline) {
         Session session(folder, progress, ui);
         importDrawsCsv(session.archive(), sampleDir / "draws.csv", progress, ui);
         session.scenario().open(sampleDir / "example.lsc");
-        if (!session.openStakes(progress, ui) || !session.loadRatings(progress, ui)) {
+        const std::optional<TScenarioEnv> env = session.scenarioEnv(progress, ui);
+        if (!env) {
             std::fprintf(stderr, "tavlora-bench: the stakes file of %s cannot be opened\n", folder.c_str());
             return;
         }
-        TScenarioEnv env;
-        env.archive = &session.archive();
-        env.registry = &session.statList();
-        env.settings = &session.settings();
-        env.combs = &session.combList();
-        env.stakes = &session.stakes();
-        env.ratings = &session.ratings();
-        env.logFolder = session.dataDir();
-        env.systemsDir = session.systemsDir();
-        TScenarioRunner runner(env, progress, ui);
+        TScenarioRunner runner(*env, progress, ui);
         runner.setSeed(1);
         result = runner.test(session.scenario(), kTests);
     }

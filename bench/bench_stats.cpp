@@ -54,7 +54,8 @@ TStatFilterRequest requestFor(const TStatList& registry, int method, const TDraw
 // Called by the harness with the full list, a way to regenerate it and the baseline of the run.
 void benchStatistics(TCombList& list, const std::function<void()>& regenerate, const TDrawsArray& draws,
                      double baseline) {
-    TStatList registry(&draws);
+    const TSettings settings;
+    TStatList registry(settings, draws);
     registry.rebuild();
     NullProgress progress;
     ScriptedInteraction ui;

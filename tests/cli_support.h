@@ -1,11 +1,13 @@
 #pragma once
-// Running the built tavlora-cli from end-to-end tests.
+// Running the built tavlora-cli from end-to-end tests, and reading what it prints.
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <sys/wait.h>
+#include <utility>
 #include <vector>
 
 namespace tavlora::test {
@@ -43,6 +45,45 @@ inline CliResult runCli(const std::filesystem::path& dir, const std::vector<std:
     r.out = readTextFile(dir / ".out");
     r.err = readTextFile(dir / ".err");
     return r;
+}
+
+// The lines of a printed text, without their line ends.
+inline std::vector<std::string> textLines(const std::string& text) {
+    std::vector<std::string> v;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) v.push_back(line);
+    return v;
+}
+
+// The tab-separated cells of each line of a printed table.
+inline std::vector<std::vector<std::string>> tableRows(const std::string& text) {
+    std::vector<std::vector<std::string>> rows;
+    for (const std::string& line : textLines(text)) {
+        std::vector<std::string> cells;
+        std::istringstream ls(line);
+        for (std::string cell; std::getline(ls, cell, '\t');) cells.push_back(cell);
+        rows.push_back(cells);
+    }
+    return rows;
+}
+
+// The bundled sample archive in the program's CSV form.
+inline std::string sampleCsv() { return std::string(TAVLORA_SAMPLE_DIR) + "/draws.csv"; }
+
+// The sample's draws as (number, the five numbers as drawn), oldest first.
+inline std::vector<std::pair<int, std::vector<int>>> sampleDraws() {
+    std::vector<std::pair<int, std::vector<int>>> out;
+    std::ifstream in(sampleCsv());
+    for (std::string line; std::getline(in, line);) {
+        std::vector<std::string> f;
+        std::istringstream ls(line);
+        for (std::string cell; std::getline(ls, cell, ';');) f.push_back(cell);
+        if (f.size() < 8) continue;
+        std::vector<int> nums;
+        for (size_t i = 2; i < 7; ++i) nums.push_back(std::stoi(f[i]));
+        out.emplace_back(std::stoi(f[0]), nums);
+    }
+    return out;
 }
 
 }  // namespace tavlora::test

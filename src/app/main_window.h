@@ -15,8 +15,8 @@
 
 #include "app/command_line.h"
 #include "app/tab.h"
-#include "app/window_settings.h"
 #include "archive/proxy_settings.h"
+#include "session/form_settings.h"
 #include "ui/busy_state.h"
 #include "ui/gui_progress.h"
 #include "ui/message_boxes.h"

@@ -56,6 +56,8 @@ void TFormMain::loadConfiguration() {
         // Opening the session loads the settings (a missing or unreadable file gives the
         // defaults) and reads the archive; its messages are shown at initialisation.
         session_ = std::make_unique<Session>(options_.startup.dataDir);
+        session_->setNormsEnabled(form_.prefetchsEnabled);
+        session_->setStakesLogEnabled(form_.stakesLogEnabled);
         for (Tab* tab : tabs_) tab->sessionOpened();
     } catch (const std::exception& e) {
         showError(fmt(kConfigReadError, std::string(e.what())));
@@ -66,8 +68,8 @@ void TFormMain::loadConfiguration() {
     } catch (const std::exception& e) {
         showError(fmt(kConfigReadError, std::string(e.what())));
     }
-    // The session has told its registry where the archive is, rebuilt it and applied the
-    // method file; the method lists are filled from it.
+    // The session has rebuilt its registry over the settings and applied the method file; the
+    // method lists are filled from it.
     methodListsChanged();
 }
 

@@ -14,7 +14,7 @@
 #include <optional>
 #include <vector>
 
-#include "app/window_settings.h"
+#include "session/form_settings.h"
 
 class QTableView;
 

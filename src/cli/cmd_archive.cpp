@@ -10,11 +10,11 @@
 #include "archive/draws_csv.h"
 #include "cli/cli.h"
 #include "cli/cmd_download.h"
+#include "cli/cli_session.h"
 #include "core/date.h"
 #include "core/error.h"
 #include "core/format.h"
 #include "core/text_forms.h"
-#include "session/session.h"
 
 namespace tavlora::cli {
 
@@ -52,23 +52,16 @@ int64_t numberArgument(const std::string& text, const std::string& what) {
     return *v;
 }
 
-struct OpenSession {
-    explicit OpenSession(Context& ctx) : session(ctx.options.data, ctx.progress, ctx.interaction) {
-        session.setDrawsOffset(ctx.options.offset);
-        session.setSortedDraws(ctx.options.sorted);
-    }
-    // Changes are saved over the archive file; refuse them when it was not read whole.
-    void requireWholeArchive() const {
-        if (!session.archiveReadWhole()) throw EError(kArchiveNotWhole);
-    }
-    Session session;
-};
+// Changes are saved over the archive file; refuse them when it was not read whole.
+void requireWholeArchive(const Session& session) {
+    if (!session.archiveReadWhole()) throw EError(kArchiveNotWhole);
+}
 
 int cmdStatus(Context& ctx, ArgReader& args) {
     args.expectNoOptions();
     if (!args.rest().empty()) throw UsageError{"archive status takes no arguments"};
-    OpenSession s(ctx);
-    const DrawArchive& a = s.session.archive();
+    const auto session = openSession(ctx);
+    const DrawArchive& a = session->archive();
     ctx.out << a.archiveStatusText() << '\n' << a.nextDrawStatusText() << '\n' << a.actualDrawStatusText() << '\n';
     return 0;
 }
@@ -78,11 +71,11 @@ int cmdList(Context& ctx, ArgReader& args) {
     args.expectNoOptions();
     if (!args.rest().empty()) throw UsageError{"archive list takes no arguments"};
     if (last < -1) throw UsageError{"--last needs a number >= 0"};
-    OpenSession s(ctx);
-    const DrawArchive& a = s.session.archive();
+    const auto session = openSession(ctx);
+    const DrawArchive& a = session->archive();
     printRow(ctx.out, drawListColumns());
     const int rows = last < 0 ? a.count() : std::min(last, a.count());
-    for (int p = 0; p < rows; ++p) printRow(ctx.out, drawListRow(a.at(a.indexOfListPos(p)), s.session.sortedDraws()));
+    for (int p = 0; p < rows; ++p) printRow(ctx.out, drawListRow(a.at(a.indexOfListPos(p)), session->sortedDraws()));
     return 0;
 }
 
@@ -118,9 +111,9 @@ int cmdAdd(Context& ctx, ArgReader& args) {
     DrawFields f = readDrawFields(args);
     if (!args.rest().empty()) throw UsageError{"archive add takes only options"};
     if (!f.numbers) throw UsageError{"archive add needs --numbers \"n1;n2;n3;n4;n5;e\""};
-    OpenSession s(ctx);
-    s.requireWholeArchive();
-    DrawArchive& a = s.session.archive();
+    const auto session = openSession(ctx);
+    requireWholeArchive(*session);
+    DrawArchive& a = session->archive();
     int64_t number = f.number ? numberArgument(*f.number, "--number") : a.nextDrawNumber(0);
     std::optional<CivilDate> date = f.date ? readDateText(*f.date) : std::nullopt;
     auto draw = validated(ctx, number, *f.numbers, date);
@@ -136,9 +129,9 @@ int cmdEdit(Context& ctx, ArgReader& args) {
     auto rest = args.rest();
     if (rest.size() != 1) throw UsageError{"archive edit needs one draw number"};
     int64_t old = numberArgument(rest[0], "the draw number");
-    OpenSession s(ctx);
-    s.requireWholeArchive();
-    DrawArchive& a = s.session.archive();
+    const auto session = openSession(ctx);
+    requireWholeArchive(*session);
+    DrawArchive& a = session->archive();
     int index = (old >= INT32_MIN && old <= INT32_MAX) ? a.findByNumber(static_cast<int>(old)) : -1;
     if (index < 0) throw EError(fmt(kDrawMissing, old));
     const TDraw current = a.at(index);
@@ -167,9 +160,9 @@ int cmdDelete(Context& ctx, ArgReader& args) {
     if (rest.empty()) throw UsageError{"archive delete needs at least one draw number"};
     std::vector<int64_t> wanted;
     for (const auto& r : rest) wanted.push_back(numberArgument(r, "a draw number"));
-    OpenSession s(ctx);
-    s.requireWholeArchive();
-    DrawArchive& a = s.session.archive();
+    const auto session = openSession(ctx);
+    requireWholeArchive(*session);
+    DrawArchive& a = session->archive();
 
     std::vector<int> numbers;
     std::set<int> seen;
@@ -200,9 +193,9 @@ int cmdImport(Context& ctx, ArgReader& args) {
     args.expectNoOptions();
     auto rest = args.rest();
     if (rest.size() != 1) throw UsageError{"archive import needs one file"};
-    OpenSession s(ctx);
-    s.requireWholeArchive();
-    DrawArchive& a = s.session.archive();
+    const auto session = openSession(ctx);
+    requireWholeArchive(*session);
+    DrawArchive& a = session->archive();
     ErrorWatch watch(ctx.interaction);
     int added = importDrawsCsv(a, rest[0], ctx.progress, watch);
     ctx.out << "Добавлено тиражей: " << added << '\n';
@@ -213,8 +206,8 @@ int cmdExport(Context& ctx, ArgReader& args) {
     args.expectNoOptions();
     auto rest = args.rest();
     if (rest.size() != 1) throw UsageError{"archive export needs one file"};
-    OpenSession s(ctx);
-    const DrawArchive& a = s.session.archive();
+    const auto session = openSession(ctx);
+    const DrawArchive& a = session->archive();
     if (a.empty()) throw EError("Архив тиражей пуст: экспортировать нечего.");
     exportDrawsCsv(a, rest[0], ctx.progress);
     ctx.out << "Экспортировано тиражей: " << a.count() << '\n';

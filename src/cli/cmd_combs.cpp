@@ -4,9 +4,9 @@
 #include <string>
 
 #include "cli/cli.h"
+#include "cli/cli_session.h"
 #include "core/error.h"
 #include "core/format.h"
-#include "session/session.h"
 #include "workspace/comb_list.h"
 
 namespace tavlora::cli {
@@ -39,18 +39,15 @@ int runGenerate(Context& ctx, ArgReader& args) {
     if (exclude < -1) throw UsageError{"--exclude must be a whole number >= 0"};
 
     ErrorWatch ui(ctx.interaction);
-    Session session(ctx.options.data, ctx.progress, ui);
-    session.setDrawsOffset(ctx.options.offset);
-    TSettings& settings = session.settings();
-    const auto ini = session.filePath(".ini");
-    settings.loadGeneratorMemory(ini);
+    const auto session = openSession(ctx, ui);
+    const TSettings& settings = session->settings();
     const uint8_t useMode = mode >= 0 ? static_cast<uint8_t>(mode) : settings.generateMode;
     const std::string useParams = haveParams ? params : settings.generateParameters;
-    if (save) storeGeneratorMemory(settings, useMode, useParams, ini);
+    if (save) session->storeGeneratorMemory(useMode, useParams);
 
-    TCombList list(session.filePath(".~buff"));
+    TCombList& list = session->combList();
     if (!list.generate(useMode, useParams, ctx.progress, ui)) return 1;
-    if (exclude >= 0 && !list.removeLastDraws(session.draws(), session.analysisEndIndex(), exclude, ctx.progress))
+    if (exclude >= 0 && !list.removeLastDraws(session->draws(), session->analysisEndIndex(), exclude, ctx.progress))
         return 1;
     if (haveOut && !list.saveFile(out, ctx.progress, ui)) return 1;
     ctx.out << list.countStatusText() << "\n";

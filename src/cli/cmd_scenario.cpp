@@ -5,17 +5,17 @@
 #include <algorithm>
 #include <charconv>
 #include <iostream>
+#include <optional>
 
+#include "cli/cli_session.h"
 #include "core/error.h"
 #include "core/format.h"
-#include "core/ini_file.h"
 #include "core/text_forms.h"
 #include "scenario/rating_to_scenario.h"
 #include "scenario/scenario.h"
 #include "scenario/scenario_file.h"
 #include "scenario/scenario_line.h"
 #include "scenario/scenario_run.h"
-#include "session/session.h"
 #include "stakes/ratings.h"
 #include "stakes/stakes_store.h"
 #include "stats/stat_list.h"
@@ -51,11 +51,10 @@ const char* kScenarioUsage =
 
 // The session with its working scenario, as the main window holds them.
 struct ScenarioSession {
-    explicit ScenarioSession(Context& ctx)
-        : session(ctx.options.data, ctx.progress, ctx.interaction), scenario(session.scenario()) {
+    explicit ScenarioSession(Context& ctx) : session(openSession(ctx)), scenario(session->scenario()) {
         scenario.setProgress(&ctx.progress);
     }
-    Session session;
+    std::unique_ptr<Session> session;
     TScenario& scenario;
 };
 
@@ -77,7 +76,7 @@ int cmdShow(Context& ctx, ArgReader& args) {
     const auto& columns = scenarioColumns();
     printRow(ctx.out, std::vector<std::string>(columns.begin(), columns.end()));
     for (int i = 0; i < s.scenario.count(); ++i) {
-        const auto cells = s.scenario.parsedLine(i, &s.session.statList()).cells();
+        const auto cells = s.scenario.parsedLine(i, &s.session->statList()).cells();
         printRow(ctx.out, std::vector<std::string>(cells.begin(), cells.end()));
     }
     return 0;
@@ -121,7 +120,7 @@ int lineIndexArg(const TScenario& scenario, const std::string& text) {
 // The canonical text of a command line typed on the command line (as the line editor writes it).
 std::string commandLineText(const ScenarioSession& s, const std::string& text) {
     if (isSeparatorLine(text)) throw UsageError{"an empty line is a separator: use \"scenario separator\""};
-    return ScenarioLine::parse(text, &s.session.statList()).text();
+    return ScenarioLine::parse(text, &s.session->statList()).text();
 }
 
 // The line must be a command (the editor opens only on those).
@@ -151,7 +150,7 @@ int cmdEdit(Context& ctx, const std::string& sub, ArgReader& args) {
         want(1, "N");
         const int from = lineIndexArg(sc, rest[0]);
         requireCommand(sc, from);
-        const int i = sc.append(sc.parsedLine(from, &s.session.statList()).text());
+        const int i = sc.append(sc.parsedLine(from, &s.session->statList()).text());
         ctx.out << fmt("Строка %d: %s", i + 1, sc.line(i)) << '\n';
     } else if (sub == "edit") {
         want(2, "N LINE");
@@ -214,37 +213,14 @@ int runScenarioRun(Context& ctx, ArgReader& args, bool test) {
     }
 
     ErrorWatch watch(ctx.interaction);
-    Session session(ctx.options.data, ctx.progress, watch);
-    session.setDrawsOffset(ctx.options.offset);
-    session.setSortedDraws(ctx.options.sorted);
-    bool norms = false;
-    bool stakeLogs = false;
-    try {
-        // Window settings of the desktop program that a run obeys.
-        IniFile frm(session.filePath(".frm"));
-        norms = frm.readBool("TFormMain", "PrefetchsEnabled", false);
-        stakeLogs = frm.readBool("TFormMain", "StakesLogEnabled", false);
-    } catch (const EError&) {
-        // An unreadable window settings file: the defaults apply.
-    }
-    const TScenario& scenario = session.scenario();
+    // The window's norms and stakes log switches apply to the run as they do in the window.
+    const auto session = openSession(ctx, watch);
+    const TScenario& scenario = session->scenario();
     if (scenario.empty()) throw EError("Сценарий пуст: выполнять нечего.");
-    if (session.draws().empty()) throw EError("Архив тиражей пуст: выполнять сценарий не по чему.");
-    session.stakes().setLogEnabled(stakeLogs);
-    if (!session.openStakes(ctx.progress, watch) || !session.loadRatings(ctx.progress, watch)) return 1;
-
-    TScenarioEnv env;
-    env.archive = &session.archive();
-    env.registry = &session.statList();
-    env.settings = &session.settings();
-    env.combs = &session.combList();
-    env.stakes = &session.stakes();
-    env.ratings = &session.ratings();
-    env.logFolder = session.dataDir();
-    env.systemsDir = session.systemsDir();
-    env.sortedDraws = session.sortedDraws();
-    env.normsEnabled = norms;
-    TScenarioRunner runner(env, ctx.progress, watch);
+    if (session->draws().empty()) throw EError("Архив тиражей пуст: выполнять сценарий не по чему.");
+    const std::optional<TScenarioEnv> env = session->scenarioEnv(ctx.progress, watch);
+    if (!env) return 1;
+    TScenarioRunner runner(*env, ctx.progress, watch);
     runner.setLogEnabled(log);
     runner.setCheckEachLine(checkEachLine);
     if (seeded) runner.setSeed(seed);
@@ -253,7 +229,7 @@ int runScenarioRun(Context& ctx, ArgReader& args, bool test) {
     runner.onPanels = [&](const TScenarioPanels& p) {
         if (p.cycle != shownCycle) {
             shownCycle = p.cycle;
-            ctx.err << fmt("Цикл: %d из %d, смещение %d", p.cycle, cycles, session.drawsOffset()) << std::endl;
+            ctx.err << fmt("Цикл: %d из %d, смещение %d", p.cycle, cycles, session->drawsOffset()) << std::endl;
         }
         ctx.progress.setText(fmt("Цикл: %d  Строка: %d  Ставок: %d  %s", p.cycle, p.line, p.stakes, p.filter));
     };
@@ -287,8 +263,8 @@ int runScenario(Context& ctx) {
         args.expectNoOptions();
         if (!args.rest().empty()) throw UsageError{"scenario delete-logs takes no arguments"};
         ErrorWatch watch(ctx.interaction);
-        Session session(ctx.options.data, ctx.progress, watch);
-        deleteScenarioLogs(session.dataDir(), ctx.progress, watch);
+        const auto session = openSession(ctx, watch);
+        deleteScenarioLogs(session->dataDir(), ctx.progress, watch);
         return watch.failed ? 1 : 0;
     }
     if (sub == "run") return runScenarioRun(ctx, args, false);
@@ -322,8 +298,8 @@ int runRatingsToScenario(Context& ctx, const std::vector<std::string>& rows) {
 
     ScenarioSession s(ctx);
     ErrorWatch watch(ctx.interaction);
-    if (!s.session.loadRatings(ctx.progress, watch)) return 1;
-    const TRatings& ratings = s.session.ratings();
+    if (!s.session->loadRatings(ctx.progress, watch)) return 1;
+    const TRatings& ratings = s.session->ratings();
     std::vector<std::string> keys;
     for (int pos : positions) {
         if (pos > ratings.count()) throw EError(fmt("Строка рейтинга %d не найдена: в рейтинге строк: %d.", pos, ratings.count()));

@@ -7,13 +7,12 @@
 #include <optional>
 
 #include "cli/cli.h"
+#include "cli/cli_session.h"
 #include "cli/cmd_scenario.h"
 #include "core/codepage.h"
 #include "core/error.h"
 #include "core/format.h"
-#include "core/ini_file.h"
 #include "core/text_forms.h"
-#include "session/session.h"
 #include "stakes/ratings.h"
 #include "stakes/stake_actions.h"
 #include "stakes/stakes_store.h"
@@ -53,37 +52,29 @@ std::optional<int64_t> wholeNumber(const std::string& text) {
     return v;
 }
 
-// The session with its stakes store and rating, as the main window holds them.
+// The session with its stakes store and rating, as the main window holds them; the stakes log
+// and the rating's efficiency mode follow the desktop window's settings.
 struct StakesSession {
     explicit StakesSession(Context& ctx)
         : watch(ctx.interaction),
-          session(ctx.options.data, ctx.progress, ctx.interaction),
-          store(session.stakes()),
-          ratings(session.ratings()) {
-        session.setDrawsOffset(ctx.options.offset);
-        session.setSortedDraws(ctx.options.sorted);
-        // Window settings of the desktop program that the stakes obey.
-        try {
-            IniFile frm(session.filePath(".frm"));
-            store.setLogEnabled(frm.readBool("TFormMain", "StakesLogEnabled", false));
-            effMode = std::clamp(frm.readInteger("TFormMain", "RatingsEffMode", 1), 0, 2);
-        } catch (const EError&) {
-            // An unreadable window settings file: the defaults apply.
-        }
-        if (!session.openStakes(ctx.progress, watch)) throw Reported{};
+          session(openSession(ctx)),
+          store(session->stakes()),
+          ratings(session->ratings()),
+          effMode(std::clamp(windowSettings(*session).ratingsEffMode, 0, 2)) {
+        if (!session->openStakes(ctx.progress, watch)) throw Reported{};
     }
     // Loads the rating; a file that cannot be read stops the command, so that it is not
     // overwritten by a rating built from nothing.
     void loadRatings(Progress& progress) {
-        if (!session.loadRatings(progress, watch)) throw Reported{};
+        if (!session->loadRatings(progress, watch)) throw Reported{};
     }
-    bool check(Progress& progress) { return session.checkStakes(progress, watch); }
+    bool check(Progress& progress) { return session->checkStakes(progress, watch); }
 
     ErrorWatch watch;
-    Session session;
+    std::unique_ptr<Session> session;
     TStakesStore& store;
     TRatings& ratings;
-    int effMode = 1;
+    int effMode;
 };
 
 int finish(Context& ctx, StakesSession& s) {
@@ -131,10 +122,10 @@ int cmdAdd(Context& ctx, ArgReader& args) {
 
     StakesSession s(ctx);
     s.loadRatings(ctx.progress);
-    TStakeRecord record = newManualStake(s.session.archive(), s.session.settings(), 0, input.numbers);
+    TStakeRecord record = newManualStake(s.session->archive(), s.session->settings(), 0, input.numbers);
     if (draw) record.drawNumber = static_cast<int32_t>(*draw);
     record.comment = comment;
-    addStakeAndCheck(s.store, record, static_cast<int>(*count), s.session.archive(), s.session.settings(), s.ratings,
+    addStakeAndCheck(s.store, record, static_cast<int>(*count), s.session->archive(), s.session->settings(), s.ratings,
                      ctx.progress, s.watch);
     return finish(ctx, s);
 }

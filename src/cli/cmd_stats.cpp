@@ -1,14 +1,13 @@
 // tavlora-cli methods / stats / graph: the statistics methods of the registry, the value table of
 // a statistics run and the graph numbers of draws.
-#include <filesystem>
 #include <iostream>
 #include <memory>
 
 #include "cli/cli.h"
+#include "cli/cli_session.h"
 #include "core/error.h"
 #include "core/format.h"
 #include "core/text_forms.h"
-#include "session/session.h"
 #include "stats/stat_list.h"
 #include "stats/stat_run.h"
 
@@ -27,27 +26,12 @@ const char* kGraphUsage =
     "Использование: tavlora-cli [--data DIR] [--offset K] [--sorted] graph CODE [--window N]\n"
     "  значение графического метода CODE для каждого из N тиражей (по умолчанию 100)";
 
-// The session with the registry built over its settings and archive, and the method file loaded.
-struct StatsSession {
-    explicit StatsSession(Context& ctx) : session(ctx.options.data, ctx.progress, ctx.interaction) {
-        session.setDrawsOffset(ctx.options.offset);
-        session.setSortedDraws(ctx.options.sorted);
-        list.settings() = session.settings();
-        list.setArchive(&session.draws());
-        list.rebuild();
-        const std::filesystem::path methodFile = session.filePath(".flt");
-        std::error_code ec;
-        if (std::filesystem::exists(methodFile, ec)) list.loadMethodFile(methodFile, true, ctx.interaction);
-    }
-    // The method with this code (letter case ignored); fails with a clear message when unknown.
-    int methodIndex(const std::string& code) const {
-        const int i = list.methodWithCode(code);
-        if (i < 0) throw EError(fmt("Неизвестный метод расчета статистики: \"%s\"!", code));
-        return i;
-    }
-    Session session;
-    TStatList list;
-};
+// The method with this code (letter case ignored); fails with a clear message when unknown.
+int methodIndex(const TStatList& list, const std::string& code) {
+    const int i = list.methodWithCode(code);
+    if (i < 0) throw EError(fmt("Неизвестный метод расчета статистики: \"%s\"!", code));
+    return i;
+}
 
 struct MethodArgs {
     std::string code;
@@ -70,21 +54,22 @@ int runMethods(Context& ctx) {
     ArgReader args(ctx.args);
     args.expectNoOptions();
     if (!args.rest().empty()) throw UsageError{"methods takes no arguments"};
-    StatsSession s(ctx);
+    const auto session = openSession(ctx);
+    const TStatList& list = session->statList();
     printRow(ctx.out, {"Код", "Метод"});
-    for (int i = 0; i < s.list.count(); ++i) printRow(ctx.out, {s.list.item(i).code(), s.list.listCaption(i, true)});
+    for (int i = 0; i < list.count(); ++i) printRow(ctx.out, {list.item(i).code(), list.listCaption(i, true)});
     return 0;
 }
 
 int runStats(Context& ctx) {
     const MethodArgs a = readMethodArgs(ctx, 1000);
-    StatsSession s(ctx);
-    const int index = s.methodIndex(a.code);
+    const auto session = openSession(ctx);
+    const int index = methodIndex(session->statList(), a.code);
     printRow(ctx.out, {"Значение", "Количество", "Посл. тираж", "Глубина", "Период min", "Период max"});
-    const int last = s.session.analysisEndIndex();
-    if (s.session.draws().empty() || last < 0) return 0;
-    std::unique_ptr<TCustomStat> method = s.list.createInstance(index);
-    const TStatDrawArray values = statisticsRun(*method, last, a.window, s.session.sortedDraws());
+    const int last = session->analysisEndIndex();
+    if (session->draws().empty() || last < 0) return 0;
+    std::unique_ptr<TCustomStat> method = session->statList().createInstance(index);
+    const TStatDrawArray values = statisticsRun(*method, last, a.window, session->sortedDraws());
     for (const TStatDraw& v : values)
         printRow(ctx.out, {method->valueToText(v), numberText(v.count), numberText(v.lastDraw), numberText(v.depth),
                            numberText(v.minPeriod), numberText(v.maxPeriod)});
@@ -93,20 +78,21 @@ int runStats(Context& ctx) {
 
 int runGraph(Context& ctx) {
     const MethodArgs a = readMethodArgs(ctx, 100);
-    StatsSession s(ctx);
-    const int index = s.methodIndex(a.code);
-    const TStatMethod& m = s.list.item(index);
-    if (!s.list.isGraph(index))
+    const auto session = openSession(ctx);
+    const TStatList& list = session->statList();
+    const int index = methodIndex(list, a.code);
+    const TStatMethod& m = list.item(index);
+    if (!list.isGraph(index))
         throw EError(fmt("Метод \"%s\" не строит график!", m.code()));
     printRow(ctx.out, {"Тираж", m.displayCaption()});
-    const int last = s.session.analysisEndIndex();
-    if (s.session.draws().empty() || last < 0) return 0;
-    std::unique_ptr<TCustomStat> method = s.list.createInstance(index);
+    const int last = session->analysisEndIndex();
+    if (session->draws().empty() || last < 0) return 0;
+    std::unique_ptr<TCustomStat> method = list.createInstance(index);
     const auto& graph = dynamic_cast<const TCustomGraphStat&>(*method);
-    const TDrawsArray& draws = s.session.draws();
+    const TDrawsArray& draws = session->draws();
     for (int i = windowFirstIndex(last, a.window); i <= last; ++i)
         printRow(ctx.out, {numberText(draws[static_cast<size_t>(i)].number),
-                           numberText(graph.numberOfDraw(i, last, s.session.sortedDraws()))});
+                           numberText(graph.numberOfDraw(i, last, session->sortedDraws()))});
     return 0;
 }
 

@@ -1,15 +1,14 @@
 // tavlora-cli table / filter / prefetch: the statistics table of a method with norms and
 // weights, keeping or removing the combinations that carry chosen values, and the norm files.
-#include <algorithm>
 #include <bitset>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "cli/cli.h"
+#include "cli/cli_session.h"
 #include "core/error.h"
 #include "core/format.h"
-#include "session/session.h"
 #include "workspace/comb_list.h"
 #include "workspace/prefetch.h"
 #include "workspace/stat_filter.h"
@@ -51,21 +50,6 @@ struct TableArgs {
     int window = 1000;
 };
 
-TStatTableInput tableInput(const Session& session, int window) {
-    TStatTableInput in;
-    in.draws = &session.draws();
-    in.endIndex = session.analysisEndIndex();
-    in.window = window;
-    in.sorted = session.sortedDraws();
-    in.weights = session.settings().config.weights;
-    return in;
-}
-
-void openSession(Session& session, const Context& ctx) {
-    session.setDrawsOffset(ctx.options.offset);
-    session.setSortedDraws(ctx.options.sorted);
-}
-
 int runTable(Context& ctx) {
     ArgReader args(ctx.args);
     const int window = args.intOption("--window", 1000);
@@ -79,15 +63,12 @@ int runTable(Context& ctx) {
     if (sortColumn < 0 || sortColumn >= kStatColumnCount) throw UsageError{"option --sort needs a column 0..19"};
 
     ErrorWatch ui(ctx.interaction);
-    Session session(ctx.options.data, ctx.progress, ui);
-    openSession(session, ctx);
-    const int index = statMethodIndex(session.statList(), rest[0]);
-    TStatTableInput in = tableInput(session, window);
-    std::optional<TPrefetchData> data;
-    if (norms && methodHasNorm(session.statList(), index))
-        data = openPrefetchFile(session.statList(), index, session.dataDir(), ctx.progress, ui);
-    in.norms = data ? &*data : nullptr;
-    TStatTable table = computeStatTable(session.statList(), index, in);
+    const auto session = openSession(ctx, ui);
+    session->setNormsEnabled(norms);
+    const int index = statMethodIndex(session->statList(), rest[0]);
+    const std::optional<TPrefetchData> data = session->methodNorms(index, ctx.progress, ui);
+    TStatTable table =
+        computeStatTable(session->statList(), index, session->statTableInput(window, data ? &*data : nullptr));
     TListSort sort;
     sort.column = sortColumn;
     sort.descending = desc;
@@ -115,14 +96,13 @@ int runFilter(Context& ctx) {
     if (window < 1) throw UsageError{"option --window needs a number from 1 to 2147483647"};
 
     ErrorWatch ui(ctx.interaction);
-    Session session(ctx.options.data, ctx.progress, ui);
-    openSession(session, ctx);
-    const TStatList& registry = session.statList();
+    const auto session = openSession(ctx, ui);
+    const TStatList& registry = session->statList();
     const int index = statMethodIndex(registry, rest[0]);
 
     // The values are matched against the rows of the table of that window, shown in its
     // initial order (column 1 ascending); the selection follows that order.
-    TStatTable table = computeStatTable(registry, index, tableInput(session, window));
+    TStatTable table = computeStatTable(registry, index, session->statTableInput(window));
     sortStatRows(table.rows, TListSort{});
     std::vector<std::size_t> rows;
     std::string_view text(values);
@@ -137,21 +117,14 @@ int runFilter(Context& ctx) {
                              statMethodCode(registry, index)));
         rows.push_back(*row);
     }
-    const TStatSelection sel = statSelection(table.rows, rows);
+    const TStatFilterRequest request = session->statFilterRequest(index, table.rows, rows, remove);
 
-    TCombList& list = session.combList();
+    TCombList& list = session->combList();
     if (haveIn) {
         if (!list.openFile(inFile, ctx.progress, ui)) return 1;
     } else if (!list.generate(kGenerateFull, "", ctx.progress, ui)) {
         return 1;
     }
-    TStatFilterRequest request;
-    request.name = statMethodListCaption(registry, index);
-    request.selection = sel.values;
-    request.valuesText = sel.text;
-    request.remove = remove;
-    request.referenceIndex = std::max(0, session.draws().empty() ? 0 : static_cast<int>(session.draws().size()) - 1 - session.drawsOffset());
-    request.sorted = session.sortedDraws();
     statFilter(list, registry, index, request, ctx.progress);
     if (haveOut && !list.saveFile(outFile, ctx.progress, ui)) return 1;
     ctx.out << list.countStatusText() << "\n";
@@ -188,8 +161,8 @@ int runPrefetch(Context& ctx) {
         groups.set();
     }
     ErrorWatch ui(ctx.interaction);
-    Session session(ctx.options.data, ctx.progress, ui);
-    if (!ensurePrefetchFiles(session.statList(), session.dataDir(), true, force, groups, ctx.progress, ui)) return 1;
+    const auto session = openSession(ctx, ui);
+    if (!ensurePrefetchFiles(session->statList(), session->dataDir(), true, force, groups, ctx.progress, ui)) return 1;
     return ui.failed ? 1 : 0;
 }
 

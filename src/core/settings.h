@@ -1,7 +1,8 @@
 #pragma once
 // The program settings: analysis layout (matrix, channels, segments), money settings of stakes,
 // weight coefficients of the statistics table, shredding formulas and the generator memory.
-// Stored in the configuration file <base>.ini; the registry (TStatList) holds one TSettings.
+// Stored in the configuration file <base>.ini; the session holds one TSettings, which the method
+// registry and every analysis read.
 #include <array>
 #include <cstdint>
 #include <filesystem>

@@ -1,5 +1,6 @@
 #include "session/session.h"
 
+#include <algorithm>
 #include <system_error>
 
 #include "core/error.h"
@@ -9,6 +10,8 @@
 #include "stakes/stakes_store.h"
 #include "stakes/systems.h"
 #include "stats/stat_list.h"
+#include "workspace/comb_list.h"
+#include "workspace/stat_method.h"
 
 namespace tavlora {
 
@@ -41,13 +44,25 @@ std::filesystem::path createdFolder(std::filesystem::path dir) {
 
 void SessionStatListDeleter::operator()(TStatList* list) const { delete list; }
 
+std::set<int> changedNormGroups(const TConfigData& before, const TConfigData& after) {
+    std::set<int> groups;
+    if (before.matrixCols != after.matrixCols) groups.insert(4);
+    if (before.channelSize != after.channelSize) groups.insert(3);
+    if (before.segments != after.segments) groups.insert(5);
+    return groups;
+}
+
 Session::Session(std::filesystem::path dataDir, Progress& progress, Interaction& interaction)
-    : dataDir_(createdFolder(std::move(dataDir))), registry_(new TStatList), archive_(filePath(".ldr")) {
+    : dataDir_(createdFolder(std::move(dataDir))),
+      archive_(filePath(".ldr")),
+      registry_(new TStatList(settings_, archive_.draws())) {
     open(progress, interaction);
 }
 
 Session::Session(std::filesystem::path dataDir)
-    : dataDir_(createdFolder(std::move(dataDir))), registry_(new TStatList), archive_(filePath(".ldr")) {
+    : dataDir_(createdFolder(std::move(dataDir))),
+      archive_(filePath(".ldr")),
+      registry_(new TStatList(settings_, archive_.draws())) {
     NullProgress progress;
     CollectingInteraction interaction(startupMessages_);
     open(progress, interaction);
@@ -61,27 +76,108 @@ std::filesystem::path Session::filePath(std::string_view extension) const {
 
 Session::~Session() = default;
 
-TSettings& Session::settings() { return registry_->settings(); }
-const TSettings& Session::settings() const { return registry_->settings(); }
-
 void Session::open(Progress& progress, Interaction& interaction) {
     const auto ini = filePath(".ini");
-    TSettings& settings = registry_->settings();
-    settings.loadSettings(ini);
-    settings.loadGeneratorMemory(ini);
-    settings.loadShredding(ini);
+    settings_.loadSettings(ini);
+    settings_.loadGeneratorMemory(ini);
+    settings_.loadShredding(ini);
     // The registry's instance ranges (channels, columns, ...) follow the settings just read.
-    registry_->setArchive(&archive_.draws());
-    registry_->rebuild();
-    const auto methodFile = filePath(".flt");
-    std::error_code ec;
-    if (std::filesystem::exists(methodFile, ec)) registry_->loadMethodFile(methodFile, true, interaction);
+    rebuildRegistry(interaction);
     archive_.setDrawsOffset(0);
     archiveReadWhole_ = archive_.load(progress, interaction);
 }
 
+void Session::rebuildRegistry(Interaction& interaction) {
+    registry_->rebuild();
+    const auto methodFile = filePath(".flt");
+    std::error_code ec;
+    if (std::filesystem::exists(methodFile, ec)) registry_->loadMethodFile(methodFile, true, interaction);
+}
+
+std::set<int> Session::applySettings(const TConfigData& config, Interaction& interaction) {
+    const std::set<int> groups = changedNormGroups(settings_.config, config);
+    settings_.config = config;
+    try {
+        settings_.saveSettings(filePath(".ini"));
+    } catch (const EError& e) {
+        interaction.error(e.what());
+    }
+    rebuildRegistry(interaction);
+    return groups;
+}
+
+std::set<int> Session::applyShredding(const std::array<std::string, 3>& formulas, const std::array<int32_t, 3>& digits,
+                                      Interaction& interaction) {
+    settings_.formulas = formulas;
+    settings_.formulaDigits = digits;
+    try {
+        settings_.saveShredding(filePath(".ini"));
+    } catch (const EError& e) {
+        interaction.error(e.what());
+    }
+    rebuildRegistry(interaction);
+    return {kShreddingNormGroup};
+}
+
+void Session::storeGeneratorMemory(uint8_t mode, std::string_view parameters) {
+    tavlora::storeGeneratorMemory(settings_, mode, parameters, filePath(".ini"));
+}
+
+void Session::setStakesLogEnabled(bool on) {
+    stakesLogEnabled_ = on;
+    if (stakes_) stakes_->setLogEnabled(on);
+}
+
+TStatTableInput Session::statTableInput(int window, const TPrefetchData* norms) const {
+    TStatTableInput in;
+    in.draws = &archive_.draws();
+    in.endIndex = analysisEndIndex();
+    in.window = window;
+    in.sorted = sortedDraws_;
+    in.weights = settings_.config.weights;
+    in.norms = norms;
+    return in;
+}
+
+std::optional<TPrefetchData> Session::methodNorms(int methodIndex, Progress& progress, Interaction& interaction) const {
+    if (!normsEnabled_ || !methodHasNorm(*registry_, methodIndex)) return std::nullopt;
+    return openPrefetchFile(*registry_, methodIndex, dataDir_, progress, interaction);
+}
+
+TStatFilterRequest Session::statFilterRequest(int methodIndex, const std::vector<TStatTableRow>& rows,
+                                              const std::vector<std::size_t>& rowIndices, bool remove) const {
+    const TStatSelection selection = statSelection(rows, rowIndices);
+    TStatFilterRequest request;
+    request.name = statMethodListCaption(*registry_, methodIndex);
+    request.selection = selection.values;
+    request.valuesText = selection.text;
+    request.remove = remove;
+    request.referenceIndex = std::max(0, analysisEndIndex());
+    request.sorted = sortedDraws_;
+    return request;
+}
+
+std::optional<TScenarioEnv> Session::scenarioEnv(Progress& progress, Interaction& interaction) {
+    if (!openStakes(progress, interaction) || !loadRatings(progress, interaction)) return std::nullopt;
+    TScenarioEnv env;
+    env.archive = &archive_;
+    env.registry = registry_.get();
+    env.settings = &settings_;
+    env.combs = &combList();
+    env.stakes = stakes_.get();
+    env.ratings = ratings_.get();
+    env.logFolder = dataDir_;
+    env.systemsDir = systemsDir();
+    env.sortedDraws = sortedDraws_;
+    env.normsEnabled = normsEnabled_;
+    return env;
+}
+
 TStakesStore& Session::stakes() {
-    if (!stakes_) stakes_ = std::make_unique<TStakesStore>(filePath(".lsk"));
+    if (!stakes_) {
+        stakes_ = std::make_unique<TStakesStore>(filePath(".lsk"));
+        stakes_->setLogEnabled(stakesLogEnabled_);
+    }
     return *stakes_;
 }
 
@@ -117,7 +213,7 @@ std::filesystem::path Session::systemsDir() const { return dataDir_ / kSystemsFo
 
 bool Session::checkStakes(Progress& progress, Interaction& interaction) {
     if (!openStakes(progress, interaction) || !loadRatings(progress, interaction)) return false;
-    return stakes_->checkAll(archive_, settings(), *ratings_, progress, interaction);
+    return stakes_->checkAll(archive_, settings_, *ratings_, progress, interaction);
 }
 
 TDraw Session::drawForAnalysis(int index) const {

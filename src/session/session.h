@@ -1,10 +1,17 @@
 #pragma once
 // The open data folder as one object: the settings, the draw archive with its offset, the
-// display switches shared by every analysis, the statistics method registry, the combination
-// list, the stakes store, the rating and the working scenario. The GUI's main window and the
-// command line both work through a Session.
+// switches shared by every analysis, the statistics method registry, the combination list, the
+// stakes store, the rating and the working scenario. The GUI's main window and the command line
+// both work through a Session: it owns the settings and builds the inputs of the analyses (a
+// statistics table, a filter step, a scenario run) from its own state, so that a front end never
+// assembles engine objects itself.
+#include <array>
+#include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,6 +21,10 @@
 #include "core/progress.h"
 #include "core/records.h"
 #include "core/settings.h"
+#include "scenario/scenario_run.h"
+#include "workspace/prefetch.h"
+#include "workspace/stat_filter.h"
+#include "workspace/stat_table.h"
 
 namespace tavlora {
 
@@ -30,6 +41,12 @@ struct SessionStatListDeleter {
 struct SessionCombListDeleter {
     void operator()(TCombList* list) const;
 };
+
+// The groups of norm files that no longer fit after the settings changed: 4 when the matrix width
+// changed, 3 when the channel width changed, 5 when the segment map changed.
+std::set<int> changedNormGroups(const TConfigData& before, const TConfigData& after);
+// The group of the shredding methods, whose norm files follow the formulas.
+inline constexpr int kShreddingNormGroup = 12;
 
 class Session {
 public:
@@ -48,14 +65,30 @@ public:
     // <data>/Tavlora_5d69<extension>, e.g. filePath(".ldr").
     std::filesystem::path filePath(std::string_view extension) const;
 
-    // The program settings: the ones the method registry holds (one copy for the whole session).
-    TSettings& settings();
-    const TSettings& settings() const;
+    // The program settings, read from <base>.ini at opening; one copy for the whole session, read
+    // by the method registry and every analysis. They change only through the operations below,
+    // which keep the registry in step.
+    const TSettings& settings() const { return settings_; }
+
+    // Takes a confirmed settings record: keeps it, writes it to <base>.ini and rebuilds the
+    // registry with the method file. A write failure is shown through interaction (the engine's
+    // message) and the new settings stay in use. Returns the norm groups to rebuild.
+    std::set<int> applySettings(const TConfigData& config, Interaction& interaction);
+    // The same for the three shredding formulas and their digits; returns {kShreddingNormGroup}.
+    std::set<int> applyShredding(const std::array<std::string, 3>& formulas, const std::array<int32_t, 3>& digits,
+                                 Interaction& interaction);
+    // Keeps the generator's mode and parameters as its defaults and writes them to <base>.ini
+    // (throws EError on a write failure; the values stay in use).
+    void storeGeneratorMemory(uint8_t mode, std::string_view parameters);
 
     // The method registry over this session's archive and settings, rebuilt at opening (after the
     // settings were read) with the method file <base>.flt applied when it exists.
     TStatList& statList() { return *registry_; }
     const TStatList& statList() const { return *registry_; }
+    // Rebuilds the registry over the current settings (instance ranges, shredding captions) and
+    // applies the method file <base>.flt (favourites, captions) when it exists; a method file that
+    // cannot be read is shown as a warning through interaction.
+    void rebuildRegistry(Interaction& interaction);
 
     // The combination list (buffer file <base>.~buff). Created empty at the first call, so that
     // commands that do not use it never reserve its storage.
@@ -103,6 +136,31 @@ public:
     // The draw at an archive index as analyses see it: numbers ascending when sortedDraws().
     TDraw drawForAnalysis(int index) const;
 
+    // Whether analyses compare with the full set of combinations (the norm files).
+    bool normsEnabled() const { return normsEnabled_; }
+    void setNormsEnabled(bool on) { normsEnabled_ = on; }
+    // Whether changes of the stakes file are logged (also for a store created later).
+    bool stakesLogEnabled() const { return stakesLogEnabled_; }
+    void setStakesLogEnabled(bool on);
+
+    // The input of the statistics table of a method over `window` draws ending at the analysis end
+    // index (the offset applied), with the sorted switch and the settings' weights. norms: the
+    // method's norm data (see methodNorms), or null for a table without norms.
+    TStatTableInput statTableInput(int window, const TPrefetchData* norms = nullptr) const;
+    // The norm data of the method at methodIndex when the norms switch is on and the method has a
+    // norm: its norm file, built first when missing. Nothing otherwise, or when the file could not
+    // be read or built (shown through interaction).
+    std::optional<TPrefetchData> methodNorms(int methodIndex, Progress& progress, Interaction& interaction) const;
+    // The filter step that keeps (or, with remove, removes) the combinations carrying the values of
+    // the chosen rows of the method's statistics table (rowIndices: positions in rows). The step is
+    // named by the method's list caption and measured from the analysis end index.
+    TStatFilterRequest statFilterRequest(int methodIndex, const std::vector<TStatTableRow>& rows,
+                                         const std::vector<std::size_t>& rowIndices, bool remove) const;
+    // Everything a scenario run works on: the archive, registry, settings, combination list,
+    // stakes and rating of this session with its switches. Opens the stakes file and loads the
+    // rating first when not done yet; nothing when either fails (shown through interaction).
+    std::optional<TScenarioEnv> scenarioEnv(Progress& progress, Interaction& interaction);
+
     // False when the archive file exists but could not be read whole at start-up: the archive
     // then holds only what was read, and saving it would drop the rest of the file.
     bool archiveReadWhole() const { return archiveReadWhole_; }
@@ -114,14 +172,17 @@ private:
     void open(Progress& progress, Interaction& interaction);
 
     std::filesystem::path dataDir_;
-    std::unique_ptr<TStatList, SessionStatListDeleter> registry_;
+    TSettings settings_;
     DrawArchive archive_;
+    std::unique_ptr<TStatList, SessionStatListDeleter> registry_;
     std::unique_ptr<TCombList, SessionCombListDeleter> combs_;
     std::unique_ptr<TStakesStore> stakes_;
     std::unique_ptr<TRatings> ratings_;
     bool ratingsLoaded_ = false;
     std::unique_ptr<TScenario> scenario_;
     bool sortedDraws_ = false;
+    bool normsEnabled_ = false;
+    bool stakesLogEnabled_ = false;
     bool archiveReadWhole_ = true;
     std::vector<std::string> startupMessages_;
 };

@@ -65,11 +65,7 @@ std::string TStatClassInfo::helpTopic(int parameter, const std::string& helpFile
 TCustomStat::TCustomStat(const TStatList& list, const TStatClassInfo& cls, int parameter)
     : list_(list), class_(&cls), parameter_(parameter) {}
 
-const TDrawsArray& TCustomStat::draws() const {
-    static const TDrawsArray kEmpty;
-    const TDrawsArray* a = list_.archive();
-    return a ? *a : kEmpty;
-}
+const TDrawsArray& TCustomStat::draws() const { return list_.draws(); }
 
 TDraw TCustomStat::drawAt(int index, bool sorted) const {
     const TDrawsArray& a = draws();

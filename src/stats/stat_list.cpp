@@ -44,9 +44,7 @@ std::unique_ptr<TCustomStat> TStatMethod::createInstance() const { return class_
 
 // --- TStatList ---------------------------------------------------------------------------
 
-TStatList::TStatList() = default;
-
-TStatList::TStatList(const TDrawsArray* archive) : archive_(archive) {}
+TStatList::TStatList(const TSettings& settings, const TDrawsArray& draws) : settings_(settings), draws_(draws) {}
 
 void TStatList::rebuild() {
     ordered = false;

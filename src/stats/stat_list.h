@@ -1,7 +1,7 @@
 #pragma once
 // The method registry: one TStatMethod per selectable method (a class plus a parameter) in the
-// fixed registry order, the favourites and custom captions with their method file, and the
-// program settings every method reads.
+// fixed registry order, and the favourites and custom captions with their method file. It reads
+// the program settings and the draws of its owner (the session, or a test).
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -51,15 +51,14 @@ private:
 
 class TStatList {
 public:
-    TStatList();
-    explicit TStatList(const TDrawsArray* archive);
+    // A registry over the settings and the draws that its methods read. Both stay the caller's
+    // and must outlive the registry; a change of the settings takes effect at the next rebuild()
+    // (instance ranges, shredding captions) and in methods created after it. Empty until rebuilt.
+    TStatList(const TSettings& settings, const TDrawsArray& draws);
     TStatList(const TStatList&) = delete;
     TStatList& operator=(const TStatList&) = delete;
 
-    // The draw archive every created method reads; may be null (then methods see no draws).
-    const TDrawsArray* archive() const { return archive_; }
-    void setArchive(const TDrawsArray* archive) { archive_ = archive; }
-    TSettings& settings() { return settings_; }
+    const TDrawsArray& draws() const { return draws_; }
     const TSettings& settings() const { return settings_; }
     // The help file of the method descriptions (empty: none).
     std::string helpFile;
@@ -120,8 +119,8 @@ public:
 private:
     std::string stringsSection() const { return "STRINGS_" + languageAbbreviation; }
 
-    const TDrawsArray* archive_ = nullptr;
-    TSettings settings_;
+    const TSettings& settings_;
+    const TDrawsArray& draws_;
     std::vector<std::unique_ptr<TStatMethod>> methods_;
 };
 

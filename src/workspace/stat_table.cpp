@@ -77,8 +77,8 @@ TStatTable computeStatTable(const TStatList& registry, int methodIndex, const TS
 
 TStatTable computeStatTable(TCustomStat& method, const TStatTableInput& input) {
     TStatTable table;
-    const TDrawsArray* draws = input.draws ? input.draws : method.registry().archive();
-    if (!draws || draws->empty()) return table;
+    const TDrawsArray* draws = input.draws ? input.draws : &method.registry().draws();
+    if (draws->empty()) return table;
     const int end = input.endIndex;
     const int start = windowFirstIndex(end, input.window);
     table.first = start;

@@ -56,7 +56,7 @@ private:
 };
 
 struct TStatTableInput {
-    const TDrawsArray* draws = nullptr;  // the archive (draw numbers of column 16); may be null
+    const TDrawsArray* draws = nullptr;  // the archive (draw numbers of column 16); null: the registry's
     int endIndex = -1;                   // analysis end index: High - DrawsOffset
     int window = 1000;                   // DrawsStatLen
     bool sorted = false;                 // SortedDraws

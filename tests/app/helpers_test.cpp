@@ -1,5 +1,5 @@
 // The shared UI helpers and the window's plain-C++ pieces: command-line switches, list sorting,
-// message texts and confirmations, file filters, busy state, progress window, window settings.
+// message texts and confirmations, file filters, busy state, progress window, proxy settings.
 #include <QApplication>
 #include <QHeaderView>
 #include <QProcess>
@@ -14,9 +14,7 @@
 #include "app/process_list.h"
 #include "app/settings/settings_commands.h"
 #include "archive/proxy_settings.h"
-#include "app/window_settings.h"
 #include "core/error.h"
-#include "core/ini_file.h"
 #include "core/interaction.h"
 #include "test_support.h"
 #include "ui/busy_state.h"
@@ -181,57 +179,6 @@ private slots:
         QVERIFY(!ui::WaitWindow::visible());
     }
 
-    void missingFrmGivesDefaultsAndKeysRoundTrip() {
-        test::TempDir dir;
-        const auto frm = dir / "Tavlora_5d69.frm";
-        const auto s = app::loadFormSettings(frm);
-        QCOMPARE(s, app::TFormMainSettings{});
-        QCOMPARE(s.leftPanelWidth, 335);
-        QCOMPARE(s.drawsStatLen, 1000);
-        QCOMPARE(s.layoutCompareLen[4], 400);
-        QCOMPARE(s.ratingsEffMode, 1);
-        QCOMPARE(s.scriptLibraryFilter, 2);
-        QCOMPARE(s.language, 1033);
-        QVERIFY(s.autoUpdates && s.colorDraws && s.tabGraphs && s.systemsEnabled && s.stakesCheckOnLine);
-        QVERIFY(!s.sortedDraws && !s.firstRun && !s.prefetchsInit && !s.weekChartType);
-
-        auto changed = s;
-        changed.leftPanelWidth = 400;
-        changed.layoutCompareLen[2] = 222;
-        changed.sortedDraws = true;
-        changed.downloadDrawsOnStart = 2;
-        app::saveAllKeys(frm, changed);
-        QCOMPARE(app::loadFormSettings(frm), changed);
-        // Shutdown keys only: the flags keep what was written when they changed.
-        auto later = changed;
-        later.leftPanelWidth = 500;
-        later.sortedDraws = false;
-        app::saveShutdownKeys(frm, later);
-        const auto read = app::loadFormSettings(frm);
-        QCOMPARE(read.leftPanelWidth, 500);
-        QVERIFY(read.sortedDraws);
-        app::writeFormKey(frm, "SortedDraws", false);
-        QVERIFY(!app::loadFormSettings(frm).sortedDraws);
-        IniFile ini(frm);
-        QCOMPARE(ini.readString("TFormMain", "LayoutCompareLen3"), std::string("222"));
-    }
-
-    void placementAndColumnWidthsRoundTrip() {
-        test::TempDir dir;
-        const auto frm = dir / "Tavlora_5d69.frm";
-        QVERIFY(!app::loadPlacement(frm, 1920, 1080).valid);
-        app::TWindowPlacement p;
-        p.left = 10, p.top = 20, p.width = 800, p.height = 600, p.maximized = true;
-        app::savePlacement(frm, p, 1920, 1080);
-        const auto r = app::loadPlacement(frm, 1920, 1080);
-        QVERIFY(r.valid && r.maximized);
-        QCOMPARE(r.width, 800);
-        QCOMPARE(r.top, 20);
-        app::saveColumnWidths(frm, "lvDraws", {60, 30, 30});
-        QCOMPARE(app::loadColumnWidths(frm, "lvDraws"), (std::vector<int>{60, 30, 30}));
-        QVERIFY(app::loadColumnWidths(frm, "lvOther").empty());
-    }
-
     void proxySectionDefaults() {
         test::TempDir dir;
         const auto ini = dir / "Tavlora_5d69.ini";
@@ -271,19 +218,6 @@ private slots:
         QVERIFY(app::otherProcessRunning("tavlora-replaced"));
         old.kill();
         old.waitForFinished();
-    }
-
-    void normGroupsFollowTheChangedSettings() {
-        TConfigData a;
-        QVERIFY(app::changedNormGroups(a, a).empty());
-        TConfigData b = a;
-        b.matrixCols = 10;
-        b.channelSize = 9;
-        QCOMPARE(app::changedNormGroups(a, b), (std::set<int>{3, 4}));
-        TConfigData c = a;
-        c.segments[68] = 2;
-        c.stakeCost = 5000;  // money does not touch the norms
-        QCOMPARE(app::changedNormGroups(a, c), (std::set<int>{5}));
     }
 };
 

@@ -472,7 +472,7 @@ private slots:
                  QColor(Qt::white));
         w->drawsTab()->toggleColorDraws();
         QVERIFY(!w->drawsTab()->listView()->model()->index(2, 1).data(Qt::BackgroundRole).isValid());
-        QVERIFY(!app::loadFormSettings(dir / "Tavlora_5d69.frm").colorDraws);
+        QVERIFY(!loadFormSettings(dir / "Tavlora_5d69.frm").colorDraws);
     }
 
     void sortedDrawsIsStoredAtOnceAndShowsAscendingNumbers() {
@@ -490,7 +490,7 @@ private slots:
         w->action("DrawsSorted")->trigger();
         QVERIFY(w->action("DrawsSorted")->isChecked());
         QCOMPARE(w->drawsTab()->listView()->model()->index(0, 1).data().toString(), QString("2"));
-        QVERIFY(app::loadFormSettings(dir / "Tavlora_5d69.frm").sortedDraws);
+        QVERIFY(loadFormSettings(dir / "Tavlora_5d69.frm").sortedDraws);
         QVERIFY(w->session()->sortedDraws());
     }
 
@@ -537,7 +537,7 @@ private slots:
             QVERIFY(tabShown(*w, "Регуляры"));
             QCOMPARE(w->rightPages()->tabText(w->rightPages()->currentIndex()), QString("Регуляры"));
         }
-        const auto s = app::loadFormSettings(dir / "Tavlora_5d69.frm");
+        const auto s = loadFormSettings(dir / "Tavlora_5d69.frm");
         QVERIFY(!s.tabGraphs);
         QVERIFY(!s.systemsEnabled);
         QVERIFY(s.tabTables);
@@ -549,7 +549,7 @@ private slots:
 
     void firstRunShowsTheHelpDialogUntilDeclined() {
         test::TempDir dir;
-        app::writeFormKey(dir / "Tavlora_5d69.frm", "FirstRun", true);
+        writeFormKey(dir / "Tavlora_5d69.frm", "FirstRun", true);
         ScriptedInteraction si;
         QString title;
         bool openEnabled = true;
@@ -562,7 +562,7 @@ private slots:
         auto w = startWindow(dir.path(), si);
         QCOMPARE(title, QString("Справочная информация"));
         QVERIFY(!openEnabled);  // no help file in the folder
-        QVERIFY(!app::loadFormSettings(dir / "Tavlora_5d69.frm").firstRun);
+        QVERIFY(!loadFormSettings(dir / "Tavlora_5d69.frm").firstRun);
         QCOMPARE(w->state(), TFormMain::State::Running);
     }
 

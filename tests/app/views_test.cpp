@@ -32,7 +32,7 @@
 #include "app/workspace/info_window.h"
 #include "app/workspace/stat_table_model.h"
 #include "app/workspace/stats_tab.h"
-#include "app/window_settings.h"
+#include "session/form_settings.h"
 #include "core/interaction.h"
 #include "core/numbers.h"
 #include "session/session.h"
@@ -508,12 +508,12 @@ private slots:
             auto w = startWindow(dir.path(), si);
             QVERIFY(w->action("ViewColorCombs")->isChecked());
             trigger(*w, "ViewColorCombs");
-            QVERIFY(!app::loadFormSettings(frm).colorCombs);
+            QVERIFY(!loadFormSettings(frm).colorCombs);
             w->combsTab()->excludeEdit()->setValue(4);
             w->statsTab()->lengthEdit()->setValue(250);
-            QCOMPARE(app::loadFormSettings(frm).drawsStatLen, 1000);  // written at shutdown only
+            QCOMPARE(loadFormSettings(frm).drawsStatLen, 1000);  // written at shutdown only
         }
-        const auto stored = app::loadFormSettings(frm);
+        const auto stored = loadFormSettings(frm);
         QCOMPARE(stored.drawsExclude, 4);
         QCOMPARE(stored.drawsStatLen, 250);
         QVERIFY(stored.filtersHeight > 0);

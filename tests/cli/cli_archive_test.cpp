@@ -13,23 +13,17 @@ using tavlora::test::TempDir;
 
 namespace {
 
-using CliRun = tavlora::test::CliResult;
+using tavlora::test::readTextFile;
+using tavlora::test::textLines;
 
-std::string fileBytes(const std::filesystem::path& p) { return tavlora::test::readTextFile(p); }
+using CliRun = tavlora::test::CliResult;
 
 // Runs the program in dir with the given arguments; stdout and stderr are captured.
 CliRun cli(const TempDir& dir, const std::vector<std::string>& args) {
     return tavlora::test::runCli(dir.path(), args, "", {});
 }
 
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> v;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) v.push_back(line);
-    return v;
-}
-
-const std::string kSample = std::string(TAVLORA_SAMPLE_DIR) + "/draws.csv";
+const std::string kSample = tavlora::test::sampleCsv();
 
 }  // namespace
 
@@ -50,7 +44,7 @@ TEST(CliArchive, ImportStatusListAndExportOfTheRealArchive) {
 
     r = cli(dir, {"--data", "d", "archive", "export", "copy.csv"});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(fileBytes(dir / "copy.csv"), fileBytes(kSample));
+    EXPECT_EQ(readTextFile(dir / "copy.csv"), readTextFile(kSample));
 
     r = cli(dir, {"--data", "d", "archive", "import", "copy.csv"});
     EXPECT_EQ(r.status, 0);
@@ -60,14 +54,14 @@ TEST(CliArchive, ImportStatusListAndExportOfTheRealArchive) {
     // Newest first; the first line of the sample is draw 1 of 10/07/2015: 18 30 40 48 52, extra 9.
     r = cli(dir, {"--data", "d", "archive", "list"});
     EXPECT_EQ(r.status, 0);
-    auto rows = lines(r.out);
+    auto rows = textLines(r.out);
     ASSERT_EQ(rows.size(), 1391u);
     EXPECT_EQ(rows[0], "Тираж\t1\t2\t3\t4\t5\tE\tS\tДата тиража");
     EXPECT_EQ(rows[1390], "1\t18\t30\t40\t48\t52\t9\t188\t10/07/2015");
     EXPECT_EQ(rows[1].rfind("1390\t", 0), 0u);
 
     r = cli(dir, {"--data", "d", "archive", "list", "--last", "2"});
-    EXPECT_EQ(lines(r.out).size(), 3u);
+    EXPECT_EQ(textLines(r.out).size(), 3u);
 }
 
 TEST(CliArchive, SortedListShowsAscendingNumbers) {
@@ -76,9 +70,9 @@ TEST(CliArchive, SortedListShowsAscendingNumbers) {
     ASSERT_EQ(cli(dir, {"archive", "import", "in.csv"}).status, 0);  // default data folder: here
     EXPECT_TRUE(std::filesystem::exists(dir / "Tavlora_5d69.ldr"));
     CliRun r = cli(dir, {"archive", "list"});
-    EXPECT_EQ(lines(r.out).at(1), "7\t40\t3\t17\t57\t20\t12\t137\t03/14/2015");
+    EXPECT_EQ(textLines(r.out).at(1), "7\t40\t3\t17\t57\t20\t12\t137\t03/14/2015");
     r = cli(dir, {"--sorted", "archive", "list"});
-    EXPECT_EQ(lines(r.out).at(1), "7\t3\t17\t20\t40\t57\t12\t137\t03/14/2015");
+    EXPECT_EQ(textLines(r.out).at(1), "7\t3\t17\t20\t40\t57\t12\t137\t03/14/2015");
 }
 
 TEST(CliArchive, AddEditAndDeleteDraws) {
@@ -90,7 +84,7 @@ TEST(CliArchive, AddEditAndDeleteDraws) {
     for (const char* nums : {"10;20;30;40;50;1", "11;21;31;41;51;2", "12;22;32;42;52;3", "13;23;33;43;53;4"})
         ASSERT_EQ(cli(dir, {"archive", "add", "--numbers", nums}).status, 0);
     EXPECT_EQ(cli(dir, {"archive", "status"}).out, "Архив тиражей: 5\nСледующий тираж: 6\n\n");
-    const std::string five = fileBytes(ldr);
+    const std::string five = readTextFile(ldr);
 
     // Rejected input changes nothing.
     for (const char* bad : {"1;2;3;4;5", "1;1;2;3;4;5", "0;2;3;4;5;6", "1;2;3;4;70;6", "1;2;3;4;5;27"}) {
@@ -103,7 +97,7 @@ TEST(CliArchive, AddEditAndDeleteDraws) {
     EXPECT_NE(r.err.find("Тираж № 3 уже есть в архиве!"), std::string::npos);
     EXPECT_EQ(cli(dir, {"archive", "add", "--numbers", "1;2;3;4;5;6", "--number", "0"}).status, 1);
     EXPECT_EQ(cli(dir, {"archive", "add", "--numbers", "1;2;3;4;5;6", "--date", "13/45/2009"}).status, 1);
-    EXPECT_EQ(fileBytes(ldr), five);
+    EXPECT_EQ(readTextFile(ldr), five);
 
     // Renumbering draw 2 puts the archive out of order; draw 2's new number is still found.
     r = cli(dir, {"archive", "edit", "2", "--number", "900"});
@@ -117,17 +111,17 @@ TEST(CliArchive, AddEditAndDeleteDraws) {
     EXPECT_EQ(cli(dir, {"archive", "edit", "900", "--numbers", "1;2;3"}).status, 1);
 
     // Deleting: an unknown number stops everything; without --yes the question is refused.
-    const std::string before = fileBytes(ldr);
+    const std::string before = readTextFile(ldr);
     r = cli(dir, {"--yes", "archive", "delete", "4", "77", "1"});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("Тираж № 77 не найден в архиве!"), std::string::npos);
     EXPECT_EQ(cli(dir, {"archive", "delete", "4", "1"}).status, 1);
-    EXPECT_EQ(fileBytes(ldr), before);
+    EXPECT_EQ(readTextFile(ldr), before);
 
     r = cli(dir, {"--yes", "archive", "delete", "4", "900", "1"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "Удалено тиражей: 3\n");
-    auto rows = lines(cli(dir, {"archive", "list"}).out);
+    auto rows = textLines(cli(dir, {"archive", "list"}).out);
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[1].rfind("5\t", 0), 0u);
     EXPECT_EQ(rows[2].rfind("3\t", 0), 0u);

@@ -14,38 +14,13 @@ using tavlora::test::TempDir;
 
 namespace {
 
+using tavlora::test::tableRows;
+using tavlora::test::sampleDraws;
+
 using StatsCliRun = tavlora::test::CliResult;
 
 StatsCliRun runCli(const TempDir& dir, const std::vector<std::string>& args) {
     return tavlora::test::runCli(dir.path(), args, "", {});
-}
-
-std::vector<std::vector<std::string>> table(const std::string& text) {
-    std::vector<std::vector<std::string>> rows;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        std::vector<std::string> cells;
-        std::istringstream ls(line);
-        for (std::string cell; std::getline(ls, cell, '\t');) cells.push_back(cell);
-        rows.push_back(cells);
-    }
-    return rows;
-}
-
-// The sample's draws as (number, five numbers) from its CSV lines.
-std::vector<std::pair<int, std::vector<int>>> sampleDraws() {
-    std::vector<std::pair<int, std::vector<int>>> out;
-    std::ifstream in(std::string(TAVLORA_SAMPLE_DIR) + "/draws.csv");
-    for (std::string line; std::getline(in, line);) {
-        std::vector<std::string> f;
-        std::istringstream ls(line);
-        for (std::string cell; std::getline(ls, cell, ';');) f.push_back(cell);
-        if (f.size() < 8) continue;
-        std::vector<int> nums;
-        for (size_t i = 2; i < 7; ++i) nums.push_back(std::stoi(f[i]));
-        out.emplace_back(std::stoi(f[0]), nums);
-    }
-    return out;
 }
 
 void importSample(const TempDir& dir) {
@@ -57,7 +32,7 @@ TEST(CliStats, MethodsOnAFreshFolder) {
     TempDir dir;
     const auto r = runCli(dir, {"methods"});
     ASSERT_EQ(r.status, 0) << r.err;
-    const auto rows = table(r.out);
+    const auto rows = tableRows(r.out);
     ASSERT_GT(rows.size(), 25u);
     EXPECT_EQ(rows[0], (std::vector<std::string>{"Код", "Метод"}));
     auto caption = [&](const std::string& code) -> std::string {
@@ -82,7 +57,7 @@ TEST(CliStats, MethodFileChangesTheCaptions) {
         << "[FILTERS]\r\nFavorites=SUMS\r\nShowGroupName=0\r\n[STRINGS_RUS]\r\nNUMS=My numbers\r\n";
     const auto r = runCli(dir, {"methods"});
     ASSERT_EQ(r.status, 0) << r.err;
-    const auto rows = table(r.out);
+    const auto rows = tableRows(r.out);
     ASSERT_GT(rows.size(), 2u);
     EXPECT_EQ(rows[1], (std::vector<std::string>{"NUMS", "My numbers [ N ]"}));
 }
@@ -92,7 +67,7 @@ TEST(CliStats, StatsTable) {
     // An empty archive: the column captions only.
     auto r = runCli(dir, {"stats", "SUMS"});
     ASSERT_EQ(r.status, 0) << r.err;
-    auto rows = table(r.out);
+    auto rows = tableRows(r.out);
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0], (std::vector<std::string>{"Значение", "Количество", "Посл. тираж", "Глубина", "Период min",
                                                  "Период max"}));
@@ -100,7 +75,7 @@ TEST(CliStats, StatsTable) {
 
     r = runCli(dir, {"stats", "nums", "--window", "10"});
     ASSERT_EQ(r.status, 0) << r.err;
-    rows = table(r.out);
+    rows = tableRows(r.out);
     ASSERT_EQ(rows.size(), 70u);
     int total = 0;
     for (size_t i = 1; i < rows.size(); ++i) {
@@ -114,7 +89,7 @@ TEST(CliStats, StatsTable) {
     ASSERT_EQ(draws.size(), 1390u);
     r = runCli(dir, {"--offset", "2", "stats", "NUMS", "--window", "1"});
     ASSERT_EQ(r.status, 0) << r.err;
-    rows = table(r.out);
+    rows = tableRows(r.out);
     const auto& lastDraw = draws[1387];
     for (int n : lastDraw.second) {
         EXPECT_EQ(rows[static_cast<size_t>(n)][1], "1");
@@ -125,7 +100,7 @@ TEST(CliStats, StatsTable) {
     // Hiding every draw leaves the table empty.
     r = runCli(dir, {"--offset", "1390", "stats", "SUMS"});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(table(r.out).size(), 1u);
+    EXPECT_EQ(tableRows(r.out).size(), 1u);
 
     r = runCli(dir, {"stats", "NOPE"});
     EXPECT_EQ(r.status, 1);
@@ -140,7 +115,7 @@ TEST(CliStats, GraphNumbers) {
     const auto draws = sampleDraws();
     auto r = runCli(dir, {"graph", "SUMS", "--window", "5"});
     ASSERT_EQ(r.status, 0) << r.err;
-    auto rows = table(r.out);
+    auto rows = tableRows(r.out);
     ASSERT_EQ(rows.size(), 6u);
     EXPECT_EQ(rows[0], (std::vector<std::string>{"Тираж", "Сумма тиража: все значения"}));
     for (size_t k = 1; k <= 5; ++k) {
@@ -154,7 +129,7 @@ TEST(CliStats, GraphNumbers) {
     // With --sorted, position 1 holds the smallest number of the draw.
     r = runCli(dir, {"--sorted", "graph", "POS1", "--window", "3"});
     ASSERT_EQ(r.status, 0) << r.err;
-    rows = table(r.out);
+    rows = tableRows(r.out);
     ASSERT_EQ(rows.size(), 4u);
     for (size_t k = 1; k <= 3; ++k) {
         const auto& nums = draws[1390 - 4 + k].second;
@@ -166,7 +141,7 @@ TEST(CliStats, GraphNumbers) {
     EXPECT_FALSE(r.err.empty());
     r = runCli(dir, {"graph", "SUMS"});
     ASSERT_EQ(r.status, 0);
-    EXPECT_EQ(table(r.out).size(), 101u);  // the default window of 100 draws
+    EXPECT_EQ(tableRows(r.out).size(), 101u);  // the default window of 100 draws
 }
 
 }  // namespace

@@ -13,24 +13,13 @@ using tavlora::test::TempDir;
 
 namespace {
 
-using CliRun = tavlora::test::CliResult;
+using tavlora::test::readTextFile;
+using tavlora::test::tableRows;
 
-std::string readAll(const std::filesystem::path& p) { return tavlora::test::readTextFile(p); }
+using CliRun = tavlora::test::CliResult;
 
 CliRun cli(const TempDir& dir, const std::vector<std::string>& args) {
     return tavlora::test::runCli(dir.path(), args, "", {});
-}
-
-std::vector<std::vector<std::string>> rowsOf(const std::string& text) {
-    std::vector<std::vector<std::string>> rows;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        std::vector<std::string> cells;
-        std::istringstream ls(line);
-        for (std::string cell; std::getline(ls, cell, '\t');) cells.push_back(cell);
-        rows.push_back(cells);
-    }
-    return rows;
 }
 
 void importSample(const TempDir& dir) {
@@ -42,7 +31,7 @@ TEST(CliTable, TwentyColumnsSortedAsAsked) {
     importSample(dir);
     const CliRun r = cli(dir, {"--offset", "10", "table", "nums", "--window", "200", "--sort", "1", "--desc"});
     ASSERT_EQ(r.status, 0) << r.err;
-    const auto rows = rowsOf(r.out);
+    const auto rows = tableRows(r.out);
     ASSERT_EQ(rows.size(), 70u);
     ASSERT_EQ(rows[0].size(), 20u);
     EXPECT_EQ(rows[0][0], "Значение");
@@ -78,12 +67,12 @@ TEST(CliTable, FilterKeepsOrRemovesTheListedValues) {
     CliRun r = cli(dir, {"filter", "NUMS", "--values", "1", "--keep", "--in", "in.lcv", "--out", "out.lcv"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "Комбинаций: 2\n");
-    EXPECT_EQ(readAll(dir / "out.lcv"), "1;2;3;4;5\r\n1;10;20;30;40\r\n");
+    EXPECT_EQ(readTextFile(dir / "out.lcv"), "1;2;3;4;5\r\n1;10;20;30;40\r\n");
 
     r = cli(dir, {"filter", "NUMS", "--values", "1; 10", "--remove", "--in", "in.lcv", "--out", "out.lcv"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "Комбинаций: 1\n");
-    EXPECT_EQ(readAll(dir / "out.lcv"), "2;3;4;5;6\r\n");
+    EXPECT_EQ(readTextFile(dir / "out.lcv"), "2;3;4;5;6\r\n");
 
     r = cli(dir, {"filter", "NUMS", "--values", "1; 70", "--keep", "--in", "in.lcv"});
     EXPECT_EQ(r.status, 1);

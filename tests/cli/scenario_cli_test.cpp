@@ -17,19 +17,13 @@ using tavlora::test::TempDir;
 
 namespace {
 
-using tavlora::test::CliResult;
+using tavlora::test::readTextFile;
+using tavlora::test::textLines;
 
-std::string readBytes(const std::filesystem::path& p) { return tavlora::test::readTextFile(p); }
+using tavlora::test::CliResult;
 
 CliResult scenarioCli(const TempDir& dir, const std::vector<std::string>& args) {
     return tavlora::test::runCli(dir.path(), args, "LC_ALL=C", {"--data", "d"});
-}
-
-std::vector<std::string> outLines(const std::string& text) {
-    std::vector<std::string> v;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) v.push_back(line);
-    return v;
 }
 
 const std::string kHeader = "Комментарии\tОпции\tФильтр 1\tФильтр 2\tФильтр 3\tФильтр 4\tФильтр 5\tФильтр 6\tФильтр 7";
@@ -41,16 +35,16 @@ TEST(CliScenario, LoadShowAppendAndSave) {
     const std::string example = std::string(TAVLORA_SAMPLE_DIR) + "/example.lsc";
     CliResult r = scenarioCli(dir, {"scenario", "show"});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(outLines(r.out), std::vector<std::string>{kHeader});
+    EXPECT_EQ(textLines(r.out), std::vector<std::string>{kHeader});
 
     r = scenarioCli(dir, {"scenario", "load", example});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "Строк: 5\n");
-    EXPECT_EQ(readBytes(dir / "d/Tavlora_5d69.lss"), readBytes(example));
+    EXPECT_EQ(readTextFile(dir / "d/Tavlora_5d69.lss"), readTextFile(example));
 
     r = scenarioCli(dir, {"scenario", "show"});
     ASSERT_EQ(r.status, 0) << r.err;
-    const auto rows = outLines(r.out);
+    const auto rows = textLines(r.out);
     ASSERT_EQ(rows.size(), 6u);
     EXPECT_EQ(rows[0], kHeader);
     EXPECT_EQ(r.out.find("# ERROR #"), std::string::npos);
@@ -66,14 +60,14 @@ TEST(CliScenario, LoadShowAppendAndSave) {
 
     r = scenarioCli(dir, {"scenario", "save", "copy"});
     ASSERT_EQ(r.status, 0) << r.err;
-    const std::string saved = readBytes(dir / "copy.lsc");
-    EXPECT_EQ(saved, readBytes(example) + "\r\n" + readBytes(example));
+    const std::string saved = readTextFile(dir / "copy.lsc");
+    EXPECT_EQ(saved, readTextFile(example) + "\r\n" + readTextFile(example));
 
     // Errors: a missing file leaves the working copy alone; usage errors exit with 2.
     r = scenarioCli(dir, {"scenario", "load", "missing.lsc"});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("Ошибка чтения файла \"missing.lsc\"!"), std::string::npos) << r.err;
-    EXPECT_EQ(readBytes(dir / "d/Tavlora_5d69.lss"), saved);
+    EXPECT_EQ(readTextFile(dir / "d/Tavlora_5d69.lss"), saved);
     EXPECT_EQ(scenarioCli(dir, {"scenario", "load"}).status, 2);
     EXPECT_EQ(scenarioCli(dir, {"scenario", "frobnicate"}).status, 2);
 }
@@ -106,7 +100,7 @@ TEST(CliScenario, RatingRowsBecomeScenarioLines) {
 
     r = scenarioCli(dir, {"scenario", "from-ratings", "2"});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(tavlora::cp1251ToUtf8(readBytes(dir / "d/Tavlora_5d69.lss")),
+    EXPECT_EQ(tavlora::cp1251ToUtf8(readTextFile(dir / "d/Tavlora_5d69.lss")),
               "FULL#RAND|TSD1#NUMS:100#LNO:#SF:1| | | | | | |01.001: первая\r\n"
               "EXCL:3#LAST#NEX|BMF2#SUMS:50#LMV:4#ST:2|TSD1#EVEN:20#LVA:2,3#SF:1| | | | | |02.004:\r\n");
 
@@ -116,7 +110,7 @@ TEST(CliScenario, RatingRowsBecomeScenarioLines) {
 
 TEST(CliScenario, EditingCommandsChangeTheWorkingCopy) {
     TempDir dir;
-    const auto lss = [&] { return tavlora::cp1251ToUtf8(readBytes(dir / "d/Tavlora_5d69.lss")); };
+    const auto lss = [&] { return tavlora::cp1251ToUtf8(readTextFile(dir / "d/Tavlora_5d69.lss")); };
     // A separator needs lines before it.
     EXPECT_EQ(scenarioCli(dir, {"scenario", "separator"}).status, 1);
 

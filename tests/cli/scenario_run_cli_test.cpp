@@ -14,22 +14,17 @@ using tavlora::test::TempDir;
 
 namespace {
 
+using tavlora::test::textLines;
+
 using tavlora::test::CliResult;
 
 CliResult cli(const TempDir& dir, const std::vector<std::string>& args) {
     return tavlora::test::runCli(dir.path(), args, "LC_ALL=C", {"--data", "d"});
 }
 
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> v;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) v.push_back(line);
-    return v;
-}
-
 // The value after "Caption: " on the summary line that begins with it.
 std::string summaryValue(const std::string& out, const std::string& caption) {
-    for (const auto& l : lines(out))
+    for (const auto& l : textLines(out))
         if (l.rfind(caption + ": ", 0) == 0) return l.substr(caption.size() + 2);
     return {};
 }
@@ -69,7 +64,7 @@ TEST(CliScenarioRun, TestsTheExampleOverTheLastDrawsAndRepeatsWithTheSameSeed) {
     const CliResult list = cli(dir, {"stakes", "list"});
     ASSERT_EQ(list.status, 0);
     int real = 0, checked = 0, firstDraw = 0, lastDraw = 0;
-    for (const auto& l : lines(list.out)) {
+    for (const auto& l : textLines(list.out)) {
         const auto tab = l.find('\t');
         if (tab == 0 || tab == std::string::npos || l.rfind("№", 0) == 0) continue;
         const int draw = std::stoi(l.substr(0, tab));
@@ -92,7 +87,7 @@ TEST(CliScenarioRun, TestsTheExampleOverTheLastDrawsAndRepeatsWithTheSameSeed) {
     // The rating holds one row per variant of the staking line, with every stake counted.
     const CliResult ratings = cli(dir, {"ratings", "list"});
     ASSERT_EQ(ratings.status, 0);
-    const auto rows = lines(ratings.out);
+    const auto rows = textLines(ratings.out);
     ASSERT_EQ(rows.size(), 3u) << ratings.out;
     for (size_t i = 1; i < rows.size(); ++i)
         EXPECT_NE(rows[i].find("\t" + std::to_string(kTests) + "\t"), std::string::npos) << rows[i];

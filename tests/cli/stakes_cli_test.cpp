@@ -13,20 +13,14 @@ using tavlora::test::TempDir;
 
 namespace {
 
-using tavlora::test::CliResult;
+using tavlora::test::readTextFile;
+using tavlora::test::textLines;
 
-std::string readBytes(const std::filesystem::path& p) { return tavlora::test::readTextFile(p); }
+using tavlora::test::CliResult;
 
 // Runs the program on the data folder "d" of dir, in the C locale (decimal point ".").
 CliResult stakesCli(const TempDir& dir, const std::vector<std::string>& args) {
     return tavlora::test::runCli(dir.path(), args, "LC_ALL=C", {"--data", "d"});
-}
-
-std::vector<std::string> outLines(const std::string& text) {
-    std::vector<std::string> v;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) v.push_back(line);
-    return v;
 }
 
 const std::string kHeader =
@@ -53,7 +47,7 @@ TEST(CliStakes, AddCheckRateDeleteAndClear) {
     r = stakesCli(dir, {"stakes", "list"});
     ASSERT_EQ(r.status, 0) << r.err;
     const std::string pending = "\tВручную\t5;12;33;41;69\t0\t\t\t\t-2.00\t" + kComment;
-    EXPECT_EQ(outLines(r.out), (std::vector<std::string>{kHeader, "3" + pending, kSeparatorRow, "4" + pending,
+    EXPECT_EQ(textLines(r.out), (std::vector<std::string>{kHeader, "3" + pending, kSeparatorRow, "4" + pending,
                                                          kSeparatorRow, "5" + pending}));
 
     // The checks of the stake dialog.
@@ -73,24 +67,24 @@ TEST(CliStakes, AddCheckRateDeleteAndClear) {
     r = stakesCli(dir, {"stakes", "check"});
     ASSERT_EQ(r.status, 0) << r.err;
     r = stakesCli(dir, {"stakes", "list"});
-    auto rows = outLines(r.out);
+    auto rows = textLines(r.out);
     ASSERT_EQ(rows.size(), 6u);
     EXPECT_EQ(rows[1], "3\tВручную\t5;12;33;41;69\t0\t22;12;20;21;5\t2\t5 12\t8.00\t" + kComment);
     EXPECT_EQ(rows[3], "4" + pending);
 
     r = stakesCli(dir, {"ratings", "list", "--mode", "0"});
     ASSERT_EQ(r.status, 0) << r.err;
-    rows = outLines(r.out);
+    rows = textLines(r.out);
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0].rfind("Комментарий\tСтавок\t", 0), 0u);
     EXPECT_EQ(rows[1], kComment + "\t1\t2\t2.000\t8.00\t8.00\t0\t0\t1\t0\t0\t0\t1\t0\t0\t0\t0\t0");
     r = stakesCli(dir, {"ratings", "export", "rating.csv"});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(readBytes(dir / "rating.csv").find(";1;2;2.000;8.00;8.00;0;0;1;0;0;0\r\n"), std::string::npos);
+    EXPECT_NE(readTextFile(dir / "rating.csv").find(";1;2;2.000;8.00;8.00;0;0;1;0;0;0\r\n"), std::string::npos);
 
     // Deleting by condition touches checked stakes only.
     ASSERT_EQ(stakesCli(dir, {"stakes", "delete", "--where", "<= 1"}).status, 0);
-    EXPECT_EQ(outLines(stakesCli(dir, {"stakes", "list"}).out).size(), 6u);
+    EXPECT_EQ(textLines(stakesCli(dir, {"stakes", "list"}).out).size(), 6u);
     r = stakesCli(dir, {"stakes", "delete", "--where", ">=2"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "Ставок: 4\n");
@@ -102,7 +96,7 @@ TEST(CliStakes, AddCheckRateDeleteAndClear) {
     EXPECT_EQ(std::filesystem::file_size(dir / "d/Tavlora_5d69.lsk"), 4u * 312u);
     r = stakesCli(dir, {"--yes", "stakes", "delete", "--rows", "1-2"});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(outLines(stakesCli(dir, {"stakes", "list"}).out),
+    EXPECT_EQ(textLines(stakesCli(dir, {"stakes", "list"}).out),
               (std::vector<std::string>{kHeader, kSeparatorRow, "5" + pending}));
     EXPECT_EQ(stakesCli(dir, {"stakes", "delete", "--rows", "2-9"}).status, 1);
 
@@ -116,7 +110,7 @@ TEST(CliStakes, AddCheckRateDeleteAndClear) {
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "Ставок: 0\n");
     EXPECT_EQ(std::filesystem::file_size(dir / "d/Tavlora_5d69.lsk"), 0u);
-    EXPECT_EQ(outLines(stakesCli(dir, {"ratings", "list"}).out).size(), 1u);
+    EXPECT_EQ(textLines(stakesCli(dir, {"ratings", "list"}).out).size(), 1u);
     EXPECT_EQ(stakesCli(dir, {"ratings", "export", "empty.csv"}).status, 1);
 }
 
@@ -131,6 +125,6 @@ TEST(CliStakes, OldStakesFileIsReportedAndEmptied) {
     EXPECT_EQ(r.status, 0);
     EXPECT_NE(r.err.find("Обнаружен файл ставок устаревшей версии - имеющиеся в файле ставки будут удалены!"),
               std::string::npos);
-    EXPECT_EQ(outLines(r.out).size(), 1u);
+    EXPECT_EQ(textLines(r.out).size(), 1u);
     EXPECT_EQ(std::filesystem::file_size(dir / "d/Tavlora_5d69.lsk"), 0u);
 }

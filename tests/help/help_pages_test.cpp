@@ -38,13 +38,19 @@ const Layout kLayouts[] = {
     {"one row, one channel", 69, 69, 2},
 };
 
-void applyLayout(TStatList& list, const Layout& l) {
-    TConfigData& c = list.settings().config;
-    c.matrixCols = l.cols;
-    c.channelSize = l.channel;
-    for (int n = 0; n < 69; ++n) c.segments[static_cast<size_t>(n)] = static_cast<uint8_t>(n % l.segmentCycle + 1);
-    list.rebuild();
-}
+// A registry built over the settings of one layout (and no draws).
+struct LayoutRegistry {
+    explicit LayoutRegistry(const Layout& l) {
+        TConfigData& c = settings.config;
+        c.matrixCols = l.cols;
+        c.channelSize = l.channel;
+        for (int n = 0; n < 69; ++n) c.segments[static_cast<size_t>(n)] = static_cast<uint8_t>(n % l.segmentCycle + 1);
+        list.rebuild();
+    }
+    TSettings settings;
+    TDrawsArray draws;
+    TStatList list{settings, draws};
+};
 
 std::string between(std::string_view s, std::string_view open, std::string_view close, size_t from = 0) {
     const size_t a = s.find(open, from);
@@ -151,8 +157,8 @@ TEST_P(MethodPage, DescribesEveryInstanceOfItsClass) {
     const std::string pageText = plain(*page);
     int walked = 0;
     for (const Layout& layout : kLayouts) {
-        TStatList list;
-        applyLayout(list, layout);
+        LayoutRegistry registry(layout);
+        const TStatList& list = registry.list;
         for (int i = 0; i < list.count(); ++i) {
             const TStatMethod& m = list.item(i);
             if (&m.statClass() != &cls) continue;
@@ -179,8 +185,8 @@ TEST(MethodPages, TheClassWalkCoversTheWholeRegistry) {
     std::set<const TStatClassInfo*> classes;
     for (const ClassCase& c : registryClasses()) classes.insert(c.info);
     for (const Layout& layout : kLayouts) {
-        TStatList list;
-        applyLayout(list, layout);
+        LayoutRegistry registry(layout);
+        const TStatList& list = registry.list;
         ASSERT_GT(list.count(), 0);
         for (int i = 0; i < list.count(); ++i)
             EXPECT_TRUE(classes.count(&list.item(i).statClass())) << list.item(i).code() << " (" << layout.name << ")";
@@ -208,7 +214,9 @@ TEST(MethodPages, EachPageBelongsToAClassAndReadsDifferently) {
 }
 
 TEST(MethodPages, FileOfAMethodFollowsItsClassCode) {
-    TStatList list;
+    const TSettings settings;
+    const TDrawsArray draws;
+    TStatList list(settings, draws);
     list.rebuild();
     const struct {
         const char* code;

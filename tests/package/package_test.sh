@@ -217,7 +217,7 @@ completion)
         "tavlora-cli ar=>archive"
         "tavlora-cli --yes archive st=>status"
         "tavlora-cli archive list --l=>--last"
-        "tavlora-cli archive ''=>add|delete|edit|export|import|list|status"
+        "tavlora-cli archive ''=>add|delete|download|edit|export|import|list|status"
         "tavlora-cli help ar=>archive"
         "tavlora-cli help archive ''=>"
     )

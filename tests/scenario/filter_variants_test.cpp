@@ -10,8 +10,9 @@ namespace tavlora {
 namespace {
 
 struct Registry {
+    TSettings settings;
     TDrawsArray draws;
-    TStatList list{&draws};
+    TStatList list{settings, draws};
     Registry() { list.rebuild(); }
 };
 

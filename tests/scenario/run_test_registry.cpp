@@ -4,12 +4,10 @@
 
 namespace tavlora::test {
 
-std::shared_ptr<TStatList> makeRegistry(const TDrawsArray* draws) {
-    auto list = std::make_shared<TStatList>(draws);
+std::shared_ptr<TStatList> makeRegistry(const TSettings& settings, const TDrawsArray& draws) {
+    auto list = std::make_shared<TStatList>(settings, draws);
     list->rebuild();
     return list;
 }
-
-TSettings& registrySettings(TStatList& registry) { return registry.settings(); }
 
 }  // namespace tavlora::test

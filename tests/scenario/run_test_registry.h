@@ -10,9 +10,8 @@ namespace tavlora {
 class TStatList;
 namespace test {
 
-// A rebuilt registry over the draws.
-std::shared_ptr<TStatList> makeRegistry(const TDrawsArray* draws);
-TSettings& registrySettings(TStatList& registry);
+// A rebuilt registry over the settings and the draws.
+std::shared_ptr<TStatList> makeRegistry(const TSettings& settings, const TDrawsArray& draws);
 
 }  // namespace test
 }  // namespace tavlora

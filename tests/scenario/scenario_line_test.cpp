@@ -10,8 +10,9 @@ namespace {
 
 // A registry with every available method (no archive needed to resolve codes).
 struct Registry {
+    TSettings settings;
     TDrawsArray draws;
-    TStatList list{&draws};
+    TStatList list{settings, draws};
     Registry() { list.rebuild(); }
 };
 

@@ -32,9 +32,8 @@ class RunFixture : public ::testing::Test {
 protected:
     RunFixture()
         : archive(dir / "T.ldr"),
-          registryPtr(test::makeRegistry(&archive.draws())),
+          registryPtr(test::makeRegistry(settings, archive.draws())),
           registry(*registryPtr),
-          settings(test::registrySettings(registry)),
           combs(dir / "T.~buff"),
           stakes(dir / "T.lsk"),
           ratings(dir / "T.lrt"),
@@ -107,9 +106,9 @@ protected:
 
     TempDir dir;
     DrawArchive archive;
+    TSettings settings;
     std::shared_ptr<TStatList> registryPtr;
     TStatList& registry;
-    TSettings& settings;
     TCombList combs;
     TStakesStore stakes;
     TRatings ratings;

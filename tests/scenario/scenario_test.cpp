@@ -257,8 +257,9 @@ namespace tavlora {
 namespace {
 
 TEST(ScenarioExample, LoadsCleanlyWithEveryMethodKnown) {
+    TSettings settings;
     TDrawsArray draws;
-    TStatList registry(&draws);
+    TStatList registry(settings, draws);
     registry.rebuild();
     TempDir dir;
     TScenario s(dir / "Tavlora_5d69.lss");

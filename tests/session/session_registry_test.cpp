@@ -1,4 +1,5 @@
-// The session's method registry: built over the settings and the method file of the data folder.
+// The session's method registry, built over the settings and the method file of the data folder,
+// and its combination list.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -6,6 +7,8 @@
 #include "session/session.h"
 #include "stats/stat_list.h"
 #include "test_support.h"
+#include "workspace/comb_list.h"
+#include "workspace/stat_method.h"
 
 using namespace tavlora;
 using tavlora::test::TempDir;
@@ -14,7 +17,7 @@ TEST(SessionRegistry, HoldsTheSettingsAndFollowsTheFilesOfTheFolder) {
     TempDir plain;
     Session defaults(plain.path());
     EXPECT_EQ(&defaults.settings(), &defaults.statList().settings());
-    EXPECT_EQ(defaults.statList().archive(), &defaults.draws());
+    EXPECT_EQ(&defaults.statList().draws(), &defaults.draws());
     EXPECT_GE(defaults.statList().methodWithCode("CHN7"), 0);  // 69 numbers in channels of 10
     EXPECT_TRUE(defaults.statList().allFavourites);
 
@@ -33,4 +36,15 @@ TEST(SessionRegistry, HoldsTheSettingsAndFollowsTheFilesOfTheFolder) {
     EXPECT_FALSE(list.allFavourites);
     EXPECT_TRUE(list.item(list.methodWithCode("SUMS")).favourite);
     EXPECT_FALSE(list.item(list.methodWithCode("EVEN")).favourite);
+}
+
+TEST(SessionRegistry, CreatesTheCombinationListOnDemand) {
+    TempDir dir;
+    Session session(dir.path());
+    EXPECT_GT(statMethodIndex(session.statList(), "NUMS"), -1);
+    EXPECT_FALSE(session.hasCombList());
+    TCombList& list = session.combList();
+    EXPECT_TRUE(session.hasCombList());
+    EXPECT_EQ(&list, &session.combList());
+    EXPECT_EQ(list.bufferFile(), session.filePath(".~buff"));
 }

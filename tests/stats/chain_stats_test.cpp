@@ -210,7 +210,7 @@ TEST(ChainStats, InsideMatchTestUsesTheDrawBeforeTheCandidate) {
 TEST(ChainStats, Segments) {
     const TDrawsArray draws = makeArchive({{5, 12, 20, 33, 41}, {7, 12, 25, 40, 60}, {12, 33, 50, 55, 66}});
     test::Registry r(draws);
-    auto& seg = r.list.settings().config.segments;
+    auto& seg = r.settings.config.segments;
     for (int n = 1; n <= 20; ++n) seg[static_cast<size_t>(n - 1)] = 2;
     for (int n = 21; n <= 40; ++n) seg[static_cast<size_t>(n - 1)] = 3;
     r.list.rebuild();
@@ -265,9 +265,9 @@ TEST(ChainStats, FirstDrawsAddNothing) {
 TEST(ChainStats, InstanceRangesFollowTheSettings) {
     const TDrawsArray draws = threeDrawArchive();
     test::Registry r(draws);
-    r.list.settings().config.channelSize = 7;
-    r.list.settings().config.segments.fill(3);
-    r.list.settings().config.segments[68] = 7;
+    r.settings.config.channelSize = 7;
+    r.settings.config.segments.fill(3);
+    r.settings.config.segments[68] = 7;
     r.list.rebuild();
     EXPECT_GE(r.list.methodWithCode("SC2C10"), 0);
     EXPECT_LT(r.list.methodWithCode("SC2C11"), 0);
@@ -277,10 +277,10 @@ TEST(ChainStats, InstanceRangesFollowTheSettings) {
     EXPECT_LT(r.list.methodWithCode("SS3C8"), 0);
 
     // A width of 0 leaves no channel count methods; the other channel members take it as 1.
-    r.list.settings().config.channelSize = 0;
+    r.settings.config.channelSize = 0;
     // Digits 0 and 12 count as segment 1.
-    r.list.settings().config.segments.fill(0);
-    r.list.settings().config.segments[0] = 12;
+    r.settings.config.segments.fill(0);
+    r.settings.config.segments[0] = 12;
     r.list.rebuild();
     EXPECT_LT(r.list.methodWithCode("SC2C1"), 0);
     EXPECT_LT(r.list.methodWithCode("SC3C1"), 0);

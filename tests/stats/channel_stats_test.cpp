@@ -199,7 +199,7 @@ TEST(ChannelStats, WidthFromTheSettingsAndRebuild) {
     const TDrawsArray draws = threeDraws();
     test::Registry r(draws);
     // Width 7: CHN1..CHN7 become CHN1..CHN10 after a rebuild; 69 lies in channel 10.
-    r.list.settings().config.channelSize = 7;
+    r.settings.config.channelSize = 7;
     r.list.rebuild();
     EXPECT_TRUE(test::hasCode(r.list, "CHN10"));
     EXPECT_FALSE(test::hasCode(r.list, "CHN11"));
@@ -207,7 +207,7 @@ TEST(ChannelStats, WidthFromTheSettingsAndRebuild) {
     EXPECT_EQ(r.create("CHAN")->valueToText(valueWithKeys(10)), "10 [64-70]");
 
     // Width 1: every number is its own channel.
-    r.list.settings().config.channelSize = 1;
+    r.settings.config.channelSize = 1;
     r.list.rebuild();
     EXPECT_TRUE(test::hasCode(r.list, "CHN69"));
     EXPECT_FALSE(test::hasCode(r.list, "CHN70"));
@@ -222,14 +222,14 @@ TEST(ChannelStats, WidthFromTheSettingsAndRebuild) {
     EXPECT_EQ(asGraph(r.create("CHN40")).numberOfDraw(0, 2, false), 1);
 
     // Widths outside 1..69 are taken as 1 and 69.
-    r.list.settings().config.channelSize = 0;
+    r.settings.config.channelSize = 0;
     r.list.rebuild();
     EXPECT_TRUE(test::hasCode(r.list, "CHN69"));
     EXPECT_EQ(asGraph(r.create("CHNC")).numberOfDraw(0, 2, false), 5);
-    r.list.settings().config.channelSize = -3;
+    r.settings.config.channelSize = -3;
     r.list.rebuild();
     EXPECT_EQ(r.create("CHAN")->valueToText(valueWithKeys(2)), "02 [2-2]");
-    r.list.settings().config.channelSize = 1000;
+    r.settings.config.channelSize = 1000;
     r.list.rebuild();
     EXPECT_TRUE(test::hasCode(r.list, "CHN1"));
     EXPECT_FALSE(test::hasCode(r.list, "CHN2"));
@@ -237,10 +237,10 @@ TEST(ChannelStats, WidthFromTheSettingsAndRebuild) {
     EXPECT_EQ(asGraph(r.create("CHN1")).numberOfDraw(2, 2, false), 5);
 
     // A created method keeps the width it was created with.
-    r.list.settings().config.channelSize = 10;
+    r.settings.config.channelSize = 10;
     r.list.rebuild();
     auto chan10 = r.create("CHAN");
-    r.list.settings().config.channelSize = 5;
+    r.settings.config.channelSize = 5;
     EXPECT_EQ(chan10->valueToText(valueWithKeys(7)), "07 [61-70]");
 }
 

@@ -227,7 +227,7 @@ TDrawsArray drawsOf(const TCombsArray& combs, size_t count) {
 void expectChunkTestsOf(const std::vector<std::string>& codes, test::Registry& r, const TCombsArray& combs,
                         unsigned seed) {
     std::mt19937 rng(seed);
-    const int last = static_cast<int>(r.list.archive()->size()) - 1;
+    const int last = static_cast<int>(r.list.draws().size()) - 1;
     for (const std::string& code : codes) {
         auto method = r.create(code);
         ASSERT_TRUE(method) << code;
@@ -282,7 +282,7 @@ const std::array<std::pair<int, int>, 3> kLayoutWidths{{{10, 7}, {3, 2}, {1, 69}
 
 // Sets the channel and matrix widths and a segment map of all nine segments.
 void setWidths(test::Registry& r, int channel, int columns) {
-    auto& config = r.list.settings().config;
+    auto& config = r.settings.config;
     config.channelSize = channel;
     config.matrixCols = columns;
     for (size_t i = 0; i < config.segments.size(); ++i)

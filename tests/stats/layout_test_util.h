@@ -55,11 +55,11 @@ inline int expectMatchAgreesWithValues(const Registry& r, const std::string& cod
     TLastValueArray lastValues;
     TStatDrawArray values;
     int hits = 0;
-    const int size = static_cast<int>(r.list.archive()->size());
+    const int size = static_cast<int>(r.list.draws().size());
     for (int i = 0; i < size; ++i) {
         values.clear();
         m->valuesOfDraw(i, i, false, values, *state, lastValues);
-        const TDraw& d = (*r.list.archive())[static_cast<size_t>(i)];
+        const TDraw& d = r.list.draws()[static_cast<size_t>(i)];
         const TComb c = makeComb({d.nums[0], d.nums[1], d.nums[2], d.nums[3], d.nums[4]});
         const bool expected = anySelected(values, sel);
         EXPECT_EQ(m->matchTest(c, sel, 0, false, TFilterMode::Include), expected) << code << " draw " << i;

@@ -184,7 +184,7 @@ TEST(MatrixStats, OneMethodPerColumnAndRow) {
     EXPECT_EQ(r.list.methodByCode("row1:5"), r.list.methodWithCode("ROW1"));
 
     // Width 10 after a rebuild: ten columns, seven rows.
-    r.list.settings().config.matrixCols = 10;
+    r.settings.config.matrixCols = 10;
     r.list.rebuild();
     EXPECT_TRUE(test::hasCode(r.list, "COL10"));
     EXPECT_TRUE(test::hasCode(r.list, "ROW7"));
@@ -220,7 +220,7 @@ TEST(MatrixStats, ExtremeWidths) {
     test::Registry r(draws);
 
     // Width 69: one row; 69 columns, a pattern wider than the keys kept exact.
-    r.list.settings().config.matrixCols = 69;
+    r.settings.config.matrixCols = 69;
     r.list.rebuild();
     EXPECT_TRUE(test::hasCode(r.list, "ROW1"));
     EXPECT_FALSE(test::hasCode(r.list, "ROW2"));
@@ -239,7 +239,7 @@ TEST(MatrixStats, ExtremeWidths) {
     EXPECT_FALSE(colm->matchTest(makeComb({1, 2, 3, 4, 5}), sel, 2, false, TFilterMode::Include));
 
     // Width 1: one column of 69 rows; consecutive numbers are vertical neighbours.
-    r.list.settings().config.matrixCols = 1;
+    r.settings.config.matrixCols = 1;
     r.list.rebuild();
     EXPECT_TRUE(test::hasCode(r.list, "COL1"));
     EXPECT_FALSE(test::hasCode(r.list, "COL2"));
@@ -255,12 +255,12 @@ TEST(MatrixStats, ExtremeWidths) {
     EXPECT_EQ(rowm->valueToText(rows[1]), std::string(64, '0') + "11111 (031)");
 
     // Widths outside 1..69 are taken as 1 and 69.
-    r.list.settings().config.matrixCols = 0;
+    r.settings.config.matrixCols = 0;
     r.list.rebuild();
     EXPECT_FALSE(test::hasCode(r.list, "COL2"));
     EXPECT_TRUE(test::hasCode(r.list, "ROW69"));
     EXPECT_EQ(asGraph(r.create("ROWN")).numberOfDraw(0, 2, false), 5);
-    r.list.settings().config.matrixCols = 500;
+    r.settings.config.matrixCols = 500;
     r.list.rebuild();
     EXPECT_TRUE(test::hasCode(r.list, "COL69"));
     EXPECT_FALSE(test::hasCode(r.list, "COL70"));

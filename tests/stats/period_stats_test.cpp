@@ -62,7 +62,7 @@ TEST(PeriodStats, ChannelPeriodCountsOnceForNumbersOfOneChannel) {
 TEST(PeriodStats, SegmentPeriodsWithDigitsOutsideTheRange) {
     const TDrawsArray draws = twelveArchive();
     test::Registry r(draws);
-    auto& seg = r.list.settings().config.segments;
+    auto& seg = r.settings.config.segments;
     seg.fill(0);  // counts as segment 1
     seg[11] = 5;  // number 12
     auto periods = r.create("PRDG");

@@ -18,7 +18,7 @@ using test::valueWithKeys;
 // Numbers 1..3 in segment 3, 4..6 in segment 1, 7..10 in segment 2, the rest (beyond the text)
 // in segment 1: the map first uses 3, then 1, then 2.
 void useThreeSegments(test::Registry& r) {
-    r.list.settings().config.segments = TSettings::parseSegments("3331112222");
+    r.settings.config.segments = TSettings::parseSegments("3331112222");
     r.list.rebuild();
 }
 
@@ -100,7 +100,7 @@ TEST(SegmentStats, OneMethodPerSegment) {
     EXPECT_NE(findKey(list, 0), nullptr);
 
     // From the smallest to the largest segment of the map, including unused ones between.
-    auto& seg = r.list.settings().config.segments;
+    auto& seg = r.settings.config.segments;
     std::fill(seg.begin(), seg.end(), uint8_t{2});
     seg[68] = 5;
     r.list.rebuild();
@@ -115,7 +115,7 @@ TEST(SegmentStats, OneMethodPerSegment) {
 TEST(SegmentStats, DigitsOutsideOneToNineCountAsSegmentOne) {
     const TDrawsArray draws = makeArchive({{1, 2, 3, 4, 5}});
     test::Registry r(draws);
-    auto& seg = r.list.settings().config.segments;
+    auto& seg = r.settings.config.segments;
     seg[0] = 0;
     seg[1] = 12;
     seg[2] = 9;
@@ -179,7 +179,7 @@ TEST(SegmentStats, NormsOverACombinationSet) {
 TEST(SegmentStats, MatchTestsAgreeWithTheValuesAndPartitionAList) {
     const TDrawsArray draws = test::spreadArchive(400);
     test::Registry r(draws);
-    r.list.settings().config.segments =
+    r.settings.config.segments =
         TSettings::parseSegments("123456789123456789123456789111222333444555666777888999123");
     r.list.rebuild();
     for (const char* code : {"SGMS", "SGMV", "SGMC", "SGM4", "KGM2", "KGM3", "KGM4", "KGS2", "KGS3", "KGS4"}) {

@@ -90,7 +90,7 @@ TEST(SerialStats, ChannelGroupsAndPauses) {
 TEST(SerialStats, SegmentGroups) {
     const TDrawsArray draws = sevenArchive();
     test::Registry r(draws);
-    auto& seg = r.list.settings().config.segments;
+    auto& seg = r.settings.config.segments;
     for (int n = 1; n <= 9; ++n) seg[static_cast<size_t>(n - 1)] = 2;
     for (int n = 30; n <= 39; ++n) seg[static_cast<size_t>(n - 1)] = 3;
     auto groups = r.create("GRSV");
@@ -107,11 +107,11 @@ TEST(SerialStats, SettingsOutsideTheDialogRangesAreSafe) {
     const TDrawsArray draws = sevenArchive();
     test::Registry r(draws);
     // A channel width of 0 is taken as 1: every number is its own channel.
-    r.list.settings().config.channelSize = 0;
+    r.settings.config.channelSize = 0;
     // Digits 0 and 12 count as segment 1, like numbers without an entry.
-    r.list.settings().config.segments.fill(0);
-    r.list.settings().config.segments[6] = 12;
-    r.list.settings().config.segments[29] = 9;
+    r.settings.config.segments.fill(0);
+    r.settings.config.segments[6] = 12;
+    r.settings.config.segments[29] = 9;
     const TStatDrawArray numbers = statisticsRun(*r.create("GRPV"), 3, 4, false);
     const TStatDrawArray channels = statisticsRun(*r.create("GRCV"), 3, 4, false);
     ASSERT_EQ(channels.size(), numbers.size());

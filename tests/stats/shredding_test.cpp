@@ -25,8 +25,8 @@ TDrawsArray handArchive() {
 
 struct Shredders {
     explicit Shredders(const TDrawsArray& draws) : r(draws) {
-        r.list.settings().formulas = {"(n1+p1+t1)/(p5+t5)", "(n1+n2)/(n3+n4+n5)", "n1/p1"};
-        r.list.settings().formulaDigits = {2, 3, 2};
+        r.settings.formulas = {"(n1+p1+t1)/(p5+t5)", "(n1+n2)/(n3+n4+n5)", "n1/p1"};
+        r.settings.formulaDigits = {2, 3, 2};
         r.list.rebuild();
     }
     std::unique_ptr<TCustomStat> create(const std::string& code) { return r.create(code); }
@@ -67,8 +67,8 @@ TEST(ShreddingStats, RegistryEntriesAndCaptions) {
     EXPECT_EQ(r.list.item(first).displayCaption(), "Моя формула [(n1+n2+n3)/(n4+n5)]");
 
     // new formulas show after a rebuild; an instance copies formula and digits when created
-    r.list.settings().formulas[1] = "n1*p2%t3";
-    r.list.settings().formulaDigits[1] = 4;
+    r.settings.formulas[1] = "n1*p2%t3";
+    r.settings.formulaDigits[1] = 4;
     r.list.rebuild();
     EXPECT_EQ(r.list.item(first + 1).displayCaption(), "Метод шинковки 2: n1*p2%t3");
     auto m = r.list.createInstance(first + 1);
@@ -76,7 +76,7 @@ TEST(ShreddingStats, RegistryEntriesAndCaptions) {
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(s->formula(), "n1*p2%t3");
     EXPECT_EQ(s->digits(), 4);
-    r.list.settings().formulas[1] = "n1";
+    r.settings.formulas[1] = "n1";
     EXPECT_EQ(s->formula(), "n1*p2%t3");
 
     // nothing is pre-listed
@@ -193,8 +193,8 @@ TEST(ShreddingStats, MatchTestUsesTheReferenceDrawAndTheOneBefore) {
 TEST(ShreddingStats, FiveDigitsAndFailingFormulas) {
     const TDrawsArray draws = handArchive();
     test::Registry r(draws);
-    r.list.settings().formulas = {"n1/3", "n1/x", "LN(p1-n1)"};
-    r.list.settings().formulaDigits = {5, 2, 2};
+    r.settings.formulas = {"n1/3", "n1/x", "LN(p1-n1)"};
+    r.settings.formulaDigits = {5, 2, 2};
     r.list.rebuild();
     auto five = r.create("SHR1");
     // 2/3 with five digits is 66666, beyond the 16 bits of key 1: held in keys 1-2

@@ -44,8 +44,9 @@ TEST(StatRegistryOrder, HoldsEveryClassOnceInOrder) {
 }
 
 TEST(StatList, RebuildExpandsInstancesInRegistryOrder) {
+    TSettings settings;
     TDrawsArray draws;
-    TStatList list(&draws);
+    TStatList list(settings, draws);
     list.ordered = true;
     list.showGroupName = false;
     list.allFavourites = false;
@@ -134,8 +135,9 @@ TEST(StatList, ShreddingCaptionsAreFormattedTwice) {
     shredding.caption = "Метод шинковки %0:d: %%s";
     shredding.group = 12;
     shredding.kinds = kindS | kindN;
+    TSettings settings;
     TDrawsArray draws;
-    TStatList list(&draws);
+    TStatList list(settings, draws);
     TStatMethod m(list, shredding, 1);
     m.captionArgument = "(n1+n2+n3)/(n4+n5)";
     EXPECT_EQ(m.code(), "SHR1");

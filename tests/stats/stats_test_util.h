@@ -40,14 +40,16 @@ inline TDrawsArray makeArchive(std::initializer_list<std::array<int, 5>> rows, i
     return a;
 }
 
-// A registry over an archive, rebuilt.
+// A registry over an archive and its own settings, rebuilt. A test that changes the settings
+// rebuilds it (instance ranges) or creates its methods afterwards.
 struct Registry {
-    explicit Registry(const TDrawsArray& draws) : list(&draws) { list.rebuild(); }
+    explicit Registry(const TDrawsArray& draws) : list(settings, draws) { list.rebuild(); }
     std::unique_ptr<TCustomStat> create(const std::string& code) const {
         const int i = list.methodWithCode(code);
         if (i < 0) return nullptr;
         return list.createInstance(i);
     }
+    TSettings settings;
     TStatList list;
 };
 

@@ -1,15 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <sys/wait.h>
 
 #include "stats/stat_classes.h"
 #include "stats_test_util.h"
-#include "test_support.h"
 
 namespace tavlora {
 namespace {
@@ -153,99 +147,6 @@ TEST(TeskStats, RegistryEntries) {
     EXPECT_EQ(r.list.listCaption(first + 2, true), "{ tsk } Числа Tesk 3 (динамический, только фильтр) [ SD ]");
     EXPECT_FALSE(r.list.hasNorm(first + 2));
     EXPECT_EQ(r.create("HCO3")->typedValue("5"), 0);
-}
-
-// --- command line over the sample archive ------------------------------------------------
-
-struct CliResult {
-    int status = -1;
-    std::vector<std::vector<std::string>> rows;
-    std::string err;
-};
-
-std::string readAll(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-CliResult runCli(const test::TempDir& dir, const std::vector<std::string>& args) {
-    auto quoted = [](const std::string& s) {
-        std::string q = "'";
-        for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-        return q + "'";
-    };
-    std::string cmd = quoted(TAVLORA_CLI_PATH) + " --data " + quoted(dir.path().string());
-    for (const auto& a : args) cmd += " " + quoted(a);
-    cmd += " >" + quoted((dir / ".out").string()) + " 2>" + quoted((dir / ".err").string()) + " </dev/null";
-    const int raw = std::system(cmd.c_str());
-    CliResult r;
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    r.err = readAll(dir / ".err");
-    std::istringstream in(readAll(dir / ".out"));
-    for (std::string line; std::getline(in, line);) {
-        std::vector<std::string> cells;
-        std::istringstream ls(line);
-        for (std::string cell; std::getline(ls, cell, '\t');) cells.push_back(cell);
-        r.rows.push_back(cells);
-    }
-    return r;
-}
-
-// The codes of the difference, sequence, repeat, combined-value and Tesk families in registry order.
-const std::vector<std::string> kFamilyCodes{
-    "DIFA",  "DIFM",  "DIFD",  "DIFO",  "DIFK",  "SEQL",  "SEQS",   "LENS",   "RPV2",   "RPV3",  "PRL2",
-    "PRV2O1", "PRV2O2", "PRV2O3", "PRV+1", "PRV-1", "PRV+2", "PRV-2", "RPC2", "RPC3", "PRB2", "RPO1",
-    "PRC2O2", "PRC2O3", "PRC+1", "PRC-1", "PRC+2", "PRC-2", "KNM2", "KNM3", "KNM4", "KNS2", "KNS3", "KNS4",
-    "KNP21", "KNP22", "KNP23", "KNP24", "KNP31", "KNP32", "KNP33", "KNP41", "KNP42", "KDS2", "KDS3", "KDS4",
-    "HCO1",  "HCO2",  "HCO3"};
-const std::vector<std::string> kFamilyGraphCodes{"DIFM", "DIFD", "DIFK", "SEQS", "LENS", "HCO1", "HCO2"};
-
-TEST(FamiliesCli, MethodsStatsAndGraphsOverTheSampleArchive) {
-    if (!std::filesystem::exists(TAVLORA_CLI_PATH)) GTEST_SKIP() << "tavlora-cli is not built";
-    test::TempDir dir;
-    const auto imported = runCli(dir, {"archive", "import", std::string(TAVLORA_SAMPLE_DIR) + "/draws.csv"});
-    ASSERT_EQ(imported.status, 0) << imported.err;
-
-    const auto methods = runCli(dir, {"methods"});
-    ASSERT_EQ(methods.status, 0) << methods.err;
-    std::vector<std::string> listed;
-    for (const auto& row : methods.rows)
-        if (!row.empty()) listed.push_back(row[0]);
-    size_t previous = 0;
-    for (const auto& code : kFamilyCodes) {
-        const auto at = std::find(listed.begin(), listed.end(), code);
-        ASSERT_NE(at, listed.end()) << code;
-        const auto index = static_cast<size_t>(at - listed.begin());
-        EXPECT_GT(index, previous) << code;
-        previous = index;
-    }
-    EXPECT_EQ(std::find(listed.begin(), listed.end(), "KNO2"), listed.end());
-
-    for (const auto& code : kFamilyCodes) {
-        const auto r = runCli(dir, {"stats", code, "--window", "50"});
-        ASSERT_EQ(r.status, 0) << code << ": " << r.err;
-        EXPECT_GT(r.rows.size(), 1u) << code;
-        for (size_t i = 1; i < r.rows.size(); ++i) ASSERT_EQ(r.rows[i].size(), 6u) << code;
-    }
-    for (const auto& code : kFamilyGraphCodes) {
-        const auto r = runCli(dir, {"graph", code, "--window", "5"});
-        ASSERT_EQ(r.status, 0) << code << ": " << r.err;
-        EXPECT_EQ(r.rows.size(), 6u) << code;
-    }
-
-    // The spread of the last sample draw, read from the CSV, is the last graph number of DIFD.
-    const TDrawsArray sample = test::loadSampleDraws();
-    ASSERT_FALSE(sample.empty());
-    const auto& nums = sample.back().nums;
-    const int spread = *std::max_element(nums.begin(), nums.end()) - *std::min_element(nums.begin(), nums.end());
-    const auto difd = runCli(dir, {"graph", "DIFD", "--window", "1"});
-    ASSERT_EQ(difd.rows.size(), 2u);
-    EXPECT_EQ(difd.rows[1], (std::vector<std::string>{std::to_string(sample.back().number), std::to_string(spread)}));
-    // The dynamic Tesk member lists values of the last draw only: all with last draw = that draw.
-    const auto hco3 = runCli(dir, {"stats", "HCO3", "--window", "50"});
-    for (size_t i = 1; i < hco3.rows.size(); ++i) EXPECT_EQ(hco3.rows[i][2], std::to_string(sample.back().number));
-    // Graph of a member that draws no graph fails.
-    EXPECT_NE(runCli(dir, {"graph", "KNM2"}).status, 0);
 }
 
 }  // namespace

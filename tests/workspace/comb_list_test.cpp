@@ -3,10 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <iterator>
-#include <sys/wait.h>
-#include <tuple>
 #include <atomic>
 #include <fstream>
 #include <set>
@@ -576,26 +573,4 @@ TEST(CombList, ChunkFilterStepEqualsPerCombinationStep) {
     progress.reset();
     EXPECT_EQ(list.combs(), beforeStop);
     EXPECT_EQ(list.combs(), before);
-}
-
-TEST(CombList, CommandLineGenerate) {
-    if (!std::filesystem::exists(TAVLORA_CLI_PATH)) GTEST_SKIP() << "tavlora-cli is not built";
-    test::TempDir dir;
-    const std::string cli = TAVLORA_CLI_PATH;
-    auto run = [&](const std::string& args) {
-        const std::string out = (dir / "out.txt").string();
-        const int rc = std::system((cli + " --data " + dir.path().string() + " " + args + " > " + out + " 2>&1").c_str());
-        return std::make_pair(WEXITSTATUS(rc), readFileBytes(out));
-    };
-    auto [rc, text] = run("combs generate --mode 2 --params \"3;1;2;4;5;6;70\" --out " + (dir / "a.lcv").string() +
-                          " --save");
-    EXPECT_EQ(rc, 0);
-    EXPECT_EQ(text, "Комбинаций: 6\n");
-    EXPECT_EQ(readFileBytes(dir / "a.lcv").substr(0, 22), "1;2;3;4;5\r\n1;2;3;4;6\r\n");
-    // Without options: the stored generator memory.
-    std::tie(rc, text) = run("combs generate");
-    EXPECT_EQ(rc, 0);
-    EXPECT_EQ(text, "Комбинаций: 6\n");
-    std::tie(rc, text) = run("combs generate --mode 5");
-    EXPECT_EQ(rc, 2);
 }

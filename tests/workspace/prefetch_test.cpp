@@ -20,7 +20,9 @@ class PrefetchTest : public ::testing::Test {
 protected:
     void SetUp() override { registry.rebuild(); }
     int method(const char* code) { return statMethodIndex(registry, code); }
-    TStatList registry;
+    TSettings settings;
+    TDrawsArray draws;
+    TStatList registry{settings, draws};
     TempDir dir;
     NullProgress progress;
     ScriptedInteraction ui;

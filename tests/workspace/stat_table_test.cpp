@@ -32,7 +32,6 @@ class StatTableTest : public ::testing::Test {
 protected:
     void SetUp() override {
         setDecimalSeparatorOverride(',');
-        registry.setArchive(&draws);
         registry.rebuild();
         nums = statMethodIndex(registry, "NUMS");
         input.draws = &draws;
@@ -49,7 +48,8 @@ protected:
     }
 
     TDrawsArray draws = sampleDraws();
-    TStatList registry;
+    TSettings settings;
+    TStatList registry{settings, draws};
     int nums = -1;
     TStatTableInput input;
 };

@@ -17,35 +17,6 @@
 
 namespace tavlora::app {
 
-namespace {
-
-constexpr int kShreddingGroup = 12;  // the statistics group of the shredding methods
-
-std::string segmentsText(const TConfigData& c) {
-    std::string s;
-    for (auto d : c.segments) s += std::to_string(d);
-    return s;
-}
-
-// The message of a settings-file failure without the engine's own heading, so that the
-// window's heading is not shown twice.
-std::string reasonOf(const EError& e) {
-    std::string m = e.what();
-    const std::string prefix = "Ошибка записи в файл конфигурации!\r\r";
-    if (m.starts_with(prefix)) m.erase(0, prefix.size());
-    return m;
-}
-
-}  // namespace
-
-std::set<int> changedNormGroups(const TConfigData& before, const TConfigData& after) {
-    std::set<int> groups;
-    if (before.matrixCols != after.matrixCols) groups.insert(4);
-    if (before.channelSize != after.channelSize) groups.insert(3);
-    if (!equalsIgnoreCase(segmentsText(before), segmentsText(after))) groups.insert(5);
-    return groups;
-}
-
 void SettingsCommands::buildCommands() {
     auto haveSession = [this] { return host_.session() != nullptr; };
     host_.addCommand({QStringLiteral("EditSettings"), QStringLiteral("Параметры"), QStringLiteral("Параметры системы"),
@@ -65,12 +36,14 @@ void SettingsCommands::editSettings() {
 void SettingsCommands::applySettings(const TConfigData& config) {
     Session* session = host_.session();
     if (!session) return;
-    const TConfigData before = session->settings().config;
-    session->settings().config = config;
-    save(&TSettings::saveSettings);
-    rebuildRegistry();
+    std::set<int> groups;
+    {
+        ui::BusyScope busy(host_.busyState());
+        ui::StatusScope status(host_.progress(), kConfigSavingText);
+        groups = session->applySettings(config, host_.interaction());
+    }
     reloadMethodLists();
-    ensureNormFiles(window_, host_, false, changedNormGroups(before, config));
+    ensureNormFiles(window_, host_, false, groups);
     host_.recalcViews(true);
     // The channel colours of the lists follow the channel width.
     host_.settingsChanged();
@@ -88,39 +61,20 @@ void SettingsCommands::applyShredding(const std::array<std::string, 3>& formulas
                                       const std::array<int32_t, 3>& digits) {
     Session* session = host_.session();
     if (!session) return;
-    session->settings().formulas = formulas;
-    session->settings().formulaDigits = digits;
-    save(&TSettings::saveShredding);
-    rebuildRegistry();
-    ensureNormFiles(window_, host_, false, {kShreddingGroup});
-    reloadMethodLists();
-}
-
-void SettingsCommands::save(void (TSettings::*write)(const std::filesystem::path&) const) {
-    Session& session = *host_.session();
-    ui::BusyScope busy(host_.busyState());
-    ui::StatusScope status(host_.progress(), kConfigSavingText);
-    try {
-        (session.settings().*write)(session.filePath(".ini"));
-    } catch (const EError& e) {
-        host_.interaction().error(fmt(kConfigWriteError, reasonOf(e)));
+    std::set<int> groups;
+    {
+        ui::BusyScope busy(host_.busyState());
+        ui::StatusScope status(host_.progress(), kConfigSavingText);
+        groups = session->applyShredding(formulas, digits, host_.interaction());
     }
-}
-
-void SettingsCommands::rebuildRegistry() {
-    Session& session = *host_.session();
-    TStatList& list = session.statList();
-    list.setArchive(&session.draws());
-    list.rebuild();
-    const auto methodFile = session.filePath(".flt");
-    std::error_code ec;
-    if (std::filesystem::exists(methodFile, ec)) list.loadMethodFile(methodFile, true, host_.interaction());
+    ensureNormFiles(window_, host_, false, groups);
+    reloadMethodLists();
 }
 
 void SettingsCommands::reloadMethodLists() {
     Session& session = *host_.session();
     session.statList().saveMethodFile(session.filePath(".flt"), true, false, host_.interaction());
-    rebuildRegistry();
+    session.rebuildRegistry(host_.interaction());
     host_.methodListsChanged();
 }
 

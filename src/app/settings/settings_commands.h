@@ -17,11 +17,6 @@ namespace tavlora::app {
 class TabHost;
 
 inline constexpr const char* kConfigSavingText = "Сохранение файла конфигурации...";
-inline constexpr const char* kConfigWriteError = "Ошибка записи в файл конфигурации!\r\r%s";
-
-// The groups of norm files to rebuild after the settings changed: 4 when the matrix width
-// changed, 3 when the channel width changed, 5 when the segment map changed.
-std::set<int> changedNormGroups(const TConfigData& before, const TConfigData& after);
 
 class SettingsCommands {
 public:
@@ -36,14 +31,9 @@ public:
     void applyShredding(const std::array<std::string, 3>& formulas, const std::array<int32_t, 3>& digits);
 
 private:
-    // Rebuilds the session's registry from the settings and reloads the method file (favourites
-    // and custom captions) when there is one.
-    void rebuildRegistry();
     // Saves the method file, rebuilds the registry from it and refills the method lists, so that
     // favourites and captions survive the rebuild.
     void reloadMethodLists();
-    // Saves the settings of one kind under the busy state, showing a write failure.
-    void save(void (TSettings::*write)(const std::filesystem::path&) const);
 
     TabHost& host_;
     QWidget* window_;

@@ -196,7 +196,7 @@ bool CombsTab::generate(uint8_t mode, const std::string& parameters, bool saveAs
     if (!session_) return false;
     if (saveAsDefault) {
         try {
-            storeGeneratorMemory(session_->settings(), mode, parameters, session_->filePath(".ini"));
+            session_->storeGeneratorMemory(mode, parameters);
         } catch (const std::exception& e) {
             host_.interaction().error(e.what());
         }

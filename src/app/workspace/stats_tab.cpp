@@ -197,13 +197,7 @@ void StatsTab::recompute(bool force) {
         norms_ = openPrefetchFile(registry, method, session->dataDir(), host_.progress(), host_.interaction());
     }
     ui::StatusScope status(host_.progress(), kStatComputingText);
-    TStatTableInput in;
-    in.draws = &session->draws();
-    in.endIndex = session->analysisEndIndex();
-    in.window = edDrawsStatLen_->value();
-    in.sorted = session->sortedDraws();
-    in.weights = session->settings().config.weights;
-    in.norms = norms_ ? &*norms_ : nullptr;
+    TStatTableInput in = session->statTableInput(edDrawsStatLen_->value(), norms_ ? &*norms_ : nullptr);
     in.showTotalLine = options_.showTotalLine;
     try {
         table_ = computeStatTable(registry, method, in);
@@ -297,14 +291,7 @@ bool StatsTab::filterSelected(bool remove) {
     const int method = selectedMethod();
     const auto rows = selectedRows();
     if (method < 0 || rows.empty()) return false;
-    const TStatSelection selection = statSelection(model_->rows(), rows);
-    TStatFilterRequest request;
-    request.name = us(cbDrawsStatType_->currentText());
-    request.selection = selection.values;
-    request.valuesText = selection.text;
-    request.remove = remove;
-    request.referenceIndex = std::max(0, session->analysisEndIndex());
-    request.sorted = session->sortedDraws();
+    const TStatFilterRequest request = session->statFilterRequest(method, model_->rows(), rows, remove);
     bool ran = false;
     {
         ui::BusyScope busy(host_.busyState());
@@ -365,6 +352,7 @@ void StatsTab::togglePrefetchsEnabled() {
     form.prefetchsEnabled = !form.prefetchsEnabled;
     host_.action(QStringLiteral("DrawsStatePrefetchsEnabled"))->setChecked(form.prefetchsEnabled);
     host_.writeKey("PrefetchsEnabled", form.prefetchsEnabled);
+    if (Session* session = host_.session()) session->setNormsEnabled(form.prefetchsEnabled);
     ensureNormFiles(window(), host_, false, {});
     setOptions({form.prefetchsEnabled, form.showTotalLine});
     refreshView(true);

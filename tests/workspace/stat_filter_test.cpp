@@ -1,8 +1,8 @@
-// Keeping and removing combinations by selected statistic values through the session's method
-// registry and combination list.
+// Keeping and removing combinations by selected statistic values through the method registry and
+// the combination list.
 #include <gtest/gtest.h>
 
-#include "session/session.h"
+#include "stats/stat_list.h"
 #include "test_support.h"
 #include "workspace/comb_list.h"
 #include "workspace/stat_filter.h"
@@ -20,12 +20,13 @@ protected:
         TDraw d;
         d.number = 1;
         d.nums = {1, 2, 3, 4, 5};
-        session.archive().append(d);
-        nums = statMethodIndex(session.statList(), "NUMS");
+        draws.push_back(d);
+        registry.rebuild();
+        nums = statMethodIndex(registry, "NUMS");
         TStatTableInput in;
-        in.draws = &session.draws();
-        in.endIndex = session.analysisEndIndex();
-        table = computeStatTable(session.statList(), nums, in);
+        in.draws = &draws;
+        in.endIndex = 0;
+        table = computeStatTable(registry, nums, in);
     }
 
     TStatFilterRequest request(std::vector<std::string> values, bool remove) {
@@ -33,7 +34,7 @@ protected:
         for (const auto& v : values) rows.push_back(findStatRow(table.rows, v).value());
         const TStatSelection sel = statSelection(table.rows, rows);
         TStatFilterRequest r;
-        r.name = statMethodListCaption(session.statList(), nums);
+        r.name = statMethodListCaption(registry, nums);
         r.selection = sel.values;
         r.valuesText = sel.text;
         r.remove = remove;
@@ -41,29 +42,22 @@ protected:
     }
 
     TempDir dir;
-    Session session{dir.path()};
+    TSettings settings;
+    TDrawsArray draws;
+    TStatList registry{settings, draws};
+    TCombList combs{dir / "Tavlora_5d69.~buff"};
     int nums = -1;
     TStatTable table;
     NullProgress progress;
     ScriptedInteraction ui;
 };
 
-TEST_F(StatFilterTest, SessionOwnsTheRegistryWithTheSettingsAndCreatesTheListOnDemand) {
-    EXPECT_EQ(&session.settings(), &static_cast<const Session&>(session).settings());
-    EXPECT_GT(nums, -1);
-    EXPECT_FALSE(session.hasCombList());
-    TCombList& list = session.combList();
-    EXPECT_TRUE(session.hasCombList());
-    EXPECT_EQ(&list, &session.combList());
-    EXPECT_EQ(list.bufferFile(), session.filePath(".~buff"));
-}
-
 TEST_F(StatFilterTest, EachKeepOrRemoveAddsOneRowAndReplacesTheUndoLevel) {
-    TCombList& list = session.combList();
+    TCombList& list = combs;
     ASSERT_TRUE(list.generate(kGenerateOnlyOf, "1;2;3;4;5;6;7;8", progress, ui));
     ASSERT_EQ(list.count(), 56u);
 
-    ASSERT_TRUE(statFilter(list, session.statList(), nums, request({"1"}, false), progress));
+    ASSERT_TRUE(statFilter(list, registry, nums, request({"1"}, false), progress));
     EXPECT_EQ(list.count(), 35u);  // C(7,4): the combinations holding 1
     for (const TComb& c : list.combs()) EXPECT_EQ(c.n[0], 1);
     ASSERT_EQ(list.appliedFilters().size(), 1u);
@@ -72,7 +66,7 @@ TEST_F(StatFilterTest, EachKeepOrRemoveAddsOneRowAndReplacesTheUndoLevel) {
     EXPECT_TRUE(list.canUndo());
 
     ASSERT_TRUE(list.undo(progress));
-    ASSERT_TRUE(statFilter(list, session.statList(), nums, request({"2", "1"}, true), progress));
+    ASSERT_TRUE(statFilter(list, registry, nums, request({"2", "1"}, true), progress));
     EXPECT_EQ(list.count(), 6u);  // C(6,5): neither 1 nor 2
     ASSERT_EQ(list.appliedFilters().size(), 1u);
     EXPECT_EQ(list.appliedFilters()[0].values, "1; 2");  // in the table's order
@@ -82,37 +76,37 @@ TEST_F(StatFilterTest, EachKeepOrRemoveAddsOneRowAndReplacesTheUndoLevel) {
 }
 
 TEST_F(StatFilterTest, AnEmptySelectionOrAnEmptyListChangesNothing) {
-    TCombList& list = session.combList();
+    TCombList& list = combs;
     ASSERT_TRUE(list.generate(kGenerateOnlyOf, "1;2;3;4;5;6", progress, ui));
     const TCombsArray before = list.combs();
-    EXPECT_FALSE(statFilter(list, session.statList(), nums, request({}, false), progress));
+    EXPECT_FALSE(statFilter(list, registry, nums, request({}, false), progress));
     EXPECT_EQ(list.combs(), before);
     EXPECT_TRUE(list.appliedFilters().empty());
     EXPECT_FALSE(list.canUndo());
 
     ASSERT_TRUE(list.generate(kGenerateOnlyOf, "1;2", progress, ui));  // fewer than five numbers: empty
-    EXPECT_FALSE(statFilter(list, session.statList(), nums, request({"1"}, false), progress));
+    EXPECT_FALSE(statFilter(list, registry, nums, request({"1"}, false), progress));
     EXPECT_TRUE(list.appliedFilters().empty());
 }
 
 TEST_F(StatFilterTest, AStoppedFilterLeavesTheListAsItWas) {
-    TCombList& list = session.combList();
+    TCombList& list = combs;
     ASSERT_TRUE(list.generate(kGenerateOnlyOf, "1;2;3;4;5;6;7;8;9;10", progress, ui));
     const TCombsArray before = list.combs();
     progress.requestStop();
-    EXPECT_FALSE(statFilter(list, session.statList(), nums, request({"1"}, true), progress));
+    EXPECT_FALSE(statFilter(list, registry, nums, request({"1"}, true), progress));
     EXPECT_EQ(list.combs(), before);
     EXPECT_TRUE(list.appliedFilters().empty());
 }
 
 TEST_F(StatFilterTest, KeepingAndRemovingOneNumberOfTheFullList) {
-    TCombList& list = session.combList();
+    TCombList& list = combs;
     ASSERT_TRUE(list.generate(kGenerateFull, "", progress, ui));
-    ASSERT_TRUE(statFilter(list, session.statList(), nums, request({"1"}, false), progress));
+    ASSERT_TRUE(statFilter(list, registry, nums, request({"1"}, false), progress));
     EXPECT_EQ(list.count(), 814385u);  // C(68,4)
     ASSERT_TRUE(list.undo(progress));
     EXPECT_EQ(list.count(), 11238513u);
-    ASSERT_TRUE(statFilter(list, session.statList(), nums, request({"1"}, true), progress));
+    ASSERT_TRUE(statFilter(list, registry, nums, request({"1"}, true), progress));
     EXPECT_EQ(list.count(), 10424128u);  // C(68,5)
     ASSERT_TRUE(list.undo(progress));
     EXPECT_EQ(list.count(), 11238513u);

@@ -1,4 +1,4 @@
-#include "app/window_settings.h"
+#include "session/form_settings.h"
 
 #include <functional>
 #include <sstream>
@@ -6,7 +6,7 @@
 #include "core/ini_file.h"
 #include "core/text_forms.h"
 
-namespace tavlora::app {
+namespace tavlora {
 
 namespace {
 
@@ -186,4 +186,4 @@ void saveColumnWidths(const std::filesystem::path& frmPath, std::string_view lis
            [&](IniFile& ini) { ini.writeString(kFormSection, std::string(listName) + "_Columns", joinIntsText(widths)); });
 }
 
-}  // namespace tavlora::app
+}  // namespace tavlora

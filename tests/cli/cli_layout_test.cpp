@@ -2,33 +2,27 @@
 // bundled sample archive, with the default layout and with one read from the settings file.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
+#include "cli_support.h"
 #include "test_support.h"
 
 namespace {
 
 using tavlora::test::TempDir;
 
-std::string quoted(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-// Runs the CLI on the data folder; returns its exit status and standard output.
+// Runs the CLI on the data folder with the arguments split at spaces (none holds one); returns its
+// exit status and what it printed (standard output, then standard error).
 int runCli(const TempDir& dir, const std::string& args, std::string& out) {
-    const std::string cmd = quoted(TAVLORA_CLI_PATH) + " --data " + quoted(dir.path().string()) + " " + args + " >" +
-                            quoted((dir / "out.txt").string()) + " 2>&1 </dev/null";
-    const int raw = std::system(cmd.c_str());
-    std::ifstream in(dir / "out.txt", std::ios::binary);
-    out.assign(std::istreambuf_iterator<char>(in), {});
-    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    std::vector<std::string> words;
+    std::istringstream in(args);
+    for (std::string w; in >> w;) words.push_back(w);
+    const auto r = tavlora::test::runCli(dir.path(), words);
+    out = r.out + r.err;
+    return r.status;
 }
 
 // Codes of the listed methods of groups grp, mtx and sgm, with whether each is a graph method.
@@ -55,10 +49,10 @@ bool listed(const std::vector<std::pair<std::string, bool>>& methods, const std:
 }
 
 TEST(LayoutStatsCli, EveryMemberIsListedAndComputes) {
-    if (!std::filesystem::exists(TAVLORA_CLI_PATH)) GTEST_SKIP() << "tavlora-cli is not built";
     TempDir dir;
     std::string out;
-    ASSERT_EQ(runCli(dir, "archive import " + quoted(std::string(TAVLORA_SAMPLE_DIR) + "/draws.csv"), out), 0) << out;
+    const auto imported = tavlora::test::runCli(dir.path(), {"archive", "import", tavlora::test::sampleCsv()});
+    ASSERT_EQ(imported.status, 0) << imported.err;
     ASSERT_EQ(runCli(dir, "methods", out), 0) << out;
     auto methods = layoutMethods(out);
     // 10 channel classes with 7 channels, 26 matrix classes with 7 columns and 10 rows, 10 segment

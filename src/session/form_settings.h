@@ -1,7 +1,9 @@
 #pragma once
-// The per-window keys of the main window, kept in <base>.frm, section "TFormMain". Each key is
-// read once at creation; "on change" keys are written at once when their command toggles them,
-// the others (sizes and lengths) at shutdown together with the window placement.
+// The per-window keys of the main window, kept in <base>.frm, section "TFormMain". The window
+// reads each key once at creation; "on change" keys are written at once when their command
+// toggles them, the others (sizes and lengths) at shutdown together with the window placement.
+// The command line reads the same keys for the switches the engine obeys (norms, stakes log,
+// rating efficiency mode).
 #include <array>
 #include <cstdint>
 #include <filesystem>
@@ -9,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-namespace tavlora::app {
+namespace tavlora {
 
 inline constexpr const char* kFormSection = "TFormMain";
 
@@ -89,4 +91,4 @@ void savePlacement(const std::filesystem::path& frmPath, const TWindowPlacement&
 std::vector<int> loadColumnWidths(const std::filesystem::path& frmPath, std::string_view listName);
 void saveColumnWidths(const std::filesystem::path& frmPath, std::string_view listName, const std::vector<int>& widths);
 
-}  // namespace tavlora::app
+}  // namespace tavlora

@@ -16,6 +16,7 @@
 #include "archive/http_client.h"
 #include "archive/proxy_list.h"
 #include "archive/proxy_settings.h"
+#include "cli/cli_session.h"
 #include "core/date.h"
 #include "core/error.h"
 #include "core/text_forms.h"
@@ -122,9 +123,8 @@ int cmdArchiveDownload(Context& ctx, ArgReader& args) {
     if (retries < 0) throw UsageError{"--retries needs a number >= 0"};
     if (request.from && request.to && *request.to < *request.from) throw UsageError{"--to is before --from"};
 
-    Session session(ctx.options.data, ctx.progress, ctx.interaction);
-    session.setDrawsOffset(ctx.options.offset);
-    session.setSortedDraws(ctx.options.sorted);
+    const auto opened = openSession(ctx);
+    Session& session = *opened;
 
     const auto ini = session.filePath(".ini");
     request.site = loadDownloadSettings(ini);

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "core/error.h"
+#include "core/file_calls.h"
 
 namespace tavlora {
 
@@ -35,39 +36,68 @@ std::string readFileBytes(const std::filesystem::path& path) {
     return out;
 }
 
+namespace {
+
+// Whether a failed sync of a folder only means that its file system cannot sync folders (nothing
+// more can be done there to make the rename durable).
+bool folderSyncUnsupported(int e) { return e == EINVAL || e == EBADF || e == ENOTSUP; }
+
+// Syncs the folder's entries so that a rename in it survives a crash. A folder that may be
+// written but not read cannot be opened for this and is left as it is.
+void syncFolder(FileCalls& sys, const std::filesystem::path& dir) {
+    const int fd = sys.open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+    if (fd < 0) {
+        if (errno == EACCES) return;
+        throw EError(systemMessage(errno));
+    }
+    if (sys.fsync(fd) != 0 && !folderSyncUnsupported(errno)) {
+        const int e = errno;
+        sys.close(fd);
+        throw EError(systemMessage(e));
+    }
+    sys.close(fd);
+}
+
+}  // namespace
+
 void writeFileAtomic(const std::filesystem::path& path, std::string_view bytes) {
+    FileCalls& sys = fileCalls();
     std::filesystem::path dir = path.parent_path();
     if (dir.empty()) dir = ".";
     std::random_device rd;
     std::filesystem::path tmp =
         dir / (path.filename().string() + ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(rd() & 0xFFFFFF));
-    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    int fd = sys.open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) throw EError(systemMessage(errno));
     auto fail = [&](int e) {
-        ::close(fd);
-        ::unlink(tmp.c_str());
+        sys.close(fd);
+        sys.unlink(tmp.c_str());
         throw EError(systemMessage(e));
     };
     size_t off = 0;
     while (off < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + off, bytes.size() - off);
+        ssize_t n = sys.write(fd, bytes.data() + off, bytes.size() - off);
         if (n < 0) {
             if (errno == EINTR) continue;
             fail(errno);
         }
+        if (n == 0) fail(EIO);  // no progress and no reason: never loop on it
         off += static_cast<size_t>(n);
     }
-    if (::fsync(fd) != 0) fail(errno);
-    if (::close(fd) != 0) {
+    // The content must be on disk before the rename makes it the file; the folder is synced
+    // after it so that the new name survives a crash too.
+    if (sys.fsync(fd) != 0) fail(errno);
+    if (sys.close(fd) != 0) {
         int e = errno;
-        ::unlink(tmp.c_str());
+        sys.unlink(tmp.c_str());
         throw EError(systemMessage(e));
     }
-    if (::rename(tmp.c_str(), path.c_str()) != 0) {
+    if (sys.rename(tmp.c_str(), path.c_str()) != 0) {
         int e = errno;
-        ::unlink(tmp.c_str());
+        sys.unlink(tmp.c_str());
         throw EError(systemMessage(e));
     }
+    syncFolder(sys, dir);
 }
 
 }  // namespace tavlora

@@ -9,10 +9,12 @@ namespace tavlora {
 // Reads a whole file as bytes. Throws EError with the system's message text on failure.
 std::string readFileBytes(const std::filesystem::path& path);
 
-// Replaces a file with the given bytes: writes a temporary file in the same folder, flushes it
-// to disk and renames it over the target, so that a crash or a full disk never leaves half a
-// file. On failure the old file stays whole, the temporary file is removed and EError is thrown
-// with the system's message text.
+// Replaces a file with the given bytes: writes a temporary file in the same folder, syncs it to
+// disk, renames it over the target and syncs the folder, so that a crash or a full disk never
+// leaves half a file. On failure up to the rename the old file stays whole, the temporary file is
+// removed and EError is thrown with the system's message text. A failure to sync the folder after
+// the rename is thrown as well: the new content is then in place but not known to be durable.
+// The system calls go through fileCalls() (core/file_calls.h).
 void writeFileAtomic(const std::filesystem::path& path, std::string_view bytes);
 
 // The system's message for an errno value (the "%s" of file error messages).

@@ -1,6 +1,8 @@
 // Expanding a scenario line's filters into variants.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "core/error.h"
 #include "scenario/filter_variants.h"
 #include "scenario/scenario_line.h"
@@ -52,6 +54,31 @@ TEST(FilterVariants, SixVariantsInOrder) {
     }
     EXPECT_EQ(variantText(v.variant(4)), "TSD1#NUMS:200#LMV:2#SF:1 + BMF3#SUMS:50#LNO:#ST:2");
     EXPECT_THROW(v.variant(6), EError);
+}
+
+TEST(FilterVariants, TheFirstFilterVariesSlowestAndTheLastFastest) {
+    std::array<std::string, kScenarioFilterCount> texts;
+    texts[0] = "TSD1#NUMS:100,200#LNO:#SF:1";
+    texts[2] = "TSD1#SUMS:10,20,30#LNO:#SF:1";
+    texts[5] = "BMF3#EVEN:5#LMV:1-2;1#ST:2";
+    const ScenarioLine line = ScenarioLine::parse(joinScenarioLine("FULL:0#RAND", texts, ""), &registry());
+    const TFilterVariants v(line);
+    ASSERT_EQ(v.slotCount(), 3);
+
+    // Lexicographic order over the filters: filter 1 outermost, the last filter innermost.
+    std::vector<std::tuple<int, int, std::string>> expected;
+    for (int first : {100, 200})
+        for (int second : {10, 20, 30})
+            for (const char* third : {"1", "2"}) expected.emplace_back(first, second, third);
+    ASSERT_EQ(v.count(), static_cast<int64_t>(expected.size()));
+    for (size_t k = 0; k < expected.size(); ++k) {
+        const TFilterRec rec = v.variant(static_cast<int64_t>(k));
+        EXPECT_EQ(std::make_tuple(rec[0].sampleLength, rec[1].sampleLength, rec[2].selectionValue), expected[k])
+            << "variant " << k;
+        EXPECT_EQ(rec[2].sampleLength, 5);
+    }
+    EXPECT_EQ(variantText(v.variant(3)),
+              "TSD1#NUMS:100#LNO:#SF:1 + TSD1#SUMS:20#LNO:#SF:1 + BMF3#EVEN:5#LMV:2#ST:2");
 }
 
 TEST(FilterVariants, ListModesMakeOneVariantUnlessTheyExpand) {

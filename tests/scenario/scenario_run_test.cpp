@@ -230,6 +230,29 @@ TEST_F(RunFixture, NewOnlyDoesNotStakeTheSameCombinationTwiceForADraw) {
     EXPECT_NE(realStakes()[0].comment.find("FULL#RAND#NEX + "), std::string::npos);
 }
 
+TEST_F(RunFixture, EachRatingRowNamesTheFiltersOfItsVariantNumber) {
+    useNumbers("3,9,11,20,33");
+    scenario.append("FULL:0#FIRST|TSD1#NUMS:10,20#LNO:#SF:0|TSD1#SUMS:5,6#LNO:#SF:0");
+    TScenarioRunner runner(env(), progress, ui);
+    const auto result = runner.test(scenario, 1);
+    EXPECT_FALSE(result.failed);
+    // Variant k is the k-th in the order with the first filter outermost.
+    const char* variants[] = {"NUMS:10#LNO:#SF:0 + TSD1#SUMS:5", "NUMS:10#LNO:#SF:0 + TSD1#SUMS:6",
+                              "NUMS:20#LNO:#SF:0 + TSD1#SUMS:5", "NUMS:20#LNO:#SF:0 + TSD1#SUMS:6"};
+    const auto made = realStakes();
+    ASSERT_EQ(made.size(), std::size(variants));
+    ASSERT_EQ(ratings.count(), static_cast<int>(std::size(variants)));
+    for (size_t k = 0; k < made.size(); ++k) {
+        const std::string comment = fmt("01.%.3d: @ FULL#FIRST + TSD1#%s#LNO:#SF:0", static_cast<int>(k + 1), variants[k]);
+        EXPECT_EQ(made[k].comment, comment);
+        EXPECT_TRUE(made[k].checked);
+        // The checked stake went into the rating row keyed by its comment.
+        const auto& rows = ratings.rows();
+        EXPECT_EQ(std::count_if(rows.begin(), rows.end(), [&](const TRatingRecord& r) { return r.key == comment; }), 1)
+            << comment;
+    }
+}
+
 TEST_F(RunFixture, TheSameSeedGivesTheSameStakes) {
     auto run = [&](uint64_t seed) {
         stakes.clear(ui);

@@ -1,4 +1,5 @@
 // The rating: rows built from checked stakes, the file, sorting, refresh, efficiency and export.
+#include <cerrno>
 #include <csignal>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -6,6 +7,8 @@
 
 #include "core/codepage.h"
 #include "core/error.h"
+#include "core/file_calls.h"
+#include "core/file_util.h"
 #include "stakes/ratings.h"
 #include "stakes/stakes_store.h"
 #include "test_support.h"
@@ -238,6 +241,36 @@ TEST_F(RatingsTest, FailedSaveKeepsTheOldFileWhole) {
     EXPECT_EQ(ui.messages[0].text.rfind("Ошибка записи в файл рейтинга!\r\r", 0), 0u);
     EXPECT_EQ(fileBytes(lrt()), before);
     EXPECT_EQ(ratings.count(), 10);  // the rating in memory is kept as well
+    size_t files = 0;
+    for (auto& e : std::filesystem::directory_iterator(dir.path())) (void)e, ++files;
+    EXPECT_EQ(files, 1u);  // no temporary file left behind
+}
+
+// The system's calls, with the sync of every file failing.
+class FailingSync : public FileCalls {
+public:
+    int fsync(int) override {
+        errno = EIO;
+        return -1;
+    }
+};
+
+TEST_F(RatingsTest, ASaveThatCannotReachTheDiskIsReportedAndKeepsTheOldFile) {
+    TRatings ratings(lrt());
+    ratings.setRows({row("a", 1, 1, 0)});
+    ASSERT_TRUE(ratings.save(progress, ui));
+    const std::string before = fileBytes(lrt());
+    ratings.setRows({row("b", 2, 2, 0), row("c", 3, 3, 0)});
+    FailingSync calls;
+    bool saved = true;
+    {
+        ScopedFileCalls use(calls);
+        saved = ratings.save(progress, ui);
+    }
+    EXPECT_FALSE(saved);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "Ошибка записи в файл рейтинга!\r\r" + systemMessage(EIO));
+    EXPECT_EQ(fileBytes(lrt()), before);
     size_t files = 0;
     for (auto& e : std::filesystem::directory_iterator(dir.path())) (void)e, ++files;
     EXPECT_EQ(files, 1u);  // no temporary file left behind

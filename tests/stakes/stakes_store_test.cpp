@@ -1,4 +1,5 @@
 // The stakes store: record layout, adding, checking, deleting, the version check and the logs.
+#include <algorithm>
 #include <climits>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -6,6 +7,7 @@
 #include "archive/draw_archive.h"
 #include "core/codepage.h"
 #include "core/error.h"
+#include "core/format.h"
 #include "core/settings.h"
 #include "stakes/ratings.h"
 #include "stakes/stakes_store.h"
@@ -315,6 +317,65 @@ TEST_F(StakesStoreTest, StakeForAFutureDrawIsCheckedOnceTheDrawIsAdded) {
     EXPECT_TRUE(store.logFiles().empty());
     EXPECT_EQ(store.deleteLogs(progress, ui), 0);
     EXPECT_EQ(ui.messages.back().text, "Файлы журналов не найдены!");
+}
+
+TEST_F(StakesStoreTest, EveryMatchCountUpToFiveGetsItsPrizeAndItsRatingSlot) {
+    DrawArchive archive(dir / "Tavlora_5d69.ldr");
+    archive.append(makeDraw(40, {48, 7, 62, 21, 33}));  // stored in drawn order
+    TSettings settings;
+    settings.config.stakeCost = 20000;
+    // A different prize for every count, so that a count taken for another shows in the profit.
+    const std::array<int64_t, 6> prize{0, 40000, 70000, 1000000, 5000000, 10000000000LL};
+    settings.config.profits = {{5, prize[5]}, {4, prize[4]}, {3, prize[3]}, {2, prize[2]}, {1, prize[1]}};
+    TRatings ratings(dir / "Tavlora_5d69.lrt");
+    TStakesStore store(lsk());
+    NullProgress progress;
+    ScriptedInteraction ui;
+    store.open();
+
+    struct Case {
+        int matches;
+        std::array<uint8_t, 5> numbers;
+        const char* matched;  // grid text of the matched numbers
+    };
+    const Case cases[] = {
+        {5, {7, 21, 33, 48, 62}, "7 21 33 48 62"}, {4, {1, 7, 21, 33, 48}, "7 21 33 48"},
+        {3, {1, 2, 7, 21, 62}, "7 21 62"},         {2, {1, 2, 3, 33, 62}, "33 62"},
+        {1, {1, 2, 3, 4, 48}, "48"},               {0, {1, 2, 3, 4, 5}, ""},
+    };
+    // One comment per case gives every case its own rating row.
+    for (const Case& c : cases) ASSERT_TRUE(store.addStakes(stake(40, c.numbers, fmt("m%d", c.matches)), 1, ui));
+    ASSERT_TRUE(store.checkAll(archive, settings, ratings, progress, ui));
+    EXPECT_TRUE(ui.messages.empty());
+
+    const std::vector<TStakeRecord> records = store.readAll();
+    ASSERT_EQ(records.size(), std::size(cases));
+    TRatings reloaded(dir / "Tavlora_5d69.lrt");
+    ASSERT_TRUE(reloaded.load(progress, ui));
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const Case& c = cases[i];
+        SCOPED_TRACE(fmt("%d matches", c.matches));
+        const TStakeRecord& r = records[i];
+        EXPECT_TRUE(r.checked);
+        EXPECT_EQ(r.matchCount(), c.matches);
+        EXPECT_EQ(r.profit, prize[static_cast<size_t>(c.matches)] - 20000);
+        const auto cells = stakeGridRow(r);
+        EXPECT_EQ(cells[5], std::to_string(c.matches));
+        EXPECT_EQ(cells[6], c.matched);
+
+        // The rating row of the stake, in memory and as saved: one stake in the slot of its count.
+        for (const TRatingsArray* rows : {&ratings.rows(), &reloaded.rows()}) {
+            const auto row = std::find_if(rows->begin(), rows->end(),
+                                          [&](const TRatingRecord& x) { return x.key == fmt("m%d", c.matches); });
+            ASSERT_NE(row, rows->end());
+            EXPECT_EQ(row->stakes, 1);
+            EXPECT_EQ(row->matched, c.matches);
+            EXPECT_EQ(row->profit, r.profit);
+            std::array<int32_t, 6> slots{};
+            slots[static_cast<size_t>(c.matches)] = 1;
+            EXPECT_EQ(row->counters, slots);
+        }
+    }
 }
 
 // Records every status text.

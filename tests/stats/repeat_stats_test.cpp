@@ -99,6 +99,31 @@ TEST(RepeatStats, FirstDrawsOfTheArchiveHaveNoDrawBefore) {
     EXPECT_EQ(drawValues(*r.create("PRV-2"), 1, 4), (Ints{68, 69, 1}));
 }
 
+TEST(RepeatStats, EachMemberLooksBackByItsOwnLag) {
+    // R = draw 4 = 1 2 3 4 5. Draw 4 - L holds exactly the L numbers 1..L of R, so the lag of a
+    // member shows in what draw 4 adds; draw 3 also holds 6 and 68, which the shifts move into R.
+    const TDrawsArray draws = makeArchive({{1, 2, 3, 4, 40},
+                                           {1, 2, 3, 50, 51},
+                                           {1, 2, 52, 53, 54},
+                                           {1, 6, 7, 67, 68},
+                                           {1, 2, 3, 4, 5}});
+    test::Registry r(draws);
+    // Values members: the numbers draw 4 adds; count members: the one count it adds.
+    const std::pair<const char*, Ints> cases[] = {
+        {"RPV2", {1}},  {"PRV2O1", {1, 2}}, {"PRV2O2", {1, 2, 3}}, {"PRV2O3", {1, 2, 3, 4}},
+        {"RPC2", {1}},  {"RPO1", {2}},      {"PRC2O2", {3}},       {"PRC2O3", {4}},
+        // Moved draw 3: +1 gives 2 7 8 68 69, -1 gives 69 5 6 66 67, +2 gives 3 8 9 69 1 and
+        // -2 gives 68 4 5 65 66. Values need the unmoved number in R, which only 1 is.
+        {"PRV+1", {2}}, {"PRV-1", {}},      {"PRV+2", {3}},        {"PRV-2", {}},
+        {"PRC+1", {1}}, {"PRC-1", {1}},     {"PRC+2", {2}},        {"PRC-2", {2}},
+    };
+    for (const auto& [code, expected] : cases) {
+        auto m = r.create(code);
+        ASSERT_NE(m, nullptr) << code;
+        EXPECT_EQ(drawValues(*m, 4, 4), expected) << code;
+    }
+}
+
 TEST(RepeatStats, ShiftsWrapAroundTheRange) {
     const TDrawsArray draws = makeArchive({{69, 10, 20, 30, 40}, {1, 11, 50, 60, 69}, {1, 10, 20, 30, 69}});
     test::Registry r(draws);

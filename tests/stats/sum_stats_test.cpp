@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "stats/stat_classes.h"
 #include "stats_test_util.h"
 
@@ -69,12 +71,65 @@ TEST(SumStats, SumOfTwoEqualsAThird) {
     EXPECT_EQ(graph(s2t3).numberOfDraw(2, 2, false), 0);
     TStatDrawArray list = statisticsRun(*s2t3, 2, 3, false);
     ASSERT_EQ(list.size(), 2u);
+    ASSERT_NE(findKey(list, 4), nullptr);
     EXPECT_EQ(findKey(list, 4)->count, 2);
     EXPECT_EQ(findKey(list, 4)->minPeriod, 1);
     TStatDrawArray sel{valueWithKeys(0)};
     s2t3->prepareFilter(sel, 2, false);
     EXPECT_TRUE(s2t3->matchTest(makeComb({1, 10, 20, 40, 69}), sel, 2, false, TFilterMode::Include));
     EXPECT_FALSE(s2t3->matchTest(makeComb({5, 4, 3, 2, 1}), sel, 2, false, TFilterMode::Include));
+}
+
+TEST(SumStats, SumOfTwoEqualsAThirdInAnyOrderOfTheNumbers) {
+    // Draws in stored order, where any position may hold a sum or a part of one.
+    struct Case {
+        std::array<int, 5> nums;
+        int count;
+    };
+    const Case cases[] = {
+        {{1, 10, 20, 30, 9}, 2},   // 1+9=10 (the fifth as a part), 10+20=30
+        {{1, 2, 4, 5, 3}, 4},      // 3=1+2 (the fifth as the sum), 4=1+3, 5=1+4, 5=2+3
+        {{50, 40, 30, 20, 10}, 4}, // descending
+        {{3, 5, 8, 1, 2}, 3},      // 3=1+2, 5=2+3, 8=3+5
+        {{69, 1, 40, 20, 10}, 0},
+    };
+    const TDrawsArray draws = makeArchive(
+        {cases[0].nums, cases[1].nums, cases[2].nums, cases[3].nums, cases[4].nums});
+    test::Registry r(draws);
+    auto s2t3 = r.create("S2T3");
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const Case& c = cases[i];
+        const int index = static_cast<int>(i);
+        SCOPED_TRACE(index);
+        // As a draw (stored and sorted order give the same count) and through the statistics run.
+        EXPECT_EQ(graph(s2t3).numberOfDraw(index, 4, false), c.count);
+        EXPECT_EQ(graph(s2t3).numberOfDraw(index, 4, true), c.count);
+        const TStatDrawArray one = statisticsRun(*s2t3, index, 1, false);
+        ASSERT_EQ(one.size(), 1u);
+        EXPECT_EQ(one[0].keys[0], c.count);
+
+        // As a candidate: every order of the five numbers gives the same count and the same match.
+        std::array<int, 5> perm = c.nums;
+        std::sort(perm.begin(), perm.end());
+        const TStatDrawArray sel{valueWithKeys(c.count)};
+        const TStatDrawArray other{valueWithKeys(c.count + 1)};
+        s2t3->prepareFilter(sel, 4, false);
+        auto unselected = r.create("S2T3");
+        unselected->prepareFilter(other, 4, false);
+        int orders = 0;
+        do {
+            const TComb comb = makeComb(perm);
+            ASSERT_EQ(graph(s2t3).numberOfComb(comb, 0, 4, false), c.count) << ::testing::PrintToString(perm);
+            ASSERT_TRUE(s2t3->matchTest(comb, sel, 4, false, TFilterMode::Include));
+            ASSERT_FALSE(unselected->matchTest(comb, other, 4, false, TFilterMode::Include));
+            TStatDrawArray values;
+            s2t3->valuesOfComb(comb, values);
+            ASSERT_EQ(values.size(), 1u);
+            ASSERT_EQ(values[0].keys[0], c.count);
+            ++orders;
+        } while (std::next_permutation(perm.begin(), perm.end()));
+        EXPECT_EQ(orders, 120);
+    }
 }
 
 TEST(SumStats, RangeInstances) {

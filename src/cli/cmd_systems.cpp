@@ -23,7 +23,8 @@ const char* kSystemsUsage =
     "        есть в одной комбинации, и сохранить её в папке Systems как 5-KK-T_0000.dat;\n"
     "        S - предел времени поиска в секундах (по умолчанию 10), N - начальное число поиска\n"
     "        (по умолчанию 1: то же N даёт ту же систему), R - сколько раундов поиска без\n"
-    "        уменьшения системы допускается (по умолчанию 12)";
+    "        уменьшения системы допускается (по умолчанию 12); если в папке Systems есть такая\n"
+    "        система для K-1 чисел, поиск начинается и с её дополнения";
 
 struct Subcommand {
     const char* name;
@@ -80,6 +81,7 @@ int cmdGenerate(Context& ctx, ArgReader& args) {
     }
 
     Session session(ctx.options.data, ctx.progress, ctx.interaction);
+    options.base = readWheelBase(session.systemsDir(), options.numbers, options.guarantee);
     const TWheelResult wheel = generateWheel(options, ctx.progress);
     const TWheelSave save = saveWheel(session.systemsDir(), wheel);
     if (wheel.timedOut)

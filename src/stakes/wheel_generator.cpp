@@ -455,6 +455,19 @@ private:
     uint64_t iteration_ = 0;
 };
 
+std::vector<Block> toBlocks(const std::vector<TComb>& combs) {
+    std::vector<Block> out;
+    out.reserve(combs.size());
+    for (const TComb& c : combs) {
+        uint8_t pts[kBlock];
+        for (std::size_t i = 0; i < kBlock; ++i) pts[i] = static_cast<uint8_t>(c.n[i] - 1);
+        Block b;
+        b.fill(pts);
+        out.push_back(b);
+    }
+    return out;
+}
+
 std::vector<TComb> toCombs(const std::vector<Block>& blocks) {
     std::vector<TComb> out;
     out.reserve(blocks.size());
@@ -480,10 +493,12 @@ void checkParameters(int numbers, int guarantee) {
                          kWheelMaxGuarantee, guarantee));
 }
 
-// The plain greedy cover (see greedyWheel). `stop`, when given, is asked now and then; once it
-// says yes, every t-set still uncovered gets a block of its own (the t-set and the smallest other
-// points), so that the result is a complete cover at once.
-std::vector<Block> greedyCover(const TSpace& space, const std::function<bool()>& stop) {
+// The plain greedy cover (see greedyWheel), completing the given initial blocks (none: from
+// scratch). `stop`, when given, is asked now and then; once it says yes, every t-set still
+// uncovered gets a block of its own (the t-set and the smallest other points), so that the
+// result is a complete cover at once.
+std::vector<Block> greedyCover(const TSpace& space, const std::function<bool()>& stop,
+                               const std::vector<Block>& initial = {}) {
     const int numbers = space.numbers;
     const int t = space.t;
     const int per = space.subsetsPerBlock();
@@ -495,7 +510,32 @@ std::vector<Block> greedyCover(const TSpace& space, const std::function<bool()>&
     perLevel[static_cast<std::size_t>(per)] = nBlocks;
     std::vector<uint64_t> cursor(static_cast<std::size_t>(per) + 1, 0);
     std::vector<bool> covered(space.count, false);
-    std::vector<Block> chosen;
+    std::vector<Block> chosen = initial;
+    if (!initial.empty()) {
+        uint32_t ranks[10];
+        for (const Block& b : initial) {
+            space.ranks(b, ranks);
+            for (int s = 0; s < per; ++s) covered[ranks[s]] = true;
+        }
+        // Count again, walking the blocks in colex order.
+        std::fill(perLevel.begin(), perLevel.end(), 0);
+        std::array<uint8_t, kBlock + 1> p{0, 1, 2, 3, 4, static_cast<uint8_t>(numbers)};
+        for (uint64_t r = 0; r < nBlocks; ++r) {
+            Block b;
+            b.fill(p.data());
+            space.ranks(b, ranks);
+            int c = 0;
+            for (int s = 0; s < per; ++s) c += !covered[ranks[s]];
+            count[r] = static_cast<uint8_t>(c);
+            ++perLevel[static_cast<std::size_t>(c)];
+            // The colex successor: raise the first point that can rise, reset those below it.
+            std::size_t i = 0;
+            while (i < kBlock && p[i] + 1 == p[i + 1]) ++i;
+            if (i == kBlock) break;
+            ++p[i];
+            for (std::size_t j = 0; j < i; ++j) p[j] = static_cast<uint8_t>(j);
+        }
+    }
     std::vector<uint8_t> others;
     others.reserve(static_cast<std::size_t>(numbers));
     const int extra = kBlock - t;
@@ -667,16 +707,27 @@ TWheelResult generateWheel(const TWheelOptions& options, Progress& progress) {
 
     const TSpace space(options.numbers, options.guarantee);
     bool cut = false;
-    std::vector<Block> best = greedyCover(space, [&] {
+    const std::function<bool()> stopGreedy = [&] {
         progress.pump();
         return cut = cut || cutNow();
-    });
+    };
+    std::vector<Block> best = greedyCover(space, stopGreedy);
     result.greedySize = static_cast<int64_t>(best.size());
-    {
+    auto pruned = [&](const std::vector<Block>& cover) {
         CoverState start(space);
-        start.assign(best);
+        start.assign(cover);
         dropRedundant(start);
-        best = start.blocks();
+        return start.blocks();
+    };
+    best = pruned(best);
+    // A wheel for K-1 numbers plus greedy blocks through the new number: a second start, often
+    // far better where the smaller wheel is a (near) design.
+    if (!cut && !options.base.empty() && verifyWheel(options.base, options.numbers - 1, options.guarantee).covers()) {
+        std::vector<Block> extended = pruned(greedyCover(space, stopGreedy, toBlocks(options.base)));
+        if (extended.size() < best.size()) {
+            best = std::move(extended);
+            result.extendedBase = true;
+        }
     }
 
     const int nStreams = std::max(1, options.streams);
@@ -743,6 +794,20 @@ TWheelResult generateWheel(const TWheelOptions& options, Progress& progress) {
 }
 
 std::string wheelFileName(int numbers, int guarantee) { return systemFileName(numbers, guarantee, kWheelSystemId); }
+
+std::vector<TComb> readWheelBase(const std::filesystem::path& systemsDir, int numbers, int guarantee) {
+    if (numbers - 1 < kWheelMinNumbers || guarantee < kWheelMinGuarantee || guarantee > kWheelMaxGuarantee) return {};
+    const auto file = systemsDir / wheelFileName(numbers - 1, guarantee);
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec)) return {};
+    try {
+        std::vector<TComb> blocks = readSystemPositions(file, numbers - 1);
+        if (verifyWheel(blocks, numbers - 1, guarantee).covers()) return blocks;
+    } catch (const EError&) {
+        // An unreadable file is no start.
+    }
+    return {};
+}
 
 std::string wheelFileText(const std::vector<TComb>& blocks) {
     std::string text;

@@ -59,6 +59,10 @@ struct TWheelOptions {
     int roundIterations = 4000;
     // The search ends after so many rounds without a smaller wheel (or at the lower bound).
     int patienceRounds = 12;
+    // Optional: a wheel for K-1 numbers with the same guarantee. Completed greedily with blocks
+    // through number K it is a second start; the search begins from the smaller of the two.
+    // Ignored unless it covers every t-set of K-1 numbers.
+    std::vector<TComb> base;
 };
 
 struct TWheelResult {
@@ -68,6 +72,7 @@ struct TWheelResult {
     int64_t greedySize = 0;     // size of the plain greedy cover
     int64_t lowerBound = 0;     // Schönheim bound
     int rounds = 0;             // search rounds run
+    bool extendedBase = false;  // the search began from the extended K-1 wheel
     bool timedOut = false;      // the time limit ended the search (then the seed alone does not fix the result)
     bool stopped = false;       // the user stopped the search (the best wheel so far is kept)
     int64_t size() const { return static_cast<int64_t>(blocks.size()); }
@@ -81,6 +86,10 @@ TWheelResult generateWheel(const TWheelOptions& options, Progress& progress);
 
 // "5-KK-T_0000.dat" for a wheel of K numbers and guarantee t.
 std::string wheelFileName(int numbers, int guarantee);
+
+// The wheel for K-1 numbers with guarantee t from the systems folder, as a start for K
+// (TWheelOptions::base); empty when there is none or it is unreadable or does not cover.
+std::vector<TComb> readWheelBase(const std::filesystem::path& systemsDir, int numbers, int guarantee);
 
 // The system file text of a wheel: one block per line, positions "%.2d" separated by one blank,
 // CR LF line ends.

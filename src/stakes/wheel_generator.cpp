@@ -89,11 +89,10 @@ struct TSpace {
     std::vector<std::array<uint8_t, 4>> points;  // by rank
     std::vector<std::array<uint8_t, 4>> patterns;      // index sets of size t within 0..4
     std::vector<std::array<uint8_t, 4>> restPatterns;  // index sets of size t-1 within 0..3
-    // The rank of a t-set by the code x1*K^(t-1) + ... + xt of its points in any order, so that
-    // the search's hot loop ranks a t-set with one look-up; empty when K^t is too large (then
-    // the points are sorted and ranked).
-    std::vector<uint32_t> byCode;
-    std::size_t highDigit = 1;  // K^(t-1)
+    // The rank of the t-set S + {x} for a (t-1)-set S (by its colex rank) and a point x not in
+    // it, at x * C(K, t-1) + rank(S): the search's hot loop ranks a t-set with one look-up.
+    std::vector<uint32_t> withPoint;
+    uint32_t lowerCount = 0;  // C(K, t-1)
 
     TSpace(int k, int guarantee) : numbers(k), t(guarantee) {
         count = static_cast<uint32_t>(binom()(k, guarantee));
@@ -101,23 +100,22 @@ struct TSpace {
         for (uint32_t r = 0; r < count; ++r) colexUnrank(r, t, k, points[r].data());
         patterns = indexSets(kBlock, t);
         restPatterns = indexSets(kBlock - 1, t - 1);
-        for (int i = 1; i < t; ++i) highDigit *= static_cast<std::size_t>(k);
-        const std::size_t codes = highDigit * static_cast<std::size_t>(k);
-        if (codes <= kMaxCodes) {
-            byCode.assign(codes, 0);
-            // Every ordering of every t-set (the points of a rank are ascending: the first ordering).
-            const auto n = static_cast<std::ptrdiff_t>(std::min<std::size_t>(static_cast<std::size_t>(t), 4));
-            for (uint32_t r = 0; r < count; ++r) {
-                std::array<uint8_t, 4> p = points[r];
-                do {
-                    std::size_t code = 0;
-                    for (std::ptrdiff_t i = 0; i < n; ++i) code = code * static_cast<std::size_t>(k) + p[static_cast<std::size_t>(i)];
-                    byCode[code] = r;
-                } while (std::next_permutation(p.begin(), p.begin() + n));
+        lowerCount = static_cast<uint32_t>(binom()(k, guarantee - 1));
+        withPoint.assign(static_cast<std::size_t>(k) * lowerCount, 0);
+        for (uint32_t rs = 0; rs < lowerCount; ++rs) {
+            uint8_t lower[4] = {};
+            colexUnrank(rs, t - 1, k, lower);
+            for (int x = 0; x < k; ++x) {
+                if (std::find(lower, lower + (t - 1), x) != lower + (t - 1)) continue;
+                uint8_t all[4] = {};
+                int m = 0, j = 0;
+                for (; j < t - 1 && lower[j] < x; ++j) all[m++] = lower[j];
+                all[m++] = static_cast<uint8_t>(x);
+                for (; j < t - 1; ++j) all[m++] = lower[j];
+                withPoint[static_cast<std::size_t>(x) * lowerCount + rs] = colexRank(all, t);
             }
         }
     }
-    static constexpr std::size_t kMaxCodes = std::size_t{1} << 22;
     // The size-m subsets of 0..n-1 as index lists, in lexicographic order.
     static std::vector<std::array<uint8_t, 4>> indexSets(int n, int m) {
         std::vector<std::array<uint8_t, 4>> out;
@@ -169,7 +167,6 @@ public:
     }
     // Uniform in 0..n-1 for n < 2^32.
     uint32_t below(uint32_t n) { return static_cast<uint32_t>(((next() >> 32) * n) >> 32); }
-    uint32_t bits32() { return static_cast<uint32_t>(next() >> 32); }
 
 private:
     static uint64_t rotl(uint64_t x, int k) { return (x << k) | (x >> (64 - k)); }
@@ -228,25 +225,16 @@ public:
         for (uint8_t x : b.p)
             if (x != out) rest[m++] = x;
         int d = 0;
-        const std::size_t others = static_cast<std::size_t>(space_.t - 1);
-        if (!space_.byCode.empty()) {
-            const uint32_t* byCode = space_.byCode.data();
-            const std::size_t k = static_cast<std::size_t>(space_.numbers);
-            const std::size_t outCode = static_cast<std::size_t>(out) * space_.highDigit;
-            const std::size_t inCode = static_cast<std::size_t>(in) * space_.highDigit;
-            for (const auto& pattern : space_.restPatterns) {
-                std::size_t code = 0;
-                for (std::size_t j = 0; j < others; ++j) code = code * k + rest[pattern[j]];
-                d += cov_[byCode[outCode + code]] == 1;
-                d -= cov_[byCode[inCode + code]] == 0;
-            }
-            return d;
-        }
+        const int others = space_.t - 1;
+        const uint32_t* withOut = space_.withPoint.data() + static_cast<std::size_t>(out) * space_.lowerCount;
+        const uint32_t* withIn = space_.withPoint.data() + static_cast<std::size_t>(in) * space_.lowerCount;
         for (const auto& pattern : space_.restPatterns) {
-            std::array<uint8_t, kBlock> withOut{}, withIn{};
-            for (std::size_t j = 0; j < others; ++j) withOut[j] = withIn[j] = rest[pattern[j]];
-            d += cov_[rankWith(withOut, others, static_cast<uint8_t>(out))] == 1;
-            d -= cov_[rankWith(withIn, others, static_cast<uint8_t>(in))] == 0;
+            // The (t-1)-subset of the other four points (ascending, as the block's points are).
+            uint8_t lower[4];
+            for (int j = 0; j < others; ++j) lower[j] = rest[pattern[static_cast<std::size_t>(j)]];
+            const uint32_t rs = colexRank(lower, others);
+            d += cov_[withOut[rs]] == 1;
+            d -= cov_[withIn[rs]] == 0;
         }
         return d;
     }
@@ -265,16 +253,6 @@ public:
     }
 
 private:
-    // Colex rank of the ascending points p[0..count) with x (not among them) added.
-    static uint32_t rankWith(std::array<uint8_t, kBlock>& p, std::size_t count, uint8_t x) {
-        std::size_t j = count;
-        while (j > 0 && p[j - 1] > x) {
-            p[j] = p[j - 1];
-            --j;
-        }
-        p[j] = x;
-        return colexRank(p.data(), static_cast<int>(count) + 1);
-    }
     static bool contains(const uint32_t* r, int n, uint32_t x) {
         for (int s = 0; s < n; ++s)
             if (r[s] == x) return true;

@@ -102,17 +102,19 @@ struct TSpace {
         restPatterns = indexSets(kBlock - 1, t - 1);
         lowerCount = static_cast<uint32_t>(binom()(k, guarantee - 1));
         withPoint.assign(static_cast<std::size_t>(k) * lowerCount, 0);
+        const int lowerSize = std::clamp(t - 1, 0, 3);
         for (uint32_t rs = 0; rs < lowerCount; ++rs) {
             uint8_t lower[4] = {};
-            colexUnrank(rs, t - 1, k, lower);
+            colexUnrank(rs, lowerSize, k, lower);
             for (int x = 0; x < k; ++x) {
-                if (std::find(lower, lower + (t - 1), x) != lower + (t - 1)) continue;
-                uint8_t all[4] = {};
+                if (std::find(lower, lower + lowerSize, x) != lower + lowerSize) continue;
+                // S + {x} in ascending order.
+                uint8_t all[kBlock] = {};
                 int m = 0, j = 0;
-                for (; j < t - 1 && lower[j] < x; ++j) all[m++] = lower[j];
+                for (; j < lowerSize && lower[j] < x; ++j) all[m++] = lower[j];
                 all[m++] = static_cast<uint8_t>(x);
-                for (; j < t - 1; ++j) all[m++] = lower[j];
-                withPoint[static_cast<std::size_t>(x) * lowerCount + rs] = colexRank(all, t);
+                for (; j < lowerSize; ++j) all[m++] = lower[j];
+                withPoint[static_cast<std::size_t>(x) * lowerCount + rs] = colexRank(all, lowerSize + 1);
             }
         }
     }

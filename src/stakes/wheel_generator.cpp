@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <numeric>
 
 #include "core/error.h"
 #include "core/file_util.h"
@@ -569,16 +570,17 @@ std::vector<Block> greedyCover(const TSpace& space, const std::function<bool()>&
             std::array<int, kBlock> idx{};
             for (int i = 0; i < extra; ++i) idx[static_cast<std::size_t>(i)] = i;
             for (;;) {
+                // The t points and the chosen others merged in ascending order.
                 uint8_t all[kBlock] = {};
-                int a = 0, o = 0, m = 0;
-                while (m < kBlock && (a < t || o < extra)) {
+                int a = 0, o = 0;
+                for (std::size_t m = 0; m < kBlock; ++m) {
                     const int fromT = a < t ? tp[static_cast<std::size_t>(a)] : 1000;
                     const int fromO = o < extra ? others[static_cast<std::size_t>(idx[static_cast<std::size_t>(o)])] : 1000;
                     if (fromT < fromO) {
-                        all[m++] = static_cast<uint8_t>(fromT);
+                        all[m] = static_cast<uint8_t>(fromT);
                         ++a;
                     } else {
-                        all[m++] = static_cast<uint8_t>(fromO);
+                        all[m] = static_cast<uint8_t>(fromO);
                         ++o;
                     }
                 }
@@ -639,9 +641,9 @@ TWheelCheck verifyWheel(const std::vector<TComb>& blocks, int numbers, int guara
         }
     }
     // Walk all t-subsets of 0..K-1 in lexicographic order.
+    if (guarantee > numbers) return check;  // no t-set at all
     std::vector<int> s(static_cast<std::size_t>(guarantee));
-    for (int i = 0; i < guarantee; ++i) s[static_cast<std::size_t>(i)] = i;
-    if (guarantee > numbers) return check;
+    std::iota(s.begin(), s.end(), 0);
     for (;;) {
         std::size_t index = 0;
         for (int v : s) index = index * static_cast<std::size_t>(numbers) + static_cast<std::size_t>(v);

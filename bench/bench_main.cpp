@@ -3,6 +3,8 @@
 // Every figure is printed as "name<TAB>milliseconds<TAB>ratio", the ratio being the figure
 // divided by the baseline measured in the same run: a plain single-threaded pass over the full
 // list of 11,238,513 combinations summing each. Each figure is the best of several repetitions.
+// The wheel generator's figures (wheel_K..._t...) run once each and add the wheel's size, the
+// lower bound and the greedy cover's size as further columns.
 //
 // Usage: tavlora-bench [SAMPLE.csv] [--only NAME[,NAME...]] [--workers N]. With --only, only the
 // figures whose names contain one of the given words run (the baseline always runs); --workers
@@ -64,6 +66,9 @@ void benchScenario(const std::filesystem::path& sampleDir, double baseline);
 void benchFamilies(TCombList& list, const std::function<void()>& regenerate, const TDrawsArray& draws,
                    double baseline);
 
+// The wheel generator's sizes (bench_wheels.cpp); false when a wheel failed its checks.
+bool benchWheels(double baseline);
+
 // The statistics view's figures (bench_stats.cpp).
 void benchStatistics(TCombList& list, const std::function<void()>& regenerate, const TDrawsArray& draws,
                      double baseline);
@@ -118,6 +123,7 @@ int main(int argc, char** argv) {
         gSink = gSink + sum;
     });
     print("baseline_sum_pass", baseline, baseline);
+    const bool wheelsOk = benchWheels(baseline);
 
     if (bench::wanted("generate_mode0")) print("generate_mode0", bestOf(nullptr, full), baseline);
 
@@ -172,5 +178,9 @@ int main(int argc, char** argv) {
     // The scenario test uses the example scenario beside the sample archive.
     list.release();
     if (bench::wanted("scenario")) benchScenario(sample.parent_path(), baseline);
+    if (!wheelsOk) {
+        std::cerr << "tavlora-bench: a wheel did not cover every t-set or was larger than the greedy cover\n";
+        return 1;
+    }
     return 0;
 }

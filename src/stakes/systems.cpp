@@ -36,6 +36,31 @@ bool endsWithDat(const std::string& name) {
 
 std::string systemFileName(int k, int block, int id) { return fmt("%d-%.2d-%d_%.4d.dat", 5, k, block, id); }
 
+std::optional<TSystemFileName> parseSystemFileName(const std::string& name) {
+    if (name.rfind("5-", 0) != 0 || !endsWithDat(name)) return std::nullopt;
+    const std::string stem = name.substr(2, name.size() - 6);  // "KK-B_IIII"
+    size_t at = 0;
+    // A run of 1..maxDigits digits followed by `stop` (or the end when stop is 0).
+    auto number = [&](size_t maxDigits, char stop) -> std::optional<int> {
+        const size_t from = at;
+        int v = 0;
+        while (at < stem.size() && std::isdigit(static_cast<unsigned char>(stem[at])) && at - from < maxDigits)
+            v = v * 10 + (stem[at++] - '0');
+        if (at == from) return std::nullopt;
+        if (stop == 0) return at == stem.size() ? std::optional<int>(v) : std::nullopt;
+        if (at >= stem.size() || stem[at] != stop) return std::nullopt;
+        ++at;
+        return v;
+    };
+    const auto k = number(2, '-');
+    if (!k || at != 3) return std::nullopt;  // K is written with two digits
+    const auto block = number(9, '_');
+    if (!block) return std::nullopt;
+    const auto id = number(9, 0);
+    if (!id) return std::nullopt;
+    return TSystemFileName{*k, *block, *id};
+}
+
 std::optional<std::filesystem::path> findSystemFile(const std::filesystem::path& systemsDir, int k) {
     const std::string prefix = fmt("%d-%.2d-", 5, k);
     std::vector<std::filesystem::path> found;

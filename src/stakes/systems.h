@@ -24,6 +24,15 @@ inline constexpr const char* kSystemLoadError = "Ошибка загрузки �
 
 // "5-12-3_0042.dat" for K = 12, block 3, id 42.
 std::string systemFileName(int k, int block, int id);
+// The parts of a system file name "5-KK-B_IIII.dat" (the extension in any case); nullopt for any
+// other name.
+struct TSystemFileName {
+    int k = 0;
+    int block = 0;
+    int id = 0;
+};
+std::optional<TSystemFileName> parseSystemFileName(const std::string& name);
+
 // The first file (in name order) of the folder matching "5-KK-*_*.dat", if any.
 std::optional<std::filesystem::path> findSystemFile(const std::filesystem::path& systemsDir, int k);
 

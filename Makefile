@@ -22,8 +22,13 @@ $(RUN_DATA)/.seeded:
 	build/release/tavlora-cli --data $(RUN_DATA) archive import data/sample/draws.csv
 	touch $@
 
+# The starter wheeling systems, when the data folder has none yet.
+$(RUN_DATA)/Systems:
+	mkdir -p $@
+	cp -p data/systems/*.dat $@/
+
 run: build
-	@$(MAKE) --no-print-directory $(RUN_DATA)/.seeded
+	@$(MAKE) --no-print-directory $(RUN_DATA)/.seeded $(RUN_DATA)/Systems
 	@if [ -x build/release/tavlora ]; then \
 	  build/release/tavlora --data $(RUN_DATA); \
 	else \

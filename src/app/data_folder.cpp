@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include "session/data_folder_seed.h"
+#include "stakes/systems.h"
+#include "stakes/systems_seed.h"
 #include "session/session.h"
 
 namespace tavlora::app {
@@ -60,6 +62,8 @@ DefaultDataFolder openDefaultDataFolder(const std::filesystem::path& exeDir) {
     if (source.empty()) return folder;
     try {
         folder.seeded = seedDataFolder(source, user).copied;
+        // The starter wheels, so that system play works before any catalogue was reached.
+        seedSystemsFolder(user / kSystemsFolder, source / "systems");
     } catch (const std::exception& e) {
         folder.error = e.what();
     }

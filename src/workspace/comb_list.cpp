@@ -28,18 +28,6 @@ static_assert(sizeof(TComb) == 5 && alignof(TComb) == 1 && std::is_trivially_cop
 
 namespace {
 
-// Sets a status text and clears it on every way out.
-class StatusText {
-public:
-    StatusText(Progress& progress, const std::string& text) : progress_(progress) { progress_.setText(text); }
-    ~StatusText() { progress_.setText(std::string()); }
-    StatusText(const StatusText&) = delete;
-    StatusText& operator=(const StatusText&) = delete;
-
-private:
-    Progress& progress_;
-};
-
 // Forwards to another Progress and rewrites the status text with the percentage done whenever
 // the gauge moves (the parallel loop moves it about every 1 %).
 class PercentText : public Progress {
@@ -151,43 +139,6 @@ TComb* writePairFor(uint8_t mode, TComb* out, const NumberFlags& in, int a, int 
     }
 }
 
-std::vector<std::string_view> splitAny(std::string_view text, std::string_view seps) {
-    std::vector<std::string_view> words;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i <= text.size(); ++i) {
-        if (i == text.size() || seps.find(text[i]) != std::string_view::npos) {
-            words.push_back(text.substr(start, i - start));
-            start = i + 1;
-        }
-    }
-    return words;
-}
-
-// Lines ended by CR LF, LF or CR; a final line break does not start another line.
-std::vector<std::string_view> splitLines(std::string_view text) {
-    std::vector<std::string_view> lines;
-    std::size_t start = 0, i = 0;
-    while (i < text.size()) {
-        if (text[i] == '\r' || text[i] == '\n') {
-            lines.push_back(text.substr(start, i - start));
-            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-            start = ++i;
-        } else {
-            ++i;
-        }
-    }
-    if (start < text.size()) lines.push_back(text.substr(start));
-    return lines;
-}
-
-// The five numbers in ascending order, packed into one word for comparison.
-uint64_t sortedKey(TComb c) {
-    sortComb(c);
-    uint64_t k = 0;
-    for (uint8_t v : c.n) k = (k << 8) | v;
-    return k;
-}
-
 }  // namespace
 
 // --- generation ------------------------------------------------------------------------------
@@ -205,7 +156,7 @@ const std::vector<std::string>& generateModeCaptions() {
 
 std::bitset<256> parseGeneratorNumbers(std::string_view parameters) {
     std::bitset<256> set;
-    for (std::string_view word : splitAny(parameters, ",;")) {
+    for (std::string_view word : splitWords(parameters, ",;")) {
         const int v = readInt(trimText(word), 0);
         if (v >= 0 && v <= 255) set.set(static_cast<std::size_t>(v));
     }
@@ -255,7 +206,7 @@ void TCombList::generateInto(TCombsArray& out, uint8_t mode, const std::bitset<2
 }
 
 bool TCombList::generate(uint8_t mode, std::string_view parameters, Progress& progress, Interaction& interaction) {
-    StatusText status(progress, kCombsGeneratingText);
+    StatusScope status(progress, kCombsGeneratingText);
     bool ok = false;
     if (mode == kGenerateFromFile) {
         const std::filesystem::path file{std::string(parameters)};
@@ -329,7 +280,7 @@ std::string lcvText(const TCombsArray& combs) {
 void parseLcvText(std::string_view text, TCombsArray& out) {
     for (std::string_view line : splitLines(text)) {
         if (trimText(line).empty()) continue;
-        const auto words = splitAny(line, ",;");
+        const auto words = splitWords(line, ",;");
         if (words.size() != static_cast<std::size_t>(kBallsInDraw)) continue;
         TComb c;
         for (int i = 0; i < kBallsInDraw; ++i) {
@@ -350,7 +301,7 @@ TCombList::TCombList(std::filesystem::path bufferFile) : bufferFile_(std::move(b
 std::string TCombList::countStatusText() const { return fmt(kCombsCountStatus, static_cast<int64_t>(count())); }
 
 void TCombList::takeUndoPoint(Progress& progress) {
-    StatusText status(progress, kCombsUndoPointText);
+    StatusScope status(progress, kCombsUndoPointText);
     snapCount_ = 0;
     snap_.assign(current_.begin(), current_.end());
     snapCount_ = snap_.size();
@@ -358,7 +309,7 @@ void TCombList::takeUndoPoint(Progress& progress) {
 
 bool TCombList::undo(Progress& progress) {
     if (!canUndo()) return false;
-    StatusText status(progress, kCombsUndoText);
+    StatusScope status(progress, kCombsUndoText);
     current_.swap(snap_);
     current_.resize(snapCount_);
     snapCount_ = 0;
@@ -376,7 +327,7 @@ void TCombList::addUndoRow() {
 }
 
 bool TCombList::removeLastDraws(const TDrawsArray& draws, int endIndex, int n, Progress& progress) {
-    StatusText status(progress, fmt(kCombsRemoveDrawsText, n));
+    StatusScope status(progress, fmt(kCombsRemoveDrawsText, n));
     // The draws considered: archive indices max(0, e - n + 1)..e.
     const int last = std::min(endIndex, static_cast<int>(draws.size()) - 1);
     std::vector<uint64_t> keys;
@@ -447,7 +398,7 @@ bool TCombList::filterStepChunks(TCombFilterMode mode, const TMatchChunk& match,
 }
 
 bool TCombList::removeSelected(const std::vector<std::size_t>& selected, Progress& progress) {
-    StatusText status(progress, kCombsRemoveSelectedText);
+    StatusScope status(progress, kCombsRemoveSelectedText);
     const std::size_t n = count();
     std::vector<uint64_t> bits((n + 63) / 64, 0);
     std::size_t rows = 0;
@@ -466,7 +417,7 @@ bool TCombList::removeSelected(const std::vector<std::size_t>& selected, Progres
 // --- files and clipboard -----------------------------------------------------------------------
 
 bool TCombList::openFile(const std::filesystem::path& file, Progress& progress, Interaction& interaction) {
-    StatusText status(progress, fmt(kCombsLoadingText, file.string()));
+    StatusScope status(progress, fmt(kCombsLoadingText, file.string()));
     bool ok = true;
     std::string bytes;
     try {
@@ -488,7 +439,7 @@ bool TCombList::openFile(const std::filesystem::path& file, Progress& progress, 
 }
 
 bool TCombList::saveFile(const std::filesystem::path& file, Progress& progress, Interaction& interaction) const {
-    StatusText status(progress, fmt(kCombsSavingText, file.string()));
+    StatusScope status(progress, fmt(kCombsSavingText, file.string()));
     try {
         writeFileAtomic(file, lcvText(current_));
     } catch (const std::exception& e) {
@@ -501,7 +452,7 @@ bool TCombList::saveFile(const std::filesystem::path& file, Progress& progress, 
 bool TCombList::pasteText(std::string_view text, Progress& progress, Interaction& interaction) {
     const auto lines = splitLines(text);
     if (lines.empty()) return false;
-    StatusText status(progress, kCombsWaitText);
+    StatusScope status(progress, kCombsWaitText);
     current_.swap(snap_);  // undo point: the old list
     snapCount_ = 0;
     current_.clear();
@@ -519,7 +470,7 @@ bool TCombList::pasteText(std::string_view text, Progress& progress, Interaction
 }
 
 std::string TCombList::copyText(const std::vector<std::size_t>& selected, Progress& progress) const {
-    StatusText status(progress, kCombsWaitText);
+    StatusScope status(progress, kCombsWaitText);
     std::vector<std::size_t> rows(selected);
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
@@ -569,7 +520,7 @@ void TCombList::showFindInDraws(const TComb& comb, const TDrawsArray& draws, Pro
                                 Interaction& interaction) {
     std::vector<std::string> lines;
     {
-        StatusText status(progress, kCombsFindText);
+        StatusScope status(progress, kCombsFindText);
         lines = findInDraws(comb, draws);
     }
     if (lines.empty()) {
@@ -600,7 +551,7 @@ bool TCombList::containsCombination(const TComb& comb) const {
 bool TCombList::saveBuffer(int offset, int excluded, Progress& progress, Interaction& interaction) {
     const std::pair<int, int> key{offset, excluded};
     if (key == bufferKey_) return true;
-    StatusText status(progress, kBufferSavingText);
+    StatusScope status(progress, kBufferSavingText);
     bufferKey_ = key;
     try {
         if (bufferFile_.empty()) throw EError(systemMessage(ENOENT));
@@ -637,7 +588,7 @@ bool TCombList::loadBuffer(int offset, int excluded, Progress& progress, Interac
     if (std::pair<int, int>{offset, excluded} != bufferKey_ || bufferFile_.empty()) return false;
     std::error_code ec;
     if (!std::filesystem::is_regular_file(bufferFile_, ec)) return false;
-    StatusText status(progress, kBufferLoadingText);
+    StatusScope status(progress, kBufferLoadingText);
     try {
         std::ifstream in(bufferFile_, std::ios::binary);
         if (!in) throw EError(systemMessage(errno));

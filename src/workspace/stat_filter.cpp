@@ -6,25 +6,9 @@
 
 namespace tavlora {
 
-namespace {
-
-// Sets the status text for the lifetime of the step and clears it on every way out.
-class FilterStatus {
-public:
-    explicit FilterStatus(Progress& progress) : progress_(progress) { progress_.setText(kStatFilterText); }
-    ~FilterStatus() { progress_.setText(""); }
-    FilterStatus(const FilterStatus&) = delete;
-    FilterStatus& operator=(const FilterStatus&) = delete;
-
-private:
-    Progress& progress_;
-};
-
-}  // namespace
-
 bool statFilter(TCombList& list, TCustomStat& method, const TStatFilterRequest& request, Progress& progress) {
     if (request.selection.empty() || list.empty()) return false;
-    FilterStatus status(progress);
+    StatusScope status(progress, kStatFilterText);
     // The method's const chunk match test over chunks of the list, on all cores, into the
     // combination list's ordered filter step.
     const TFilterMode mode = request.remove ? TFilterMode::Exclude : TFilterMode::Include;

@@ -194,7 +194,8 @@ bool CombsTab::generate(uint8_t mode, const std::string& parameters, bool saveAs
     if (!session_) return false;
     if (saveAsDefault) {
         try {
-            storeGeneratorMemory(session_->settings(), mode, parameters, session_->filePath(".ini"));
+            session_->settings().setGeneratorMemory(mode, parameters);
+            session_->settings().saveGeneratorMemory(session_->filePath(".ini"));
         } catch (const std::exception& e) {
             interaction_->error(e.what());
         }

@@ -46,7 +46,10 @@ int runGenerate(Context& ctx, ArgReader& args) {
     settings.loadGeneratorMemory(ini);
     const uint8_t useMode = mode >= 0 ? static_cast<uint8_t>(mode) : settings.generateMode;
     const std::string useParams = haveParams ? params : settings.generateParameters;
-    if (save) storeGeneratorMemory(settings, useMode, useParams, ini);
+    if (save) {
+        settings.setGeneratorMemory(useMode, useParams);
+        settings.saveGeneratorMemory(ini);
+    }
 
     TCombList list(session.filePath(".~buff"));
     if (!list.generate(useMode, useParams, ctx.progress, ui)) return 1;

@@ -474,8 +474,9 @@ TEST(CombList, BufferFileCache) {
     EXPECT_TRUE(std::filesystem::exists(file));
 
     ASSERT_TRUE(list.removeSelected({0, 1}, progress));
-    EXPECT_FALSE(list.loadBuffer(0, 5, progress, ui));  // another key
+    EXPECT_FALSE(list.loadBuffer(0, 5, progress, ui));  // another key: nothing happens
     EXPECT_EQ(list.count(), 1u);
+    EXPECT_TRUE(list.canUndo());
     progress.texts.clear();
     ASSERT_TRUE(list.loadBuffer(1, 5, progress, ui));
     EXPECT_EQ(list.combs(), saved);
@@ -508,7 +509,8 @@ TEST(CombList, GeneratorMemoryRoundTrip) {
     test::TempDir dir;
     const auto ini = dir / "Tavlora_5d69.ini";
     TSettings settings;
-    storeGeneratorMemory(settings, 2, "1;2;3;4;5;6", ini);
+    settings.setGeneratorMemory(2, "1;2;3;4;5;6");
+    settings.saveGeneratorMemory(ini);
     TSettings loaded;
     loaded.loadGeneratorMemory(ini);
     EXPECT_EQ(loaded.generateMode, 2);

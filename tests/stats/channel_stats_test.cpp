@@ -50,9 +50,8 @@ TEST(ChannelStats, ChannelsOfTheNumbers) {
     EXPECT_EQ(chan->typedValue("5"), 5);
 
     TStatDrawArray sel{valueWithKeys(7)};
-    chan->prepareFilter(sel, 2, false);
-    EXPECT_TRUE(chan->matchTest(makeComb({1, 2, 3, 4, 61}), sel, 2, false, TFilterMode::Include));
-    EXPECT_FALSE(chan->matchTest(makeComb({1, 2, 3, 4, 60}), sel, 2, false, TFilterMode::Include));
+    EXPECT_TRUE(test::matchOf(*chan, makeComb({1, 2, 3, 4, 61}), sel, 2));
+    EXPECT_FALSE(test::matchOf(*chan, makeComb({1, 2, 3, 4, 60}), sel, 2));
 }
 
 TEST(ChannelStats, CountsPerChannelAndDistinctChannels) {
@@ -84,18 +83,15 @@ TEST(ChannelStats, CountsPerChannelAndDistinctChannels) {
 
     // (1, 2): channel 1 holds exactly two numbers.
     TStatDrawArray pair{valueWithKeys(1, 2)};
-    chnv->prepareFilter(pair, 2, false);
-    EXPECT_TRUE(chnv->matchTest(makeComb({1, 2, 11, 21, 31}), pair, 2, false, TFilterMode::Include));
-    EXPECT_FALSE(chnv->matchTest(makeComb({1, 11, 21, 31, 41}), pair, 2, false, TFilterMode::Include));
+    EXPECT_TRUE(test::matchOf(*chnv, makeComb({1, 2, 11, 21, 31}), pair, 2));
+    EXPECT_FALSE(test::matchOf(*chnv, makeComb({1, 11, 21, 31, 41}), pair, 2));
     // A zero count matches a combination with no number in that channel.
     TStatDrawArray zeros{valueWithKeys(1, 0), valueWithKeys(2, 0), valueWithKeys(3, 0), valueWithKeys(4, 0),
                          valueWithKeys(5, 0)};
-    chnv->prepareFilter(zeros, 2, false);
-    EXPECT_FALSE(chnv->matchTest(makeComb({1, 11, 21, 31, 41}), zeros, 2, false, TFilterMode::Include));
-    EXPECT_TRUE(chnv->matchTest(makeComb({1, 11, 21, 31, 61}), zeros, 2, false, TFilterMode::Include));
+    EXPECT_FALSE(test::matchOf(*chnv, makeComb({1, 11, 21, 31, 41}), zeros, 2));
+    EXPECT_TRUE(test::matchOf(*chnv, makeComb({1, 11, 21, 31, 61}), zeros, 2));
     zeros.push_back(valueWithKeys(6, 0));
-    chnv->prepareFilter(zeros, 2, false);
-    EXPECT_TRUE(chnv->matchTest(makeComb({1, 11, 21, 31, 41}), zeros, 2, false, TFilterMode::Include));
+    EXPECT_TRUE(test::matchOf(*chnv, makeComb({1, 11, 21, 31, 41}), zeros, 2));
 }
 
 TEST(ChannelStats, OneMethodPerChannel) {
@@ -125,9 +121,8 @@ TEST(ChannelStats, OneMethodPerChannel) {
     EXPECT_EQ(list[10].count, 3);
 
     TStatDrawArray sel{valueWithKeys(2)};
-    chn1->prepareFilter(sel, 2, false);
-    EXPECT_TRUE(chn1->matchTest(makeComb({1, 10, 11, 12, 13}), sel, 2, false, TFilterMode::Include));
-    EXPECT_FALSE(chn1->matchTest(makeComb({1, 2, 10, 12, 13}), sel, 2, false, TFilterMode::Include));
+    EXPECT_TRUE(test::matchOf(*chn1, makeComb({1, 10, 11, 12, 13}), sel, 2));
+    EXPECT_FALSE(test::matchOf(*chn1, makeComb({1, 2, 10, 12, 13}), sel, 2));
 }
 
 TEST(ChannelStats, ChannelTuples) {
@@ -187,12 +182,10 @@ TEST(ChannelStats, ChannelTuples) {
 
     // The combination is taken in its stored order.
     TStatDrawArray sel{valueWithKeys(2, 1)};
-    seq2->prepareFilter(sel, 2, false);
-    EXPECT_TRUE(seq2->matchTest(makeComb({15, 5, 30, 40, 50}), sel, 2, false, TFilterMode::Include));
-    EXPECT_FALSE(seq2->matchTest(makeComb({5, 15, 30, 40, 50}), sel, 2, false, TFilterMode::Include));
-    mix2->prepareFilter(sel, 2, false);
-    EXPECT_FALSE(mix2->matchTest(makeComb({5, 15, 30, 40, 50}), sel, 2, false, TFilterMode::Include));
-    EXPECT_TRUE(mix2->matchTest(makeComb({15, 30, 40, 5, 50}), sel, 2, false, TFilterMode::Include));
+    EXPECT_TRUE(test::matchOf(*seq2, makeComb({15, 5, 30, 40, 50}), sel, 2));
+    EXPECT_FALSE(test::matchOf(*seq2, makeComb({5, 15, 30, 40, 50}), sel, 2));
+    EXPECT_FALSE(test::matchOf(*mix2, makeComb({5, 15, 30, 40, 50}), sel, 2));
+    EXPECT_TRUE(test::matchOf(*mix2, makeComb({15, 30, 40, 5, 50}), sel, 2));
 }
 
 TEST(ChannelStats, WidthFromTheSettingsAndRebuild) {

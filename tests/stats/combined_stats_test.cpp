@@ -24,8 +24,7 @@ Texts valueTexts(TCustomStat& m, int lastIndex, int length, bool sorted) {
 }
 
 bool matches(TCustomStat& m, std::array<int, 5> comb, const TStatDrawArray& sel) {
-    m.prepareFilter(sel, 0, false);
-    return m.matchTest(makeComb(comb), sel, 0, false, TFilterMode::Include);
+    return test::matchOf(m, makeComb(comb), sel, 0);
 }
 
 TEST(CombinedStats, TuplesOfOneDraw) {

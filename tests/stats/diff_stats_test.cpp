@@ -139,32 +139,24 @@ TEST(DiffStats, MatchTests) {
 
     auto difa = r.create("DIFA");
     TStatDrawArray sel{valueWithKeys(13)};
-    difa->prepareFilter(sel, 0, false);
-    EXPECT_TRUE(difa->matchTest(c, sel, 0, false, TFilterMode::Include));
-    EXPECT_FALSE(difa->matchTest(makeComb({1, 2, 3, 4, 5}), sel, 0, false, TFilterMode::Include));
+    EXPECT_TRUE(test::matchOf(*difa, c, sel, 0));
+    EXPECT_FALSE(test::matchOf(*difa, makeComb({1, 2, 3, 4, 5}), sel, 0));
 
     auto difo = r.create("DIFO");
     TStatDrawArray three{valueWithKeys(2, 3)}, four{valueWithKeys(2, 4)}, thirteen{valueWithKeys(13, 1)};
     for (auto* s : {&three, &thirteen}) {
-        difo->prepareFilter(*s, 0, false);
-        EXPECT_TRUE(difo->matchTest(c, *s, 0, false, TFilterMode::Include));
+        EXPECT_TRUE(test::matchOf(*difo, c, *s, 0));
     }
-    difo->prepareFilter(four, 0, false);
-    EXPECT_FALSE(difo->matchTest(c, four, 0, false, TFilterMode::Include));
-    // Without prepareFilter the selection is scanned with the same result.
-    EXPECT_TRUE(difo->matchTest(c, three, 0, false, TFilterMode::Include));
+    EXPECT_FALSE(test::matchOf(*difo, c, four, 0));
 
     auto kds3 = r.create("KDS3");
     TStatDrawArray run{valueWithKeys(2, 2, 13)}, wrongOrder{valueWithKeys(13, 2, 2)};
-    kds3->prepareFilter(run, 0, false);
-    EXPECT_TRUE(kds3->matchTest(c, run, 0, false, TFilterMode::Include));
-    kds3->prepareFilter(wrongOrder, 0, false);
-    EXPECT_FALSE(kds3->matchTest(c, wrongOrder, 0, false, TFilterMode::Include));
+    EXPECT_TRUE(test::matchOf(*kds3, c, run, 0));
+    EXPECT_FALSE(test::matchOf(*kds3, c, wrongOrder, 0));
 
     auto difk = r.create("DIFK");
     TStatDrawArray mult3{valueWithKeys(3)};
-    difk->prepareFilter(mult3, 0, false);
-    EXPECT_TRUE(difk->matchTest(c, mult3, 0, false, TFilterMode::Include));
+    EXPECT_TRUE(test::matchOf(*difk, c, mult3, 0));
 }
 
 TEST(DiffStats, IncludeAndExcludePartitionAList) {

@@ -46,9 +46,8 @@ TEST(MatrixStats, ColumnsAndRowsOfTheNumbers) {
     EXPECT_EQ(rows->valueToText(valueWithKeys(6)), "6");
 
     TStatDrawArray sel{valueWithKeys(7)};
-    cols->prepareFilter(sel, 2, false);
-    EXPECT_TRUE(cols->matchTest(makeComb({1, 2, 3, 4, 14}), sel, 2, false, TFilterMode::Include));
-    EXPECT_FALSE(cols->matchTest(makeComb({1, 2, 3, 4, 13}), sel, 2, false, TFilterMode::Include));
+    EXPECT_TRUE(test::matchOf(*cols, makeComb({1, 2, 3, 4, 14}), sel, 2));
+    EXPECT_FALSE(test::matchOf(*cols, makeComb({1, 2, 3, 4, 13}), sel, 2));
 }
 
 TEST(MatrixStats, CountsPerLineAndDistinctLines) {
@@ -76,9 +75,8 @@ TEST(MatrixStats, CountsPerLineAndDistinctLines) {
     EXPECT_EQ(statisticsRun(*coln, 2, 3, false).size(), 5u);
 
     TStatDrawArray sel{valueWithKeys(1, 3)};
-    colv->prepareFilter(sel, 2, false);
-    EXPECT_TRUE(colv->matchTest(makeComb({1, 3, 8, 10, 15}), sel, 2, false, TFilterMode::Include));
-    EXPECT_FALSE(colv->matchTest(makeComb({1, 3, 8, 10, 16}), sel, 2, false, TFilterMode::Include));
+    EXPECT_TRUE(test::matchOf(*colv, makeComb({1, 3, 8, 10, 15}), sel, 2));
+    EXPECT_FALSE(test::matchOf(*colv, makeComb({1, 3, 8, 10, 16}), sel, 2));
 }
 
 TEST(MatrixStats, MasksOfOccupiedLines) {
@@ -107,9 +105,8 @@ TEST(MatrixStats, MasksOfOccupiedLines) {
     EXPECT_EQ(rowm->textToValue("111001"), 912);
 
     TStatDrawArray sel{valueWithKeys(80)};
-    colm->prepareFilter(sel, 2, false);
-    EXPECT_TRUE(colm->matchTest(makeComb({22, 1, 3, 8, 10}), sel, 2, false, TFilterMode::Include));
-    EXPECT_FALSE(colm->matchTest(makeComb({22, 1, 3, 8, 11}), sel, 2, false, TFilterMode::Include));
+    EXPECT_TRUE(test::matchOf(*colm, makeComb({22, 1, 3, 8, 10}), sel, 2));
+    EXPECT_FALSE(test::matchOf(*colm, makeComb({22, 1, 3, 8, 11}), sel, 2));
 }
 
 TEST(MatrixStats, AdjacentNumbers) {
@@ -158,9 +155,8 @@ TEST(MatrixStats, AdjacentNumbers) {
     EXPECT_EQ(asGraph(rowc).numberOfComb(makeComb({8, 9, 20, 21, 60}), 0, 2, false), 2);
 
     TStatDrawArray sel{valueWithKeys(3, 2)};
-    cola->prepareFilter(sel, 2, false);
-    EXPECT_TRUE(cola->matchTest(makeComb({60, 3, 20, 10, 30}), sel, 2, false, TFilterMode::Include));
-    EXPECT_FALSE(cola->matchTest(makeComb({3, 10, 17, 30, 60}), sel, 2, false, TFilterMode::Include));
+    EXPECT_TRUE(test::matchOf(*cola, makeComb({60, 3, 20, 10, 30}), sel, 2));
+    EXPECT_FALSE(test::matchOf(*cola, makeComb({3, 10, 17, 30, 60}), sel, 2));
 }
 
 TEST(MatrixStats, OneMethodPerColumnAndRow) {
@@ -234,9 +230,8 @@ TEST(MatrixStats, ExtremeWidths) {
     EXPECT_EQ(colm->valueToText(wide[0]), "11111" + std::string(64, '0') + " (571849066284996100096)");
     EXPECT_EQ(colm->valueToText(wide[1]), std::string(64, '0') + "11111 (031)");
     TStatDrawArray sel{wide[2]};
-    colm->prepareFilter(sel, 2, false);
-    EXPECT_TRUE(colm->matchTest(makeComb({6, 4, 3, 2, 1}), sel, 2, false, TFilterMode::Include));
-    EXPECT_FALSE(colm->matchTest(makeComb({1, 2, 3, 4, 5}), sel, 2, false, TFilterMode::Include));
+    EXPECT_TRUE(test::matchOf(*colm, makeComb({6, 4, 3, 2, 1}), sel, 2));
+    EXPECT_FALSE(test::matchOf(*colm, makeComb({1, 2, 3, 4, 5}), sel, 2));
 
     // Width 1: one column of 69 rows; consecutive numbers are vertical neighbours.
     r.list.settings().config.matrixCols = 1;

@@ -85,20 +85,16 @@ TEST(PeriodStats, CandidateTestDependsOnTheMode) {
     // 102), which lacks 12; two draws before it is index 3 (draw 103), which holds 12.
     const TStatDrawArray three{valueWithKeys(12, 3)};
     const TStatDrawArray two{valueWithKeys(12, 2)};
-    for (bool prepared : {false, true}) {
-        if (prepared) periods->prepareFilter(three, 4, false);
-        EXPECT_FALSE(periods->matchTest(with12, three, 4, false, TFilterMode::Include));
-        EXPECT_TRUE(periods->matchTest(with12, three, 4, false, TFilterMode::Exclude));
-        EXPECT_FALSE(periods->matchTest(without12, three, 4, false, TFilterMode::Exclude));
-        if (prepared) periods->prepareFilter(two, 4, false);
-        EXPECT_TRUE(periods->matchTest(with12, two, 4, false, TFilterMode::Include));
-        EXPECT_FALSE(periods->matchTest(with12, two, 4, false, TFilterMode::Exclude));
-        EXPECT_FALSE(periods->matchTest(without12, two, 4, false, TFilterMode::Include));
-    }
+    EXPECT_FALSE(test::matchOf(*periods, with12, three, 4));
+    EXPECT_TRUE(test::matchOf(*periods, with12, three, 4, false, TFilterMode::Exclude));
+    EXPECT_FALSE(test::matchOf(*periods, without12, three, 4, false, TFilterMode::Exclude));
+    EXPECT_TRUE(test::matchOf(*periods, with12, two, 4));
+    EXPECT_FALSE(test::matchOf(*periods, with12, two, 4, false, TFilterMode::Exclude));
+    EXPECT_FALSE(test::matchOf(*periods, without12, two, 4));
     // A distance reaching before the archive reads an empty draw.
     const TStatDrawArray far{valueWithKeys(12, 40)};
-    EXPECT_FALSE(periods->matchTest(with12, far, 4, false, TFilterMode::Include));
-    EXPECT_TRUE(periods->matchTest(with12, far, 4, false, TFilterMode::Exclude));
+    EXPECT_FALSE(test::matchOf(*periods, with12, far, 4));
+    EXPECT_TRUE(test::matchOf(*periods, with12, far, 4, false, TFilterMode::Exclude));
 }
 
 TEST(PeriodStats, PeriodsCountDrawNumbersWhileTheCandidateTestCountsPositions) {
@@ -114,8 +110,8 @@ TEST(PeriodStats, PeriodsCountDrawNumbersWhileTheCandidateTestCountsPositions) {
     // before the archive.
     const TStatDrawArray one{valueWithKeys(12, 1)};
     const TStatDrawArray four{valueWithKeys(12, 4)};
-    EXPECT_TRUE(periods->matchTest(makeComb({12, 1, 2, 3, 4}), one, 2, false, TFilterMode::Include));
-    EXPECT_FALSE(periods->matchTest(makeComb({12, 1, 2, 3, 4}), four, 2, false, TFilterMode::Include));
+    EXPECT_TRUE(test::matchOf(*periods, makeComb({12, 1, 2, 3, 4}), one, 2));
+    EXPECT_FALSE(test::matchOf(*periods, makeComb({12, 1, 2, 3, 4}), four, 2));
 }
 
 TEST(PeriodStats, FilterRunsInBothModes) {

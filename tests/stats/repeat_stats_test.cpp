@@ -40,8 +40,7 @@ bool matches(TCustomStat& m, std::array<int, 5> comb, std::initializer_list<int>
     TStatDrawArray sel;
     for (int k : keys) sel.push_back(valueWithKeys(k));
     m.loadDraws(-1, reference, false);
-    m.prepareFilter(sel, reference, false);
-    return m.matchTest(makeComb(comb), sel, reference, false, TFilterMode::Include);
+    return test::matchOf(m, makeComb(comb), sel, reference);
 }
 
 using Ints = std::vector<int>;

@@ -42,9 +42,8 @@ TEST(SegmentStats, SegmentsOfTheNumbers) {
     EXPECT_EQ(sgms->valueToText(list[0]), "3");
 
     TStatDrawArray sel{valueWithKeys(2)};
-    sgms->prepareFilter(sel, 1, false);
-    EXPECT_TRUE(sgms->matchTest(makeComb({1, 2, 3, 4, 10}), sel, 1, false, TFilterMode::Include));
-    EXPECT_FALSE(sgms->matchTest(makeComb({1, 2, 3, 4, 11}), sel, 1, false, TFilterMode::Include));
+    EXPECT_TRUE(test::matchOf(*sgms, makeComb({1, 2, 3, 4, 10}), sel, 1));
+    EXPECT_FALSE(test::matchOf(*sgms, makeComb({1, 2, 3, 4, 11}), sel, 1));
 }
 
 TEST(SegmentStats, CountsPerSegmentAndDistinctSegments) {
@@ -73,9 +72,8 @@ TEST(SegmentStats, CountsPerSegmentAndDistinctSegments) {
     EXPECT_EQ(statisticsRun(*sgmc, 1, 2, false).size(), 2u);  // nothing pre-listed
 
     TStatDrawArray sel{valueWithKeys(2, 0)};
-    sgmv->prepareFilter(sel, 1, false);
-    EXPECT_TRUE(sgmv->matchTest(makeComb({1, 2, 3, 4, 11}), sel, 1, false, TFilterMode::Include));
-    EXPECT_FALSE(sgmv->matchTest(makeComb({1, 2, 3, 4, 10}), sel, 1, false, TFilterMode::Include));
+    EXPECT_TRUE(test::matchOf(*sgmv, makeComb({1, 2, 3, 4, 11}), sel, 1));
+    EXPECT_FALSE(test::matchOf(*sgmv, makeComb({1, 2, 3, 4, 10}), sel, 1));
 }
 
 TEST(SegmentStats, OneMethodPerSegment) {
@@ -154,9 +152,8 @@ TEST(SegmentStats, SegmentTuples) {
     EXPECT_EQ(kgm2->valueToText(*findKey(m, 3, 1)), "3:1");
 
     TStatDrawArray sel{valueWithKeys(2, 3)};
-    kgs2->prepareFilter(sel, 1, false);
-    EXPECT_TRUE(kgs2->matchTest(makeComb({20, 7, 1, 30, 40}), sel, 1, false, TFilterMode::Include));
-    EXPECT_FALSE(kgs2->matchTest(makeComb({1, 7, 20, 30, 40}), sel, 1, false, TFilterMode::Include));
+    EXPECT_TRUE(test::matchOf(*kgs2, makeComb({20, 7, 1, 30, 40}), sel, 1));
+    EXPECT_FALSE(test::matchOf(*kgs2, makeComb({1, 7, 20, 30, 40}), sel, 1));
 }
 
 TEST(SegmentStats, NormsOverACombinationSet) {

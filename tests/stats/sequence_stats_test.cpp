@@ -94,9 +94,8 @@ TEST(SequenceStats, MatchTestsPartitionAList) {
     test::Registry r(draws);
     auto seql = r.create("SEQL");
     TStatDrawArray sel{valueWithKeys(3)};
-    seql->prepareFilter(sel, 0, false);
-    EXPECT_TRUE(seql->matchTest(makeComb({3, 4, 5, 10, 20}), sel, 0, false, TFilterMode::Include));
-    EXPECT_FALSE(seql->matchTest(makeComb({3, 4, 5, 6, 20}), sel, 0, false, TFilterMode::Include));
+    EXPECT_TRUE(test::matchOf(*seql, makeComb({3, 4, 5, 10, 20}), sel, 0));
+    EXPECT_FALSE(test::matchOf(*seql, makeComb({3, 4, 5, 6, 20}), sel, 0));
 
     // Out of the 252 combinations of 1..10, a longest run of exactly 4: 1 2 3 4 with one of 6..10
     // (5), 7 8 9 10 with one of 1..5 (5), and a run starting at 2..6 with one number that is not

@@ -51,6 +51,12 @@ struct Registry {
     TStatList list;
 };
 
+// The match test of a method on one combination, through the matcher of a filter run.
+inline bool matchOf(const TCustomStat& method, const TComb& comb, const TStatDrawArray& sel, int reference,
+                    bool sorted = false, TFilterMode mode = TFilterMode::Include) {
+    return method.prepareFilter(sel, reference, sorted, mode)->matches(comb);
+}
+
 inline const TStatDraw* findKey(const TStatDrawArray& list, int k1, int k2 = 0, int k3 = 0, int k4 = 0) {
     for (const auto& v : list)
         if (v.keys[0] == k1 && v.keys[1] == k2 && v.keys[2] == k3 && v.keys[3] == k4) return &v;

@@ -55,8 +55,7 @@ TEST(NumberStats, ValuesOverAWindow) {
 
     // Match test: any number of the combination is selected.
     TStatDrawArray sel{valueWithKeys(7), valueWithKeys(60)};
-    EXPECT_TRUE(test::matchOf(*nums, makeComb({1, 2, 3, 4, 60}), sel, 11));
-    EXPECT_FALSE(test::matchOf(*nums, makeComb({1, 2, 3, 4, 5}), sel, 11));
+    test::expectMatches(*nums, sel, 11, {{{1, 2, 3, 4, 60}, true}, {{1, 2, 3, 4, 5}, false}});
     // Keys 2..4 take part: a record (7, 1, 0, 0) is not the number 7.
     TStatDrawArray odd{valueWithKeys(7, 1)};
     EXPECT_FALSE(test::matchOf(*nums, makeComb({7, 2, 3, 4, 5}), odd, 11));
@@ -76,8 +75,7 @@ TEST(NumberStats, DigitsCountEveryDigitOfEveryNumber) {
     EXPECT_EQ(findKey(list, 7)->count, 1);
 
     TStatDrawArray sel{valueWithKeys(9)};
-    EXPECT_TRUE(test::matchOf(*digs, makeComb({1, 2, 3, 4, 69}), sel, 1));
-    EXPECT_FALSE(test::matchOf(*digs, makeComb({1, 2, 3, 4, 68}), sel, 1));
+    test::expectMatches(*digs, sel, 1, {{{1, 2, 3, 4, 69}, true}, {{1, 2, 3, 4, 68}, false}});
 
     TStatDrawArray combValues;
     digs->valuesOfComb(makeComb({10, 11, 2, 3, 4}), combValues);
@@ -117,8 +115,7 @@ TEST(NumberStats, ClassCounts) {
     EXPECT_EQ(evenGraph->numberOfComb(makeComb({2, 3, 4, 5, 7}), 0, 3, false), 2);
 
     TStatDrawArray sel{valueWithKeys(4)};
-    EXPECT_TRUE(test::matchOf(*prim, makeComb({1, 2, 3, 4, 5}), sel, 3));
-    EXPECT_FALSE(test::matchOf(*prim, makeComb({1, 2, 3, 4, 6}), sel, 3));
+    test::expectMatches(*prim, sel, 3, {{{1, 2, 3, 4, 5}, true}, {{1, 2, 3, 4, 6}, false}});
 }
 
 TEST(NumberStats, MasksOfEvenSmallAndPrimeNumbers) {
@@ -163,8 +160,7 @@ TEST(NumberStats, MasksOfEvenSmallAndPrimeNumbers) {
     EXPECT_EQ(smlv2->valueToText(statisticsRun(*smlv2, 0, 1, true)[0]), "11222 (007)");
 
     TStatDrawArray sel{valueWithKeys(9)};
-    EXPECT_TRUE(test::matchOf(*evnv, makeComb({2, 15, 36, 40, 69}), sel, 1));
-    EXPECT_FALSE(test::matchOf(*evnv, makeComb({15, 2, 36, 40, 69}), sel, 1));
+    test::expectMatches(*evnv, sel, 1, {{{2, 15, 36, 40, 69}, true}, {{15, 2, 36, 40, 69}, false}});
 }
 
 TEST(NumberStats, PositionsAndExtra) {
@@ -187,8 +183,7 @@ TEST(NumberStats, PositionsAndExtra) {
     // Combinations are taken in their stored order.
     EXPECT_EQ(g->numberOfComb(makeComb({40, 2, 15, 69, 36}), 0, 0, true), 15);
     TStatDrawArray sel{valueWithKeys(15)};
-    EXPECT_TRUE(test::matchOf(*pos3, makeComb({40, 2, 15, 69, 36}), sel, 0, true));
-    EXPECT_FALSE(test::matchOf(*pos3, makeComb({15, 2, 40, 69, 36}), sel, 0, true));
+    test::expectMatches(*pos3, sel, 0, true, {{{40, 2, 15, 69, 36}, true}, {{15, 2, 40, 69, 36}, false}});
 
     auto poe = r.create("POE1");
     ASSERT_NE(poe, nullptr);

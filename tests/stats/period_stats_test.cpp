@@ -50,11 +50,7 @@ TEST(PeriodStats, ChannelPeriodCountsOnceForNumbersOfOneChannel) {
     // Channel 2 at 100, 101, 103, 104; 3 at 101, 102; 4 at 102, 103; 5 at 103, 104. Numbers that
     // share a channel in one draw add no second period.
     ASSERT_EQ(list.size(), 5u);
-    EXPECT_EQ(findKey(list, 2, 1)->count, 2);
-    EXPECT_EQ(findKey(list, 2, 2)->count, 1);
-    EXPECT_EQ(findKey(list, 3, 1)->count, 1);
-    EXPECT_EQ(findKey(list, 4, 1)->count, 1);
-    EXPECT_EQ(findKey(list, 5, 1)->count, 1);
+    test::expectCounts(list, {{{2, 1}, 2}, {{2, 2}, 1}, {{3, 1}, 1}, {{4, 1}, 1}, {{5, 1}, 1}});
     EXPECT_EQ(findKey(list, 2, 1)->minPeriod, 3);  // 101 to 104
     EXPECT_EQ(periods->valueToText(*findKey(list, 2, 1)), "02 x 1");
 }
@@ -69,9 +65,7 @@ TEST(PeriodStats, SegmentPeriodsWithDigitsOutsideTheRange) {
     const TStatDrawArray list = statisticsRun(*periods, 4, 5, false);
     // Segment 1 in every draw, 5 in 100, 103, 104.
     ASSERT_EQ(list.size(), 3u);
-    EXPECT_EQ(findKey(list, 1, 1)->count, 4);
-    EXPECT_EQ(findKey(list, 5, 3)->count, 1);
-    EXPECT_EQ(findKey(list, 5, 1)->count, 1);
+    test::expectCounts(list, {{{1, 1}, 4}, {{5, 3}, 1}, {{5, 1}, 1}});
     EXPECT_EQ(periods->valueToText(*findKey(list, 5, 3)), "5 x 3");
 }
 

@@ -134,9 +134,7 @@ TEST(ShreddingStats, SingleCombinationsHaveNoDrawsBefore) {
     shr2->valuesOfComb(makeComb({10, 19, 5, 20, 25}), list);
     shr2->valuesOfComb(makeComb({1, 2, 3, 4, 5}), list);  // 3/12 = 0.25
     ASSERT_EQ(list.size(), 3u);
-    EXPECT_EQ(findKey(list, 166)->count, 1);
-    EXPECT_EQ(findKey(list, 580)->count, 1);
-    EXPECT_EQ(findKey(list, 250)->count, 1);
+    test::expectCounts(list, {{{166}, 1}, {{580}, 1}, {{250}, 1}});
 
     // the norm over a full set: SHR1 divides by p5+t5 = 0 for every combination
     const TCombsArray combs = test::allCombs(12);

@@ -40,8 +40,7 @@ TEST(SumStats, SumValuesAndClassSums) {
     EXPECT_EQ(graph(sums).numberOfComb(makeComb({65, 66, 67, 68, 69}), 0, 2, false), 335);
 
     TStatDrawArray sel{valueWithInt12(162)};
-    EXPECT_TRUE(test::matchOf(*sums, makeComb({69, 40, 36, 15, 2}), sel, 2));
-    EXPECT_FALSE(test::matchOf(*sums, makeComb({1, 2, 3, 4, 6}), sel, 2));
+    test::expectMatches(*sums, sel, 2, {{{69, 40, 36, 15, 2}, true}, {{1, 2, 3, 4, 6}, false}});
     TStatDrawArray withKey3{valueWithKeys(162, 0, 1)};  // keys 3-4 must be 0
     EXPECT_FALSE(test::matchOf(*sums, makeComb({69, 40, 36, 15, 2}), withKey3, 2));
 
@@ -70,8 +69,7 @@ TEST(SumStats, SumOfTwoEqualsAThird) {
     EXPECT_EQ(findKey(list, 4)->count, 2);
     EXPECT_EQ(findKey(list, 4)->minPeriod, 1);
     TStatDrawArray sel{valueWithKeys(0)};
-    EXPECT_TRUE(test::matchOf(*s2t3, makeComb({1, 10, 20, 40, 69}), sel, 2));
-    EXPECT_FALSE(test::matchOf(*s2t3, makeComb({5, 4, 3, 2, 1}), sel, 2));
+    test::expectMatches(*s2t3, sel, 2, {{{1, 10, 20, 40, 69}, true}, {{5, 4, 3, 2, 1}, false}});
 }
 
 TEST(SumStats, RangeInstances) {
@@ -136,8 +134,7 @@ TEST(SumStats, ExactChangeFollowsDrawsWithTheLatestSum) {
     EXPECT_EQ(graph(sumc).numberOfComb(makeComb({1, 2, 3, 4, 5}), 4, 4, false), 15 - 170);
 
     TStatDrawArray sel{list[1]};
-    EXPECT_TRUE(test::matchOf(*sumc, makeComb({10, 20, 30, 50, 60}), sel, 4));
-    EXPECT_FALSE(test::matchOf(*sumc, makeComb({10, 20, 30, 40, 60}), sel, 4));
+    test::expectMatches(*sumc, sel, 4, {{{10, 20, 30, 50, 60}, true}, {{10, 20, 30, 40, 60}, false}});
 }
 
 TEST(SumStats, TrendOfTheSum) {
@@ -158,8 +155,7 @@ TEST(SumStats, TrendOfTheSum) {
 
     // Relative to the reference draw (sum 150).
     TStatDrawArray equal{valueWithInt12(0)}, lower{valueWithInt12(-1)};
-    EXPECT_TRUE(test::matchOf(*sumt, makeComb({50, 40, 30, 20, 10}), equal, 4));
-    EXPECT_FALSE(test::matchOf(*sumt, makeComb({50, 40, 30, 20, 11}), equal, 4));
+    test::expectMatches(*sumt, equal, 4, {{{50, 40, 30, 20, 10}, true}, {{50, 40, 30, 20, 11}, false}});
     EXPECT_TRUE(test::matchOf(*sumt, makeComb({1, 2, 3, 4, 5}), lower, 4));
     // Another reference index is honoured (draw 3 has sum 170).
     EXPECT_TRUE(test::matchOf(*sumt, makeComb({10, 20, 30, 40, 60}), lower, 3));
@@ -197,8 +193,7 @@ TEST(SumStats, ChangeWithinTheSumStep) {
     EXPECT_EQ(sumv->valueToText(valueWithInt12(15)), "+15");
     // Match test: the change from the draw at the reference index.
     TStatDrawArray sel{valueWithInt12(-7)};
-    EXPECT_TRUE(test::matchOf(*sumv, makeComb({10, 20, 30, 40, 75}), sel, 2));
-    EXPECT_FALSE(test::matchOf(*sumv, makeComb({10, 20, 30, 40, 76}), sel, 2));
+    test::expectMatches(*sumv, sel, 2, {{{10, 20, 30, 40, 75}, true}, {{10, 20, 30, 40, 76}, false}});
     EXPECT_TRUE(test::matchOf(*sumv, makeComb({10, 20, 30, 40, 43}), sel, 0));
 }
 

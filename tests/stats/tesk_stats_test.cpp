@@ -125,9 +125,7 @@ TEST(TeskStats, DynamicMemberCountsHitsInTheDrawAfterTheReference) {
     // Match test: a candidate holding key 1 of a selected value.
     TStatDrawArray sel{valueWithKeys(27, 1, 0, 2), valueWithKeys(54)};
     hco3->loadDraws(-1, 3, false);
-    EXPECT_TRUE(test::matchOf(*hco3, makeComb({1, 2, 3, 4, 27}), sel, 3));
-    EXPECT_TRUE(test::matchOf(*hco3, makeComb({1, 2, 3, 4, 54}), sel, 3));
-    EXPECT_FALSE(test::matchOf(*hco3, makeComb({1, 2, 3, 4, 5}), sel, 3));
+    test::expectMatches(*hco3, sel, 3, {{{1, 2, 3, 4, 27}, true}, {{1, 2, 3, 4, 54}, true}, {{1, 2, 3, 4, 5}, false}});
     const TCombsArray all = test::allCombs(10);
     TStatDrawArray small{valueWithKeys(2), valueWithKeys(8)};
     TCombsArray kept, removed;

@@ -45,7 +45,6 @@ public:
     // exclude mode.
     bool keeps(const TComb& comb) const { return matches(comb) == (mode_ == TFilterMode::Include); }
 
-    const TCustomStat& method() const { return method_; }
     const TStatDrawArray& selection() const { return selection_; }
     // The draw the candidates follow (the archive's last index minus the offset).
     int referenceIndex() const { return referenceIndex_; }

@@ -520,6 +520,16 @@ TEST(CombList, GeneratorMemoryRoundTrip) {
     ScriptedInteraction ui;
     ASSERT_TRUE(list.generate(loaded, progress, ui));
     EXPECT_EQ(list.count(), 6u);
+
+    // The key holds 255 Windows-1251 bytes: a longer parameter is cut to that many letters.
+    std::string letters;
+    for (int i = 0; i < 300; ++i) letters += "ж";
+    settings.setGeneratorMemory(4, letters);
+    EXPECT_EQ(settings.generateMode, 4);
+    EXPECT_EQ(settings.generateParameters.size(), 255u * 2);  // two UTF-8 bytes a letter
+    settings.saveGeneratorMemory(ini);
+    loaded.loadGeneratorMemory(ini);
+    EXPECT_EQ(loaded.generateParameters, settings.generateParameters);
 }
 
 TEST(CombList, ChunkFilterStepEqualsPerCombinationStep) {

@@ -19,18 +19,6 @@ namespace tavlora {
 
 namespace {
 
-// Writes a status text for the duration of an operation and clears it on every way out.
-class StatusText {
-public:
-    StatusText(Progress& progress, const std::string& text) : progress_(progress) { progress_.setText(text); }
-    ~StatusText() { progress_.setText(std::string()); }
-    StatusText(const StatusText&) = delete;
-    StatusText& operator=(const StatusText&) = delete;
-
-private:
-    Progress& progress_;
-};
-
 bool equalNoCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i)
@@ -50,7 +38,7 @@ bool DrawArchive::load(Progress& progress, Interaction& interaction) {
     // be told (a folder without access), opening it below reports why.
     if (!std::filesystem::exists(file_, ec) && !ec) return true;
 
-    StatusText status(progress, kDrawsLoadingText);
+    StatusScope status(progress, kDrawsLoadingText);
     auto fail = [&](int errnum) {
         interaction.error(fmt(kDrawsReadError, systemMessage(errnum)));
         return false;
@@ -84,7 +72,7 @@ bool DrawArchive::load(Progress& progress, Interaction& interaction) {
 }
 
 bool DrawArchive::save(Progress& progress, Interaction& interaction) {
-    StatusText status(progress, kDrawsSavingText);
+    StatusScope status(progress, kDrawsSavingText);
     std::string bytes(draws_.size() * TDraw::kSize, '\0');
     for (size_t i = 0; i < draws_.size(); ++i)
         draws_[i].encode(reinterpret_cast<uint8_t*>(bytes.data()) + i * TDraw::kSize);
@@ -129,7 +117,7 @@ bool DrawArchive::editDraw(int index, const TDraw& draw, Progress& progress, Int
 int DrawArchive::deleteDrawsByNumber(const std::vector<int>& numbers, Progress& progress, Interaction& interaction) {
     int deleted = 0;
     {
-        StatusText status(progress, kDrawsDeletingText);
+        StatusScope status(progress, kDrawsDeletingText);
         for (int n : numbers) {
             int index = findByNumber(n);
             if (index < 0) continue;

@@ -10,37 +10,10 @@ namespace {
 
 bool isBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
 
-// Same status-text guard as the archive's: the text is cleared on every way out.
-class StatusText {
-public:
-    StatusText(Progress& progress, const std::string& text) : progress_(progress) { progress_.setText(text); }
-    ~StatusText() { progress_.setText(std::string()); }
-    StatusText(const StatusText&) = delete;
-    StatusText& operator=(const StatusText&) = delete;
-
-private:
-    Progress& progress_;
-};
-
 // A number field: an integer 0..255, else 0.
 uint8_t byteField(const std::string& text) {
     int v = readInt(text, 0);
     return (v >= 0 && v <= 255) ? static_cast<uint8_t>(v) : 0;
-}
-
-// The lines of a text; CR LF, LF and a lone CR all end a line.
-std::vector<std::string_view> splitLines(std::string_view text) {
-    std::vector<std::string_view> lines;
-    size_t start = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' || text[i] == '\n') {
-            lines.push_back(text.substr(start, i - start));
-            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-            start = i + 1;
-        }
-    }
-    if (start < text.size()) lines.push_back(text.substr(start));
-    return lines;
 }
 
 }  // namespace
@@ -130,7 +103,7 @@ TDraw parseDrawCsvLine(std::string_view line, int archiveLength) {
 }
 
 void exportDrawsCsv(const DrawArchive& archive, const std::filesystem::path& file, Progress& progress) {
-    StatusText status(progress, fmt(kDrawsExportText, file.string()));
+    StatusScope status(progress, fmt(kDrawsExportText, file.string()));
     writeFileAtomic(file, drawsCsvText(archive.draws()));
 }
 
@@ -138,7 +111,7 @@ int importDrawsCsv(DrawArchive& archive, const std::filesystem::path& file, Prog
                    Interaction& interaction) {
     int added = 0;
     {
-        StatusText status(progress, fmt(kDrawsImportText, file.string()));
+        StatusScope status(progress, fmt(kDrawsImportText, file.string()));
         const std::string text = readFileBytes(file);
         for (std::string_view line : splitLines(text)) {
             if (trimText(line).empty()) continue;

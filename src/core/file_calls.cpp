@@ -9,6 +9,7 @@ namespace tavlora {
 
 int FileCalls::open(const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); }
 ssize_t FileCalls::write(int fd, const void* data, size_t size) { return ::write(fd, data, size); }
+ssize_t FileCalls::pwrite(int fd, const void* data, size_t size, off_t offset) { return ::pwrite(fd, data, size, offset); }
 int FileCalls::fsync(int fd) { return ::fsync(fd); }
 int FileCalls::close(int fd) { return ::close(fd); }
 int FileCalls::rename(const char* from, const char* to) { return std::rename(from, to); }

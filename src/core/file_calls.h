@@ -15,6 +15,7 @@ public:
     virtual ~FileCalls() = default;
     virtual int open(const char* path, int flags, mode_t mode);
     virtual ssize_t write(int fd, const void* data, size_t size);
+    virtual ssize_t pwrite(int fd, const void* data, size_t size, off_t offset);
     virtual int fsync(int fd);
     virtual int close(int fd);
     virtual int rename(const char* from, const char* to);

@@ -16,6 +16,50 @@ std::string systemMessage(int errnum) {
     return std::strerror(errnum);
 }
 
+namespace {
+
+// Runs one read or write step (returning the bytes done, 0 or -1 with errno) until size bytes
+// are done: EINTR retries, no progress fails with EIO.
+template <typename Step>
+bool loopAll(std::size_t size, Step&& step) {
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = step(done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (n == 0) {
+            errno = EIO;
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool readAllAt(int fd, void* data, std::size_t size, int64_t offset) {
+    char* p = static_cast<char*>(data);
+    return loopAll(size, [&](std::size_t done) {
+        return ::pread(fd, p + done, size - done, static_cast<off_t>(offset + static_cast<int64_t>(done)));
+    });
+}
+
+bool writeAllAt(int fd, const void* data, std::size_t size, int64_t offset) {
+    const char* p = static_cast<const char*>(data);
+    return loopAll(size, [&](std::size_t done) {
+        return fileCalls().pwrite(fd, p + done, size - done, static_cast<off_t>(offset + static_cast<int64_t>(done)));
+    });
+}
+
+bool writeAll(int fd, const void* data, std::size_t size) {
+    const char* p = static_cast<const char*>(data);
+    FileCalls& sys = fileCalls();
+    return loopAll(size, [&](std::size_t done) { return sys.write(fd, p + done, size - done); });
+}
+
 std::string readFileBytes(const std::filesystem::path& path) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) throw EError(systemMessage(errno));
@@ -74,16 +118,7 @@ void writeFileAtomic(const std::filesystem::path& path, std::string_view bytes) 
         sys.unlink(tmp.c_str());
         throw EError(systemMessage(e));
     };
-    size_t off = 0;
-    while (off < bytes.size()) {
-        ssize_t n = sys.write(fd, bytes.data() + off, bytes.size() - off);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            fail(errno);
-        }
-        if (n == 0) fail(EIO);  // no progress and no reason: never loop on it
-        off += static_cast<size_t>(n);
-    }
+    if (!writeAll(fd, bytes.data(), bytes.size())) fail(errno);
     // The content must be on disk before the rename makes it the file; the folder is synced
     // after it so that the new name survives a crash too.
     if (sys.fsync(fd) != 0) fail(errno);

@@ -1,5 +1,8 @@
 #pragma once
-// Whole-file reading and safe whole-file replacement.
+// Whole-file reading, safe whole-file replacement, and whole-buffer reads and writes on an open
+// file descriptor.
+#include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -16,6 +19,17 @@ std::string readFileBytes(const std::filesystem::path& path);
 // the rename is thrown as well: the new content is then in place but not known to be durable.
 // The system calls go through fileCalls() (core/file_calls.h).
 void writeFileAtomic(const std::filesystem::path& path, std::string_view bytes);
+
+// Reads exactly `size` bytes at byte offset `offset` of fd, continuing after short reads and
+// interrupted calls. Returns false with errno set on failure; a file that ends before the last
+// byte gives EIO (a record cut short is an error, never half a record).
+bool readAllAt(int fd, void* data, std::size_t size, int64_t offset);
+// Writes all `size` bytes at byte offset `offset` of fd, continuing after short writes and
+// interrupted calls. Returns false with errno set on failure (EIO when the system writes nothing
+// without saying why).
+bool writeAllAt(int fd, const void* data, std::size_t size, int64_t offset);
+// The same at the file's current position (files opened for appending, pipes).
+bool writeAll(int fd, const void* data, std::size_t size);
 
 // The system's message for an errno value (the "%s" of file error messages).
 std::string systemMessage(int errnum);

@@ -22,6 +22,32 @@ public:
     virtual bool stopRequested() const = 0;
 };
 
+// Shows a status text while an operation runs and clears it on every way out (return, stop or
+// exception). update() replaces the text (a later step of the same operation, or the text again
+// after a nested operation cleared it); the guard still clears it at the end. A null progress
+// (an operation run without one) shows nothing.
+class StatusScope {
+public:
+    StatusScope(Progress& progress, const std::string& text) : StatusScope(&progress, text) {}
+    StatusScope(Progress* progress, const std::string& text) : progress_(progress) { update(text); }
+    ~StatusScope() { clear(); }
+    StatusScope(const StatusScope&) = delete;
+    StatusScope& operator=(const StatusScope&) = delete;
+
+    void update(const std::string& text) {
+        if (progress_) progress_->setText(text);
+    }
+    // Clears the text now (before the guard ends, when something must follow the cleared text);
+    // the guard then no longer touches it.
+    void clear() {
+        if (progress_) progress_->setText(std::string());
+        progress_ = nullptr;
+    }
+
+private:
+    Progress* progress_;
+};
+
 // A progress sink that shows nothing; its stop flag can be raised programmatically.
 class NullProgress : public Progress {
 public:

@@ -156,6 +156,13 @@ int shemaCount(const TShema& s) {
     return std::clamp<int32_t>(s.count, 0, static_cast<int32_t>(s.nums.size()));
 }
 
+uint64_t sortedKey(TComb c) {
+    sortComb(c);
+    uint64_t k = 0;
+    for (uint8_t x : c.n) k = (k << 8) | x;
+    return k;
+}
+
 void sortShema(TShema& s) { insertionSort(s.nums.data(), shemaCount(s)); }
 
 }  // namespace tavlora

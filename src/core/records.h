@@ -91,6 +91,9 @@ TByteArray distinctNumbers(const TCombsArray& combs);
 TDraw sortedDraw(const TDraw& d);
 // Straight insertion sort of the numbers as unsigned bytes (stable).
 void sortComb(TComb& c);
+// The five numbers in ascending order packed into one word: equal for two combinations exactly
+// when they hold the same numbers in any order.
+uint64_t sortedKey(TComb c);
 // Sorts the first count numbers (count taken within 0..8).
 void sortShema(TShema& s);
 // count limited to 0..8, for sets read from files.

@@ -156,6 +156,11 @@ void TSettings::loadGeneratorMemory(const std::filesystem::path& iniPath) {
     generateParameters = truncateToCp1251Bytes(ini.readString(kGlobal, "CombsGenerateParameters", ""), kMaxParameters);
 }
 
+void TSettings::setGeneratorMemory(uint8_t mode, std::string_view parameters) {
+    generateMode = mode;
+    generateParameters = truncateToCp1251Bytes(parameters, kMaxParameters);
+}
+
 void TSettings::saveGeneratorMemory(const std::filesystem::path& iniPath) const {
     IniFile ini = openForSave(iniPath);
     ini.writeInteger(kGlobal, "CombsGenerateMode", generateMode);

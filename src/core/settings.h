@@ -71,6 +71,10 @@ public:
     void saveSettings(const std::filesystem::path& iniPath) const;
     // GLOBAL CombsGenerateMode / CombsGenerateParameters.
     void loadGeneratorMemory(const std::filesystem::path& iniPath);
+    // Holds new generator memory ("save these parameters as the default for generation"): the
+    // mode, and the parameter cut to the kMaxParameters Windows-1251 bytes the key holds. Written
+    // to the file by saveGeneratorMemory.
+    void setGeneratorMemory(uint8_t mode, std::string_view parameters);
     void saveGeneratorMemory(const std::filesystem::path& iniPath) const;
     // The six SHREDDING keys.
     void loadShredding(const std::filesystem::path& iniPath);

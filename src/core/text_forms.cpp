@@ -12,10 +12,6 @@
 
 namespace tavlora {
 
-namespace {
-
-// Splits at any character of seps. With collapse, runs of separators count as one and
-// leading or trailing separators give no empty words; without it every separator ends a word.
 std::vector<std::string_view> splitWords(std::string_view text, std::string_view seps, bool collapse) {
     std::vector<std::string_view> words;
     size_t start = 0;
@@ -27,6 +23,22 @@ std::vector<std::string_view> splitWords(std::string_view text, std::string_view
     }
     return words;
 }
+
+std::vector<std::string_view> splitLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    size_t start = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' || text[i] == '\n') {
+            lines.push_back(text.substr(start, i - start));
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            start = i + 1;
+        }
+    }
+    if (start < text.size()) lines.push_back(text.substr(start));
+    return lines;
+}
+
+namespace {
 
 void appendJoined(std::string& out, const uint8_t* nums, int count, std::string_view sep) {
     for (int i = 0; i < count; ++i) {

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/date.h"
 #include "core/records.h"
@@ -21,6 +22,13 @@ int readInt(std::string_view text, int defaultValue = 0);
 std::optional<int> tryReadInt(std::string_view text);
 // The text without leading and trailing blanks, tabs, CR and LF.
 std::string_view trimText(std::string_view text);
+// Splits at any character of seps. With collapse, runs of separators count as one and leading or
+// trailing separators give no empty words; without it every separator ends a word (so "a;;b"
+// gives three words and "" one empty word).
+std::vector<std::string_view> splitWords(std::string_view text, std::string_view seps, bool collapse = false);
+// The lines of a text ended by CR LF, LF or a lone CR; a final line break does not start another
+// line, so "" gives no line and "a\r\n" one.
+std::vector<std::string_view> splitLines(std::string_view text);
 
 // --- records --------------------------------------------------------------------------------
 // "5;12;33;41;69": the five numbers in stored order.

@@ -44,23 +44,17 @@ std::optional<std::string> scenarioLineFromRatingKey(std::string_view key) {
 
 int addRatingKeysToScenario(TScenario& scenario, const std::vector<std::string>& keys, Interaction& interaction,
                             Progress* progress) {
-    if (progress) progress->setText(kRatingsToScenarioStatus);
+    StatusScope status(progress, kRatingsToScenarioStatus);
     int added = 0;
-    try {
-        for (const std::string& key : keys) {
-            const auto line = scenarioLineFromRatingKey(key);
-            if (!line) {
-                interaction.error(fmt(kRatingsToScenarioError, key));
-                continue;
-            }
-            scenario.append(*line);
-            ++added;
+    for (const std::string& key : keys) {
+        const auto line = scenarioLineFromRatingKey(key);
+        if (!line) {
+            interaction.error(fmt(kRatingsToScenarioError, key));
+            continue;
         }
-    } catch (...) {
-        if (progress) progress->setText("");
-        throw;
+        scenario.append(*line);
+        ++added;
     }
-    if (progress) progress->setText("");
     return added;
 }
 

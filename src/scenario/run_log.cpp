@@ -79,18 +79,19 @@ int deleteScenarioLogs(const std::filesystem::path& folder, Progress& progress, 
         interaction.information("Файлы журналов не найдены!");
         return 0;
     }
-    progress.setText("Поиск файлов журналов...");
     int deleted = 0;
     std::string failed;
-    for (const auto& f : files) {
-        std::error_code ec;
-        if (std::filesystem::remove(f, ec) && !ec) {
-            ++deleted;
-        } else {
-            failed += "\r" + f.filename().string() + ": " + (ec ? ec.message() : std::string("не найден"));
+    {
+        StatusScope status(progress, "Поиск файлов журналов...");
+        for (const auto& f : files) {
+            std::error_code ec;
+            if (std::filesystem::remove(f, ec) && !ec) {
+                ++deleted;
+            } else {
+                failed += "\r" + f.filename().string() + ": " + (ec ? ec.message() : std::string("не найден"));
+            }
         }
     }
-    progress.setText("");
     if (failed.empty())
         interaction.information(fmt("Удалено файлов журналов: %d", deleted));
     else

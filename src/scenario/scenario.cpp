@@ -19,22 +19,6 @@ std::string oneLine(const std::string& text) {
     return s;
 }
 
-// Shows a status text for its lifetime and clears it on every way out.
-class StatusScope {
-public:
-    StatusScope(Progress* progress, const std::string& text) : progress_(progress) {
-        if (progress_) progress_->setText(text);
-    }
-    ~StatusScope() {
-        if (progress_) progress_->setText("");
-    }
-    StatusScope(const StatusScope&) = delete;
-    StatusScope& operator=(const StatusScope&) = delete;
-
-private:
-    Progress* progress_;
-};
-
 }  // namespace
 
 TScenario::TScenario(std::filesystem::path workingCopy) : workingCopy_(std::move(workingCopy)) {}

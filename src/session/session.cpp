@@ -120,7 +120,8 @@ std::set<int> Session::applyShredding(const std::array<std::string, 3>& formulas
 }
 
 void Session::storeGeneratorMemory(uint8_t mode, std::string_view parameters) {
-    tavlora::storeGeneratorMemory(settings_, mode, parameters, filePath(".ini"));
+    settings_.setGeneratorMemory(mode, parameters);
+    settings_.saveGeneratorMemory(filePath(".ini"));
 }
 
 void Session::setStakesLogEnabled(bool on) {

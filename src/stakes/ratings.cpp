@@ -157,7 +157,7 @@ void TRatings::addStake(const TStakeRecord& stake) {
 bool TRatings::load(Progress& progress, Interaction& interaction) {
     std::error_code ec;
     if (!std::filesystem::exists(file_, ec)) return true;
-    progress.setText("Загрузка файла рейтинга...");
+    StatusScope status(progress, "Загрузка файла рейтинга...");
     try {
         const std::string bytes = readFileBytes(file_);
         TRatingsArray rows;
@@ -167,16 +167,16 @@ bool TRatings::load(Progress& progress, Interaction& interaction) {
             rows.push_back(TRatingRecord::decode(reinterpret_cast<const uint8_t*>(bytes.data()) + i * TRatingRecord::kSize));
         rows_ = std::move(rows);
     } catch (const EError& e) {
-        progress.setText("");
+        status.clear();
         interaction.error(fmt(kRatingsReadError, e.what()));
         return false;
     }
-    progress.setText("");
+    status.clear();
     return sort(progress, interaction);
 }
 
 bool TRatings::save(Progress& progress, Interaction& interaction) {
-    progress.setText("Сохранение файла рейтинга...");
+    StatusScope status(progress, "Сохранение файла рейтинга...");
     std::string bytes(rows_.size() * TRatingRecord::kSize, '\0');
     for (size_t i = 0; i < rows_.size(); ++i)
         rows_[i].encode(reinterpret_cast<uint8_t*>(bytes.data()) + i * TRatingRecord::kSize);
@@ -187,14 +187,13 @@ bool TRatings::save(Progress& progress, Interaction& interaction) {
         interaction.error(fmt(kRatingsWriteError, e.what()));
         ok = false;
     }
-    progress.setText("");
     return ok;
 }
 
 bool TRatings::sort(Progress& progress, Interaction& interaction) {
     const int column = sortColumn_;
     if (column >= 0 && column < 12 && rows_.size() >= 2) {
-        progress.setText("Сортировка рейтинга...");
+        StatusScope status(progress, "Сортировка рейтинга...");
         const bool desc = descending_;
         auto before = [&](const TRatingRecord& a, const TRatingRecord& b) {
             const int c = compareRatings(a, b, column);
@@ -214,7 +213,6 @@ bool TRatings::sort(Progress& progress, Interaction& interaction) {
             }
             rows_.swap(buffer);
         }
-        progress.setText("");
     }
     return save(progress, interaction);
 }
@@ -232,7 +230,7 @@ bool TRatings::refresh(TStakesStore& stakes, Progress& progress, Interaction& in
         return false;
     }
     if (!rows_.empty() && !interaction.question("Подтверждение", kRatingsRefreshQuestion, false)) return false;
-    progress.setText("Обновление рейтинга...");
+    StatusScope status(progress, "Обновление рейтинга...");
     TRatings rebuilt(file_);
     try {
         const int64_t n = stakes.recordCount();
@@ -241,12 +239,12 @@ bool TRatings::refresh(TStakesStore& stakes, Progress& progress, Interaction& in
             if (r.drawNumber >= 0 && r.checked) rebuilt.addStake(r);
         }
     } catch (const EError& e) {
-        progress.setText("");
+        status.clear();
         interaction.error(fmt(kRatingsRefreshError, e.what()));
         return false;
     }
     rows_ = std::move(rebuilt.rows_);
-    progress.setText("");
+    status.clear();
     return sort(progress, interaction);
 }
 

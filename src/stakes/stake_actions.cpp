@@ -40,9 +40,11 @@ int64_t stakeInputSum(std::string_view text) {
 
 bool addStakeAndCheck(TStakesStore& store, const TStakeRecord& record, int count, const DrawArchive& archive,
                       const TSettings& settings, TRatings& ratings, Progress& progress, Interaction& interaction) {
-    progress.setText(kStakeAddText);
-    const bool added = store.addStakes(record, count, interaction);
-    progress.setText("");
+    bool added = false;
+    {
+        StatusScope status(progress, kStakeAddText);
+        added = store.addStakes(record, count, interaction);
+    }
     if (added) store.checkAll(archive, settings, ratings, progress, interaction);
     return added;
 }
@@ -50,7 +52,7 @@ bool addStakeAndCheck(TStakesStore& store, const TStakeRecord& record, int count
 int addManualStakes(TStakesStore& store, const TCombsArray& combinations, int32_t drawNumber, int count,
                     const std::string& comment, int32_t listSize, const TSettings& settings, Progress& progress,
                     Interaction& interaction) {
-    progress.setText(kStakesAddText);
+    StatusScope status(progress, kStakesAddText);
     TStakeRecord r;
     r.kind = static_cast<uint8_t>(TStakeKind::Manual);
     r.drawNumber = drawNumber;
@@ -65,7 +67,6 @@ int addManualStakes(TStakesStore& store, const TCombsArray& combinations, int32_
         ++added;
         if (added % 1000 == 0) progress.pump();
     }
-    progress.setText("");
     return added;
 }
 

@@ -25,61 +25,6 @@ namespace {
 
 constexpr int64_t kRec = static_cast<int64_t>(TStakeRecord::kSize);
 
-// Writes all bytes at a position; false with errno set on failure.
-bool writeAllAt(int fd, const char* data, size_t size, off_t pos) {
-    while (size > 0) {
-        ssize_t n = ::pwrite(fd, data, size, pos);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        if (n == 0) {
-            errno = EIO;
-            return false;
-        }
-        data += n;
-        size -= static_cast<size_t>(n);
-        pos += n;
-    }
-    return true;
-}
-
-bool writeAll(int fd, const char* data, size_t size) {
-    while (size > 0) {
-        ssize_t n = ::write(fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        if (n == 0) {
-            errno = EIO;
-            return false;
-        }
-        data += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
-}
-
-// Reads exactly size bytes at a position; false with errno set on failure or a short read.
-bool readAllAt(int fd, char* data, size_t size, off_t pos) {
-    while (size > 0) {
-        ssize_t n = ::pread(fd, data, size, pos);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        if (n == 0) {
-            errno = EIO;
-            return false;
-        }
-        data += n;
-        size -= static_cast<size_t>(n);
-        pos += n;
-    }
-    return true;
-}
-
 std::string nowText() {
     std::time_t t = std::time(nullptr);
     std::tm tm{};
@@ -143,7 +88,7 @@ void TStakesStore::open() {
 }
 
 bool TStakesStore::openChecked(Progress& progress, Interaction& interaction) {
-    progress.setText(kStakesLoadText);
+    StatusScope status(progress, kStakesLoadText);
     try {
         if (!isOpen()) open();
         const int64_t size = fileSize();
@@ -161,11 +106,10 @@ bool TStakesStore::openChecked(Progress& progress, Interaction& interaction) {
             }
         }
     } catch (const EError& e) {
-        progress.setText("");
+        status.clear();
         interaction.error(fmt(kStakesReadFileError, e.what()));
         return false;
     }
-    progress.setText("");
     return true;
 }
 
@@ -234,7 +178,7 @@ TStakeRecord TStakesStore::readRecord(Origin origin, int64_t index) {
         const int64_t absolute = pos / kRec;
         if (cache_ && cache_->first == absolute && pos % kRec == 0) return cache_->second;
         std::string bytes(TStakeRecord::kSize, '\0');
-        if (!readAllAt(fd_, bytes.data(), bytes.size(), static_cast<off_t>(pos))) throw EError(systemMessage(errno));
+        if (!readAllAt(fd_, bytes.data(), bytes.size(), pos)) throw EError(systemMessage(errno));
         TStakeRecord r = TStakeRecord::decode(reinterpret_cast<const uint8_t*>(bytes.data()));
         cache_ = std::make_pair(absolute, r);
         return r;
@@ -251,7 +195,7 @@ void TStakesStore::writeRecord(const TStakeRecord& record, Origin origin, int64_
         if (pos < 0 || pos > size) throw EError(fmt(kStakeIndexNotFound, index));
         cache_.reset();
         const std::string bytes = record.toBytes();
-        if (!writeAllAt(fd_, bytes.data(), bytes.size(), static_cast<off_t>(pos))) {
+        if (!writeAllAt(fd_, bytes.data(), bytes.size(), pos)) {
             int err = errno;
             // Never leave a partial record behind a failed append.
             if (pos + kRec > size) (void)!::ftruncate(fd_, static_cast<off_t>(size));
@@ -312,7 +256,7 @@ bool TStakesStore::addStakes(const TStakeRecord& record, int count, Interaction&
 bool TStakesStore::checkAll(const DrawArchive& archive, const TSettings& settings, TRatings& ratings,
                             Progress& progress, Interaction& interaction) {
     bool anyChecked = false;
-    progress.setText(kStakesCheckText);
+    StatusScope status(progress, kStakesCheckText);
     try {
         const int64_t n = recordCount();
         int64_t basis = -1, total = 0, step = 1;
@@ -320,7 +264,7 @@ bool TStakesStore::checkAll(const DrawArchive& archive, const TSettings& setting
             if (basis >= 0) {
                 const int64_t done = i - basis;
                 if (done > 0 && done % step == 0) {
-                    progress.setText(fmt(kStakesCheckProgressText,
+                    status.update(fmt(kStakesCheckProgressText,
                                          100.0L * static_cast<long double>(done) / static_cast<long double>(total)));
                     progress.pump();
                 }
@@ -343,7 +287,7 @@ bool TStakesStore::checkAll(const DrawArchive& archive, const TSettings& setting
     } catch (const EError& e) {
         interaction.error(fmt(kStakesCheckError, e.what()));
     }
-    progress.setText("");
+    status.clear();
     if (anyChecked) {
         reopen(interaction);
         ratings.sort(progress, interaction);
@@ -352,7 +296,7 @@ bool TStakesStore::checkAll(const DrawArchive& archive, const TSettings& setting
 }
 
 bool TStakesStore::rewriteKeeping(const std::vector<bool>& keep, Progress& progress, Interaction& interaction) {
-    progress.setText(kStakesDeleteText);
+    StatusScope status(progress, kStakesDeleteText);
     const std::filesystem::path tmp = tempFile();
     std::error_code ignored;
     std::filesystem::remove(tmp, ignored);
@@ -393,7 +337,6 @@ bool TStakesStore::rewriteKeeping(const std::vector<bool>& keep, Progress& progr
     }
     std::filesystem::remove(tmp, ignored);
     if (!reopen(interaction)) ok = false;
-    progress.setText("");
     return ok;
 }
 
@@ -511,16 +454,17 @@ int TStakesStore::deleteLogs(Progress& progress, Interaction& interaction) {
         interaction.information(kNoLogFiles);
         return 0;
     }
-    progress.setText(kLogSearchText);
     int deleted = 0;
     std::string failures;
-    for (const auto& f : files) {
-        if (::unlink(f.c_str()) == 0)
-            ++deleted;
-        else
-            failures += "\r" + f.filename().string() + ": " + systemMessage(errno);
+    {
+        StatusScope status(progress, kLogSearchText);
+        for (const auto& f : files) {
+            if (::unlink(f.c_str()) == 0)
+                ++deleted;
+            else
+                failures += "\r" + f.filename().string() + ": " + systemMessage(errno);
+        }
     }
-    progress.setText("");
     if (failures.empty())
         interaction.information(fmt("Удалено файлов журналов: %d", deleted));
     else

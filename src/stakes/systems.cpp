@@ -154,17 +154,6 @@ TSystemLookup findSystem(const std::filesystem::path& systemsDir, const TByteArr
     return result;
 }
 
-namespace {
-
-uint64_t sortedKey(TComb c) {
-    sortComb(c);
-    uint64_t k = 0;
-    for (uint8_t x : c.n) k = k << 8 | x;
-    return k;
-}
-
-}  // namespace
-
 std::string systemPlayComment(TSystemPlayMode mode, int k, const std::filesystem::path& systemFile) {
     const char* pattern = mode == TSystemPlayMode::All ? "Системная игра для %d чисел [вся система]: %s"
                                                        : "Системная игра для %d чисел [комбинации]: %s";
@@ -176,7 +165,7 @@ TSystemPlayResult addSystemStakes(TStakesStore& store, const TSystemLookup& syst
                                   TStakeKind kind, const TSettings& settings, Progress& progress,
                                   Interaction& interaction) {
     TSystemPlayResult result;
-    progress.setText(kStakesAddText);
+    StatusScope status(progress, kStakesAddText);
     // Which system combinations the list holds: one pass over the list against the (small)
     // system, instead of an index of the whole list.
     std::vector<bool> inList(system.combinations.size(), mode == TSystemPlayMode::All);
@@ -193,7 +182,6 @@ TSystemPlayResult addSystemStakes(TStakesStore& store, const TSystemLookup& syst
             store.writeRecord(TStakeRecord::separator(), TStakesStore::Origin::End, 0);
     } catch (const EError& e) {
         interaction.error(e.what());
-        progress.setText("");
         result.ok = false;
         return result;
     }
@@ -215,7 +203,6 @@ TSystemPlayResult addSystemStakes(TStakesStore& store, const TSystemLookup& syst
         }
         ++result.added;
     }
-    progress.setText("");
     return result;
 }
 

@@ -4,6 +4,7 @@
 // segment, or how many numbers a channel or segment holds.
 #include <array>
 #include <cstdint>
+#include <memory>
 
 #include "core/format.h"
 #include "core/numbers.h"
@@ -28,6 +29,12 @@ struct TItemBits {
         (i < 64 ? lo : hi) |= uint64_t{1} << (i & 63);
     }
     bool has(int i) const { return i >= 0 && i <= 127 && (((i < 64 ? lo : hi) >> (i & 63)) & 1u); }
+};
+
+// The items a filter run matches, worked out once from the selection.
+struct TItemTables final : TMatchTables {
+    explicit TItemTables(TItemBits bits) : items(bits) {}
+    const TItemBits items;
 };
 
 // The channel width the members compute with: a width below 1 is taken as 1, one above 69 as 69
@@ -85,15 +92,16 @@ public:
         addTransitions(index, lastIndex, sorted, list);
     }
 
-    void prepareFilter(const TStatDrawArray& selection, int referenceIndex, bool sorted) override {
-        TCustomStat::prepareFilter(selection, referenceIndex, sorted);
-        lastKeys_ = lastKeysOf(selection);
-        preparedFor_ = &selection;
-        preparedSize_ = selection.size();
+    // The later items (the last keys) of the selected values.
+    std::unique_ptr<const TMatchTables> buildMatchTables(const TStatMatcher& m) const override {
+        TItemBits b;
+        const size_t last = keyCount_ == 3 ? 2 : 1;
+        for (const TStatDraw& v : m.selection()) b.set(v.keys[last]);
+        return std::make_unique<TItemTables>(b);
     }
     // The item of one of the five numbers, at any position, is the later item of a selected value.
-    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int, bool, TFilterMode) const override {
-        const TItemBits keys = lastKeysFor(sel);
+    bool matchTest(const TComb& comb, const TStatMatcher& m) const override {
+        const TItemBits& keys = matchedItems(m);
         for (uint8_t n : comb.n)
             if (keys.has(itemOf(n))) return true;
         return false;
@@ -133,10 +141,8 @@ protected:
         working_.setKeys(static_cast<uint16_t>(k1), static_cast<uint16_t>(k2), static_cast<uint16_t>(k3));
         addWorking(list, fromDraw);
     }
-    // The last keys of the selection, from the tables of prepareFilter when they were built for it.
-    TItemBits lastKeysFor(const TStatDrawArray& sel) const {
-        return preparedFor_ == &sel && preparedSize_ == sel.size() ? lastKeys_ : lastKeysOf(sel);
-    }
+    // The items of the matcher's run (the last keys of its selection unless a member says otherwise).
+    static const TItemBits& matchedItems(const TStatMatcher& m) { return m.tables<TItemTables>().items; }
     // The positions a per-position rule looks at: all five, or the parameter's (none when the
     // parameter is not a position).
     void positions(bool all, int& first, int& last) const {
@@ -228,19 +234,9 @@ protected:
     }
 
 private:
-    TItemBits lastKeysOf(const TStatDrawArray& sel) const {
-        TItemBits b;
-        const size_t last = keyCount_ == 3 ? 2 : 1;
-        for (const TStatDraw& v : sel) b.set(v.keys[last]);
-        return b;
-    }
-
     int keyCount_;
     bool padded_;
     std::array<uint8_t, 256> items_{};
-    TItemBits lastKeys_{};
-    const TStatDrawArray* preparedFor_ = nullptr;
-    size_t preparedSize_ = 0;
 };
 
 // --- numbers -----------------------------------------------------------------------------
@@ -395,8 +391,8 @@ public:
         TCustomChainChannels2Stat::listAllValues(lastIndex, list);
         listCounts(lastIndex, channelWidth(), list);
     }
-    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int, bool, TFilterMode) const override {
-        return lastKeysFor(sel).has(countIn(comb.n.data(), parameter()));
+    bool matchTest(const TComb& comb, const TStatMatcher& m) const override {
+        return matchedItems(m).has(countIn(comb.n.data(), parameter()));
     }
 
 protected:
@@ -411,8 +407,8 @@ public:
         TCustomChainChannels3Stat::listAllValues(lastIndex, list);
         listCounts(lastIndex, channelWidth(), list);
     }
-    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int, bool, TFilterMode) const override {
-        return lastKeysFor(sel).has(countIn(comb.n.data(), parameter()));
+    bool matchTest(const TComb& comb, const TStatMatcher& m) const override {
+        return matchedItems(m).has(countIn(comb.n.data(), parameter()));
     }
 
 protected:
@@ -430,21 +426,15 @@ public:
         : TCustomChainChannels2Stat(list, cls, parameter, mode != 3), mode_(mode) {}
     int mode() const { return mode_; }
 
-    void prepareFilter(const TStatDrawArray& selection, int referenceIndex, bool sorted) override {
-        TCustomChainChannels2Stat::prepareFilter(selection, referenceIndex, sorted);
-        allowed_ = allowedNumbers(selection, referenceIndex);
-        preparedFor_ = &selection;
-        preparedSize_ = selection.size();
-        preparedReference_ = referenceIndex;
+    // The candidate numbers that satisfy some selected value with the draw at the reference index.
+    std::unique_ptr<const TMatchTables> buildMatchTables(const TStatMatcher& m) const override {
+        return std::make_unique<TItemTables>(allowedNumbers(m.selection(), m.referenceIndex()));
     }
     // For a number x of the draw before the candidate and a selected value (x, v): the candidate
     // matches with the number v, or, when v is 0 or in count mode, with any number in the
     // channel of x.
-    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int referenceIndex, bool,
-                   TFilterMode) const override {
-        const bool prepared =
-            preparedFor_ == &sel && preparedSize_ == sel.size() && preparedReference_ == referenceIndex;
-        const TItemBits allowed = prepared ? allowed_ : allowedNumbers(sel, referenceIndex);
+    bool matchTest(const TComb& comb, const TStatMatcher& m) const override {
+        const TItemBits& allowed = matchedItems(m);
         for (uint8_t n : comb.n)
             if (allowed.has(n)) return true;
         return false;
@@ -496,10 +486,6 @@ private:
     }
 
     int mode_;
-    TItemBits allowed_{};
-    const TStatDrawArray* preparedFor_ = nullptr;
-    size_t preparedSize_ = 0;
-    int preparedReference_ = 0;
 };
 
 class TstChainChannels2InsideAll : public TCustomChainChannels2Inside {
@@ -606,8 +592,8 @@ public:
         TCustomChainSegments2Stat::listAllValues(lastIndex, list);
         listCounts(lastIndex, 0, list);
     }
-    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int, bool, TFilterMode) const override {
-        return lastKeysFor(sel).has(countIn(comb.n.data(), parameter()));
+    bool matchTest(const TComb& comb, const TStatMatcher& m) const override {
+        return matchedItems(m).has(countIn(comb.n.data(), parameter()));
     }
 
 protected:
@@ -621,8 +607,8 @@ public:
         TCustomChainSegments3Stat::listAllValues(lastIndex, list);
         listCounts(lastIndex, 0, list);
     }
-    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int, bool, TFilterMode) const override {
-        return lastKeysFor(sel).has(countIn(comb.n.data(), parameter()));
+    bool matchTest(const TComb& comb, const TStatMatcher& m) const override {
+        return matchedItems(m).has(countIn(comb.n.data(), parameter()));
     }
 
 protected:

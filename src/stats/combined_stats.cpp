@@ -99,49 +99,48 @@ public:
             addWorking(list, true);
         }
     }
-    void prepareFilter(const TStatDrawArray& selection, int referenceIndex, bool sorted) override {
-        TCustomStat::prepareFilter(selection, referenceIndex, sorted);
-        keys_.build(selection);
-        pairs_.build(selection, plan_.k == 2);
+    std::unique_ptr<const TMatchTables> buildMatchTables(const TStatMatcher& m) const override {
+        return std::make_unique<TTupleTables>(m.selection(), plan_.k == 2);
     }
-    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int, bool, TFilterMode) const override {
+    bool matchTest(const TComb& comb, const TStatMatcher& m) const override {
+        const TPackedKeySet& keys = m.tables<TTupleTables>().keys;
         const auto x = numbers(comb.n);
         for (int t = 0; t < plan_.count; ++t)
-            if (keys_.contains(sel, plan_.key(x.data(), t))) return true;
+            if (keys.contains(plan_.key(x.data(), t))) return true;
         return false;
     }
     // The tuples whose first two numbers form a selected pair are marked with one byte load each;
     // only the combinations with a marked tuple are looked up in full.
-    void matchChunk(const TComb* combs, size_t count, const TStatDrawArray& sel, int referenceIndex, bool sorted,
-                    TFilterMode mode, uint8_t* matched) const override {
-        if (plan_.sortFirst || !keys_.builtFor(sel)) {
-            TCustomStat::matchChunk(combs, count, sel, referenceIndex, sorted, mode, matched);
+    void matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const override {
+        if (plan_.sortFirst) {
+            TCustomStat::matchChunk(combs, count, m, matched);
             return;
         }
+        const TTupleTables& tables = m.tables<TTupleTables>();
         constexpr size_t kBlock = 512;
         std::array<uint8_t, kBlock> marks;
         for (size_t from = 0; from < count; from += kBlock) {
             const size_t n = std::min(kBlock, count - from);
             const TComb* block = combs + from;
-            markTuplePrefixes(prefixMask_, pairs_, block, n, [](uint8_t v) { return v; }, marks.data());
+            markTuplePrefixes(prefixMask_, tables.pairs, block, n, [](uint8_t v) { return v; }, marks.data());
             for (size_t j = 0; j < n; ++j) {
                 const uint8_t* x = block[j].n.data();
                 if ((x[0] | x[1] | x[2] | x[3] | x[4]) >= TKeyPairBytes::kLimit)
-                    matched[from + j] = matchTest(block[j], sel, referenceIndex, sorted, mode) ? 1 : 0;
+                    matched[from + j] = matchTest(block[j], m) ? 1 : 0;
                 else if (plan_.k == 2)
                     matched[from + j] = marks[j];  // the marked pairs are the selected ones
                 else
-                    matched[from + j] = marks[j] != 0 && markedTupleSelected(x, sel) ? 1 : 0;
+                    matched[from + j] = marks[j] != 0 && markedTupleSelected(x, tables) ? 1 : 0;
             }
         }
     }
 
 private:
     // True when one of the tuples of x whose first two numbers form a marked pair is selected.
-    bool markedTupleSelected(const uint8_t* x, const TStatDrawArray& sel) const {
+    bool markedTupleSelected(const uint8_t* x, const TTupleTables& tables) const {
         for (int t = 0; t < plan_.count; ++t) {
             const auto& p = plan_.pos[static_cast<size_t>(t)];
-            if (pairs_.has(x[p[0]], x[p[1]]) && keys_.contains(sel, plan_.key(x, t))) return true;
+            if (tables.pairs.has(x[p[0]], x[p[1]]) && tables.keys.contains(plan_.key(x, t))) return true;
         }
         return false;
     }
@@ -151,8 +150,6 @@ private:
         return x;
     }
     TuplePlan plan_;
-    TPackedKeySet keys_;
-    TKeyPairBytes pairs_;
     unsigned prefixMask_ = 0;  // the pairs of positions the tuples start with (pairBit)
 };
 

@@ -116,16 +116,16 @@ int32_t TCustomStat::findNextOccurrence(const TStatDraw& value, int fromIndex, i
     return -1;
 }
 
-void TCustomStat::matchChunk(const TComb* combs, size_t count, const TStatDrawArray& selection, int referenceIndex,
-                             bool sorted, TFilterMode mode, uint8_t* matched) const {
-    for (size_t k = 0; k < count; ++k) matched[k] = matchTest(combs[k], selection, referenceIndex, sorted, mode) ? 1 : 0;
+std::unique_ptr<const TStatMatcher> TCustomStat::prepareFilter(const TStatDrawArray& selection, int referenceIndex,
+                                                               bool sorted, TFilterMode mode) const {
+    return std::make_unique<const TStatMatcher>(*this, selection, referenceIndex, sorted, mode);
 }
 
-void TCustomStat::selectedExactTable(const TStatDrawArray& sel, uint8_t* table, size_t size) const {
-    key1Set_.exactTable(sel, table, size);
-}
+std::unique_ptr<const TMatchTables> TCustomStat::buildMatchTables(const TStatMatcher&) const { return nullptr; }
 
-void TCustomStat::prepareFilter(const TStatDrawArray& selection, int, bool) { key1Set_.build(selection); }
+void TCustomStat::matchChunk(const TComb* combs, size_t count, const TStatMatcher& matcher, uint8_t* matched) const {
+    for (size_t k = 0; k < count; ++k) matched[k] = matchTest(combs[k], matcher) ? 1 : 0;
+}
 
 // --- bases -------------------------------------------------------------------------------
 

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "core/records.h"
+#include "stats/stat_matcher.h"
 #include "stats/stat_types.h"
 
 namespace tavlora {
@@ -16,10 +17,6 @@ namespace tavlora {
 class TCustomStat;
 class TStatList;
 class TSettings;
-
-// Filter modes: include keeps the combinations whose match test is true, exclude those for which
-// it is false.
-enum class TFilterMode : int { Include = 0, Exclude = 1 };
 
 struct TStatInstanceRange {
     int lower = 0;
@@ -73,8 +70,8 @@ std::unique_ptr<TCustomStat> createStat(const TStatList& list, const TStatClassI
 
 // A statistics method instance. Instances are short-lived: one statistics run, one filter run or
 // one chart. Values-of operations fill the instance's working value and are not for concurrent
-// use; matchTest and the graph numbers are const and may run on several threads at once once
-// loadDraws and prepareFilter have been called.
+// use; a filter is prepared into an immutable matcher (prepareFilter), whose match tests and the
+// graph numbers are const and may run on several threads at once.
 class TCustomStat {
 public:
     TCustomStat(const TStatList& list, const TStatClassInfo& cls, int parameter);
@@ -107,18 +104,11 @@ public:
     // with the keys of `value`; -1 when none does.
     virtual int32_t findNextOccurrence(const TStatDraw& value, int fromIndex, int lastIndex, bool sorted);
 
-    // Called once per filter run after loadDraws(-1, reference, sorted): builds private lookup
-    // tables of the selection. The default indexes key 1 of the selection (selectedExact /
-    // selectedKey1); an override calls it first.
-    virtual void prepareFilter(const TStatDrawArray& selection, int referenceIndex, bool sorted);
-    // True when the combination carries one of the selected values.
-    virtual bool matchTest(const TComb& comb, const TStatDrawArray& selection, int referenceIndex, bool sorted,
-                           TFilterMode mode) const = 0;
-    // The match tests of `count` consecutive combinations: matched[k] = 1 when matchTest(combs[k],
-    // ...) is true, else 0. The default calls matchTest for each; a method may override it with a
-    // faster loop that gives the same answers (same thread-safety as matchTest).
-    virtual void matchChunk(const TComb* combs, size_t count, const TStatDrawArray& selection, int referenceIndex,
-                            bool sorted, TFilterMode mode, uint8_t* matched) const;
+    // Prepares a filter run: the matcher of this method for a copy of the selection, with every
+    // lookup table of the run built once. It never changes, and any number of matchers of one
+    // method may be alive at once; the method must outlive them.
+    std::unique_ptr<const TStatMatcher> prepareFilter(const TStatDrawArray& selection, int referenceIndex, bool sorted,
+                                                      TFilterMode mode = TFilterMode::Include) const;
 
     // Norm runs: while `counts` is set (not null), the values of combinations that the method adds
     // through its working value are counted into it; values the method adds to the list by other
@@ -139,6 +129,18 @@ public:
     const TDraw& referenceDraw() const { return reference_; }
 
 protected:
+    // The match protocol, called through a matcher of this method (TStatMatcher).
+    friend class TStatMatcher;
+    // The method's own lookup tables for the matcher's selection (none by default); called once
+    // while the matcher is built, with every other part of it set.
+    virtual std::unique_ptr<const TMatchTables> buildMatchTables(const TStatMatcher& matcher) const;
+    // True when the combination carries one of the matcher's selected values.
+    virtual bool matchTest(const TComb& comb, const TStatMatcher& matcher) const = 0;
+    // The match tests of `count` consecutive combinations: matched[k] = 1 when matchTest(combs[k])
+    // is true, else 0. The default calls matchTest for each; a method may override it with a
+    // faster loop that gives the same answers (same thread-safety as matchTest).
+    virtual void matchChunk(const TComb* combs, size_t count, const TStatMatcher& matcher, uint8_t* matched) const;
+
     const TDrawsArray& draws() const;
     // The draw at index as analyses see it (zero outside the archive; sorted on request).
     TDraw drawAt(int index, bool sorted) const;
@@ -154,12 +156,6 @@ protected:
     // True in a norm run (countValuesInto attached counts): addWorking then counts the values of
     // combinations directly, which beats any value-list shortcut of a method.
     bool countingValues() const { return counts_ != nullptr; }
-    // Key-1 tests of the selection, answered from the bit set when prepareFilter built it.
-    bool selectedExact(const TStatDrawArray& sel, int k1) const { return key1Set_.hasExact(sel, k1); }
-    bool selectedKey1(const TStatDrawArray& sel, int k1) const { return key1Set_.hasAny(sel, k1); }
-    // table[k] = selectedExact(sel, k) for k in 0..size-1: a lookup table for chunk match tests.
-    void selectedExactTable(const TStatDrawArray& sel, uint8_t* table, size_t size) const;
-
     TStatDraw working_{};
     TDraw current_{};
     TDraw reference_{};
@@ -168,7 +164,6 @@ private:
     const TStatList& list_;
     const TStatClassInfo* class_;
     int32_t parameter_;
-    TKey1Set key1Set_;
     TValueCounts* counts_ = nullptr;
 };
 

@@ -96,9 +96,9 @@ public:
             addWorking(list, i == 0);
         }
     }
-    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int, bool, TFilterMode) const override {
+    bool matchTest(const TComb& comb, const TStatMatcher& m) const override {
         for (int g : Gaps(comb.n.data()).g)
-            if (selectedKey1(sel, g)) return true;
+            if (m.selectedKey1(g)) return true;
         return false;
     }
 
@@ -133,8 +133,8 @@ public:
         working_.setKeys(static_cast<uint16_t>(valueOf(current_.nums.data())));
         addWorking(list, true);
     }
-    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int, bool, TFilterMode) const override {
-        return selectedKey1(sel, valueOf(comb.n.data()));
+    bool matchTest(const TComb& comb, const TStatMatcher& m) const override {
+        return m.selectedKey1(valueOf(comb.n.data()));
     }
     int32_t numberOfComb(const TComb& nums, int, int, bool) const override { return valueOf(nums.n.data()); }
 
@@ -185,14 +185,14 @@ public:
         TCustomStat::valuesOfDraw(index, lastIndex, sorted, list, state, lastValues);
         addPairs(current_.nums.data(), list, true);
     }
-    void prepareFilter(const TStatDrawArray& selection, int referenceIndex, bool sorted) override {
-        TCustomStat::prepareFilter(selection, referenceIndex, sorted);
-        keys_.build(selection);
+    std::unique_ptr<const TMatchTables> buildMatchTables(const TStatMatcher& m) const override {
+        return std::make_unique<TPackedKeyTables>(m.selection());
     }
-    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int, bool, TFilterMode) const override {
+    bool matchTest(const TComb& comb, const TStatMatcher& m) const override {
+        const TPackedKeySet& keys = m.tables<TPackedKeyTables>().keys;
         const GapCounts c(Gaps(comb.n.data()));
         for (size_t i = 0; i < static_cast<size_t>(c.size); ++i)
-            if (keys_.contains(sel, TPackedKeySet::pack(static_cast<uint64_t>(c.gap[i]), static_cast<uint64_t>(c.mult[i]))))
+            if (keys.contains(TPackedKeySet::pack(static_cast<uint64_t>(c.gap[i]), static_cast<uint64_t>(c.mult[i]))))
                 return true;
         return false;
     }
@@ -205,7 +205,6 @@ private:
             addWorking(list, fromDraw);
         }
     }
-    TPackedKeySet keys_;
     TValueSlots<256 * 5> slots_;
 };
 
@@ -235,23 +234,22 @@ public:
             addWorking(list, start == 0);
         }
     }
-    void prepareFilter(const TStatDrawArray& selection, int referenceIndex, bool sorted) override {
-        TCustomStat::prepareFilter(selection, referenceIndex, sorted);
-        keys_.build(selection);
+    std::unique_ptr<const TMatchTables> buildMatchTables(const TStatMatcher& m) const override {
+        return std::make_unique<TPackedKeyTables>(m.selection());
     }
-    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int, bool, TFilterMode) const override {
+    bool matchTest(const TComb& comb, const TStatMatcher& m) const override {
+        const TPackedKeySet& keys = m.tables<TPackedKeyTables>().keys;
         const Gaps gaps(comb.n.data());
         for (int start = 0; start + k_ <= 4; ++start) {
             uint64_t key = 0;
             for (int j = k_ - 1; j >= 0; --j) key = (key << 16) | static_cast<uint64_t>(gaps.g[static_cast<size_t>(start + j)]);
-            if (keys_.contains(sel, key)) return true;
+            if (keys.contains(key)) return true;
         }
         return false;
     }
 
 private:
     int k_;
-    TPackedKeySet keys_;
 };
 
 class TstCombDiffSeq2 : public TCombDiffSeqStat {

@@ -69,31 +69,12 @@ void TPairSelection::build(const TStatDrawArray& sel) {
     for (const TStatDraw& v : sel)
         if (v.keys[0] < 256 && v.keys[1] < 8 && v.keys[2] == 0 && v.keys[3] == 0)
             bits_[v.keys[0]] = static_cast<uint8_t>(bits_[v.keys[0]] | (1u << v.keys[1]));
-    source_ = &sel;
-    size_ = sel.size();
 }
 
 bool TPairSelection::has(const TStatDrawArray& sel, int k1, int k2) const {
-    if (builtFor(sel)) return k1 >= 0 && k1 < 256 && k2 >= 0 && k2 < 8 && ((bits_[static_cast<size_t>(k1)] >> k2) & 1u);
+    if (k1 >= 0 && k1 < 256 && k2 >= 0 && k2 < 8) return (bits_[static_cast<size_t>(k1)] >> k2) & 1u;
     return k1 >= 0 && k1 <= 0xFFFF && k2 >= 0 && k2 <= 0xFFFF &&
            selHasKeys(sel, static_cast<uint16_t>(k1), static_cast<uint16_t>(k2), 0, 0);
-}
-
-void TPackedSelection::build(const TStatDrawArray& sel) {
-    keys_.clear();
-    keys_.reserve(sel.size());
-    for (const TStatDraw& v : sel) keys_.push_back(v.packedKeys());
-    std::sort(keys_.begin(), keys_.end());
-    keys_.erase(std::unique(keys_.begin(), keys_.end()), keys_.end());
-    source_ = &sel;
-    size_ = sel.size();
-}
-
-bool TPackedSelection::has(const TStatDrawArray& sel, uint64_t packed) const {
-    if (source_ == &sel && size_ == sel.size()) return std::binary_search(keys_.begin(), keys_.end(), packed);
-    for (const TStatDraw& v : sel)
-        if (v.packedKeys() == packed) return true;
-    return false;
 }
 
 void TValueSlots::add(TStatDrawArray& list, const TStatDraw& value, bool fromDraw) {
@@ -157,9 +138,9 @@ void TClassOfNumberStat::valuesOfDraw(int index, int lastIndex, bool sorted, TSt
     addClasses(current_.nums.data(), list, true);
 }
 
-bool TClassOfNumberStat::matchTest(const TComb& comb, const TStatDrawArray& sel, int, bool, TFilterMode) const {
+bool TClassOfNumberStat::matchTest(const TComb& comb, const TStatMatcher& m) const {
     for (uint8_t n : comb.n)
-        if (selectedExact(sel, classes_.of[n])) return true;
+        if (m.selectedExact(classes_.of[n])) return true;
     return false;
 }
 
@@ -236,29 +217,39 @@ void TClassCountsStat::valuesOfDraw(int index, int lastIndex, bool sorted, TStat
     addCounts(current_.nums.data(), list, true);
 }
 
-void TClassCountsStat::prepareFilter(const TStatDrawArray& selection, int referenceIndex, bool sorted) {
-    TCustomNumbersStat::prepareFilter(selection, referenceIndex, sorted);
-    pairs_.build(selection);
-    zeroSelectedCount_ = 0;
-    zeroSelectedBits_ = {};
-    for (int i = 0; i < classes_.orderCount; ++i) {
-        const uint8_t c = classes_.order[static_cast<size_t>(i)];
-        if (pairs_.row(c) & 1u) {
-            zeroSelected_[static_cast<size_t>(zeroSelectedCount_++)] = c;
-            zeroSelectedBits_.set(c);
+namespace {
+
+// The selected (class, count) pairs of a filter run, and the classes of the order whose count 0 is
+// selected (a list and a set).
+struct TClassCountTables final : TMatchTables {
+    TClassCountTables(const TStatDrawArray& sel, const TLayoutClasses& classes) {
+        pairs.build(sel);
+        for (int i = 0; i < classes.orderCount; ++i) {
+            const uint8_t c = classes.order[static_cast<size_t>(i)];
+            if (pairs.row(c) & 1u) {
+                zeroSelected[static_cast<size_t>(zeroSelectedCount++)] = c;
+                zeroSelectedBits.set(c);
+            }
         }
     }
+    TPairSelection pairs;
+    std::array<uint8_t, 69> zeroSelected{};
+    int zeroSelectedCount = 0;
+    TClassBits zeroSelectedBits;
+};
+
+}  // namespace
+
+std::unique_ptr<const TMatchTables> TClassCountsStat::buildMatchTables(const TStatMatcher& m) const {
+    return std::make_unique<TClassCountTables>(m.selection(), classes_);
 }
 
-void TClassCountsStat::matchChunk(const TComb* combs, size_t count, const TStatDrawArray& sel, int referenceIndex,
-                                  bool sorted, TFilterMode mode, uint8_t* matched) const {
-    if (!pairs_.builtFor(sel)) {
-        TCustomNumbersStat::matchChunk(combs, count, sel, referenceIndex, sorted, mode, matched);
-        return;
-    }
+void TClassCountsStat::matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const {
+    const TClassCountTables& t = m.tables<TClassCountTables>();
+    const TPairSelection& pairs = t.pairs;
     // As matchTest: the count of the class of every number is the number of positions in that
     // class; a class with count 0 selected matches when it holds none of the five numbers.
-    const uint64_t zeroLo = zeroSelectedBits_.lo, zeroHi = zeroSelectedBits_.hi;
+    const uint64_t zeroLo = t.zeroSelectedBits.lo, zeroHi = t.zeroSelectedBits.hi;
     for (size_t k = 0; k < count; ++k) {
         const uint8_t* n = combs[k].n.data();
         const uint8_t c0 = classes_.of[n[0]], c1 = classes_.of[n[1]], c2 = classes_.of[n[2]], c3 = classes_.of[n[3]],
@@ -268,8 +259,8 @@ void TClassCountsStat::matchChunk(const TComb* combs, size_t count, const TStatD
         const int k2 = 1 + (c2 == c0) + (c2 == c1) + (c2 == c3) + (c2 == c4);
         const int k3 = 1 + (c3 == c0) + (c3 == c1) + (c3 == c2) + (c3 == c4);
         const int k4 = 1 + (c4 == c0) + (c4 == c1) + (c4 == c2) + (c4 == c3);
-        unsigned hit = ((pairs_.row(c0) >> k0) | (pairs_.row(c1) >> k1) | (pairs_.row(c2) >> k2) |
-                        (pairs_.row(c3) >> k3) | (pairs_.row(c4) >> k4)) & 1u;
+        unsigned hit = ((pairs.row(c0) >> k0) | (pairs.row(c1) >> k1) | (pairs.row(c2) >> k2) |
+                        (pairs.row(c3) >> k3) | (pairs.row(c4) >> k4)) & 1u;
         TClassBits present;
         present.set(c0);
         present.set(c1);
@@ -281,7 +272,8 @@ void TClassCountsStat::matchChunk(const TComb* combs, size_t count, const TStatD
     }
 }
 
-bool TClassCountsStat::matchTest(const TComb& comb, const TStatDrawArray& sel, int, bool, TFilterMode) const {
+bool TClassCountsStat::matchTest(const TComb& comb, const TStatMatcher& m) const {
+    const TClassCountTables& t = m.tables<TClassCountTables>();
     // The classes of the combination with their counts (at most five distinct ones).
     std::array<uint8_t, 5> cls{};
     std::array<uint8_t, 5> cnt{};
@@ -297,21 +289,11 @@ bool TClassCountsStat::matchTest(const TComb& comb, const TStatDrawArray& sel, i
         }
         ++cnt[static_cast<size_t>(j)];
     }
-    if (pairs_.builtFor(sel)) {
-        for (int j = 0; j < distinct; ++j)
-            if ((pairs_.row(cls[static_cast<size_t>(j)]) >> cnt[static_cast<size_t>(j)]) & 1u) return true;
-        // A class with count 0 selected matches when the combination has no number in it.
-        for (int i = 0; i < zeroSelectedCount_; ++i)
-            if (!present.has(zeroSelected_[static_cast<size_t>(i)])) return true;
-        return false;
-    }
-    for (int i = 0; i < classes_.orderCount; ++i) {
-        const uint8_t c = classes_.order[static_cast<size_t>(i)];
-        int count = 0;
-        for (int j = 0; j < distinct; ++j)
-            if (cls[static_cast<size_t>(j)] == c) count = cnt[static_cast<size_t>(j)];
-        if (pairs_.has(sel, c, count)) return true;
-    }
+    for (int j = 0; j < distinct; ++j)
+        if ((t.pairs.row(cls[static_cast<size_t>(j)]) >> cnt[static_cast<size_t>(j)]) & 1u) return true;
+    // A class with count 0 selected matches when the combination has no number in it.
+    for (int i = 0; i < t.zeroSelectedCount; ++i)
+        if (!present.has(t.zeroSelected[static_cast<size_t>(i)])) return true;
     return false;
 }
 
@@ -342,8 +324,8 @@ void TClassNumberStat::valuesOfDraw(int index, int lastIndex, bool sorted, TStat
     slots_.add(list, working_, true);
 }
 
-bool TClassNumberStat::matchTest(const TComb& comb, const TStatDrawArray& sel, int, bool, TFilterMode) const {
-    return selectedExact(sel, numberOf(comb.n.data()));
+bool TClassNumberStat::matchTest(const TComb& comb, const TStatMatcher& m) const {
+    return m.selectedExact(numberOf(comb.n.data()));
 }
 
 int32_t TClassNumberStat::numberOfComb(const TComb& nums, int, int, bool) const { return numberOf(nums.n.data()); }
@@ -401,26 +383,27 @@ void TClassTupleStat::valuesOfDraw(int index, int lastIndex, bool sorted, TStatD
     }
 }
 
-void TClassTupleStat::prepareFilter(const TStatDrawArray& selection, int referenceIndex, bool sorted) {
-    TCustomNumbersStat::prepareFilter(selection, referenceIndex, sorted);
-    selected_.build(selection);
-    pairs_.build(selection, k_ == 2);
+std::unique_ptr<const TMatchTables> TClassTupleStat::buildMatchTables(const TStatMatcher& m) const {
+    return std::make_unique<TTupleTables>(m.selection(), k_ == 2);
 }
 
-bool TClassTupleStat::matchTest(const TComb& comb, const TStatDrawArray& sel, int, bool, TFilterMode) const {
+bool TClassTupleStat::matchTest(const TComb& comb, const TStatMatcher& m) const {
+    const TPackedKeySet& selected = m.tables<TTupleTables>().keys;
     for (int t = 0; t < tupleCount_; ++t)
-        if (selected_.contains(sel, packedTuple(comb.n.data(), t))) return true;
+        if (selected.contains(packedTuple(comb.n.data(), t))) return true;
     return false;
 }
 
-void TClassTupleStat::matchChunk(const TComb* combs, size_t count, const TStatDrawArray& sel, int referenceIndex,
-                                 bool sorted, TFilterMode mode, uint8_t* matched) const {
-    if (k_ < 2 || !classesBelowLimit_ || !selected_.builtFor(sel)) {
-        TCustomNumbersStat::matchChunk(combs, count, sel, referenceIndex, sorted, mode, matched);
+void TClassTupleStat::matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const {
+    if (k_ < 2 || !classesBelowLimit_) {
+        TCustomNumbersStat::matchChunk(combs, count, m, matched);
         return;
     }
+    const TTupleTables& tables = m.tables<TTupleTables>();
+    const TPackedKeySet& selected = tables.keys;
+    const TKeyPairBytes& pairs = tables.pairs;
     const auto& of = classes_.of;
-    markTuplePrefixes(prefixMask_, pairs_, combs, count, [&of](uint8_t v) { return of[v]; }, matched);
+    markTuplePrefixes(prefixMask_, pairs, combs, count, [&of](uint8_t v) { return of[v]; }, matched);
     if (k_ == 2) return;  // the marked pairs are the selected ones
     for (size_t k = 0; k < count; ++k) {
         if (!matched[k]) continue;
@@ -428,7 +411,7 @@ void TClassTupleStat::matchChunk(const TComb* combs, size_t count, const TStatDr
         bool hit = false;
         for (int t = 0; t < tupleCount_ && !hit; ++t) {
             const auto& pos = positions_[static_cast<size_t>(t)];
-            hit = pairs_.has(of[n[pos[0]]], of[n[pos[1]]]) && selected_.contains(sel, packedTuple(n, t));
+            hit = pairs.has(of[n[pos[0]]], of[n[pos[1]]]) && selected.contains(packedTuple(n, t));
         }
         matched[k] = hit ? 1 : 0;
     }

@@ -6,7 +6,7 @@
 //
 // Every instance computes its class table from the registry's settings when it is created and
 // keeps it for its lifetime; match tests and values of a combination are table lookups without
-// allocation, and match tests only read the tables built by prepareFilter.
+// allocation, and match tests only read the tables of the filter's matcher.
 #include <array>
 #include <cstdint>
 #include <string>
@@ -41,32 +41,23 @@ struct TClassBits {
 };
 
 // Selected (key 1, key 2) pairs with keys 3 and 4 equal to 0, as bit rows (key 1 < 256, key 2 < 8),
-// built once per filter run; other selections are answered by a scan.
+// built once per filter run from the filter's selection; pairs beyond the rows are answered by a
+// scan of that selection.
 class TPairSelection {
 public:
     void build(const TStatDrawArray& sel);
-    bool builtFor(const TStatDrawArray& sel) const { return source_ == &sel && size_ == sel.size(); }
     bool has(const TStatDrawArray& sel, int k1, int k2) const;
-    // Bit c of row k1 is set when (k1, c) is selected (valid only when builtFor).
+    // Bit c of row k1 is set when (k1, c) is selected.
     uint8_t row(int k1) const { return k1 >= 0 && k1 < 256 ? bits_[static_cast<size_t>(k1)] : 0; }
 
 private:
     std::array<uint8_t, 256> bits_{};
-    const TStatDrawArray* source_ = nullptr;
-    size_t size_ = 0;
 };
 
-// Selected values by all four keys (packed into 64 bits), sorted for binary search, built once per
-// filter run; other selections are answered by a scan.
-class TPackedSelection {
-public:
-    void build(const TStatDrawArray& sel);
-    bool has(const TStatDrawArray& sel, uint64_t packed) const;
-
-private:
-    std::vector<uint64_t> keys_;
-    const TStatDrawArray* source_ = nullptr;
-    size_t size_ = 0;
+// The selected pairs of a filter run, as a method's match tables.
+struct TPairTables final : TMatchTables {
+    explicit TPairTables(const TStatDrawArray& sel) { pairs.build(sel); }
+    TPairSelection pairs;
 };
 
 // Adds values to a value list exactly like addValue, remembering where each value's entry stands so
@@ -90,8 +81,7 @@ public:
     void valuesOfComb(const TComb& comb, TStatDrawArray& list) override;
     void valuesOfDraw(int index, int lastIndex, bool sorted, TStatDrawArray& list, TStatState& state,
                       TLastValueArray& lastValues) override;
-    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int referenceIndex, bool sorted,
-                   TFilterMode mode) const override;
+    bool matchTest(const TComb& comb, const TStatMatcher& m) const override;
 
 protected:
     void addClasses(const uint8_t* nums, TStatDrawArray& list, bool fromDraw);
@@ -111,11 +101,9 @@ public:
     void valuesOfComb(const TComb& comb, TStatDrawArray& list) override;
     void valuesOfDraw(int index, int lastIndex, bool sorted, TStatDrawArray& list, TStatState& state,
                       TLastValueArray& lastValues) override;
-    void prepareFilter(const TStatDrawArray& selection, int referenceIndex, bool sorted) override;
-    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int referenceIndex, bool sorted,
-                   TFilterMode mode) const override;
-    void matchChunk(const TComb* combs, size_t count, const TStatDrawArray& sel, int referenceIndex, bool sorted,
-                    TFilterMode mode, uint8_t* matched) const override;
+    std::unique_ptr<const TMatchTables> buildMatchTables(const TStatMatcher& m) const override;
+    bool matchTest(const TComb& comb, const TStatMatcher& m) const override;
+    void matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const override;
     bool countCombValues(const TComb* combs, size_t count, TValueCounts& counts) const override;
 
 protected:
@@ -123,11 +111,6 @@ protected:
     TLayoutClasses classes_;
     TValueSlots slots_;
     int listedMaxCount_;
-    TPairSelection pairs_;
-    // Classes of the order whose count 0 is selected (filled by prepareFilter), also as a set.
-    std::array<uint8_t, 69> zeroSelected_{};
-    int zeroSelectedCount_ = 0;
-    TClassBits zeroSelectedBits_;
     // The count of every class while the values of one draw or combination are formed (zero
     // between calls).
     std::array<uint8_t, 256> classCounts_{};
@@ -143,8 +126,7 @@ public:
     void valuesOfComb(const TComb& comb, TStatDrawArray& list) override;
     void valuesOfDraw(int index, int lastIndex, bool sorted, TStatDrawArray& list, TStatState& state,
                       TLastValueArray& lastValues) override;
-    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int referenceIndex, bool sorted,
-                   TFilterMode mode) const override;
+    bool matchTest(const TComb& comb, const TStatMatcher& m) const override;
     int32_t numberOfComb(const TComb& nums, int drawIndex, int referenceIndex, bool sorted) const override;
     virtual int numberOf(const uint8_t* nums) const = 0;
 
@@ -178,13 +160,11 @@ public:
     std::string valueToText(const TStatDraw& value) const override;
     void valuesOfDraw(int index, int lastIndex, bool sorted, TStatDrawArray& list, TStatState& state,
                       TLastValueArray& lastValues) override;
-    void prepareFilter(const TStatDrawArray& selection, int referenceIndex, bool sorted) override;
-    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int referenceIndex, bool sorted,
-                   TFilterMode mode) const override;
+    std::unique_ptr<const TMatchTables> buildMatchTables(const TStatMatcher& m) const override;
+    bool matchTest(const TComb& comb, const TStatMatcher& m) const override;
     // The tuples whose first two classes form a selected pair are marked with one byte load each;
     // only the combinations with a marked tuple are looked up in full.
-    void matchChunk(const TComb* combs, size_t count, const TStatDrawArray& sel, int referenceIndex, bool sorted,
-                    TFilterMode mode, uint8_t* matched) const override;
+    void matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const override;
 
 private:
     uint64_t packedTuple(const uint8_t* nums, int t) const;
@@ -195,8 +175,6 @@ private:
     int tupleCount_ = 0;
     unsigned prefixMask_ = 0;   // the pairs of positions the tuples start with (pairBit)
     bool classesBelowLimit_;    // every class is below TKeyPairBytes::kLimit
-    TPackedKeySet selected_;
-    TKeyPairBytes pairs_;
 };
 
 // A tuple class of one axis, size and rule (TstCombChnMix2 = TLayoutTupleStat<Channel, 2, false>).

@@ -99,12 +99,11 @@ public:
         TCustomNumbersStat::valuesOfDraw(index, lastIndex, sorted, list, state, lastValues);
         addPacked(packedOf(current_.nums.data()), list, true);
     }
-    void prepareFilter(const TStatDrawArray& selection, int referenceIndex, bool sorted) override {
-        TCustomNumbersStat::prepareFilter(selection, referenceIndex, sorted);
-        selected_.build(selection);
+    std::unique_ptr<const TMatchTables> buildMatchTables(const TStatMatcher& m) const override {
+        return std::make_unique<TPackedKeyTables>(m.selection());
     }
-    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int, bool, TFilterMode) const override {
-        return selected_.has(sel, packedOf(comb.n.data()));
+    bool matchTest(const TComb& comb, const TStatMatcher& m) const override {
+        return m.tables<TPackedKeyTables>().keys.contains(packedOf(comb.n.data()));
     }
 
 private:
@@ -143,7 +142,6 @@ private:
     TLayoutClasses classes_;
     int length_;
     std::array<uint64_t, 256> bit_{};
-    TPackedSelection selected_;
     TValueSlots slots_;
 };
 
@@ -197,15 +195,16 @@ public:
         TCustomNumbersStat::valuesOfDraw(index, lastIndex, sorted, list, state, lastValues);
         addLines(current_.nums.data(), list, true);
     }
-    void prepareFilter(const TStatDrawArray& selection, int referenceIndex, bool sorted) override {
-        TCustomNumbersStat::prepareFilter(selection, referenceIndex, sorted);
-        pairs_.build(selection);
+    std::unique_ptr<const TMatchTables> buildMatchTables(const TStatMatcher& m) const override {
+        return std::make_unique<TPairTables>(m.selection());
     }
-    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int, bool, TFilterMode) const override {
+    bool matchTest(const TComb& comb, const TStatMatcher& m) const override {
+        const TPairSelection& selected = m.tables<TPairTables>().pairs;
         std::array<uint8_t, 10> lines{}, pairs{};
         const int count = adjacency_.linesOf(comb.n.data(), lines, pairs);
         for (int k = 0; k < count; ++k)
-            if (pairs_.has(sel, lines[static_cast<size_t>(k)], pairs[static_cast<size_t>(k)] + 1)) return true;
+            if (selected.has(m.selection(), lines[static_cast<size_t>(k)], pairs[static_cast<size_t>(k)] + 1))
+                return true;
         return false;
     }
 
@@ -220,7 +219,6 @@ private:
     }
 
     TAdjacency adjacency_;
-    TPairSelection pairs_;
     TValueSlots slots_;
 };
 
@@ -245,8 +243,8 @@ public:
         working_.setKeys(static_cast<uint16_t>(countOf(current_.nums.data())));
         slots_.add(list, working_, true);
     }
-    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int, bool, TFilterMode) const override {
-        return selectedExact(sel, countOf(comb.n.data()));
+    bool matchTest(const TComb& comb, const TStatMatcher& m) const override {
+        return m.selectedExact(countOf(comb.n.data()));
     }
     int32_t numberOfComb(const TComb& nums, int, int, bool) const override { return countOf(nums.n.data()); }
 

@@ -68,9 +68,9 @@ public:
             addWorking(list, true);
         }
     }
-    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int, bool, TFilterMode) const override {
+    bool matchTest(const TComb& comb, const TStatMatcher& m) const override {
         for (uint8_t n : comb.n)
-            if (selectedExact(sel, n)) return true;
+            if (m.selectedExact(n)) return true;
         return false;
     }
     // Each number of a combination is one value (keys: the number), counted once.
@@ -82,10 +82,17 @@ public:
             if (seen[n] != 0) counts.add(n, seen[n]);
         return true;
     }
-    void matchChunk(const TComb* combs, size_t count, const TStatDrawArray& sel, int, bool, TFilterMode,
-                    uint8_t* matched) const override {
+    // Whether each byte is a selected number, worked out once per run.
+    struct TNumberHits final : TMatchTables {
         std::array<uint8_t, 256> hit;
-        selectedExactTable(sel, hit.data(), hit.size());
+    };
+    std::unique_ptr<const TMatchTables> buildMatchTables(const TStatMatcher& m) const override {
+        auto t = std::make_unique<TNumberHits>();
+        m.selectedExactTable(t->hit.data(), t->hit.size());
+        return t;
+    }
+    void matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const override {
+        const auto& hit = m.tables<TNumberHits>().hit;
         for (size_t k = 0; k < count; ++k) {
             const auto& n = combs[k].n;
             matched[k] = hit[n[0]] | hit[n[1]] | hit[n[2]] | hit[n[3]] | hit[n[4]];
@@ -107,12 +114,12 @@ public:
         TCustomNumbersStat::valuesOfDraw(index, lastIndex, sorted, list, state, lastValues);
         addDigits(current_.nums.data(), list, true);
     }
-    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int, bool, TFilterMode) const override {
+    bool matchTest(const TComb& comb, const TStatMatcher& m) const override {
         int d[3];
         for (uint8_t n : comb.n) {
             const int k = digitsOf(n, d);
             for (int i = 0; i < k; ++i)
-                if (selectedExact(sel, d[i])) return true;
+                if (m.selectedExact(d[i])) return true;
         }
         return false;
     }
@@ -157,8 +164,8 @@ public:
         working_.setKeys(static_cast<uint16_t>(countOf(current_.nums.data())));
         addWorking(list, true);
     }
-    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int, bool, TFilterMode) const override {
-        return selectedKey1(sel, countOf(comb.n.data()));
+    bool matchTest(const TComb& comb, const TStatMatcher& m) const override {
+        return m.selectedKey1(countOf(comb.n.data()));
     }
     int32_t numberOfComb(const TComb& nums, int, int, bool) const override { return countOf(nums.n.data()); }
 
@@ -205,8 +212,8 @@ public:
         working_.setKeys(static_cast<uint16_t>(maskOf(current_.nums.data())));
         addWorking(list, true);
     }
-    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int, bool, TFilterMode) const override {
-        return selectedKey1(sel, maskOf(comb.n.data()));
+    bool matchTest(const TComb& comb, const TStatMatcher& m) const override {
+        return m.selectedKey1(maskOf(comb.n.data()));
     }
 
 private:
@@ -257,8 +264,8 @@ public:
         working_.setKeys(current_.nums[position()]);
         addWorking(list, true);
     }
-    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int, bool, TFilterMode) const override {
-        return validPosition() && selectedKey1(sel, comb.n[position()]);
+    bool matchTest(const TComb& comb, const TStatMatcher& m) const override {
+        return validPosition() && m.selectedKey1(comb.n[position()]);
     }
     int32_t numberOfComb(const TComb& nums, int, int, bool) const override {
         return validPosition() ? nums.n[position()] : 0;
@@ -280,7 +287,7 @@ public:
         working_.setKeys(current_.extra);
         addWorking(list, true);
     }
-    bool matchTest(const TComb&, const TStatDrawArray&, int, bool, TFilterMode) const override { return false; }
+    bool matchTest(const TComb&, const TStatMatcher&) const override { return false; }
     // A combination has no extra number.
     int32_t numberOfComb(const TComb&, int, int, bool) const override { return 0; }
     int32_t numberOfDraw(int index, int, bool sorted) const override { return drawAt(index, sorted).extra; }

@@ -1,5 +1,6 @@
 #pragma once
-// A set of the four keys of the records of a selection, built once per filter run so that match
+// A set of the four keys of the records of a selection, built once per filter run (by the
+// filter's matcher, which keeps it with the selection it was built from) so that match
 // tests that compare all four keys of tuple values (pairs of numbers, runs of gaps, ...) answer
 // without scanning the selection. A 65536-bit filter of key hashes rejects most misses with one
 // bit test; hits are confirmed by a binary search of the sorted keys.
@@ -11,7 +12,7 @@
 #include <vector>
 
 #include "core/records.h"
-
+#include "stats/stat_matcher.h"
 #include "stats/stat_types.h"
 
 namespace tavlora {
@@ -30,21 +31,12 @@ public:
         }
         std::sort(keys_.begin(), keys_.end());
         keys_.erase(std::unique(keys_.begin(), keys_.end()), keys_.end());
-        source_ = &sel;
-        size_ = sel.size();
     }
-    // True when built from exactly this selection object with its current size.
-    bool builtFor(const TStatDrawArray& sel) const { return source_ == &sel && size_ == sel.size(); }
     // True when some record of the selection carries the packed keys `key` (key 1 lowest).
-    bool contains(const TStatDrawArray& sel, uint64_t key) const {
-        if (builtFor(sel)) {
-            const uint32_t h = hash(key);
-            if (!((filter_[h >> 6] >> (h & 63)) & 1u)) return false;
-            return std::binary_search(keys_.begin(), keys_.end(), key);
-        }
-        for (const TStatDraw& v : sel)
-            if (v.packedKeys() == key) return true;
-        return false;
+    bool contains(uint64_t key) const {
+        const uint32_t h = hash(key);
+        if (!((filter_[h >> 6] >> (h & 63)) & 1u)) return false;
+        return std::binary_search(keys_.begin(), keys_.end(), key);
     }
     // The packed form of four keys, key 1 lowest (as TStatDraw::packedKeys).
     static constexpr uint64_t pack(uint64_t k1, uint64_t k2 = 0, uint64_t k3 = 0, uint64_t k4 = 0) {
@@ -56,8 +48,6 @@ private:
 
     std::vector<uint64_t> keys_;
     std::array<uint64_t, 1024> filter_{};
-    const TStatDrawArray* source_ = nullptr;
-    size_t size_ = 0;
 };
 
 // The (key 1, key 2) pairs of the records of a selection, as a byte table of the pairs of bytes
@@ -84,6 +74,23 @@ public:
 private:
     static size_t index(unsigned a, unsigned b) { return ((static_cast<size_t>(a) << 7) | b) & (kLimit * kLimit - 1); }
     std::array<uint8_t, kLimit * kLimit> marks_{};
+};
+
+// The packed key set of a filter run's selection, as a method's match tables.
+struct TPackedKeyTables final : TMatchTables {
+    explicit TPackedKeyTables(const TStatDrawArray& sel) { keys.build(sel); }
+    TPackedKeySet keys;
+};
+
+// The tables of tuple values: every selected tuple, and the pairs its tuples start with (see
+// TKeyPairBytes for pairsOnly).
+struct TTupleTables final : TMatchTables {
+    TTupleTables(const TStatDrawArray& sel, bool pairsOnly) {
+        keys.build(sel);
+        pairs.build(sel, pairsOnly);
+    }
+    TPackedKeySet keys;
+    TKeyPairBytes pairs;
 };
 
 // The ten pairs of positions i < j of five, in lexicographic order: pair p is (kPairFirst[p],

@@ -2,6 +2,7 @@
 // segment) comes out again. As a filter: does a candidate repeat an item at a selected distance.
 #include <array>
 #include <cstdint>
+#include <memory>
 
 #include "core/format.h"
 #include "core/numbers.h"
@@ -28,7 +29,7 @@ struct TItemBits {
 };
 
 // The items whose selected distances the candidate test answers with true, per filter mode.
-struct TPeriodMasks {
+struct TPeriodMasks final : TMatchTables {
     TItemBits include;  // some selected (a, d) with a among the items of the draw d before the candidate
     TItemBits exclude;  // some selected (a, d) with a not among them
 };
@@ -64,19 +65,12 @@ public:
     // The candidate stands at index q + 1. For a selected (a, d) with a the item of one of its
     // numbers, the draw d before it (index q + 1 - d) decides: in include mode the test is true
     // when that draw holds item a, in exclude mode when it does not.
-    void prepareFilter(const TStatDrawArray& selection, int referenceIndex, bool sorted) override {
-        TCustomStat::prepareFilter(selection, referenceIndex, sorted);
-        masks_ = masksFor(selection, referenceIndex);
-        preparedFor_ = &selection;
-        preparedSize_ = selection.size();
-        preparedReference_ = referenceIndex;
+    std::unique_ptr<const TMatchTables> buildMatchTables(const TStatMatcher& m) const override {
+        return masksFor(m.selection(), m.referenceIndex());
     }
-    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int referenceIndex, bool,
-                   TFilterMode mode) const override {
-        const bool prepared =
-            preparedFor_ == &sel && preparedSize_ == sel.size() && preparedReference_ == referenceIndex;
-        const TPeriodMasks masks = prepared ? masks_ : masksFor(sel, referenceIndex);
-        const TItemBits& hits = mode == TFilterMode::Include ? masks.include : masks.exclude;
+    bool matchTest(const TComb& comb, const TStatMatcher& m) const override {
+        const TPeriodMasks& masks = m.tables<TPeriodMasks>();
+        const TItemBits& hits = m.mode() == TFilterMode::Include ? masks.include : masks.exclude;
         for (uint8_t n : comb.n)
             if (hits.has(itemOf(n))) return true;
         return false;
@@ -97,26 +91,22 @@ private:
             if (const int it = itemOf(n); it > 0) b.set(it);
         return b;
     }
-    TPeriodMasks masksFor(const TStatDrawArray& sel, int referenceIndex) const {
-        TPeriodMasks m;
+    std::unique_ptr<TPeriodMasks> masksFor(const TStatDrawArray& sel, int referenceIndex) const {
+        auto m = std::make_unique<TPeriodMasks>();
         for (const TStatDraw& v : sel) {
             const int item = v.keys[0];
             if (item == 0 || item > 127) continue;  // no candidate number has such an item
             const int64_t at = int64_t{referenceIndex} + 1 - v.keys[1];
             const TDraw d = at < 0 || at > 0x7FFFFFFF ? TDraw{} : drawAt(static_cast<int>(at), false);
             if (itemsOf(d).has(item))
-                m.include.set(item);
+                m->include.set(item);
             else
-                m.exclude.set(item);
+                m->exclude.set(item);
         }
         return m;
     }
 
     std::array<uint8_t, 256> items_{};
-    TPeriodMasks masks_{};
-    const TStatDrawArray* preparedFor_ = nullptr;
-    size_t preparedSize_ = 0;
-    int preparedReference_ = 0;
 };
 
 class TstNumPeriods : public TCustomPeriodsStat {

@@ -6,6 +6,7 @@
 // A draw index outside the archive is a draw without numbers: it contributes no number, shifted
 // or not. Candidate combinations stand for the draw after the reference draw.
 #include <array>
+#include <memory>
 
 #include "core/numbers.h"
 #include "stats/custom_stat.h"
@@ -31,6 +32,12 @@ bool holds(const TDraw& d, int n) {
 using NumberMarks = std::array<uint8_t, 256>;
 
 int countOf(const NumberMarks& m, const TComb& c) { return m[c.n[0]] + m[c.n[1]] + m[c.n[2]] + m[c.n[3]] + m[c.n[4]]; }
+
+// The marks of a filter run, worked out once from the draws before its candidates.
+struct TMarkTables final : TMatchTables {
+    explicit TMarkTables(const NumberMarks& m) : marks(m) {}
+    const NumberMarks marks;
+};
 
 }  // namespace
 
@@ -63,9 +70,9 @@ public:
             addWorking(list, true);
         }
     }
-    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int, bool, TFilterMode) const override {
+    bool matchTest(const TComb& comb, const TStatMatcher& m) const override {
         for (uint8_t n : comb.n)
-            if (selectedKey1(sel, n)) return true;
+            if (m.selectedKey1(n)) return true;
         return false;
     }
 };
@@ -96,14 +103,11 @@ public:
         working_.setKeys(static_cast<uint16_t>(count));
         addWorking(list, true);
     }
-    void prepareFilter(const TStatDrawArray& selection, int referenceIndex, bool sorted) override {
-        TCustomNumbersStat::prepareFilter(selection, referenceIndex, sorted);
-        marks_ = marksFor(referenceIndex);
-        marksIndex_ = referenceIndex;
+    std::unique_ptr<const TMatchTables> buildMatchTables(const TStatMatcher& m) const override {
+        return std::make_unique<TMarkTables>(marksFor(m.referenceIndex()));
     }
-    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int referenceIndex, bool, TFilterMode) const override {
-        if (referenceIndex == marksIndex_) return selectedKey1(sel, countOf(marks_, comb));
-        return selectedKey1(sel, countOf(marksFor(referenceIndex), comb));
+    bool matchTest(const TComb& comb, const TStatMatcher& m) const override {
+        return m.selectedKey1(countOf(m.tables<TMarkTables>().marks, comb));
     }
 
 private:
@@ -114,8 +118,6 @@ private:
             if (n != 0) m[static_cast<size_t>(shiftedNumber(n, shift()))] = 1;
         return m;
     }
-    NumberMarks marks_{};
-    int marksIndex_ = -2;
 };
 
 // Numbers of draw a that are in draw a - 1 and in (or, with inThird false, not in) draw a - 2.
@@ -152,9 +154,9 @@ public:
             addWorking(list, true);
         }
     }
-    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int, bool, TFilterMode) const override {
+    bool matchTest(const TComb& comb, const TStatMatcher& m) const override {
         for (uint8_t n : comb.n)
-            if (selectedKey1(sel, n)) return true;
+            if (m.selectedKey1(n)) return true;
         return false;
     }
 };
@@ -182,14 +184,11 @@ public:
         working_.setKeys(static_cast<uint16_t>(count));
         addWorking(list, true);
     }
-    void prepareFilter(const TStatDrawArray& selection, int referenceIndex, bool sorted) override {
-        TCustomNumbersStat::prepareFilter(selection, referenceIndex, sorted);
-        marks_ = marksFor(referenceIndex);
-        marksIndex_ = referenceIndex;
+    std::unique_ptr<const TMatchTables> buildMatchTables(const TStatMatcher& m) const override {
+        return std::make_unique<TMarkTables>(marksFor(m.referenceIndex()));
     }
-    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int referenceIndex, bool, TFilterMode) const override {
-        if (referenceIndex == marksIndex_) return selectedKey1(sel, countOf(marks_, comb));
-        return selectedKey1(sel, countOf(marksFor(referenceIndex), comb));
+    bool matchTest(const TComb& comb, const TStatMatcher& m) const override {
+        return m.selectedKey1(countOf(m.tables<TMarkTables>().marks, comb));
     }
 
 private:
@@ -200,8 +199,6 @@ private:
         for (int n = 1; n <= 69; ++n) m[static_cast<size_t>(n)] = repeats(n, before, twoBefore) ? 1 : 0;
         return m;
     }
-    NumberMarks marks_{};
-    int marksIndex_ = -2;
 };
 
 // --- members -----------------------------------------------------------------------------

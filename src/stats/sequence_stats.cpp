@@ -88,11 +88,11 @@ public:
         TCustomNumbersStat::valuesOfDraw(index, lastIndex, sorted, list, state, lastValues);
         addLengths(current_.nums.data(), list, true);
     }
-    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int, bool, TFilterMode) const override {
+    bool matchTest(const TComb& comb, const TStatMatcher& m) const override {
         int len[5];
         const int n = runLengths(comb.n.data(), len);
         for (int i = 0; i < n; ++i)
-            if (selectedKey1(sel, len[i])) return true;
+            if (m.selectedKey1(len[i])) return true;
         return false;
     }
 
@@ -136,8 +136,8 @@ public:
         working_.setKeys(static_cast<uint16_t>(valueOf(current_.nums.data(), &joinsAscending)));
         addWorking(list, true);
     }
-    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int, bool, TFilterMode) const override {
-        return selectedKey1(sel, valueOf(comb.n.data(), &joinsAscending));
+    bool matchTest(const TComb& comb, const TStatMatcher& m) const override {
+        return m.selectedKey1(valueOf(comb.n.data(), &joinsAscending));
     }
     int32_t numberOfComb(const TComb& nums, int, int, bool) const override {
         return valueOf(nums.n.data(), &joinsEitherWay);

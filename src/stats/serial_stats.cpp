@@ -79,9 +79,9 @@ public:
     }
 
     // The item of one of the five numbers is key 1 of a selected value.
-    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int, bool, TFilterMode) const override {
+    bool matchTest(const TComb& comb, const TStatMatcher& m) const override {
         for (uint8_t n : comb.n)
-            if (selectedKey1(sel, itemOf(n))) return true;
+            if (m.selectedKey1(itemOf(n))) return true;
         return false;
     }
 

@@ -61,30 +61,30 @@ void TstShreddingStat::valuesOfDraw(int index, int lastIndex, bool sorted, TStat
     addWorking(list, true);
 }
 
-void TstShreddingStat::prepareFilter(const TStatDrawArray& selection, int referenceIndex, bool sorted) {
-    TCustomGraphStat::prepareFilter(selection, referenceIndex, sorted);
+namespace {
+
+// p and t of a filter run (n left 0), looked up once per run.
+struct TShredTables final : TMatchTables {
+    explicit TShredTables(const FormulaVars& v) : vars(v) {}
+    const FormulaVars vars;
+};
+
+}  // namespace
+
+std::unique_ptr<const TMatchTables> TstShreddingStat::buildMatchTables(const TStatMatcher& m) const {
     const uint8_t none[5] = {0, 0, 0, 0, 0};
-    filterVars_ = varsFor(none, referenceIndex, sorted);
-    filterIndex_ = referenceIndex;
-    filterSorted_ = sorted;
-    filterPrepared_ = true;
+    return std::make_unique<TShredTables>(varsFor(none, m.referenceIndex(), m.sorted()));
 }
 
-bool TstShreddingStat::selected(const TStatDrawArray& selection, int32_t value) const {
-    if (value <= 0xFFFF) return selectedExact(selection, value);
-    return selHasKeys(selection, static_cast<uint16_t>(value & 0xFFFF), static_cast<uint16_t>(value >> 16), 0, 0);
+bool TstShreddingStat::selected(const TStatMatcher& m, int32_t value) {
+    if (value <= 0xFFFF) return m.selectedExact(value);
+    return selHasKeys(m.selection(), static_cast<uint16_t>(value & 0xFFFF), static_cast<uint16_t>(value >> 16), 0, 0);
 }
 
-bool TstShreddingStat::matchTest(const TComb& comb, const TStatDrawArray& selection, int referenceIndex, bool sorted,
-                                 TFilterMode) const {
-    FormulaVars vars;
-    if (filterPrepared_ && filterIndex_ == referenceIndex && filterSorted_ == sorted) {
-        vars = filterVars_;
-        putNumbers(vars, 0, comb.n.data());
-    } else {
-        vars = varsFor(comb.n.data(), referenceIndex, sorted);
-    }
-    return selected(selection, shredded(vars));
+bool TstShreddingStat::matchTest(const TComb& comb, const TStatMatcher& m) const {
+    FormulaVars vars = m.tables<TShredTables>().vars;
+    putNumbers(vars, 0, comb.n.data());
+    return selected(m, shredded(vars));
 }
 
 int32_t TstShreddingStat::numberOfComb(const TComb& nums, int drawIndex, int, bool sorted) const {

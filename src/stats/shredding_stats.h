@@ -26,26 +26,21 @@ public:
     void valuesOfComb(const TComb& comb, TStatDrawArray& list) override;
     void valuesOfDraw(int index, int lastIndex, bool sorted, TStatDrawArray& list, TStatState& state,
                       TLastValueArray& lastValues) override;
-    void prepareFilter(const TStatDrawArray& selection, int referenceIndex, bool sorted) override;
+    // p and t of the filter run, worked out once.
+    std::unique_ptr<const TMatchTables> buildMatchTables(const TStatMatcher& m) const override;
     // The candidate's shredded number with p = the draw at referenceIndex and t = the draw before it.
-    bool matchTest(const TComb& comb, const TStatDrawArray& selection, int referenceIndex, bool sorted,
-                   TFilterMode mode) const override;
+    bool matchTest(const TComb& comb, const TStatMatcher& m) const override;
     // The combination as n, with p and t the two draws before drawIndex.
     int32_t numberOfComb(const TComb& nums, int drawIndex, int referenceIndex, bool sorted) const override;
 
 private:
     // Variables with n from `nums`, p from the draw at pIndex and t from the draw before it.
     FormulaVars varsFor(const uint8_t* nums, int pIndex, bool sorted) const;
-    bool selected(const TStatDrawArray& selection, int32_t value) const;
+    static bool selected(const TStatMatcher& m, int32_t value);
 
     std::string formula_;
     int digits_ = 2;
     ShredFormula compiled_;
-    // p and t of the prepared filter run (n left 0), valid for filterIndex_ / filterSorted_.
-    FormulaVars filterVars_{};
-    int filterIndex_ = -1;
-    bool filterSorted_ = false;
-    bool filterPrepared_ = false;
 };
 
 }  // namespace tavlora

@@ -29,33 +29,26 @@ int filterReferenceIndex(int archiveSize, int offset) {
     return reference < 0 ? 0 : reference;
 }
 
-void beginFilterRun(TCustomStat& method, const TStatDrawArray& selection, int referenceIndex, bool sorted) {
-    method.loadDraws(-1, referenceIndex, sorted);
-    method.prepareFilter(selection, referenceIndex, sorted);
-}
-
-void filterChunk(const TCustomStat& method, const TCombsArray& src, size_t begin, size_t end,
-                 const TStatDrawArray& selection, int referenceIndex, bool sorted, TFilterMode mode, TCombsArray& out) {
+void filterChunk(const TStatMatcher& matcher, const TCombsArray& src, size_t begin, size_t end, TCombsArray& out) {
     if (end > src.size()) end = src.size();
-    const uint8_t keep = mode == TFilterMode::Include ? 1 : 0;
+    const uint8_t keep = matcher.mode() == TFilterMode::Include ? 1 : 0;
     uint8_t matched[1024];
     for (size_t i = begin; i < end; i += sizeof matched) {
         const size_t count = std::min(sizeof matched, end - i);
-        method.matchChunk(src.data() + i, count, selection, referenceIndex, sorted, mode, matched);
+        matcher.matchChunk(src.data() + i, count, matched);
         for (size_t k = 0; k < count; ++k)
             if (matched[k] == keep) out.push_back(src[i + k]);
     }
 }
 
-bool filterRun(TCustomStat& method, const TCombsArray& src, const TStatDrawArray& selection, int referenceIndex,
+bool filterRun(const TCustomStat& method, const TCombsArray& src, const TStatDrawArray& selection, int referenceIndex,
                bool sorted, TFilterMode mode, TCombsArray& out, Progress* progress) {
     out.clear();
-    beginFilterRun(method, selection, referenceIndex, sorted);
-    const TCustomStat& m = method;
+    const auto matcher = method.prepareFilter(selection, referenceIndex, sorted, mode);
     const bool done = parallelFilterChunksInto(
         src, out,
         [&](const TComb* combs, size_t, size_t count, unsigned, uint8_t* matched) {
-            m.matchChunk(combs, count, selection, referenceIndex, sorted, mode, matched);
+            matcher->matchChunk(combs, count, matched);
         },
         mode == TFilterMode::Include, 4096, progress);
     if (!done) out.clear();

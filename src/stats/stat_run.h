@@ -24,22 +24,14 @@ TStatDrawArray statisticsRun(TCustomStat& method, int lastIndex, int length, boo
 // Reference index of a filter run: the archive's last index minus the offset, 0 when negative.
 int filterReferenceIndex(int archiveSize, int offset);
 
-// Prepares a filter run: load draws(-1, reference, sorted) and the method's private tables for the
-// selection. Call once, then run chunks (from any number of threads) with the same arguments.
-void beginFilterRun(TCustomStat& method, const TStatDrawArray& selection, int referenceIndex, bool sorted);
-// Whether one combination is kept: the match test in include mode, its negation in exclude mode.
-inline bool filterKeeps(const TCustomStat& method, const TComb& comb, const TStatDrawArray& selection,
-                        int referenceIndex, bool sorted, TFilterMode mode) {
-    const bool hit = method.matchTest(comb, selection, referenceIndex, sorted, mode);
-    return mode == TFilterMode::Include ? hit : !hit;
-}
-// Appends to `out`, in order, the kept combinations of src[begin, end). Thread-safe for one method
-// after beginFilterRun (each thread with its own `out`).
-void filterChunk(const TCustomStat& method, const TCombsArray& src, size_t begin, size_t end,
-                 const TStatDrawArray& selection, int referenceIndex, bool sorted, TFilterMode mode, TCombsArray& out);
-// The whole filter run on all cores: beginFilterRun, then the kept combinations of src in order.
-// On a stop request returns false and leaves `out` empty.
-bool filterRun(TCustomStat& method, const TCombsArray& src, const TStatDrawArray& selection, int referenceIndex,
+// A filter run is prepared once with TCustomStat::prepareFilter; its matcher then tests chunks
+// from any number of threads.
+// Appends to `out`, in order, the combinations of src[begin, end) the matcher keeps (each thread
+// with its own `out`).
+void filterChunk(const TStatMatcher& matcher, const TCombsArray& src, size_t begin, size_t end, TCombsArray& out);
+// The whole filter run on all cores: the method's matcher for the selection, then the kept
+// combinations of src in order. On a stop request returns false and leaves `out` empty.
+bool filterRun(const TCustomStat& method, const TCombsArray& src, const TStatDrawArray& selection, int referenceIndex,
                bool sorted, TFilterMode mode, TCombsArray& out, Progress* progress = nullptr);
 
 // Graph numbers of the draws first..last (number of a draw with reference index `referenceIndex`).

@@ -169,11 +169,7 @@ bool selHasPair(const TStatDrawArray& sel, uint16_t x, uint16_t y) {
     return false;
 }
 
-void TKey1Set::build(const TStatDrawArray& sel) {
-    exact_.fill(0);
-    any_.fill(0);
-    exactBytes_.fill(0);
-    highExact_ = false;
+TKey1Set::TKey1Set(const TStatDrawArray& sel) {
     for (const TStatDraw& v : sel) {
         const int k = v.keys[0];
         if (k >= kBits) {
@@ -185,20 +181,15 @@ void TKey1Set::build(const TStatDrawArray& sel) {
         if (v.keys[1] == 0 && v.keys[2] == 0 && v.keys[3] == 0)
             exact_[static_cast<size_t>(k) >> 6] |= uint64_t{1} << (k & 63);
     }
-    source_ = &sel;
-    size_ = sel.size();
 }
 
 void TKey1Set::exactTable(const TStatDrawArray& sel, uint8_t* table, size_t size) const {
-    size_t k = 0;
-    if (builtFor(sel)) {
-        const size_t low = size < kBits ? size : kBits;
-        std::memcpy(table, exactBytes_.data(), low);
-        k = low;
-        if (!highExact_) {
-            if (size > k) std::memset(table + k, 0, size - k);
-            return;
-        }
+    const size_t low = size < kBits ? size : kBits;
+    std::memcpy(table, exactBytes_.data(), low);
+    size_t k = low;
+    if (!highExact_) {
+        if (size > k) std::memset(table + k, 0, size - k);
+        return;
     }
     for (; k < size; ++k) table[k] = hasExact(sel, static_cast<int>(k)) ? 1 : 0;
 }

@@ -143,19 +143,18 @@ bool selHasPair(const TStatDrawArray& sel, uint16_t x, uint16_t y);
 // A bit set of the key-1 values of a selection, built once per filter run so that a match test
 // on key 1 is one bit lookup. `exact` holds the records whose keys 2..4 are 0 (the test of all four
 // keys), `any` every record whatever its other keys (the test of key 1 alone). Values of key 1
-// beyond the set's range are answered by a scan of the selection.
+// beyond the set's range are answered by a scan of the selection, which must be the one the set
+// was built from (the filter's matcher keeps both together).
 class TKey1Set {
 public:
     static constexpr int kBits = 1024;
-    void build(const TStatDrawArray& sel);
-    // True when built from exactly this selection object with its current size.
-    bool builtFor(const TStatDrawArray& sel) const { return source_ == &sel && size_ == sel.size(); }
+    explicit TKey1Set(const TStatDrawArray& sel);
     bool hasExact(const TStatDrawArray& sel, int k1) const {
-        if (k1 >= 0 && k1 < kBits && builtFor(sel)) return test(exact_, k1);
-        return k1 >= 0 && k1 <= 0xFFFF && selHasKeys(sel, static_cast<uint16_t>(k1), 0, 0, 0);
+        if (k1 >= 0 && k1 < kBits) return test(exact_, k1);
+        return k1 >= 0 && k1 <= 0xFFFF && highExact_ && selHasKeys(sel, static_cast<uint16_t>(k1), 0, 0, 0);
     }
     bool hasAny(const TStatDrawArray& sel, int k1) const {
-        if (k1 >= 0 && k1 < kBits && builtFor(sel)) return test(any_, k1);
+        if (k1 >= 0 && k1 < kBits) return test(any_, k1);
         return k1 >= 0 && k1 <= 0xFFFF && selHasKey(sel, 1, static_cast<uint16_t>(k1));
     }
 
@@ -169,8 +168,6 @@ private:
     static bool test(const Bits& b, int k) { return (b[static_cast<size_t>(k) >> 6] >> (k & 63)) & 1u; }
     Bits exact_{};
     Bits any_{};
-    const TStatDrawArray* source_ = nullptr;
-    size_t size_ = 0;
 };
 
 // --- last-value table --------------------------------------------------------------------

@@ -2,6 +2,7 @@
 // central sum ranges, how the sum moved after draws whose sum matched the latest draw's, and how
 // often one number of a draw is the sum of two others.
 #include <array>
+#include <memory>
 
 #include "core/format.h"
 #include "core/game.h"
@@ -65,8 +66,8 @@ public:
         addWorking(list, true);
     }
     // Keys 1-2 equal to the sum and keys 3-4 equal to 0.
-    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int, bool, TFilterMode) const override {
-        return selectedExact(sel, sumOf(comb.n.data()));
+    bool matchTest(const TComb& comb, const TStatMatcher& m) const override {
+        return m.selectedExact(sumOf(comb.n.data()));
     }
     int32_t numberOfComb(const TComb& nums, int, int, bool) const override { return sumOf(nums.n.data()); }
     // One value per combination: keys 1-2 the sum, keys 3-4 zero.
@@ -98,10 +99,17 @@ public:
     bool countCombValues(const TComb* combs, size_t count, TValueCounts& counts) const override {
         return countSums(combs, count, counts, [](const uint8_t* n) { return n[0] + n[1] + n[2] + n[3] + n[4]; });
     }
-    void matchChunk(const TComb* combs, size_t count, const TStatDrawArray& sel, int, bool, TFilterMode,
-                    uint8_t* matched) const override {
+    // Whether each sum a combination of bytes can have is selected, worked out once per run.
+    struct TSumHits final : TMatchTables {
         std::array<uint8_t, 5 * 255 + 1> hit;
-        selectedExactTable(sel, hit.data(), hit.size());
+    };
+    std::unique_ptr<const TMatchTables> buildMatchTables(const TStatMatcher& m) const override {
+        auto t = std::make_unique<TSumHits>();
+        m.selectedExactTable(t->hit.data(), t->hit.size());
+        return t;
+    }
+    void matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const override {
+        const auto& hit = m.tables<TSumHits>().hit;
         for (size_t k = 0; k < count; ++k) {
             const auto& n = combs[k].n;
             matched[k] = hit[static_cast<size_t>(n[0] + n[1] + n[2] + n[3] + n[4])];
@@ -143,8 +151,8 @@ public:
         working_.setKeys(static_cast<uint16_t>(sumOfTwoCount(current_.nums.data())));
         addWorking(list, true);
     }
-    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int, bool, TFilterMode) const override {
-        return selectedKey1(sel, sumOfTwoCount(comb.n.data()));
+    bool matchTest(const TComb& comb, const TStatMatcher& m) const override {
+        return m.selectedKey1(sumOfTwoCount(comb.n.data()));
     }
     int32_t numberOfComb(const TComb& nums, int, int, bool) const override { return sumOfTwoCount(nums.n.data()); }
 };
@@ -178,9 +186,9 @@ public:
     }
     // Selecting 1 keeps the sums inside the range (whether or not 0 is selected too); otherwise the
     // sums outside it.
-    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int, bool, TFilterMode) const override {
+    bool matchTest(const TComb& comb, const TStatMatcher& m) const override {
         const bool inside = inRange(combSum(comb)) == 1;
-        return selectedKey1(sel, 1) ? inside : !inside;
+        return m.selectedKey1(1) ? inside : !inside;
     }
     int32_t numberOfComb(const TComb& nums, int, int, bool) const override { return inRange(combSum(nums)); }
 
@@ -204,6 +212,15 @@ protected:
         if (index < 0 || static_cast<size_t>(index) >= draws.size()) return 0;
         return drawSum(draws[static_cast<size_t>(index)]);
     }
+    // The sum of the draw at a filter run's reference index, looked up once per run.
+    struct TReferenceSum final : TMatchTables {
+        explicit TReferenceSum(int s) : sum(s) {}
+        const int sum;
+    };
+    static std::unique_ptr<const TMatchTables> referenceSum(const TDrawsArray& draws, const TStatMatcher& m) {
+        return std::make_unique<TReferenceSum>(sumAt(draws, m.referenceIndex()));
+    }
+    static int referenceSum(const TStatMatcher& m) { return m.tables<TReferenceSum>().sum; }
 };
 
 // The sums that followed draws whose sum equals the latest draw's sum (keys 1-2 the sum before,
@@ -227,8 +244,8 @@ public:
         addWorking(list, true);
     }
     // The combination reaches one of the selected following sums.
-    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int, bool, TFilterMode) const override {
-        return selHasInt(sel, 2, combSum(comb));
+    bool matchTest(const TComb& comb, const TStatMatcher& m) const override {
+        return selHasInt(m.selection(), 2, combSum(comb));
     }
     int32_t numberOfComb(const TComb& nums, int drawIndex, int, bool) const override {
         return combSum(nums) - sumAt(draws(), drawIndex - 1);
@@ -253,20 +270,13 @@ public:
         working_.setKeys12(drawSum(current_) - before);
         addWorking(list, true);
     }
-    void prepareFilter(const TStatDrawArray& selection, int referenceIndex, bool sorted) override {
-        TCustomStat::prepareFilter(selection, referenceIndex, sorted);
-        cachedIndex_ = referenceIndex;
-        cachedSum_ = sumAt(draws(), referenceIndex);
+    std::unique_ptr<const TMatchTables> buildMatchTables(const TStatMatcher& m) const override {
+        return referenceSum(draws(), m);
     }
     // The change from the draw at the reference index to the combination is selected.
-    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int referenceIndex, bool, TFilterMode) const override {
-        const int ref = referenceIndex == cachedIndex_ ? cachedSum_ : sumAt(draws(), referenceIndex);
-        return selHasInt(sel, 1, combSum(comb) - ref);
+    bool matchTest(const TComb& comb, const TStatMatcher& m) const override {
+        return selHasInt(m.selection(), 1, combSum(comb) - referenceSum(m));
     }
-
-private:
-    int cachedIndex_ = -1;
-    int cachedSum_ = 0;
 };
 
 // Direction of the sum's change (0 "=", 1 "+", -1 "-") after draws whose sum equals the latest
@@ -294,22 +304,15 @@ public:
         working_.setKeys12(sign(drawSum(current_) - before));
         addWorking(list, true);
     }
-    void prepareFilter(const TStatDrawArray& selection, int referenceIndex, bool sorted) override {
-        TCustomGraphStat::prepareFilter(selection, referenceIndex, sorted);
-        cachedIndex_ = referenceIndex;
-        cachedSum_ = sumAt(draws(), referenceIndex);
+    std::unique_ptr<const TMatchTables> buildMatchTables(const TStatMatcher& m) const override {
+        return referenceSum(draws(), m);
     }
-    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int referenceIndex, bool, TFilterMode) const override {
-        const int ref = referenceIndex == cachedIndex_ ? cachedSum_ : sumAt(draws(), referenceIndex);
-        return selHasInt(sel, 1, sign(combSum(comb) - ref));
+    bool matchTest(const TComb& comb, const TStatMatcher& m) const override {
+        return selHasInt(m.selection(), 1, sign(combSum(comb) - referenceSum(m)));
     }
     int32_t numberOfComb(const TComb& nums, int drawIndex, int, bool) const override {
         return sign(combSum(nums) - sumAt(draws(), drawIndex - 1));
     }
-
-private:
-    int cachedIndex_ = -1;
-    int cachedSum_ = 0;
 };
 
 // --- descriptors -------------------------------------------------------------------------

@@ -4,6 +4,7 @@
 // serves as a filter only.
 #include <array>
 #include <cstdlib>
+#include <memory>
 
 #include "core/text_forms.h"
 #include "stats/custom_stat.h"
@@ -67,6 +68,15 @@ inline int teskNumberOf(const uint8_t* x) {
 // Tesk numbers of bytes are below 512 (a sum of two differences of bytes).
 constexpr size_t kTeskNumbers = 512;
 
+// Whether each value a match test can meet is selected (by key 1), worked out once per run.
+template <size_t N>
+struct TValueHits final : TMatchTables {
+    explicit TValueHits(const TStatMatcher& m) {
+        for (size_t v = 0; v < N; ++v) hit[v] = m.selectedKey1(static_cast<int>(v)) ? 1 : 0;
+    }
+    std::array<uint8_t, N> hit;
+};
+
 }  // namespace
 
 // A graph member whose value and number is one mode of the Tesk number; nothing is pre-listed.
@@ -88,40 +98,31 @@ public:
         working_.setKeys(static_cast<uint16_t>(teskNumber(current_.nums.data())));
         addWorking(list, true);
     }
-    void prepareFilter(const TStatDrawArray& selection, int referenceIndex, bool sorted) override {
-        TCustomGraphStat::prepareFilter(selection, referenceIndex, sorted);
-        for (size_t v = 0; v < kTeskNumbers; ++v) selected_[v] = selectedKey1(selection, static_cast<int>(v)) ? 1 : 0;
-        source_ = &selection;
-        size_ = selection.size();
+    std::unique_ptr<const TMatchTables> buildMatchTables(const TStatMatcher& m) const override {
+        return std::make_unique<TValueHits<kTeskNumbers>>(m);
     }
-    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int, bool, TFilterMode) const override {
-        return selectedKey1(sel, teskNumber(comb.n.data()));
+    bool matchTest(const TComb& comb, const TStatMatcher& m) const override {
+        return m.selectedKey1(teskNumber(comb.n.data()));
     }
     // The numbers of the combinations looked up in the table of the selected numbers.
-    void matchChunk(const TComb* combs, size_t count, const TStatDrawArray& sel, int referenceIndex, bool sorted,
-                    TFilterMode mode, uint8_t* matched) const override {
-        if (source_ != &sel || size_ != sel.size()) {
-            TCustomGraphStat::matchChunk(combs, count, sel, referenceIndex, sorted, mode, matched);
-            return;
-        }
+    void matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const override {
+        const auto& selected = m.tables<TValueHits<kTeskNumbers>>().hit;
         if (mode_ == 0)
-            chunkOf<0>(combs, count, matched);
+            chunkOf<0>(selected, combs, count, matched);
         else
-            chunkOf<1>(combs, count, matched);
+            chunkOf<1>(selected, combs, count, matched);
     }
     int32_t numberOfComb(const TComb& nums, int, int, bool) const override { return teskNumber(nums.n.data()); }
 
 private:
     template <int Mode>
-    void chunkOf(const TComb* combs, size_t count, uint8_t* matched) const {
+    static void chunkOf(const std::array<uint8_t, kTeskNumbers>& selected, const TComb* combs, size_t count,
+                        uint8_t* matched) {
         for (size_t k = 0; k < count; ++k)
-            matched[k] = selected_[static_cast<size_t>(teskNumberOf<Mode>(combs[k].n.data())) & (kTeskNumbers - 1)];
+            matched[k] = selected[static_cast<size_t>(teskNumberOf<Mode>(combs[k].n.data())) & (kTeskNumbers - 1)];
     }
 
     int mode_;
-    std::array<uint8_t, kTeskNumbers> selected_{};
-    const TStatDrawArray* source_ = nullptr;
-    size_t size_ = 0;
     TValueSlots<1024> slots_;
 };
 
@@ -162,15 +163,16 @@ public:
         for (int g = f * f > 68 ? f * f : f * f * f; g > f; g -= f)
             if (g >= 1 && g <= 69) addCounted(list, next, g, 0, 0);
     }
-    bool matchTest(const TComb& comb, const TStatDrawArray& sel, int, bool, TFilterMode) const override {
+    bool matchTest(const TComb& comb, const TStatMatcher& m) const override {
         for (uint8_t n : comb.n)
-            if (selectedKey1(sel, n)) return true;
+            if (m.selectedKey1(n)) return true;
         return false;
     }
-    void matchChunk(const TComb* combs, size_t count, const TStatDrawArray& sel, int, bool, TFilterMode,
-                    uint8_t* matched) const override {
-        std::array<uint8_t, 256> hit;
-        for (size_t n = 0; n < hit.size(); ++n) hit[n] = selectedKey1(sel, static_cast<int>(n)) ? 1 : 0;
+    std::unique_ptr<const TMatchTables> buildMatchTables(const TStatMatcher& m) const override {
+        return std::make_unique<TValueHits<256>>(m);
+    }
+    void matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const override {
+        const auto& hit = m.tables<TValueHits<256>>().hit;
         for (size_t k = 0; k < count; ++k) {
             const auto& n = combs[k].n;
             matched[k] = hit[n[0]] | hit[n[1]] | hit[n[2]] | hit[n[3]] | hit[n[4]];

@@ -29,16 +29,7 @@ private:
     bool stop_ = false;
 };
 
-// Writes a status text for the lifetime of the object and clears it on every way out.
-class StatusScope {
-public:
-    StatusScope(Progress& progress, const std::string& text) : progress_(progress) { progress_.setText(text); }
-    ~StatusScope() { progress_.setText({}); }
-    StatusScope(const StatusScope&) = delete;
-    StatusScope& operator=(const StatusScope&) = delete;
-
-private:
-    Progress& progress_;
-};
+// The engine's status-text guard, under the name the window's code uses.
+using tavlora::StatusScope;
 
 }  // namespace tavlora::ui

@@ -4,41 +4,18 @@
 #include <array>
 #include <atomic>
 #include <cstddef>
-#include <cerrno>
-#include <cstring>
-#include <fstream>
 #include <functional>
 #include <string>
-#include <system_error>
-#include <type_traits>
 
-#include "core/codepage.h"
 #include "core/error.h"
-#include "core/file_util.h"
 #include "core/format.h"
 #include "core/game.h"
 #include "core/text_forms.h"
+#include "workspace/lcv_file.h"
 
 namespace tavlora {
 
-// The buffer file is the list's memory image: five one-byte fields per record, no padding, so
-// the records can be written and read as bytes without any byte-order concern.
-static_assert(sizeof(TComb) == 5 && alignof(TComb) == 1 && std::is_trivially_copyable_v<TComb> &&
-              std::is_standard_layout_v<TComb>);
-
 namespace {
-
-// Sets a status text and clears it on every way out.
-class StatusText {
-public:
-    StatusText(Progress& progress, const std::string& text) : progress_(progress) { progress_.setText(text); }
-    ~StatusText() { progress_.setText(std::string()); }
-    StatusText(const StatusText&) = delete;
-    StatusText& operator=(const StatusText&) = delete;
-
-private:
-    Progress& progress_;
-};
 
 // Forwards to another Progress and rewrites the status text with the percentage done whenever
 // the gauge moves (the parallel loop moves it about every 1 %).
@@ -66,221 +43,32 @@ private:
     int64_t max_ = 0;
 };
 
-// Binomial coefficient C(n, k) for the small arguments of the generator.
-std::size_t binomial(int n, int k) {
-    if (k < 0 || n < k) return 0;
-    std::size_t r = 1;
-    for (int i = 1; i <= k; ++i) r = r * static_cast<std::size_t>(n - k + i) / static_cast<std::size_t>(i);
-    return r;
-}
-
-// Membership of the numbers 1..69 in the generator's set.
-using NumberFlags = std::array<bool, kMaxNumber + 1>;
-
-NumberFlags flagsOf(const std::bitset<256>& numbers) {
-    NumberFlags f{};
-    for (int v = kMinNumber; v <= kMaxNumber; ++v) f[static_cast<std::size_t>(v)] = numbers.test(static_cast<std::size_t>(v));
-    return f;
-}
-
-// Combinations a<b<c<d<e of mode 0..3 with the given first two numbers.
-std::size_t pairCount(uint8_t mode, const NumberFlags& in, int a, int b) {
-    const int rest = kMaxNumber - b;  // numbers above b
-    int restIn = 0;
-    for (int v = b + 1; v <= kMaxNumber; ++v) restIn += in[static_cast<std::size_t>(v)] ? 1 : 0;
-    const int restOut = rest - restIn;
-    const bool aIn = in[static_cast<std::size_t>(a)], bIn = in[static_cast<std::size_t>(b)];
-    switch (mode) {
-        case kGenerateFull:
-            return binomial(rest, 3);
-        case kGenerateAnyOf:
-            return (aIn || bIn) ? binomial(rest, 3) : binomial(rest, 3) - binomial(restOut, 3);
-        case kGenerateOnlyOf:
-            return (aIn && bIn) ? binomial(restIn, 3) : 0;
-        case kGenerateNoneOf:
-            return (!aIn && !bIn) ? binomial(restOut, 3) : 0;
-        default:
-            return 0;
-    }
-}
-
-struct PairSlice {
-    uint8_t a;
-    uint8_t b;
-    std::size_t offset;
-};
-
-// Writes the combinations with first numbers a, b in lexicographic order; returns the end.
-template <uint8_t Mode>
-TComb* writePair(TComb* out, const NumberFlags& in, int a, int b) {
-    const bool aIn = in[static_cast<std::size_t>(a)], bIn = in[static_cast<std::size_t>(b)];
-    TComb t;
-    t.n[0] = static_cast<uint8_t>(a);
-    t.n[1] = static_cast<uint8_t>(b);
-    for (int c = b + 1; c <= kMaxNumber - 2; ++c) {
-        const bool cIn = in[static_cast<std::size_t>(c)];
-        t.n[2] = static_cast<uint8_t>(c);
-        for (int d = c + 1; d <= kMaxNumber - 1; ++d) {
-            const bool dIn = in[static_cast<std::size_t>(d)];
-            t.n[3] = static_cast<uint8_t>(d);
-            for (int e = d + 1; e <= kMaxNumber; ++e) {
-                bool keep = true;
-                if constexpr (Mode == kGenerateAnyOf) {
-                    keep = aIn || bIn || cIn || dIn || in[static_cast<std::size_t>(e)];
-                } else if constexpr (Mode == kGenerateOnlyOf) {
-                    keep = aIn && bIn && cIn && dIn && in[static_cast<std::size_t>(e)];
-                } else if constexpr (Mode == kGenerateNoneOf) {
-                    keep = !(aIn || bIn || cIn || dIn || in[static_cast<std::size_t>(e)]);
-                }
-                if (keep) {
-                    t.n[4] = static_cast<uint8_t>(e);
-                    *out++ = t;
-                }
-            }
-        }
-    }
-    return out;
-}
-
-TComb* writePairFor(uint8_t mode, TComb* out, const NumberFlags& in, int a, int b) {
-    switch (mode) {
-        case kGenerateAnyOf: return writePair<kGenerateAnyOf>(out, in, a, b);
-        case kGenerateOnlyOf: return writePair<kGenerateOnlyOf>(out, in, a, b);
-        case kGenerateNoneOf: return writePair<kGenerateNoneOf>(out, in, a, b);
-        default: return writePair<kGenerateFull>(out, in, a, b);
-    }
-}
-
-std::vector<std::string_view> splitAny(std::string_view text, std::string_view seps) {
-    std::vector<std::string_view> words;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i <= text.size(); ++i) {
-        if (i == text.size() || seps.find(text[i]) != std::string_view::npos) {
-            words.push_back(text.substr(start, i - start));
-            start = i + 1;
-        }
-    }
-    return words;
-}
-
-// Lines ended by CR LF, LF or CR; a final line break does not start another line.
-std::vector<std::string_view> splitLines(std::string_view text) {
-    std::vector<std::string_view> lines;
-    std::size_t start = 0, i = 0;
-    while (i < text.size()) {
-        if (text[i] == '\r' || text[i] == '\n') {
-            lines.push_back(text.substr(start, i - start));
-            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-            start = ++i;
-        } else {
-            ++i;
-        }
-    }
-    if (start < text.size()) lines.push_back(text.substr(start));
-    return lines;
-}
-
-// The five numbers in ascending order, packed into one word for comparison.
-uint64_t sortedKey(TComb c) {
-    sortComb(c);
-    uint64_t k = 0;
-    for (uint8_t v : c.n) k = (k << 8) | v;
-    return k;
-}
-
 }  // namespace
 
 // --- generation ------------------------------------------------------------------------------
 
-const std::vector<std::string>& generateModeCaptions() {
-    static const std::vector<std::string> captions{
-        "Полный список (все возможные для данного лото варианты)",
-        "Мои числа - должно присутствовать любое из указанных",
-        "Мои числа - комбинации только из списка указанных",
-        "Мои числа - исключить комбинации с любым из указанных",
-        "Загрузить список из заранее подготовленного CSV-файла",
-    };
-    return captions;
-}
-
-std::bitset<256> parseGeneratorNumbers(std::string_view parameters) {
-    std::bitset<256> set;
-    for (std::string_view word : splitAny(parameters, ",;")) {
-        const int v = readInt(trimText(word), 0);
-        if (v >= 0 && v <= 255) set.set(static_cast<std::size_t>(v));
-    }
-    return set;
-}
-
-std::size_t generatedCount(uint8_t mode, const std::bitset<256>& numbers) {
-    if (mode > kGenerateNoneOf) return 0;
-    const NumberFlags in = flagsOf(numbers);
-    std::size_t total = 0;
-    for (int a = kMinNumber; a <= kMaxNumber - 4; ++a)
-        for (int b = a + 1; b <= kMaxNumber - 3; ++b) total += pairCount(mode, in, a, b);
-    return total;
-}
-
-void TCombList::generateInto(TCombsArray& out, uint8_t mode, const std::bitset<256>& numbers, Progress& progress,
-                             bool& completed) {
-    const NumberFlags in = flagsOf(numbers);
-    // The lexicographic order is cut at the first two numbers: every (a, b) slice knows its
-    // size by binomials, hence its offset, and is written in place by whichever worker takes it.
-    std::vector<PairSlice> slices;
-    slices.reserve(2300);
-    std::size_t total = 0;
-    for (int a = kMinNumber; a <= kMaxNumber - 4; ++a) {
-        for (int b = a + 1; b <= kMaxNumber - 3; ++b) {
-            const std::size_t n = pairCount(mode, in, a, b);
-            if (n == 0) continue;
-            slices.push_back({static_cast<uint8_t>(a), static_cast<uint8_t>(b), total});
-            total += n;
-        }
-    }
-    out.resize(total);
-    TComb* base = out.data();
-    std::atomic<bool> mismatch{false};
-    completed = parallelForChunks(
-        slices.size(),
-        [&](std::size_t s0, std::size_t s1, unsigned) {
-            for (std::size_t s = s0; s < s1; ++s) {
-                const PairSlice& sl = slices[s];
-                TComb* end = writePairFor(mode, base + sl.offset, in, sl.a, sl.b);
-                const std::size_t expectedEnd = s + 1 < slices.size() ? slices[s + 1].offset : total;
-                if (end != base + expectedEnd) mismatch.store(true);
-            }
-        },
-        &progress, 1);
-    if (mismatch.load()) throw EError("internal error: generated slice size differs from its count");
-}
-
 bool TCombList::generate(uint8_t mode, std::string_view parameters, Progress& progress, Interaction& interaction) {
-    StatusText status(progress, kCombsGeneratingText);
+    StatusScope status(progress, kCombsGeneratingText);
     bool ok = false;
     if (mode == kGenerateFromFile) {
         const std::filesystem::path file{std::string(parameters)};
-        std::string bytes;
+        current_.clear();
         try {
-            bytes = readFileBytes(file);
+            readLcvFile(file, current_);
         } catch (const std::exception& e) {
-            current_.clear();
             snapCount_ = 0;
             filters_.clear();
             interaction.error(fmt(kCombsReadError, file.string(), std::string(e.what())));
             return false;
         }
-        current_.clear();
-        parseLcvText(bytes, current_);
         ok = true;
     } else {
         try {
-            if (mode > kGenerateNoneOf) throw EError(fmt(kCombsUnknownModeError, static_cast<int>(mode)));
+            const TCombGenerator generator(mode, parameters);
             // Built in the snapshot's storage; the old list stays untouched until the new one is
             // complete, so a stop or a failure leaves it exactly as it was.
-            bool completed = false;
             snapCount_ = 0;
-            generateInto(snap_, mode, parseGeneratorNumbers(parameters), progress, completed);
-            if (completed) {
+            if (generator.generate(snap_, progress)) {
                 current_.swap(snap_);
                 ok = true;
             }
@@ -297,52 +85,9 @@ bool TCombList::generate(uint8_t mode, std::string_view parameters, Progress& pr
     return ok;
 }
 
-void storeGeneratorMemory(TSettings& settings, uint8_t mode, std::string_view parameters,
-                          const std::filesystem::path& iniPath) {
-    settings.generateMode = mode;
-    settings.generateParameters = truncateToCp1251Bytes(parameters, 255);  // the key holds 255 characters
-    settings.saveGeneratorMemory(iniPath);
-}
-
-// --- .lcv text -------------------------------------------------------------------------------
-
-std::string lcvText(const TCombsArray& combs) {
-    std::string out;
-    out.reserve(combs.size() * 16);
-    char buf[32];
-    for (const TComb& c : combs) {
-        char* p = buf;
-        for (int i = 0; i < kBallsInDraw; ++i) {
-            if (i > 0) *p++ = ';';
-            const unsigned v = c.n[static_cast<std::size_t>(i)];
-            if (v >= 100) *p++ = static_cast<char>('0' + v / 100);
-            if (v >= 10) *p++ = static_cast<char>('0' + v / 10 % 10);
-            *p++ = static_cast<char>('0' + v % 10);
-        }
-        *p++ = '\r';
-        *p++ = '\n';
-        out.append(buf, static_cast<std::size_t>(p - buf));
-    }
-    return out;
-}
-
-void parseLcvText(std::string_view text, TCombsArray& out) {
-    for (std::string_view line : splitLines(text)) {
-        if (trimText(line).empty()) continue;
-        const auto words = splitAny(line, ",;");
-        if (words.size() != static_cast<std::size_t>(kBallsInDraw)) continue;
-        TComb c;
-        for (int i = 0; i < kBallsInDraw; ++i) {
-            const int v = readInt(trimText(words[static_cast<std::size_t>(i)]), 0);
-            c.n[static_cast<std::size_t>(i)] = static_cast<uint8_t>(v >= 0 && v <= 255 ? v : 0);
-        }
-        out.push_back(c);
-    }
-}
-
 // --- the list ----------------------------------------------------------------------------------
 
-TCombList::TCombList(std::filesystem::path bufferFile) : bufferFile_(std::move(bufferFile)) {
+TCombList::TCombList(std::filesystem::path bufferFile) : buffer_(std::move(bufferFile)) {
     current_.reserve(kFullCombCount);
     snap_.reserve(kFullCombCount);
 }
@@ -350,7 +95,7 @@ TCombList::TCombList(std::filesystem::path bufferFile) : bufferFile_(std::move(b
 std::string TCombList::countStatusText() const { return fmt(kCombsCountStatus, static_cast<int64_t>(count())); }
 
 void TCombList::takeUndoPoint(Progress& progress) {
-    StatusText status(progress, kCombsUndoPointText);
+    StatusScope status(progress, kCombsUndoPointText);
     snapCount_ = 0;
     snap_.assign(current_.begin(), current_.end());
     snapCount_ = snap_.size();
@@ -358,7 +103,7 @@ void TCombList::takeUndoPoint(Progress& progress) {
 
 bool TCombList::undo(Progress& progress) {
     if (!canUndo()) return false;
-    StatusText status(progress, kCombsUndoText);
+    StatusScope status(progress, kCombsUndoText);
     current_.swap(snap_);
     current_.resize(snapCount_);
     snapCount_ = 0;
@@ -376,7 +121,7 @@ void TCombList::addUndoRow() {
 }
 
 bool TCombList::removeLastDraws(const TDrawsArray& draws, int endIndex, int n, Progress& progress) {
-    StatusText status(progress, fmt(kCombsRemoveDrawsText, n));
+    StatusScope status(progress, fmt(kCombsRemoveDrawsText, n));
     // The draws considered: archive indices max(0, e - n + 1)..e.
     const int last = std::min(endIndex, static_cast<int>(draws.size()) - 1);
     std::vector<uint64_t> keys;
@@ -447,7 +192,7 @@ bool TCombList::filterStepChunks(TCombFilterMode mode, const TMatchChunk& match,
 }
 
 bool TCombList::removeSelected(const std::vector<std::size_t>& selected, Progress& progress) {
-    StatusText status(progress, kCombsRemoveSelectedText);
+    StatusScope status(progress, kCombsRemoveSelectedText);
     const std::size_t n = count();
     std::vector<uint64_t> bits((n + 63) / 64, 0);
     std::size_t rows = 0;
@@ -466,31 +211,29 @@ bool TCombList::removeSelected(const std::vector<std::size_t>& selected, Progres
 // --- files and clipboard -----------------------------------------------------------------------
 
 bool TCombList::openFile(const std::filesystem::path& file, Progress& progress, Interaction& interaction) {
-    StatusText status(progress, fmt(kCombsLoadingText, file.string()));
+    StatusScope status(progress, fmt(kCombsLoadingText, file.string()));
     bool ok = true;
-    std::string bytes;
+    // The file is read into the snapshot storage; on success the buffers are exchanged, so the
+    // old list is the undo point of this step (dropped below: a loaded list cannot be undone).
+    snapCount_ = 0;
+    snap_.clear();
     try {
-        bytes = readFileBytes(file);
+        readLcvFile(file, snap_);
+        current_.swap(snap_);
     } catch (const std::exception& e) {
         ok = false;
         interaction.error(fmt(kCombsReadError, file.string(), std::string(e.what())));
     }
-    if (ok) {
-        // The old list goes to the snapshot storage (the undo point of this step); it is dropped
-        // below since a loaded list cannot be undone.
-        current_.swap(snap_);
-        current_.clear();
-        parseLcvText(bytes, current_);
-    }
+    snap_.clear();
     snapCount_ = 0;
     filters_.clear();
     return ok;
 }
 
 bool TCombList::saveFile(const std::filesystem::path& file, Progress& progress, Interaction& interaction) const {
-    StatusText status(progress, fmt(kCombsSavingText, file.string()));
+    StatusScope status(progress, fmt(kCombsSavingText, file.string()));
     try {
-        writeFileAtomic(file, lcvText(current_));
+        writeLcvFile(file, current_);
     } catch (const std::exception& e) {
         interaction.error(fmt(kCombsWriteError, file.string(), std::string(e.what())));
         return false;
@@ -501,7 +244,7 @@ bool TCombList::saveFile(const std::filesystem::path& file, Progress& progress, 
 bool TCombList::pasteText(std::string_view text, Progress& progress, Interaction& interaction) {
     const auto lines = splitLines(text);
     if (lines.empty()) return false;
-    StatusText status(progress, kCombsWaitText);
+    StatusScope status(progress, kCombsWaitText);
     current_.swap(snap_);  // undo point: the old list
     snapCount_ = 0;
     current_.clear();
@@ -519,7 +262,7 @@ bool TCombList::pasteText(std::string_view text, Progress& progress, Interaction
 }
 
 std::string TCombList::copyText(const std::vector<std::size_t>& selected, Progress& progress) const {
-    StatusText status(progress, kCombsWaitText);
+    StatusScope status(progress, kCombsWaitText);
     std::vector<std::size_t> rows(selected);
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
@@ -569,7 +312,7 @@ void TCombList::showFindInDraws(const TComb& comb, const TDrawsArray& draws, Pro
                                 Interaction& interaction) {
     std::vector<std::string> lines;
     {
-        StatusText status(progress, kCombsFindText);
+        StatusScope status(progress, kCombsFindText);
         lines = findInDraws(comb, draws);
     }
     if (lines.empty()) {
@@ -597,81 +340,18 @@ bool TCombList::containsCombination(const TComb& comb) const {
 
 // --- buffer file -------------------------------------------------------------------------------
 
-bool TCombList::saveBuffer(int offset, int excluded, Progress& progress, Interaction& interaction) {
-    const std::pair<int, int> key{offset, excluded};
-    if (key == bufferKey_) return true;
-    StatusText status(progress, kBufferSavingText);
-    bufferKey_ = key;
-    try {
-        if (bufferFile_.empty()) throw EError(systemMessage(ENOENT));
-        // Written in place, 1 % of the records at a time with the progress text after each part.
-        // A partial file is harmless: a failure forgets the key and removes the file, and the key
-        // lives in memory only, so a file left by a crash is never read back.
-        errno = 0;
-        std::ofstream out(bufferFile_, std::ios::binary | std::ios::trunc);
-        if (!out) throw EError(systemMessage(errno ? errno : EIO));
-        // The list's memory is the file's byte image (see the static_assert above).
-        const std::size_t n = current_.size();
-        const std::size_t step = std::max<std::size_t>(1, n / 100);
-        for (std::size_t done = 0; done < n;) {
-            const std::size_t part = std::min(step, n - done);
-            out.write(reinterpret_cast<const char*>(current_.data() + done),
-                      static_cast<std::streamsize>(part * sizeof(TComb)));
-            if (!out) throw EError(systemMessage(errno ? errno : EIO));
-            done += part;
-            progress.setText(fmt(kBufferSavingProgress, 100.0 * static_cast<double>(done) / static_cast<double>(n)));
-            progress.pump();
-        }
-        out.close();
-        if (!out) throw EError(systemMessage(errno ? errno : EIO));
-    } catch (const std::exception& e) {
-        // A key must never describe a file that was not written.
-        dropBuffer();
-        interaction.error(fmt(kBufferSaveError, std::string(e.what())));
-        return false;
-    }
-    return true;
-}
-
 bool TCombList::loadBuffer(int offset, int excluded, Progress& progress, Interaction& interaction) {
-    if (std::pair<int, int>{offset, excluded} != bufferKey_ || bufferFile_.empty()) return false;
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(bufferFile_, ec)) return false;
-    StatusText status(progress, kBufferLoadingText);
-    try {
-        std::ifstream in(bufferFile_, std::ios::binary);
-        if (!in) throw EError(systemMessage(errno));
-        in.seekg(0, std::ios::end);
-        const auto size = static_cast<std::size_t>(in.tellg());
-        in.seekg(0);
-        const std::size_t n = size / sizeof(TComb);
-        // Read into the snapshot's storage first, so a failure leaves the list as it was.
-        snapCount_ = 0;
-        snap_.resize(n);
-        const std::size_t step = std::max<std::size_t>(1, n / 100);
-        for (std::size_t done = 0; done < n;) {
-            const std::size_t part = std::min(step, n - done);
-            in.read(reinterpret_cast<char*>(snap_.data() + done), static_cast<std::streamsize>(part * sizeof(TComb)));
-            if (!in) throw EError(systemMessage(errno ? errno : EIO));
-            done += part;
-            progress.setText(fmt(kBufferLoadingProgress, 100.0 * static_cast<double>(done) / static_cast<double>(n)));
-            progress.pump();
-        }
-        current_.swap(snap_);
+    if (!buffer_.holds(offset, excluded)) return false;
+    // Read into the snapshot's storage first, so a failure leaves the list as it was.
+    snapCount_ = 0;
+    snap_.clear();
+    if (!buffer_.load(offset, excluded, snap_, progress, interaction)) {
         snap_.clear();
-    } catch (const std::exception& e) {
-        snap_.clear();
-        interaction.error(fmt(kBufferLoadError, std::string(e.what())));
         return false;
     }
+    current_.swap(snap_);
+    snap_.clear();
     return true;
-}
-
-void TCombList::dropBuffer() {
-    bufferKey_ = {-1, -1};
-    if (bufferFile_.empty()) return;
-    std::error_code ec;
-    std::filesystem::remove(bufferFile_, ec);
 }
 
 void TCombList::release() {
@@ -679,7 +359,7 @@ void TCombList::release() {
     TCombsArray().swap(snap_);
     snapCount_ = 0;
     filters_.clear();
-    resetBufferKey();
+    buffer_.resetKey();
 }
 
 }  // namespace tavlora

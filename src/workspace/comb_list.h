@@ -1,14 +1,15 @@
 #pragma once
 // The combination list: the working set of candidate combinations with its single undo
-// snapshot, the generator, the list commands (remove the last draws, remove selected rows,
-// undo, open/save/paste/copy), the generic filter step of the statistics filters, the
-// applied-filters list and the buffer file cache of scenario tests.
+// snapshot, the list commands (generate, remove the last draws, remove selected rows, undo,
+// open/save/paste/copy), the generic filter step of the statistics filters and the
+// applied-filters list. The generator (comb_generator.h), the .lcv text (lcv_file.h) and the
+// buffer file of scenario tests (comb_buffer.h) are their own pieces; the list only calls them.
+// The list persists nothing itself: the generator memory is the settings' business.
 //
 // Storage: the current list and the undo snapshot are two vectors, each reserved once for the
 // full C(69,5) records. Taking an undo point and building the new list is done by building the
 // new list into the snapshot's storage and exchanging the two buffers: the old list becomes the
 // undo point without a copy, and no third full-size array ever exists.
-#include <bitset>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -23,6 +24,8 @@
 #include "core/progress.h"
 #include "core/records.h"
 #include "core/settings.h"
+#include "workspace/comb_buffer.h"
+#include "workspace/comb_generator.h"
 
 namespace tavlora {
 
@@ -30,7 +33,6 @@ namespace tavlora {
 inline constexpr const char* kCombsUndoPointText = "Создание файла отката...";
 inline constexpr const char* kCombsGeneratingText = "Генерация возможных комбинаций...";
 inline constexpr const char* kCombsGenerateError = "Ошибка генерации файла комбинаций!\r\r%s";
-inline constexpr const char* kCombsUnknownModeError = "Неизвестный режим генерации списка комбинаций: %d";
 inline constexpr const char* kCombsRemoveDrawsText = "Удаление из списка комбинаций %d последних тиражей...";
 inline constexpr const char* kCombsRemoveDrawsProgress =
     "Удаление из списка комбинаций %d последних тиражей ( завершено %.0f %% )...";
@@ -49,47 +51,10 @@ inline constexpr const char* kCombsCountStatus = "Комбинаций: %d";
 inline constexpr const char* kFilterLastDraws = "Последние тиражи";
 inline constexpr const char* kFilterSelectedCombs = "Выделенные комбинации";
 inline constexpr const char* kFilterUndoRow = "Отмена последней операции";
-inline constexpr const char* kBufferSavingText = "Создание буфера комбинаций...";
-inline constexpr const char* kBufferSavingProgress = "Создание буфера комбинаций ( завершено %.0f %% )...";
-inline constexpr const char* kBufferSaveError = "Ошибка создания буфера комбинаций!\r\r%s";
-inline constexpr const char* kBufferLoadingText = "Загрузка буфера комбинаций...";
-inline constexpr const char* kBufferLoadingProgress = "Загрузка буфера комбинаций ( завершено %.0f %% )...";
-inline constexpr const char* kBufferLoadError = "Ошибка загрузки буфера комбинаций!\r\r%s";
 
 // "Find in draws" stops scanning once more than this many draws are listed (so it lists at most
 // one more than this).
 inline constexpr int kFindInDrawsMaxLines = 25;
-
-// --- generation ------------------------------------------------------------------------------
-enum TGenerateMode : uint8_t {
-    kGenerateFull = 0,     // every combination
-    kGenerateAnyOf = 1,    // at least one number in my set
-    kGenerateOnlyOf = 2,   // all five numbers in my set
-    kGenerateNoneOf = 3,   // no number in my set
-    kGenerateFromFile = 4  // the combinations of a .lcv file
-};
-// Captions of the generation modes 0..4, for the generation dialog.
-const std::vector<std::string>& generateModeCaptions();
-
-// Numbers 0..255 of the generator's parameter: split on "," and ";", each trimmed word read as
-// an integer (0 when not a number) and kept when in 0..255.
-std::bitset<256> parseGeneratorNumbers(std::string_view parameters);
-
-// How many combinations modes 0..3 produce for the number set (by binomials, no enumeration).
-std::size_t generatedCount(uint8_t mode, const std::bitset<256>& numbers);
-
-// Stores the generator's mode and parameter in the settings and writes them to the
-// configuration file ("save these parameters as the default"). Throws EError on a write error.
-void storeGeneratorMemory(TSettings& settings, uint8_t mode, std::string_view parameters,
-                          const std::filesystem::path& iniPath);
-
-// --- .lcv text -------------------------------------------------------------------------------
-// One combination per line, its numbers in decimal joined by ";", CR LF after every line.
-std::string lcvText(const TCombsArray& combs);
-// Reads .lcv text: lines split on "," and ";"; empty lines and lines without exactly five words
-// are skipped; each trimmed word is read as an integer, a word that is not a number or lies
-// outside 0..255 giving 0. Appends to out in file order; no sorting or validation.
-void parseLcvText(std::string_view text, TCombsArray& out);
 
 // --- applied filters -------------------------------------------------------------------------
 enum class TFilterIcon { Remove, Keep, Undo };
@@ -148,7 +113,7 @@ public:
     // list as before. Returns false on an error or a stop; a stopped generation leaves the list
     // exactly as it was.
     bool generate(uint8_t mode, std::string_view parameters, Progress& progress, Interaction& interaction);
-    // Generates from the generator memory of the settings (start-up).
+    // Generates from the generator memory of the settings (start-up); the settings are only read.
     bool generate(const TSettings& settings, Progress& progress, Interaction& interaction) {
         return generate(settings.generateMode, settings.generateParameters, progress, interaction);
     }
@@ -208,26 +173,27 @@ public:
     // A record equal byte by byte (order matters).
     bool containsCombination(const TComb& comb) const;
 
-    // --- buffer file of scenario tests ---------------------------------------------------------
-    void setBufferFile(std::filesystem::path file) { bufferFile_ = std::move(file); }
-    const std::filesystem::path& bufferFile() const { return bufferFile_; }
-    std::pair<int, int> bufferKey() const { return bufferKey_; }
+    // --- buffer file of scenario tests (TCombBuffer) -------------------------------------------
+    void setBufferFile(std::filesystem::path file) { buffer_.setFile(std::move(file)); }
+    const std::filesystem::path& bufferFile() const { return buffer_.file(); }
+    std::pair<int, int> bufferKey() const { return buffer_.key(); }
     // Writes the list to the buffer under the key (nothing when the key is already stored).
     // A failure shows kBufferSaveError, forgets the key and removes the file.
-    bool saveBuffer(int offset, int excluded, Progress& progress, Interaction& interaction);
+    bool saveBuffer(int offset, int excluded, Progress& progress, Interaction& interaction) {
+        return buffer_.save(current_, offset, excluded, progress, interaction);
+    }
     // Replaces the list by the buffer when the key matches and the file exists. A read failure
-    // shows kBufferLoadError and leaves the list as it was.
+    // shows kBufferLoadError and leaves the list as it was. Either way (once a file was read) no
+    // undo is left.
     bool loadBuffer(int offset, int excluded, Progress& progress, Interaction& interaction);
     // Forgets the key and deletes the file, ignoring errors.
-    void dropBuffer();
-    void resetBufferKey() { bufferKey_ = {-1, -1}; }
+    void dropBuffer() { buffer_.drop(); }
+    void resetBufferKey() { buffer_.resetKey(); }
 
     // Releases both arrays (shutdown) and forgets the buffer key.
     void release();
 
 private:
-    void generateInto(TCombsArray& out, uint8_t mode, const std::bitset<256>& numbers, Progress& progress,
-                      bool& completed);
     // Builds the filtered list into the snapshot storage and exchanges the buffers on success.
     template <typename Keep>
     bool rebuild(Keep&& keep, Progress& progress);
@@ -236,8 +202,7 @@ private:
     TCombsArray snap_;
     std::size_t snapCount_ = 0;
     std::vector<TAppliedFilter> filters_;
-    std::filesystem::path bufferFile_;
-    std::pair<int, int> bufferKey_{-1, -1};
+    TCombBuffer buffer_;
 };
 
 // --- template members ------------------------------------------------------------------------

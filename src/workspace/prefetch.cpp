@@ -210,7 +210,7 @@ bool fullSetValues(const TStatList& registry, int methodIndex, TStatDrawArray& v
 bool createPrefetchFile(const TStatList& registry, int methodIndex, const std::filesystem::path& dataDir,
                         Progress& progress, Interaction& interaction) {
     const std::filesystem::path file = prefetchPath(dataDir, registry.item(methodIndex).code());
-    progress.setText(fmt(kPrefetchCreatingText, file.filename().string()));
+    StatusScope status(progress, fmt(kPrefetchCreatingText, file.filename().string()));
     bool written = false;
     try {
         std::error_code ec;
@@ -225,11 +225,10 @@ bool createPrefetchFile(const TStatList& registry, int methodIndex, const std::f
         }
     } catch (const std::exception& e) {
         removeQuietly(file);
-        progress.setText("");
+        status.clear();
         interaction.error(fmt(kPrefetchCreateError, file.string(), std::string(e.what())));
         return false;
     }
-    progress.setText("");
     return written;
 }
 
@@ -254,14 +253,11 @@ std::optional<TPrefetchData> openPrefetchFile(const TStatList& registry, int met
 bool ensurePrefetchFiles(const TStatList& registry, const std::filesystem::path& dataDir, bool enabled, bool force,
                          const TGroupSet& groups, Progress& progress, Interaction& interaction) {
     if (!force && !enabled) return true;
-    progress.setText(kPrefetchEnsureText);
+    StatusScope status(progress, kPrefetchEnsureText);
     progress.setMaximum(registry.count());
     TextOnlyProgress inner(progress);
     for (int i = 0; i < registry.count(); ++i) {
-        if (progress.stopRequested()) {
-            progress.setText("");
-            return false;
-        }
+        if (progress.stopRequested()) return false;
         if (registry.hasNorm(i)) {
             const std::filesystem::path file = prefetchPath(dataDir, registry.item(i).code());
             std::error_code ec;
@@ -269,17 +265,14 @@ bool ensurePrefetchFiles(const TStatList& registry, const std::filesystem::path&
             const int group = registry.item(i).statClass().group;
             if (!exists || (group >= 0 && group < static_cast<int>(groups.size()) && groups.test(static_cast<std::size_t>(group)))) {
                 createPrefetchFile(registry, i, dataDir, inner, interaction);
-                if (progress.stopRequested()) {
-                    progress.setText("");
-                    return false;
-                }
-                progress.setText(kPrefetchEnsureText);
+                if (progress.stopRequested()) return false;
+                // The norm file's own text was cleared when it ended.
+                status.update(kPrefetchEnsureText);
             }
         }
         progress.setPosition(i + 1);
         progress.pump();
     }
-    progress.setText("");
     return true;
 }
 

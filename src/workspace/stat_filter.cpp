@@ -6,35 +6,15 @@
 
 namespace tavlora {
 
-namespace {
-
-// Sets the status text for the lifetime of the step and clears it on every way out.
-class FilterStatus {
-public:
-    explicit FilterStatus(Progress& progress) : progress_(progress) { progress_.setText(kStatFilterText); }
-    ~FilterStatus() { progress_.setText(""); }
-    FilterStatus(const FilterStatus&) = delete;
-    FilterStatus& operator=(const FilterStatus&) = delete;
-
-private:
-    Progress& progress_;
-};
-
-}  // namespace
-
-bool statFilter(TCombList& list, TCustomStat& method, const TStatFilterRequest& request, Progress& progress) {
+bool statFilter(TCombList& list, const TCustomStat& method, const TStatFilterRequest& request, Progress& progress) {
     if (request.selection.empty() || list.empty()) return false;
-    FilterStatus status(progress);
+    StatusScope status(progress, kStatFilterText);
     // The method's const chunk match test over chunks of the list, on all cores, into the
     // combination list's ordered filter step.
     const TFilterMode mode = request.remove ? TFilterMode::Exclude : TFilterMode::Include;
-    beginFilterRun(method, request.selection, request.referenceIndex, request.sorted);
-    const TCustomStat& m = method;
-    const TStatDrawArray& selection = request.selection;
-    const int reference = request.referenceIndex;
-    const bool sorted = request.sorted;
+    const auto matcher = method.prepareFilter(request.selection, request.referenceIndex, request.sorted, mode);
     const TMatchChunk match = [&](const TComb* combs, std::size_t, std::size_t count, unsigned, uint8_t* matched) {
-        m.matchChunk(combs, count, selection, reference, sorted, mode, matched);
+        matcher->matchChunk(combs, count, matched);
     };
     if (!list.filterStepChunks(request.remove ? TCombFilterMode::Remove : TCombFilterMode::Keep, match, progress))
         return false;

@@ -29,7 +29,7 @@ struct TStatFilterRequest {
 // nothing, takes no undo point and adds no row (returns false). A stop request leaves the list as
 // it was before the step and adds no row (returns false). Exceptions of the method propagate with
 // the list as it was. Returns true when the step ran and its row was added.
-bool statFilter(TCombList& list, TCustomStat& method, const TStatFilterRequest& request, Progress& progress);
+bool statFilter(TCombList& list, const TCustomStat& method, const TStatFilterRequest& request, Progress& progress);
 // The same with a new instance of the registry's method at methodIndex.
 bool statFilter(TCombList& list, const TStatList& registry, int methodIndex, const TStatFilterRequest& request,
                 Progress& progress);

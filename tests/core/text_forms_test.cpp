@@ -2,6 +2,8 @@
 
 #include <climits>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "core/date.h"
 #include "core/error.h"
@@ -101,6 +103,32 @@ TEST(CombinationText, FiveWordsAtAnySeparatorElseTheMessage) {
     EXPECT_FALSE(readFiveNumbers("1;2;3;4;4").has_value());
     EXPECT_FALSE(readFiveNumbers("1;2;3;4;70").has_value());
     EXPECT_FALSE(readFiveNumbers("1 2 3 4 5").has_value());
+}
+
+TEST(TextSplitting, LinesAtEveryLineEndAndWordsAtEverySeparator) {
+    using Parts = std::vector<std::string_view>;
+    struct Case {
+        std::string_view text;
+        Parts lines;
+    };
+    const std::vector<Case> lines{
+        {"", {}},
+        {"a", {"a"}},
+        {"a\r\n", {"a"}},                  // a final line end starts no line
+        {"a\r\nb\nc\rd", {"a", "b", "c", "d"}},
+        {"a\n\r\nb", {"a", "", "b"}},      // LF then CR LF: an empty line between
+        {"\r\r", {"", ""}},
+        {"a\r", {"a"}},
+    };
+    for (const Case& c : lines) EXPECT_EQ(splitLines(c.text), c.lines) << c.text;
+    // A view ending in CR inside a longer text does not reach past its end for the LF after it.
+    const std::string_view whole = "a\r\nb";
+    EXPECT_EQ(splitLines(whole.substr(0, 2)), (Parts{"a"}));
+
+    EXPECT_EQ(splitWords("1;;2,3", ",;"), (Parts{"1", "", "2", "3"}));
+    EXPECT_EQ(splitWords("", ",;"), (Parts{""}));
+    EXPECT_EQ(splitWords(" 1  2 ", " ", true), (Parts{"1", "2"}));
+    EXPECT_EQ(splitWords(";;", ";", true), Parts{});
 }
 
 TEST(DrawInput, AcceptsFiveDistinctNumbersAndAnExtraNumber) {

@@ -28,17 +28,12 @@ TEST(ChannelStats, ChannelsOfTheNumbers) {
     TStatDrawArray one = statisticsRun(*chan, 0, 1, false);
     ASSERT_EQ(one.size(), 7u);
     for (size_t i = 0; i < 7; ++i) EXPECT_EQ(one[i].keys[0], i + 1);
-    EXPECT_EQ(findKey(one, 1)->count, 3);
-    EXPECT_EQ(findKey(one, 2)->count, 1);
-    EXPECT_EQ(findKey(one, 3)->count, 0);
-    EXPECT_EQ(findKey(one, 4)->count, 1);
+    test::expectCounts(one, {{{1}, 3}, {{2}, 1}, {{3}, 0}, {{4}, 1}});
     EXPECT_EQ(findKey(one, 1)->minPeriod, 0);  // produced three times by one draw
 
     TStatDrawArray all = statisticsRun(*chan, 2, 3, false);
     EXPECT_EQ(summarize(all).total, 15);
-    EXPECT_EQ(findKey(all, 1)->count, 5);
-    EXPECT_EQ(findKey(all, 7)->count, 3);
-    EXPECT_EQ(findKey(all, 6)->count, 0);
+    test::expectCounts(all, {{{1}, 5}, {{7}, 3}, {{6}, 0}});
     EXPECT_EQ(findKey(all, 4)->lastDraw, 3);  // 31 in the last draw
     EXPECT_EQ(findKey(all, 7)->depth, 2);
 
@@ -50,9 +45,7 @@ TEST(ChannelStats, ChannelsOfTheNumbers) {
     EXPECT_EQ(chan->typedValue("5"), 5);
 
     TStatDrawArray sel{valueWithKeys(7)};
-    chan->prepareFilter(sel, 2, false);
-    EXPECT_TRUE(chan->matchTest(makeComb({1, 2, 3, 4, 61}), sel, 2, false, TFilterMode::Include));
-    EXPECT_FALSE(chan->matchTest(makeComb({1, 2, 3, 4, 60}), sel, 2, false, TFilterMode::Include));
+    test::expectMatches(*chan, sel, 2, {{{1, 2, 3, 4, 61}, true}, {{1, 2, 3, 4, 60}, false}});
 }
 
 TEST(ChannelStats, CountsPerChannelAndDistinctChannels) {
@@ -84,18 +77,13 @@ TEST(ChannelStats, CountsPerChannelAndDistinctChannels) {
 
     // (1, 2): channel 1 holds exactly two numbers.
     TStatDrawArray pair{valueWithKeys(1, 2)};
-    chnv->prepareFilter(pair, 2, false);
-    EXPECT_TRUE(chnv->matchTest(makeComb({1, 2, 11, 21, 31}), pair, 2, false, TFilterMode::Include));
-    EXPECT_FALSE(chnv->matchTest(makeComb({1, 11, 21, 31, 41}), pair, 2, false, TFilterMode::Include));
+    test::expectMatches(*chnv, pair, 2, {{{1, 2, 11, 21, 31}, true}, {{1, 11, 21, 31, 41}, false}});
     // A zero count matches a combination with no number in that channel.
     TStatDrawArray zeros{valueWithKeys(1, 0), valueWithKeys(2, 0), valueWithKeys(3, 0), valueWithKeys(4, 0),
                          valueWithKeys(5, 0)};
-    chnv->prepareFilter(zeros, 2, false);
-    EXPECT_FALSE(chnv->matchTest(makeComb({1, 11, 21, 31, 41}), zeros, 2, false, TFilterMode::Include));
-    EXPECT_TRUE(chnv->matchTest(makeComb({1, 11, 21, 31, 61}), zeros, 2, false, TFilterMode::Include));
+    test::expectMatches(*chnv, zeros, 2, {{{1, 11, 21, 31, 41}, false}, {{1, 11, 21, 31, 61}, true}});
     zeros.push_back(valueWithKeys(6, 0));
-    chnv->prepareFilter(zeros, 2, false);
-    EXPECT_TRUE(chnv->matchTest(makeComb({1, 11, 21, 31, 41}), zeros, 2, false, TFilterMode::Include));
+    EXPECT_TRUE(test::matchOf(*chnv, makeComb({1, 11, 21, 31, 41}), zeros, 2));
 }
 
 TEST(ChannelStats, OneMethodPerChannel) {
@@ -125,9 +113,7 @@ TEST(ChannelStats, OneMethodPerChannel) {
     EXPECT_EQ(list[10].count, 3);
 
     TStatDrawArray sel{valueWithKeys(2)};
-    chn1->prepareFilter(sel, 2, false);
-    EXPECT_TRUE(chn1->matchTest(makeComb({1, 10, 11, 12, 13}), sel, 2, false, TFilterMode::Include));
-    EXPECT_FALSE(chn1->matchTest(makeComb({1, 2, 10, 12, 13}), sel, 2, false, TFilterMode::Include));
+    test::expectMatches(*chn1, sel, 2, {{{1, 10, 11, 12, 13}, true}, {{1, 2, 10, 12, 13}, false}});
 }
 
 TEST(ChannelStats, ChannelTuples) {
@@ -147,20 +133,12 @@ TEST(ChannelStats, ChannelTuples) {
     // Channels 1 1 1 2 4: the ten pairs.
     TStatDrawArray m2 = statisticsRun(*mix2, 0, 1, false);
     ASSERT_EQ(m2.size(), 4u);  // nothing pre-listed
-    EXPECT_EQ(findKey(m2, 1, 1)->count, 3);
-    EXPECT_EQ(findKey(m2, 1, 2)->count, 3);
-    EXPECT_EQ(findKey(m2, 1, 4)->count, 3);
-    EXPECT_EQ(findKey(m2, 2, 4)->count, 1);
+    test::expectCounts(m2, {{{1, 1}, 3}, {{1, 2}, 3}, {{1, 4}, 3}, {{2, 4}, 1}});
     TStatDrawArray s2 = statisticsRun(*seq2, 0, 1, false);
     ASSERT_EQ(s2.size(), 3u);
-    EXPECT_EQ(findKey(s2, 1, 1)->count, 2);
-    EXPECT_EQ(findKey(s2, 1, 2)->count, 1);
-    EXPECT_EQ(findKey(s2, 2, 4)->count, 1);
+    test::expectCounts(s2, {{{1, 1}, 2}, {{1, 2}, 1}, {{2, 4}, 1}});
     TStatDrawArray m3 = statisticsRun(*mix3, 0, 1, false);
-    EXPECT_EQ(findKey(m3, 1, 1, 1)->count, 1);
-    EXPECT_EQ(findKey(m3, 1, 1, 2)->count, 3);
-    EXPECT_EQ(findKey(m3, 1, 1, 4)->count, 3);
-    EXPECT_EQ(findKey(m3, 1, 2, 4)->count, 3);
+    test::expectCounts(m3, {{{1, 1, 1}, 1}, {{1, 1, 2}, 3}, {{1, 1, 4}, 3}, {{1, 2, 4}, 3}});
     TStatDrawArray m4 = statisticsRun(*mix4, 0, 1, false);
     EXPECT_EQ(summarize(m4).total, 5);
     EXPECT_EQ(findKey(m4, 1, 1, 2, 4)->count, 3);
@@ -187,12 +165,8 @@ TEST(ChannelStats, ChannelTuples) {
 
     // The combination is taken in its stored order.
     TStatDrawArray sel{valueWithKeys(2, 1)};
-    seq2->prepareFilter(sel, 2, false);
-    EXPECT_TRUE(seq2->matchTest(makeComb({15, 5, 30, 40, 50}), sel, 2, false, TFilterMode::Include));
-    EXPECT_FALSE(seq2->matchTest(makeComb({5, 15, 30, 40, 50}), sel, 2, false, TFilterMode::Include));
-    mix2->prepareFilter(sel, 2, false);
-    EXPECT_FALSE(mix2->matchTest(makeComb({5, 15, 30, 40, 50}), sel, 2, false, TFilterMode::Include));
-    EXPECT_TRUE(mix2->matchTest(makeComb({15, 30, 40, 5, 50}), sel, 2, false, TFilterMode::Include));
+    test::expectMatches(*seq2, sel, 2, {{{15, 5, 30, 40, 50}, true}, {{5, 15, 30, 40, 50}, false}});
+    test::expectMatches(*mix2, sel, 2, {{{5, 15, 30, 40, 50}, false}, {{15, 30, 40, 5, 50}, true}});
 }
 
 TEST(ChannelStats, WidthFromTheSettingsAndRebuild) {

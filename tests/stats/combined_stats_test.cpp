@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 #include "stats/stat_classes.h"
 #include "stats_test_util.h"
@@ -24,27 +26,26 @@ Texts valueTexts(TCustomStat& m, int lastIndex, int length, bool sorted) {
 }
 
 bool matches(TCustomStat& m, std::array<int, 5> comb, const TStatDrawArray& sel) {
-    m.prepareFilter(sel, 0, false);
-    return m.matchTest(makeComb(comb), sel, 0, false, TFilterMode::Include);
+    return test::matchOf(m, makeComb(comb), sel, 0);
 }
 
 TEST(CombinedStats, TuplesOfOneDraw) {
     const TDrawsArray draws = makeArchive({{3, 9, 17, 40, 55}});
     test::Registry r(draws);
-    EXPECT_EQ(valueTexts(*r.create("KNM2"), 0, 1, false),
-              (Texts{"3:9", "3:17", "3:40", "3:55", "9:17", "9:40", "9:55", "17:40", "17:55", "40:55"}));
-    EXPECT_EQ(valueTexts(*r.create("KNS2"), 0, 1, false), (Texts{"3:9", "9:17", "17:40", "40:55"}));
-    EXPECT_EQ(valueTexts(*r.create("KNP23"), 0, 1, false), (Texts{"17:40"}));
-    EXPECT_EQ(valueTexts(*r.create("KNM3"), 0, 1, false),
-              (Texts{"3:9:17", "3:9:40", "3:9:55", "3:17:40", "3:17:55", "3:40:55", "9:17:40", "9:17:55",
-                     "9:40:55", "17:40:55"}));
-    EXPECT_EQ(valueTexts(*r.create("KNM4"), 0, 1, false),
-              (Texts{"3:9:17:40", "3:9:17:55", "3:9:40:55", "3:17:40:55", "9:17:40:55"}));
-    EXPECT_EQ(valueTexts(*r.create("KNS3"), 0, 1, false), (Texts{"3:9:17", "9:17:40", "17:40:55"}));
-    EXPECT_EQ(valueTexts(*r.create("KNS4"), 0, 1, false), (Texts{"3:9:17:40", "9:17:40:55"}));
-    EXPECT_EQ(valueTexts(*r.create("KNP31"), 0, 1, false), (Texts{"3:9:17"}));
-    EXPECT_EQ(valueTexts(*r.create("KNP33"), 0, 1, false), (Texts{"17:40:55"}));
-    EXPECT_EQ(valueTexts(*r.create("KNP42"), 0, 1, false), (Texts{"9:17:40:55"}));
+    const std::vector<std::pair<const char*, Texts>> cases{
+        {"KNM2", {"3:9", "3:17", "3:40", "3:55", "9:17", "9:40", "9:55", "17:40", "17:55", "40:55"}},
+        {"KNS2", {"3:9", "9:17", "17:40", "40:55"}},
+        {"KNP23", {"17:40"}},
+        {"KNM3", {"3:9:17", "3:9:40", "3:9:55", "3:17:40", "3:17:55", "3:40:55", "9:17:40", "9:17:55", "9:40:55",
+                  "17:40:55"}},
+        {"KNM4", {"3:9:17:40", "3:9:17:55", "3:9:40:55", "3:17:40:55", "9:17:40:55"}},
+        {"KNS3", {"3:9:17", "9:17:40", "17:40:55"}},
+        {"KNS4", {"3:9:17:40", "9:17:40:55"}},
+        {"KNP31", {"3:9:17"}},
+        {"KNP33", {"17:40:55"}},
+        {"KNP42", {"9:17:40:55"}},
+    };
+    for (const auto& [code, texts] : cases) EXPECT_EQ(valueTexts(*r.create(code), 0, 1, false), texts) << code;
     // Keys: the pair 17:40 in keys 1 and 2, keys 3 and 4 zero.
     const TStatDrawArray pos = statisticsRun(*r.create("KNP24"), 0, 1, false);
     ASSERT_EQ(pos.size(), 1u);

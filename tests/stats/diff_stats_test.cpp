@@ -139,32 +139,24 @@ TEST(DiffStats, MatchTests) {
 
     auto difa = r.create("DIFA");
     TStatDrawArray sel{valueWithKeys(13)};
-    difa->prepareFilter(sel, 0, false);
-    EXPECT_TRUE(difa->matchTest(c, sel, 0, false, TFilterMode::Include));
-    EXPECT_FALSE(difa->matchTest(makeComb({1, 2, 3, 4, 5}), sel, 0, false, TFilterMode::Include));
+    EXPECT_TRUE(test::matchOf(*difa, c, sel, 0));
+    EXPECT_FALSE(test::matchOf(*difa, makeComb({1, 2, 3, 4, 5}), sel, 0));
 
     auto difo = r.create("DIFO");
     TStatDrawArray three{valueWithKeys(2, 3)}, four{valueWithKeys(2, 4)}, thirteen{valueWithKeys(13, 1)};
     for (auto* s : {&three, &thirteen}) {
-        difo->prepareFilter(*s, 0, false);
-        EXPECT_TRUE(difo->matchTest(c, *s, 0, false, TFilterMode::Include));
+        EXPECT_TRUE(test::matchOf(*difo, c, *s, 0));
     }
-    difo->prepareFilter(four, 0, false);
-    EXPECT_FALSE(difo->matchTest(c, four, 0, false, TFilterMode::Include));
-    // Without prepareFilter the selection is scanned with the same result.
-    EXPECT_TRUE(difo->matchTest(c, three, 0, false, TFilterMode::Include));
+    EXPECT_FALSE(test::matchOf(*difo, c, four, 0));
 
     auto kds3 = r.create("KDS3");
     TStatDrawArray run{valueWithKeys(2, 2, 13)}, wrongOrder{valueWithKeys(13, 2, 2)};
-    kds3->prepareFilter(run, 0, false);
-    EXPECT_TRUE(kds3->matchTest(c, run, 0, false, TFilterMode::Include));
-    kds3->prepareFilter(wrongOrder, 0, false);
-    EXPECT_FALSE(kds3->matchTest(c, wrongOrder, 0, false, TFilterMode::Include));
+    EXPECT_TRUE(test::matchOf(*kds3, c, run, 0));
+    EXPECT_FALSE(test::matchOf(*kds3, c, wrongOrder, 0));
 
     auto difk = r.create("DIFK");
     TStatDrawArray mult3{valueWithKeys(3)};
-    difk->prepareFilter(mult3, 0, false);
-    EXPECT_TRUE(difk->matchTest(c, mult3, 0, false, TFilterMode::Include));
+    EXPECT_TRUE(test::matchOf(*difk, c, mult3, 0));
 }
 
 TEST(DiffStats, IncludeAndExcludePartitionAList) {
@@ -206,9 +198,7 @@ TEST(DiffStats, ValuesOfCombinationsAndRegistryOrder) {
     difo->valuesOfComb(makeComb({1, 3, 5, 7, 20}), list);
     difo->valuesOfComb(makeComb({1, 2, 3, 4, 5}), list);
     ASSERT_EQ(list.size(), 3u);
-    EXPECT_EQ(findKey(list, 2, 3)->count, 1);
-    EXPECT_EQ(findKey(list, 13, 1)->count, 1);
-    EXPECT_EQ(findKey(list, 1, 4)->count, 1);
+    test::expectCounts(list, {{{2, 3}, 1}, {{13, 1}, 1}, {{1, 4}, 1}});
     // Values of combinations go into whatever list they are given: a pre-listed one, or two lists in
     // turn, each counted on its own.
     auto difa = r.create("DIFA");
@@ -223,9 +213,7 @@ TEST(DiffStats, ValuesOfCombinationsAndRegistryOrder) {
     EXPECT_EQ(findKey(listed, 2)->count, 1);
     EXPECT_EQ(summarize(listed).total, 8);
     ASSERT_EQ(other.size(), 3u);
-    EXPECT_EQ(findKey(other, 2)->count, 6);
-    EXPECT_EQ(findKey(other, 13)->count, 1);
-    EXPECT_EQ(findKey(other, 1)->count, 1);
+    test::expectCounts(other, {{{2}, 6}, {{13}, 1}, {{1}, 1}});
     other.clear();
     difa->valuesOfComb(makeComb({1, 2, 3, 4, 5}), other);
     ASSERT_EQ(other.size(), 1u);

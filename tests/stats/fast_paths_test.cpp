@@ -134,7 +134,7 @@ TEST(FastPaths, NormCountsEqualTheValueListOfEveryNormMethod) {
 }
 
 // Every method: the chunk match test equals the per-combination test on random selections, in
-// both modes, with and without the tables of the prepared selection.
+// both modes.
 TEST(FastPaths, ChunkMatchTestEqualsTheMatchTestOfEveryMethod) {
     const TDrawsArray draws = test::loadSampleDraws();
     test::Registry r(draws);
@@ -152,36 +152,30 @@ TEST(FastPaths, ChunkMatchTestEqualsTheMatchTestOfEveryMethod) {
             if (sel.empty() && !table.empty()) sel.push_back(table[rng() % table.size()]);
             const bool sorted = round == 1;
             const TFilterMode mode = round == 0 ? TFilterMode::Include : TFilterMode::Exclude;
-            beginFilterRun(*method, sel, reference, sorted);
-            const TStatDrawArray copy = sel;  // not the prepared selection: the plain lookups
-            for (const TStatDrawArray* s : std::array<const TStatDrawArray*, 2>{&sel, &copy}) {
-                std::vector<uint8_t> got(combs.size(), 7);
-                method->matchChunk(combs.data(), combs.size(), *s, reference, sorted, mode, got.data());
-                for (size_t i = 0; i < combs.size(); ++i)
-                    ASSERT_EQ(got[i], method->matchTest(combs[i], *s, reference, sorted, mode) ? 1 : 0)
-                        << code << " comb " << i;
-            }
+            const auto matcher = method->prepareFilter(sel, reference, sorted, mode);
+            std::vector<uint8_t> got(combs.size(), 7);
+            matcher->matchChunk(combs.data(), combs.size(), got.data());
+            for (size_t i = 0; i < combs.size(); ++i)
+                ASSERT_EQ(got[i], matcher->matches(combs[i]) ? 1 : 0) << code << " comb " << i;
         }
     }
 }
 
-// The chunk match test of a prepared selection against the plain per-combination test on an
-// unprepared copy of it (a scan of the records), over every combination; returns how many matched.
-size_t expectChunkEqualsPlainTest(TCustomStat& method, const TCombsArray& combs, const TStatDrawArray& sel,
+// The chunk match test against the per-combination test over every combination; returns how many
+// matched.
+size_t expectChunkEqualsPlainTest(const TCustomStat& method, const TCombsArray& combs, const TStatDrawArray& sel,
                                   int reference, bool sorted, const std::string& what) {
-    const TFilterMode mode = TFilterMode::Include;
-    beginFilterRun(method, sel, reference, sorted);
-    const TStatDrawArray copy = sel;
+    const auto matcher = method.prepareFilter(sel, reference, sorted);
     std::vector<uint8_t> got(combs.size(), 7);
     // Uneven pieces, as the parallel filter hands them over.
     for (size_t i = 0; i < combs.size();) {
         const size_t n = std::min<size_t>(combs.size() - i, 1 + (i * 7919) % 1500);
-        method.matchChunk(combs.data() + i, n, sel, reference, sorted, mode, got.data() + i);
+        matcher->matchChunk(combs.data() + i, n, got.data() + i);
         i += n;
     }
     size_t matched = 0;
     for (size_t i = 0; i < combs.size(); ++i) {
-        const bool want = method.matchTest(combs[i], copy, reference, sorted, mode);
+        const bool want = matcher->matches(combs[i]);
         EXPECT_EQ(got[i], want ? 1 : 0) << what << " comb " << i;
         if (got[i] != (want ? 1 : 0)) break;
         matched += want ? 1 : 0;

@@ -35,20 +35,14 @@ TEST(MatrixStats, ColumnsAndRowsOfTheNumbers) {
 
     TStatDrawArray colList = statisticsRun(*cols, 1, 1, false);
     ASSERT_EQ(colList.size(), 7u);  // columns 1..7 pre-listed
-    EXPECT_EQ(findKey(colList, 1)->count, 3);
-    EXPECT_EQ(findKey(colList, 3)->count, 2);
-    EXPECT_EQ(findKey(colList, 7)->count, 0);
+    test::expectCounts(colList, {{{1}, 3}, {{3}, 2}, {{7}, 0}});
     TStatDrawArray rowList = statisticsRun(*rows, 2, 3, false);
     ASSERT_EQ(rowList.size(), 10u);  // rows 1..10
-    EXPECT_EQ(findKey(rowList, 1)->count, 4);
-    EXPECT_EQ(findKey(rowList, 6)->count, 2);
-    EXPECT_EQ(findKey(rowList, 10)->count, 0);
+    test::expectCounts(rowList, {{{1}, 4}, {{6}, 2}, {{10}, 0}});
     EXPECT_EQ(rows->valueToText(valueWithKeys(6)), "6");
 
     TStatDrawArray sel{valueWithKeys(7)};
-    cols->prepareFilter(sel, 2, false);
-    EXPECT_TRUE(cols->matchTest(makeComb({1, 2, 3, 4, 14}), sel, 2, false, TFilterMode::Include));
-    EXPECT_FALSE(cols->matchTest(makeComb({1, 2, 3, 4, 13}), sel, 2, false, TFilterMode::Include));
+    test::expectMatches(*cols, sel, 2, {{{1, 2, 3, 4, 14}, true}, {{1, 2, 3, 4, 13}, false}});
 }
 
 TEST(MatrixStats, CountsPerLineAndDistinctLines) {
@@ -76,9 +70,7 @@ TEST(MatrixStats, CountsPerLineAndDistinctLines) {
     EXPECT_EQ(statisticsRun(*coln, 2, 3, false).size(), 5u);
 
     TStatDrawArray sel{valueWithKeys(1, 3)};
-    colv->prepareFilter(sel, 2, false);
-    EXPECT_TRUE(colv->matchTest(makeComb({1, 3, 8, 10, 15}), sel, 2, false, TFilterMode::Include));
-    EXPECT_FALSE(colv->matchTest(makeComb({1, 3, 8, 10, 16}), sel, 2, false, TFilterMode::Include));
+    test::expectMatches(*colv, sel, 2, {{{1, 3, 8, 10, 15}, true}, {{1, 3, 8, 10, 16}, false}});
 }
 
 TEST(MatrixStats, MasksOfOccupiedLines) {
@@ -107,9 +99,7 @@ TEST(MatrixStats, MasksOfOccupiedLines) {
     EXPECT_EQ(rowm->textToValue("111001"), 912);
 
     TStatDrawArray sel{valueWithKeys(80)};
-    colm->prepareFilter(sel, 2, false);
-    EXPECT_TRUE(colm->matchTest(makeComb({22, 1, 3, 8, 10}), sel, 2, false, TFilterMode::Include));
-    EXPECT_FALSE(colm->matchTest(makeComb({22, 1, 3, 8, 11}), sel, 2, false, TFilterMode::Include));
+    test::expectMatches(*colm, sel, 2, {{{22, 1, 3, 8, 10}, true}, {{22, 1, 3, 8, 11}, false}});
 }
 
 TEST(MatrixStats, AdjacentNumbers) {
@@ -158,9 +148,7 @@ TEST(MatrixStats, AdjacentNumbers) {
     EXPECT_EQ(asGraph(rowc).numberOfComb(makeComb({8, 9, 20, 21, 60}), 0, 2, false), 2);
 
     TStatDrawArray sel{valueWithKeys(3, 2)};
-    cola->prepareFilter(sel, 2, false);
-    EXPECT_TRUE(cola->matchTest(makeComb({60, 3, 20, 10, 30}), sel, 2, false, TFilterMode::Include));
-    EXPECT_FALSE(cola->matchTest(makeComb({3, 10, 17, 30, 60}), sel, 2, false, TFilterMode::Include));
+    test::expectMatches(*cola, sel, 2, {{{60, 3, 20, 10, 30}, true}, {{3, 10, 17, 30, 60}, false}});
 }
 
 TEST(MatrixStats, OneMethodPerColumnAndRow) {
@@ -234,9 +222,7 @@ TEST(MatrixStats, ExtremeWidths) {
     EXPECT_EQ(colm->valueToText(wide[0]), "11111" + std::string(64, '0') + " (571849066284996100096)");
     EXPECT_EQ(colm->valueToText(wide[1]), std::string(64, '0') + "11111 (031)");
     TStatDrawArray sel{wide[2]};
-    colm->prepareFilter(sel, 2, false);
-    EXPECT_TRUE(colm->matchTest(makeComb({6, 4, 3, 2, 1}), sel, 2, false, TFilterMode::Include));
-    EXPECT_FALSE(colm->matchTest(makeComb({1, 2, 3, 4, 5}), sel, 2, false, TFilterMode::Include));
+    test::expectMatches(*colm, sel, 2, {{{6, 4, 3, 2, 1}, true}, {{1, 2, 3, 4, 5}, false}});
 
     // Width 1: one column of 69 rows; consecutive numbers are vertical neighbours.
     r.settings.config.matrixCols = 1;
@@ -283,14 +269,10 @@ TEST(MatrixStats, NormsOverACombinationSet) {
     EXPECT_EQ(findKey(rown, 2)->count, 1960);
     // j distinct columns: C(7, j) * C(j, 5 - j) * 2^(2j - 5).
     const TStatDrawArray coln = count("COLN");
-    EXPECT_EQ(findKey(coln, 3)->count, 210);
-    EXPECT_EQ(findKey(coln, 4)->count, 1120);
-    EXPECT_EQ(findKey(coln, 5)->count, 672);
+    test::expectCounts(coln, {{{3}, 210}, {{4}, 1120}, {{5}, 672}});
     // A full column is a vertical pair: 5 - j of them.
     const TStatDrawArray colc = count("COLC");
-    EXPECT_EQ(findKey(colc, 2)->count, 210);
-    EXPECT_EQ(findKey(colc, 1)->count, 1120);
-    EXPECT_EQ(findKey(colc, 0)->count, 672);
+    test::expectCounts(colc, {{{2}, 210}, {{1}, 1120}, {{0}, 672}});
     const TStatDrawArray col1 = count("COL1");
     EXPECT_EQ(findKey(col1, 2)->count, 220);  // C(12, 3)
     EXPECT_EQ(findKey(col1, 0)->count, 792);  // C(12, 5)

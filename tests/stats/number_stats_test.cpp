@@ -55,13 +55,10 @@ TEST(NumberStats, ValuesOverAWindow) {
 
     // Match test: any number of the combination is selected.
     TStatDrawArray sel{valueWithKeys(7), valueWithKeys(60)};
-    nums->prepareFilter(sel, 11, false);
-    EXPECT_TRUE(nums->matchTest(makeComb({1, 2, 3, 4, 60}), sel, 11, false, TFilterMode::Include));
-    EXPECT_FALSE(nums->matchTest(makeComb({1, 2, 3, 4, 5}), sel, 11, false, TFilterMode::Include));
+    test::expectMatches(*nums, sel, 11, {{{1, 2, 3, 4, 60}, true}, {{1, 2, 3, 4, 5}, false}});
     // Keys 2..4 take part: a record (7, 1, 0, 0) is not the number 7.
     TStatDrawArray odd{valueWithKeys(7, 1)};
-    nums->prepareFilter(odd, 11, false);
-    EXPECT_FALSE(nums->matchTest(makeComb({7, 2, 3, 4, 5}), odd, 11, false, TFilterMode::Include));
+    EXPECT_FALSE(test::matchOf(*nums, makeComb({7, 2, 3, 4, 5}), odd, 11));
 }
 
 TEST(NumberStats, DigitsCountEveryDigitOfEveryNumber) {
@@ -78,9 +75,7 @@ TEST(NumberStats, DigitsCountEveryDigitOfEveryNumber) {
     EXPECT_EQ(findKey(list, 7)->count, 1);
 
     TStatDrawArray sel{valueWithKeys(9)};
-    digs->prepareFilter(sel, 1, false);
-    EXPECT_TRUE(digs->matchTest(makeComb({1, 2, 3, 4, 69}), sel, 1, false, TFilterMode::Include));
-    EXPECT_FALSE(digs->matchTest(makeComb({1, 2, 3, 4, 68}), sel, 1, false, TFilterMode::Include));
+    test::expectMatches(*digs, sel, 1, {{{1, 2, 3, 4, 69}, true}, {{1, 2, 3, 4, 68}, false}});
 
     TStatDrawArray combValues;
     digs->valuesOfComb(makeComb({10, 11, 2, 3, 4}), combValues);
@@ -120,9 +115,7 @@ TEST(NumberStats, ClassCounts) {
     EXPECT_EQ(evenGraph->numberOfComb(makeComb({2, 3, 4, 5, 7}), 0, 3, false), 2);
 
     TStatDrawArray sel{valueWithKeys(4)};
-    prim->prepareFilter(sel, 3, false);
-    EXPECT_TRUE(prim->matchTest(makeComb({1, 2, 3, 4, 5}), sel, 3, false, TFilterMode::Include));
-    EXPECT_FALSE(prim->matchTest(makeComb({1, 2, 3, 4, 6}), sel, 3, false, TFilterMode::Include));
+    test::expectMatches(*prim, sel, 3, {{{1, 2, 3, 4, 5}, true}, {{1, 2, 3, 4, 6}, false}});
 }
 
 TEST(NumberStats, MasksOfEvenSmallAndPrimeNumbers) {
@@ -167,9 +160,7 @@ TEST(NumberStats, MasksOfEvenSmallAndPrimeNumbers) {
     EXPECT_EQ(smlv2->valueToText(statisticsRun(*smlv2, 0, 1, true)[0]), "11222 (007)");
 
     TStatDrawArray sel{valueWithKeys(9)};
-    evnv->prepareFilter(sel, 1, false);
-    EXPECT_TRUE(evnv->matchTest(makeComb({2, 15, 36, 40, 69}), sel, 1, false, TFilterMode::Include));
-    EXPECT_FALSE(evnv->matchTest(makeComb({15, 2, 36, 40, 69}), sel, 1, false, TFilterMode::Include));
+    test::expectMatches(*evnv, sel, 1, {{{2, 15, 36, 40, 69}, true}, {{15, 2, 36, 40, 69}, false}});
 }
 
 TEST(NumberStats, PositionsAndExtra) {
@@ -192,9 +183,7 @@ TEST(NumberStats, PositionsAndExtra) {
     // Combinations are taken in their stored order.
     EXPECT_EQ(g->numberOfComb(makeComb({40, 2, 15, 69, 36}), 0, 0, true), 15);
     TStatDrawArray sel{valueWithKeys(15)};
-    pos3->prepareFilter(sel, 0, true);
-    EXPECT_TRUE(pos3->matchTest(makeComb({40, 2, 15, 69, 36}), sel, 0, true, TFilterMode::Include));
-    EXPECT_FALSE(pos3->matchTest(makeComb({15, 2, 40, 69, 36}), sel, 0, true, TFilterMode::Include));
+    test::expectMatches(*pos3, sel, 0, true, {{{40, 2, 15, 69, 36}, true}, {{15, 2, 40, 69, 36}, false}});
 
     auto poe = r.create("POE1");
     ASSERT_NE(poe, nullptr);

@@ -50,11 +50,7 @@ TEST(PeriodStats, ChannelPeriodCountsOnceForNumbersOfOneChannel) {
     // Channel 2 at 100, 101, 103, 104; 3 at 101, 102; 4 at 102, 103; 5 at 103, 104. Numbers that
     // share a channel in one draw add no second period.
     ASSERT_EQ(list.size(), 5u);
-    EXPECT_EQ(findKey(list, 2, 1)->count, 2);
-    EXPECT_EQ(findKey(list, 2, 2)->count, 1);
-    EXPECT_EQ(findKey(list, 3, 1)->count, 1);
-    EXPECT_EQ(findKey(list, 4, 1)->count, 1);
-    EXPECT_EQ(findKey(list, 5, 1)->count, 1);
+    test::expectCounts(list, {{{2, 1}, 2}, {{2, 2}, 1}, {{3, 1}, 1}, {{4, 1}, 1}, {{5, 1}, 1}});
     EXPECT_EQ(findKey(list, 2, 1)->minPeriod, 3);  // 101 to 104
     EXPECT_EQ(periods->valueToText(*findKey(list, 2, 1)), "02 x 1");
 }
@@ -69,9 +65,7 @@ TEST(PeriodStats, SegmentPeriodsWithDigitsOutsideTheRange) {
     const TStatDrawArray list = statisticsRun(*periods, 4, 5, false);
     // Segment 1 in every draw, 5 in 100, 103, 104.
     ASSERT_EQ(list.size(), 3u);
-    EXPECT_EQ(findKey(list, 1, 1)->count, 4);
-    EXPECT_EQ(findKey(list, 5, 3)->count, 1);
-    EXPECT_EQ(findKey(list, 5, 1)->count, 1);
+    test::expectCounts(list, {{{1, 1}, 4}, {{5, 3}, 1}, {{5, 1}, 1}});
     EXPECT_EQ(periods->valueToText(*findKey(list, 5, 3)), "5 x 3");
 }
 
@@ -85,20 +79,16 @@ TEST(PeriodStats, CandidateTestDependsOnTheMode) {
     // 102), which lacks 12; two draws before it is index 3 (draw 103), which holds 12.
     const TStatDrawArray three{valueWithKeys(12, 3)};
     const TStatDrawArray two{valueWithKeys(12, 2)};
-    for (bool prepared : {false, true}) {
-        if (prepared) periods->prepareFilter(three, 4, false);
-        EXPECT_FALSE(periods->matchTest(with12, three, 4, false, TFilterMode::Include));
-        EXPECT_TRUE(periods->matchTest(with12, three, 4, false, TFilterMode::Exclude));
-        EXPECT_FALSE(periods->matchTest(without12, three, 4, false, TFilterMode::Exclude));
-        if (prepared) periods->prepareFilter(two, 4, false);
-        EXPECT_TRUE(periods->matchTest(with12, two, 4, false, TFilterMode::Include));
-        EXPECT_FALSE(periods->matchTest(with12, two, 4, false, TFilterMode::Exclude));
-        EXPECT_FALSE(periods->matchTest(without12, two, 4, false, TFilterMode::Include));
-    }
+    EXPECT_FALSE(test::matchOf(*periods, with12, three, 4));
+    EXPECT_TRUE(test::matchOf(*periods, with12, three, 4, false, TFilterMode::Exclude));
+    EXPECT_FALSE(test::matchOf(*periods, without12, three, 4, false, TFilterMode::Exclude));
+    EXPECT_TRUE(test::matchOf(*periods, with12, two, 4));
+    EXPECT_FALSE(test::matchOf(*periods, with12, two, 4, false, TFilterMode::Exclude));
+    EXPECT_FALSE(test::matchOf(*periods, without12, two, 4));
     // A distance reaching before the archive reads an empty draw.
     const TStatDrawArray far{valueWithKeys(12, 40)};
-    EXPECT_FALSE(periods->matchTest(with12, far, 4, false, TFilterMode::Include));
-    EXPECT_TRUE(periods->matchTest(with12, far, 4, false, TFilterMode::Exclude));
+    EXPECT_FALSE(test::matchOf(*periods, with12, far, 4));
+    EXPECT_TRUE(test::matchOf(*periods, with12, far, 4, false, TFilterMode::Exclude));
 }
 
 TEST(PeriodStats, PeriodsCountDrawNumbersWhileTheCandidateTestCountsPositions) {
@@ -114,8 +104,8 @@ TEST(PeriodStats, PeriodsCountDrawNumbersWhileTheCandidateTestCountsPositions) {
     // before the archive.
     const TStatDrawArray one{valueWithKeys(12, 1)};
     const TStatDrawArray four{valueWithKeys(12, 4)};
-    EXPECT_TRUE(periods->matchTest(makeComb({12, 1, 2, 3, 4}), one, 2, false, TFilterMode::Include));
-    EXPECT_FALSE(periods->matchTest(makeComb({12, 1, 2, 3, 4}), four, 2, false, TFilterMode::Include));
+    EXPECT_TRUE(test::matchOf(*periods, makeComb({12, 1, 2, 3, 4}), one, 2));
+    EXPECT_FALSE(test::matchOf(*periods, makeComb({12, 1, 2, 3, 4}), four, 2));
 }
 
 TEST(PeriodStats, FilterRunsInBothModes) {

@@ -40,8 +40,7 @@ bool matches(TCustomStat& m, std::array<int, 5> comb, std::initializer_list<int>
     TStatDrawArray sel;
     for (int k : keys) sel.push_back(valueWithKeys(k));
     m.loadDraws(-1, reference, false);
-    m.prepareFilter(sel, reference, false);
-    return m.matchTest(makeComb(comb), sel, reference, false, TFilterMode::Include);
+    return test::matchOf(m, makeComb(comb), sel, reference);
 }
 
 using Ints = std::vector<int>;
@@ -148,9 +147,8 @@ TEST(RepeatStats, ThreeDrawMembers) {
     const TStatDrawArray v3 = statisticsRun(*rpv3, 4, 3, false);
     EXPECT_EQ(listed(*rpv3, 4), (Ints{1, 2, 3, 30, 40}));
     ASSERT_EQ(v3.size(), 5u);
-    EXPECT_EQ(findKey(v3, 1)->count, 2);
-    EXPECT_EQ(findKey(v3, 2)->count, 2);
-    EXPECT_EQ(findKey(v3, 3)->count, 0);  // in draws 2, 1 and R, but not in draw 0
+    // in draws 2, 1 and R, but not in draw 0
+    test::expectCounts(v3, {{{1}, 2}, {{2}, 2}, {{3}, 0}});
 
     auto prl2 = r.create("PRL2");
     EXPECT_EQ(drawValues(*prl2, 2, 4), (Ints{1, 2, 3}));  // in draw 1, not in draw 0

@@ -42,9 +42,7 @@ TEST(SegmentStats, SegmentsOfTheNumbers) {
     EXPECT_EQ(sgms->valueToText(list[0]), "3");
 
     TStatDrawArray sel{valueWithKeys(2)};
-    sgms->prepareFilter(sel, 1, false);
-    EXPECT_TRUE(sgms->matchTest(makeComb({1, 2, 3, 4, 10}), sel, 1, false, TFilterMode::Include));
-    EXPECT_FALSE(sgms->matchTest(makeComb({1, 2, 3, 4, 11}), sel, 1, false, TFilterMode::Include));
+    test::expectMatches(*sgms, sel, 1, {{{1, 2, 3, 4, 10}, true}, {{1, 2, 3, 4, 11}, false}});
 }
 
 TEST(SegmentStats, CountsPerSegmentAndDistinctSegments) {
@@ -73,9 +71,7 @@ TEST(SegmentStats, CountsPerSegmentAndDistinctSegments) {
     EXPECT_EQ(statisticsRun(*sgmc, 1, 2, false).size(), 2u);  // nothing pre-listed
 
     TStatDrawArray sel{valueWithKeys(2, 0)};
-    sgmv->prepareFilter(sel, 1, false);
-    EXPECT_TRUE(sgmv->matchTest(makeComb({1, 2, 3, 4, 11}), sel, 1, false, TFilterMode::Include));
-    EXPECT_FALSE(sgmv->matchTest(makeComb({1, 2, 3, 4, 10}), sel, 1, false, TFilterMode::Include));
+    test::expectMatches(*sgmv, sel, 1, {{{1, 2, 3, 4, 11}, true}, {{1, 2, 3, 4, 10}, false}});
 }
 
 TEST(SegmentStats, OneMethodPerSegment) {
@@ -145,18 +141,14 @@ TEST(SegmentStats, SegmentTuples) {
     // Segments 3 3 1 1 1.
     TStatDrawArray m = statisticsRun(*kgm2, 1, 1, false);
     ASSERT_EQ(m.size(), 3u);
-    EXPECT_EQ(findKey(m, 3, 3)->count, 1);
-    EXPECT_EQ(findKey(m, 3, 1)->count, 6);
-    EXPECT_EQ(findKey(m, 1, 1)->count, 3);
+    test::expectCounts(m, {{{3, 3}, 1}, {{3, 1}, 6}, {{1, 1}, 3}});
     TStatDrawArray s = statisticsRun(*kgs2, 1, 1, false);
     EXPECT_EQ(findKey(s, 1, 1)->count, 2);
     EXPECT_EQ(findKey(s, 3, 1)->count, 1);
     EXPECT_EQ(kgm2->valueToText(*findKey(m, 3, 1)), "3:1");
 
     TStatDrawArray sel{valueWithKeys(2, 3)};
-    kgs2->prepareFilter(sel, 1, false);
-    EXPECT_TRUE(kgs2->matchTest(makeComb({20, 7, 1, 30, 40}), sel, 1, false, TFilterMode::Include));
-    EXPECT_FALSE(kgs2->matchTest(makeComb({1, 7, 20, 30, 40}), sel, 1, false, TFilterMode::Include));
+    test::expectMatches(*kgs2, sel, 1, {{{20, 7, 1, 30, 40}, true}, {{1, 7, 20, 30, 40}, false}});
 }
 
 TEST(SegmentStats, NormsOverACombinationSet) {

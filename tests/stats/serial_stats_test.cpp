@@ -131,9 +131,7 @@ TEST(SerialStats, MatchTestAndFilterModesPartitionAList) {
     test::Registry r(draws);
     auto groups = r.create("GRPV");
     const TStatDrawArray sel{valueWithKeys(7, 2)};
-    groups->prepareFilter(sel, 3, false);
-    EXPECT_TRUE(groups->matchTest(makeComb({1, 2, 3, 4, 7}), sel, 3, false, TFilterMode::Include));
-    EXPECT_FALSE(groups->matchTest(makeComb({1, 2, 3, 4, 8}), sel, 3, false, TFilterMode::Include));
+    test::expectMatches(*groups, sel, 3, {{{1, 2, 3, 4, 7}, true}, {{1, 2, 3, 4, 8}, false}});
 
     const TCombsArray all = test::allCombs(12);
     TCombsArray kept, removed;
@@ -147,9 +145,7 @@ TEST(SerialStats, MatchTestAndFilterModesPartitionAList) {
     // The channel members compare the channel of each number: channel 3 is 21..30.
     auto channels = r.create("GRCV");
     const TStatDrawArray chSel{valueWithKeys(3, 2)};
-    channels->prepareFilter(chSel, 3, false);
-    EXPECT_TRUE(channels->matchTest(makeComb({1, 2, 3, 4, 30}), chSel, 3, false, TFilterMode::Include));
-    EXPECT_FALSE(channels->matchTest(makeComb({1, 2, 3, 4, 31}), chSel, 3, false, TFilterMode::Include));
+    test::expectMatches(*channels, chSel, 3, {{{1, 2, 3, 4, 30}, true}, {{1, 2, 3, 4, 31}, false}});
 }
 
 TEST(SerialStats, RegisteredInOrder) {

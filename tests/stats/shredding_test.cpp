@@ -134,9 +134,7 @@ TEST(ShreddingStats, SingleCombinationsHaveNoDrawsBefore) {
     shr2->valuesOfComb(makeComb({10, 19, 5, 20, 25}), list);
     shr2->valuesOfComb(makeComb({1, 2, 3, 4, 5}), list);  // 3/12 = 0.25
     ASSERT_EQ(list.size(), 3u);
-    EXPECT_EQ(findKey(list, 166)->count, 1);
-    EXPECT_EQ(findKey(list, 580)->count, 1);
-    EXPECT_EQ(findKey(list, 250)->count, 1);
+    test::expectCounts(list, {{{166}, 1}, {{580}, 1}, {{250}, 1}});
 
     // the norm over a full set: SHR1 divides by p5+t5 = 0 for every combination
     const TCombsArray combs = test::allCombs(12);
@@ -163,14 +161,12 @@ TEST(ShreddingStats, MatchTestUsesTheReferenceDrawAndTheOneBefore) {
     // reference draw 4 (index 3): p = 3 6 9 12 15, t = 10 19 5 20 25: (1+3+10)/(15+25) = 0.35
     TStatDrawArray sel{valueWithKeys(35)};
     TStatDrawArray other{valueWithKeys(14)};
-    EXPECT_TRUE(shr1->matchTest(c, sel, 3, false, TFilterMode::Include));  // without preparation
-    EXPECT_FALSE(shr1->matchTest(c, other, 3, false, TFilterMode::Include));
-    beginFilterRun(*shr1, sel, 3, false);
-    EXPECT_TRUE(shr1->matchTest(c, sel, 3, false, TFilterMode::Include));
-    // another reference than the prepared one is still answered correctly:
+    EXPECT_TRUE(test::matchOf(*shr1, c, sel, 3));
+    EXPECT_FALSE(test::matchOf(*shr1, c, other, 3));
+    // another reference index has its own p and t:
     // index 0: p = 5 10 20 30 40, t = 0: (1+5)/40 = 0.15
-    EXPECT_FALSE(shr1->matchTest(c, sel, 0, false, TFilterMode::Include));
-    EXPECT_TRUE(shr1->matchTest(c, TStatDrawArray{valueWithKeys(15)}, 0, false, TFilterMode::Include));
+    EXPECT_FALSE(test::matchOf(*shr1, c, sel, 0));
+    EXPECT_TRUE(test::matchOf(*shr1, c, TStatDrawArray{valueWithKeys(15)}, 0));
 
     // a filter run keeps exactly the combinations whose value is selected, in order, and
     // include and exclude partition the list
@@ -206,10 +202,9 @@ TEST(ShreddingStats, FiveDigitsAndFailingFormulas) {
     EXPECT_EQ(list[1].keys12(), 33333);
     EXPECT_EQ(list[1].keys[1], 0);  // values that fit stay in key 1 alone
     EXPECT_EQ(five->valueToText(list[0]), "66666");
-    EXPECT_TRUE(five->matchTest(makeComb({2, 3, 4, 5, 6}), {valueWithInt12(66666)}, 3, false, TFilterMode::Include));
-    EXPECT_FALSE(five->matchTest(makeComb({2, 3, 4, 5, 6}), {valueWithKeys(66666 & 0xFFFF)}, 3, false,
-                                 TFilterMode::Include));
-    EXPECT_TRUE(five->matchTest(makeComb({1, 3, 4, 5, 6}), {valueWithKeys(33333)}, 3, false, TFilterMode::Include));
+    EXPECT_TRUE(test::matchOf(*five, makeComb({2, 3, 4, 5, 6}), {valueWithInt12(66666)}, 3));
+    EXPECT_FALSE(test::matchOf(*five, makeComb({2, 3, 4, 5, 6}), {valueWithKeys(66666 & 0xFFFF)}, 3));
+    EXPECT_TRUE(test::matchOf(*five, makeComb({1, 3, 4, 5, 6}), {valueWithKeys(33333)}, 3));
 
     // an unknown name, or a logarithm of a number <= 0, gives 0
     auto unknown = r.create("SHR2");

@@ -63,20 +63,17 @@ TEST(StatRun, IncludeAndExcludePartitionTheListAndEqualThePlainTest) {
         ASSERT_TRUE(filterRun(*method, combs, sel, reference, false, TFilterMode::Exclude, removed));
         EXPECT_EQ(kept.size() + removed.size(), combs.size()) << code;
 
-        // The prepared (parallel) run equals the plain match test of an unprepared instance.
+        // The parallel run equals the per-combination test of another instance's matcher.
         auto plain = r.create(code);
-        plain->loadDraws(-1, reference, false);
+        const auto matcher = plain->prepareFilter(sel, reference, false);
         TCombsArray expectKept, expectRemoved;
-        for (const TComb& c : combs)
-            (plain->matchTest(c, sel, reference, false, TFilterMode::Include) ? expectKept : expectRemoved).push_back(c);
+        for (const TComb& c : combs) (matcher->keeps(c) ? expectKept : expectRemoved).push_back(c);
         EXPECT_EQ(kept, expectKept) << code;
         EXPECT_EQ(removed, expectRemoved) << code;
 
         // Chunks concatenated in order give the same list.
         TCombsArray chunked;
-        beginFilterRun(*method, sel, reference, false);
-        for (size_t b = 0; b < combs.size(); b += 5000)
-            filterChunk(*method, combs, b, b + 5000, sel, reference, false, TFilterMode::Include, chunked);
+        for (size_t b = 0; b < combs.size(); b += 5000) filterChunk(*matcher, combs, b, b + 5000, chunked);
         EXPECT_EQ(chunked, kept) << code;
     }
 }

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <vector>
 
+#include "stats/layout_stats.h"
+#include "stats/packed_key_set.h"
 #include "stats/stat_types.h"
 #include "stats_test_util.h"
 
@@ -154,27 +157,38 @@ TEST(StatSelection, Helpers) {
     EXPECT_FALSE(selHasPair(pairs, 160, 150));
 }
 
-TEST(StatSelection, Key1SetAnswersLikeTheScan) {
+// The lookup tables a matcher builds from a selection answer exactly like a scan of its records,
+// for selections with keys inside and beyond each table's range.
+TEST(StatSelection, SelectionTablesAnswerLikeTheScan) {
     std::mt19937 rng(12345);
     for (int round = 0; round < 50; ++round) {
         TStatDrawArray sel;
         const int n = static_cast<int>(rng() % 12);
         for (int i = 0; i < n; ++i) {
-            const int k1 = static_cast<int>(rng() % 1100);
-            const int k2 = rng() % 4 == 0 ? static_cast<int>(rng() % 3) : 0;
+            // Key 1 around the key-1 set's 1024 bits and the pair rows' 256; key 2 around their 8.
+            const int k1 = round % 2 ? static_cast<int>(rng() % 1100) : static_cast<int>(rng() % 300);
+            const int k2 = rng() % 4 == 0 ? static_cast<int>(rng() % 10) : 0;
             sel.push_back(valueWithKeys(k1, k2, 0, rng() % 5 == 0 ? 1 : 0));
         }
-        TKey1Set set;
-        set.build(sel);
-        ASSERT_TRUE(set.builtFor(sel));
+        const TKey1Set key1(sel);
+        TPackedKeySet packed;
+        packed.build(sel);
+        TPairSelection pairs;
+        pairs.build(sel);
         for (int k = 0; k < 1100; ++k) {
-            ASSERT_EQ(set.hasExact(sel, k), selHasKeys(sel, static_cast<uint16_t>(k), 0, 0, 0)) << k;
-            ASSERT_EQ(set.hasAny(sel, k), selHasKey(sel, 1, static_cast<uint16_t>(k))) << k;
+            ASSERT_EQ(key1.hasExact(sel, k), selHasKeys(sel, static_cast<uint16_t>(k), 0, 0, 0)) << k;
+            ASSERT_EQ(key1.hasAny(sel, k), selHasKey(sel, 1, static_cast<uint16_t>(k))) << k;
+            for (int k2 = 0; k2 < 10; ++k2) {
+                const auto a = static_cast<uint16_t>(k), b = static_cast<uint16_t>(k2);
+                ASSERT_EQ(pairs.has(sel, k, k2), selHasKeys(sel, a, b, 0, 0)) << k << " " << k2;
+                for (uint16_t k4 : {0, 1})
+                    ASSERT_EQ(packed.contains(TPackedKeySet::pack(a, b, 0, k4)), selHasKeys(sel, a, b, 0, k4))
+                        << k << " " << k2 << " " << k4;
+            }
         }
-        // A selection changed after the build is scanned, not looked up.
-        sel.push_back(valueWithKeys(999));
-        EXPECT_FALSE(set.builtFor(sel));
-        EXPECT_TRUE(set.hasExact(sel, 999));
+        std::vector<uint8_t> table(1100, 7);
+        key1.exactTable(sel, table.data(), table.size());
+        for (int k = 0; k < 1100; ++k) ASSERT_EQ(table[static_cast<size_t>(k)], key1.hasExact(sel, k) ? 1 : 0) << k;
     }
 }
 

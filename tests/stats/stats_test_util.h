@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/records.h"
+#include "core/text_forms.h"
 #include "stats/custom_stat.h"
 #include "stats/stat_list.h"
 #include "stats/stat_run.h"
@@ -57,6 +58,65 @@ inline const TStatDraw* findKey(const TStatDrawArray& list, int k1, int k2 = 0, 
     for (const auto& v : list)
         if (v.keys[0] == k1 && v.keys[1] == k2 && v.keys[2] == k3 && v.keys[3] == k4) return &v;
     return nullptr;
+}
+
+// The match test of a method on one combination, through the matcher of a filter run.
+inline bool matchOf(const TCustomStat& method, const TComb& comb, const TStatDrawArray& sel, int reference,
+                    bool sorted = false, TFilterMode mode = TFilterMode::Include) {
+    return method.prepareFilter(sel, reference, sorted, mode)->matches(comb);
+}
+
+// A value by its keys (missing keys 0) and its count in a value list.
+struct CountCase {
+    std::array<int, 4> keys;
+    int32_t count;
+};
+
+// Every listed value is in the list with the given count.
+inline void expectCounts(const TStatDrawArray& list, std::initializer_list<CountCase> cases) {
+    for (const CountCase& c : cases) {
+        const auto& k = c.keys;
+        const TStatDraw* v = findKey(list, k[0], k[1], k[2], k[3]);
+        const std::string what = std::to_string(k[0]) + ":" + std::to_string(k[1]) + ":" + std::to_string(k[2]) + ":" +
+                                 std::to_string(k[3]);
+        if (!v) {
+            ADD_FAILURE() << "no value " << what;
+            continue;
+        }
+        EXPECT_EQ(v->count, c.count) << what;
+    }
+}
+
+// A combination (in stored order) and whether it carries one of the selected values.
+struct MatchCase {
+    std::array<int, 5> comb;
+    bool matches;
+};
+
+// One matcher of the method for the selection, as a filter run prepares it, asked about every
+// case one combination at a time and in a chunk of them all.
+inline void expectMatches(const TCustomStat& method, const TStatDrawArray& sel, int reference, bool sorted,
+                          TFilterMode mode, std::initializer_list<MatchCase> cases) {
+    const auto matcher = method.prepareFilter(sel, reference, sorted, mode);
+    TCombsArray combs;
+    for (const MatchCase& c : cases) combs.push_back(makeComb(c.comb));
+    std::vector<uint8_t> chunk(combs.size(), 7);
+    matcher->matchChunk(combs.data(), combs.size(), chunk.data());
+    size_t i = 0;
+    for (const MatchCase& c : cases) {
+        const std::string what = method.statClass().formattedCode(method.parameter()) + " " + semicolonForm(combs[i]);
+        EXPECT_EQ(matcher->matches(combs[i]), c.matches) << what;
+        EXPECT_EQ(chunk[i], c.matches ? 1 : 0) << what << " (chunk)";
+        ++i;
+    }
+}
+inline void expectMatches(const TCustomStat& method, const TStatDrawArray& sel, int reference, bool sorted,
+                          std::initializer_list<MatchCase> cases) {
+    expectMatches(method, sel, reference, sorted, TFilterMode::Include, cases);
+}
+inline void expectMatches(const TCustomStat& method, const TStatDrawArray& sel, int reference,
+                          std::initializer_list<MatchCase> cases) {
+    expectMatches(method, sel, reference, false, TFilterMode::Include, cases);
 }
 
 inline TStatDraw valueWithKeys(int k1, int k2 = 0, int k3 = 0, int k4 = 0) {

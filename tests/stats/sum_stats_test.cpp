@@ -42,12 +42,9 @@ TEST(SumStats, SumValuesAndClassSums) {
     EXPECT_EQ(graph(sums).numberOfComb(makeComb({65, 66, 67, 68, 69}), 0, 2, false), 335);
 
     TStatDrawArray sel{valueWithInt12(162)};
-    sums->prepareFilter(sel, 2, false);
-    EXPECT_TRUE(sums->matchTest(makeComb({69, 40, 36, 15, 2}), sel, 2, false, TFilterMode::Include));
-    EXPECT_FALSE(sums->matchTest(makeComb({1, 2, 3, 4, 6}), sel, 2, false, TFilterMode::Include));
+    test::expectMatches(*sums, sel, 2, {{{69, 40, 36, 15, 2}, true}, {{1, 2, 3, 4, 6}, false}});
     TStatDrawArray withKey3{valueWithKeys(162, 0, 1)};  // keys 3-4 must be 0
-    sums->prepareFilter(withKey3, 2, false);
-    EXPECT_FALSE(sums->matchTest(makeComb({69, 40, 36, 15, 2}), withKey3, 2, false, TFilterMode::Include));
+    EXPECT_FALSE(test::matchOf(*sums, makeComb({69, 40, 36, 15, 2}), withKey3, 2));
 
     auto even = r.create("SUME");
     auto prime = r.create("SUMP");
@@ -75,9 +72,7 @@ TEST(SumStats, SumOfTwoEqualsAThird) {
     EXPECT_EQ(findKey(list, 4)->count, 2);
     EXPECT_EQ(findKey(list, 4)->minPeriod, 1);
     TStatDrawArray sel{valueWithKeys(0)};
-    s2t3->prepareFilter(sel, 2, false);
-    EXPECT_TRUE(s2t3->matchTest(makeComb({1, 10, 20, 40, 69}), sel, 2, false, TFilterMode::Include));
-    EXPECT_FALSE(s2t3->matchTest(makeComb({5, 4, 3, 2, 1}), sel, 2, false, TFilterMode::Include));
+    test::expectMatches(*s2t3, sel, 2, {{{1, 10, 20, 40, 69}, true}, {{5, 4, 3, 2, 1}, false}});
 }
 
 TEST(SumStats, SumOfTwoEqualsAThirdInAnyOrderOfTheNumbers) {
@@ -156,13 +151,11 @@ TEST(SumStats, RangeInstances) {
     const TComb in = makeComb({41, 45, 50, 52, 53}), out = makeComb({41, 45, 50, 52, 54});
     TStatDrawArray one{valueWithKeys(1)}, zero{valueWithKeys(0)}, both{valueWithKeys(0), valueWithKeys(1)};
     for (const TStatDrawArray* sel : {&one, &both}) {
-        sum1->prepareFilter(*sel, 2, false);
-        EXPECT_TRUE(sum1->matchTest(in, *sel, 2, false, TFilterMode::Include));
-        EXPECT_FALSE(sum1->matchTest(out, *sel, 2, false, TFilterMode::Include));
+        EXPECT_TRUE(test::matchOf(*sum1, in, *sel, 2));
+        EXPECT_FALSE(test::matchOf(*sum1, out, *sel, 2));
     }
-    sum1->prepareFilter(zero, 2, false);
-    EXPECT_FALSE(sum1->matchTest(in, zero, 2, false, TFilterMode::Include));
-    EXPECT_TRUE(sum1->matchTest(out, zero, 2, false, TFilterMode::Include));
+    EXPECT_FALSE(test::matchOf(*sum1, in, zero, 2));
+    EXPECT_TRUE(test::matchOf(*sum1, out, zero, 2));
 }
 
 // Sums of the draws: 150, 160, 150, 170, 150 (the last one is the reference draw).
@@ -196,9 +189,7 @@ TEST(SumStats, ExactChangeFollowsDrawsWithTheLatestSum) {
     EXPECT_EQ(graph(sumc).numberOfComb(makeComb({1, 2, 3, 4, 5}), 4, 4, false), 15 - 170);
 
     TStatDrawArray sel{list[1]};
-    beginFilterRun(*sumc, sel, 4, false);
-    EXPECT_TRUE(sumc->matchTest(makeComb({10, 20, 30, 50, 60}), sel, 4, false, TFilterMode::Include));
-    EXPECT_FALSE(sumc->matchTest(makeComb({10, 20, 30, 40, 60}), sel, 4, false, TFilterMode::Include));
+    test::expectMatches(*sumc, sel, 4, {{{10, 20, 30, 50, 60}, true}, {{10, 20, 30, 40, 60}, false}});
 }
 
 TEST(SumStats, TrendOfTheSum) {
@@ -219,13 +210,10 @@ TEST(SumStats, TrendOfTheSum) {
 
     // Relative to the reference draw (sum 150).
     TStatDrawArray equal{valueWithInt12(0)}, lower{valueWithInt12(-1)};
-    beginFilterRun(*sumt, equal, 4, false);
-    EXPECT_TRUE(sumt->matchTest(makeComb({50, 40, 30, 20, 10}), equal, 4, false, TFilterMode::Include));
-    EXPECT_FALSE(sumt->matchTest(makeComb({50, 40, 30, 20, 11}), equal, 4, false, TFilterMode::Include));
-    beginFilterRun(*sumt, lower, 4, false);
-    EXPECT_TRUE(sumt->matchTest(makeComb({1, 2, 3, 4, 5}), lower, 4, false, TFilterMode::Include));
+    test::expectMatches(*sumt, equal, 4, {{{50, 40, 30, 20, 10}, true}, {{50, 40, 30, 20, 11}, false}});
+    EXPECT_TRUE(test::matchOf(*sumt, makeComb({1, 2, 3, 4, 5}), lower, 4));
     // Another reference index is honoured (draw 3 has sum 170).
-    EXPECT_TRUE(sumt->matchTest(makeComb({10, 20, 30, 40, 60}), lower, 3, false, TFilterMode::Include));
+    EXPECT_TRUE(test::matchOf(*sumt, makeComb({10, 20, 30, 40, 60}), lower, 3));
 
     EXPECT_EQ(graph(sumt).numberOfDraw(0, 4, false), 1);  // 150 against the empty draw
     EXPECT_EQ(graph(sumt).numberOfDraw(2, 4, false), -1);
@@ -260,10 +248,8 @@ TEST(SumStats, ChangeWithinTheSumStep) {
     EXPECT_EQ(sumv->valueToText(valueWithInt12(15)), "+15");
     // Match test: the change from the draw at the reference index.
     TStatDrawArray sel{valueWithInt12(-7)};
-    beginFilterRun(*sumv, sel, 2, false);
-    EXPECT_TRUE(sumv->matchTest(makeComb({10, 20, 30, 40, 75}), sel, 2, false, TFilterMode::Include));
-    EXPECT_FALSE(sumv->matchTest(makeComb({10, 20, 30, 40, 76}), sel, 2, false, TFilterMode::Include));
-    EXPECT_TRUE(sumv->matchTest(makeComb({10, 20, 30, 40, 43}), sel, 0, false, TFilterMode::Include));
+    test::expectMatches(*sumv, sel, 2, {{{10, 20, 30, 40, 75}, true}, {{10, 20, 30, 40, 76}, false}});
+    EXPECT_TRUE(test::matchOf(*sumv, makeComb({10, 20, 30, 40, 43}), sel, 0));
 }
 
 }  // namespace

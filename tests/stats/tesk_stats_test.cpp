@@ -57,9 +57,8 @@ TEST(TeskStats, DifferenceTriangleModes) {
     EXPECT_EQ(hco1->typedValue("23"), 23);
 
     TStatDrawArray sel{valueWithKeys(27)};
-    hco2->prepareFilter(sel, 0, false);
-    EXPECT_TRUE(hco2->matchTest(makeComb({1, 2, 3, 17, 58}), sel, 0, false, TFilterMode::Include));
-    EXPECT_FALSE(hco1->matchTest(makeComb({1, 2, 3, 17, 58}), sel, 0, false, TFilterMode::Include));
+    EXPECT_TRUE(test::matchOf(*hco2, makeComb({1, 2, 3, 17, 58}), sel, 0));
+    EXPECT_FALSE(test::matchOf(*hco1, makeComb({1, 2, 3, 17, 58}), sel, 0));
 
     TStatDrawArray norm;
     hco2->valuesOfComb(makeComb({1, 2, 3, 17, 58}), norm);
@@ -120,10 +119,7 @@ TEST(TeskStats, DynamicMemberCountsHitsInTheDrawAfterTheReference) {
     // Match test: a candidate holding key 1 of a selected value.
     TStatDrawArray sel{valueWithKeys(27, 1, 0, 2), valueWithKeys(54)};
     hco3->loadDraws(-1, 3, false);
-    hco3->prepareFilter(sel, 3, false);
-    EXPECT_TRUE(hco3->matchTest(makeComb({1, 2, 3, 4, 27}), sel, 3, false, TFilterMode::Include));
-    EXPECT_TRUE(hco3->matchTest(makeComb({1, 2, 3, 4, 54}), sel, 3, false, TFilterMode::Include));
-    EXPECT_FALSE(hco3->matchTest(makeComb({1, 2, 3, 4, 5}), sel, 3, false, TFilterMode::Include));
+    test::expectMatches(*hco3, sel, 3, {{{1, 2, 3, 4, 27}, true}, {{1, 2, 3, 4, 54}, true}, {{1, 2, 3, 4, 5}, false}});
     const TCombsArray all = test::allCombs(10);
     TStatDrawArray small{valueWithKeys(2), valueWithKeys(8)};
     TCombsArray kept, removed;

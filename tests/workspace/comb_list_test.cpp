@@ -471,8 +471,9 @@ TEST(CombList, BufferFileCache) {
     EXPECT_TRUE(std::filesystem::exists(file));
 
     ASSERT_TRUE(list.removeSelected({0, 1}, progress));
-    EXPECT_FALSE(list.loadBuffer(0, 5, progress, ui));  // another key
+    EXPECT_FALSE(list.loadBuffer(0, 5, progress, ui));  // another key: nothing happens
     EXPECT_EQ(list.count(), 1u);
+    EXPECT_TRUE(list.canUndo());
     progress.texts.clear();
     ASSERT_TRUE(list.loadBuffer(1, 5, progress, ui));
     EXPECT_EQ(list.combs(), saved);
@@ -505,7 +506,8 @@ TEST(CombList, GeneratorMemoryRoundTrip) {
     test::TempDir dir;
     const auto ini = dir / "Tavlora_5d69.ini";
     TSettings settings;
-    storeGeneratorMemory(settings, 2, "1;2;3;4;5;6", ini);
+    settings.setGeneratorMemory(2, "1;2;3;4;5;6");
+    settings.saveGeneratorMemory(ini);
     TSettings loaded;
     loaded.loadGeneratorMemory(ini);
     EXPECT_EQ(loaded.generateMode, 2);
@@ -515,6 +517,16 @@ TEST(CombList, GeneratorMemoryRoundTrip) {
     ScriptedInteraction ui;
     ASSERT_TRUE(list.generate(loaded, progress, ui));
     EXPECT_EQ(list.count(), 6u);
+
+    // The key holds 255 Windows-1251 bytes: a longer parameter is cut to that many letters.
+    std::string letters;
+    for (int i = 0; i < 300; ++i) letters += "ж";
+    settings.setGeneratorMemory(4, letters);
+    EXPECT_EQ(settings.generateMode, 4);
+    EXPECT_EQ(settings.generateParameters.size(), 255u * 2);  // two UTF-8 bytes a letter
+    settings.saveGeneratorMemory(ini);
+    loaded.loadGeneratorMemory(ini);
+    EXPECT_EQ(loaded.generateParameters, settings.generateParameters);
 }
 
 TEST(CombList, ChunkFilterStepEqualsPerCombinationStep) {

@@ -18,9 +18,9 @@ if [ ! -d "$src/core" ]; then
 fi
 
 # Rank of each folder in the layer order; a folder may include folders of its rank or below.
-declare -A rank=([core]=0 [stats]=1 [archive]=2 [workspace]=3 [stakes]=4 [scenario]=5 [session]=6
+declare -A rank=([core]=0 [stats]=1 [help]=2 [archive]=2 [workspace]=3 [stakes]=4 [scenario]=5 [session]=6
                  [app]=7 [cli]=7 [ui]=7)
-engine=" core stats archive workspace stakes scenario session "
+engine=" core stats help archive workspace stakes scenario session "
 
 # Whether folder $1 may include a header of folder $2.
 allowed() {

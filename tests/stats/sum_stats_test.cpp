@@ -108,15 +108,14 @@ TEST(SumStats, SumOfTwoEqualsAThirdInAnyOrderOfTheNumbers) {
         std::sort(perm.begin(), perm.end());
         const TStatDrawArray sel{valueWithKeys(c.count)};
         const TStatDrawArray other{valueWithKeys(c.count + 1)};
-        s2t3->prepareFilter(sel, 4, false);
-        auto unselected = r.create("S2T3");
-        unselected->prepareFilter(other, 4, false);
+        const auto selMatcher = s2t3->prepareFilter(sel, 4, false, TFilterMode::Include);
+        const auto otherMatcher = s2t3->prepareFilter(other, 4, false, TFilterMode::Include);
         int orders = 0;
         do {
             const TComb comb = makeComb(perm);
             ASSERT_EQ(graph(s2t3).numberOfComb(comb, 0, 4, false), c.count) << ::testing::PrintToString(perm);
-            ASSERT_TRUE(s2t3->matchTest(comb, sel, 4, false, TFilterMode::Include));
-            ASSERT_FALSE(unselected->matchTest(comb, other, 4, false, TFilterMode::Include));
+            ASSERT_TRUE(selMatcher->matches(comb));
+            ASSERT_FALSE(otherMatcher->matches(comb));
             TStatDrawArray values;
             s2t3->valuesOfComb(comb, values);
             ASSERT_EQ(values.size(), 1u);

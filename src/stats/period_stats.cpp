@@ -28,10 +28,10 @@ struct TItemBits {
     bool has(int i) const { return i >= 0 && i <= 127 && (((i < 64 ? lo : hi) >> (i & 63)) & 1u); }
 };
 
-// The items whose selected distances the candidate test answers with true, per filter mode.
+// The items whose selected distances the candidate test answers with true: some selected (a, d)
+// with a among the items of the draw d before the candidate.
 struct TPeriodMasks final : TMatchTables {
-    TItemBits include;  // some selected (a, d) with a among the items of the draw d before the candidate
-    TItemBits exclude;  // some selected (a, d) with a not among them
+    TItemBits realised;
 };
 
 }  // namespace
@@ -62,17 +62,17 @@ public:
         }
     }
 
-    // The candidate stands at index q + 1. For a selected (a, d) with a the item of one of its
-    // numbers, the draw d before it (index q + 1 - d) decides: in include mode the test is true
-    // when that draw holds item a, in exclude mode when it does not.
+    // The candidate stands at index q + 1. It carries a selected (a, d) when it holds a number of
+    // item a and the draw d before it (index q + 1 - d) holds item a too. The test is the same in
+    // both filter modes, so that keeping and removing one selection split a list into two
+    // complementary lists.
     std::unique_ptr<const TMatchTables> buildMatchTables(const TStatMatcher& m) const override {
         return masksFor(m.selection(), m.referenceIndex());
     }
     bool matchTest(const TComb& comb, const TStatMatcher& m) const override {
         const TPeriodMasks& masks = m.tables<TPeriodMasks>();
-        const TItemBits& hits = m.mode() == TFilterMode::Include ? masks.include : masks.exclude;
         for (uint8_t n : comb.n)
-            if (hits.has(itemOf(n))) return true;
+            if (masks.realised.has(itemOf(n))) return true;
         return false;
     }
 
@@ -98,10 +98,7 @@ private:
             if (item == 0 || item > 127) continue;  // no candidate number has such an item
             const int64_t at = int64_t{referenceIndex} + 1 - v.keys[1];
             const TDraw d = at < 0 || at > 0x7FFFFFFF ? TDraw{} : drawAt(static_cast<int>(at), false);
-            if (itemsOf(d).has(item))
-                m->include.set(item);
-            else
-                m->exclude.set(item);
+            if (itemsOf(d).has(item)) m->realised.set(item);
         }
         return m;
     }

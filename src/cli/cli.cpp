@@ -4,6 +4,8 @@
 #include <iostream>
 #include <unistd.h>
 
+#include "core/xlsx_table.h"
+
 namespace tavlora::cli {
 
 std::vector<Command>& commandTable() {
@@ -58,6 +60,34 @@ void printRow(std::ostream& out, const std::vector<std::string>& cells) {
         out << cells[i];
     }
     out << '\n';
+}
+
+TableOutput::TableOutput(std::ostream* out, ArgReader& args, std::string sheetName)
+    : out_(out), sheetName_(std::move(sheetName)) {
+    if (args.option("--xlsx", xlsxFile_) && xlsxFile_.empty()) throw UsageError{"option --xlsx needs a file name"};
+}
+
+void TableOutput::header(const std::vector<std::string>& captions) {
+    if (out_) printRow(*out_, captions);
+    captions_ = captions;
+}
+
+void TableOutput::row(const std::vector<std::string>& cells) {
+    if (out_) printRow(*out_, cells);
+    if (xlsxFile_.empty()) return;
+    if (++rowCount_ <= kXlsxMaxDataRows) rows_.push_back(cells);
+}
+
+void TableOutput::finish() {
+    if (xlsxFile_.empty()) return;
+    checkXlsxTableSize(rowCount_, static_cast<int64_t>(captions_.size()));
+    TExportTable table;
+    table.sheetName = sheetName_;
+    table.captions = captions_;
+    table.rows.reserve(rows_.size());
+    for (const auto& r : rows_) table.rows.push_back(exportRowFromTexts(r));
+    rows_.clear();
+    writeXlsxTable(xlsxFile_, table);
 }
 
 std::string terminalText(const std::string& text) {

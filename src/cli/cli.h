@@ -65,6 +65,28 @@ private:
 // Prints tab-separated rows.
 void printRow(std::ostream& out, const std::vector<std::string>& cells);
 
+// A table printed tab-separated that, when "--xlsx FILE" was given, is also written as a
+// spreadsheet workbook with one sheet named after the window's tab. Rows beyond what a sheet
+// holds are only counted, so that finish() refuses the workbook without keeping a huge list.
+class TableOutput {
+public:
+    // Reads "--xlsx FILE" from the arguments.
+    TableOutput(std::ostream* out, ArgReader& args, std::string sheetName);
+    bool writesWorkbook() const { return !xlsxFile_.empty(); }
+    void header(const std::vector<std::string>& captions);
+    void row(const std::vector<std::string>& cells);
+    // Writes the workbook when one was asked for; throws EError when it cannot be written.
+    void finish();
+
+private:
+    std::ostream* out_;  // null: nothing printed (the workbook only)
+    std::string xlsxFile_;
+    std::string sheetName_;
+    std::vector<std::string> captions_;
+    std::vector<std::vector<std::string>> rows_;
+    int64_t rowCount_ = 0;
+};
+
 // Terminal progress: a line on standard error that rewrites itself on a terminal, silent otherwise.
 class TerminalProgress : public Progress {
 public:

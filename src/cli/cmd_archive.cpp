@@ -23,7 +23,9 @@ namespace {
 const std::string kArchiveUsage =
     "Использование: tavlora-cli [--data DIR] [--offset K] [--sorted] [--yes] archive SUBCOMMAND\n"
     "  archive status                       число тиражей, следующий тираж, тираж после смещения\n"
-    "  archive list [--last N]              тиражи, новые первыми (с --sorted числа по возрастанию)\n"
+    "  archive list [--last N] [--xlsx FILE]\n"
+    "                                       тиражи, новые первыми (с --sorted числа по возрастанию);\n"
+    "                                       --xlsx FILE - также в книгу Excel (лист \"Архив тиражей\")\n"
     "  archive add --numbers \"n1;n2;n3;n4;n5;e\" [--number N] [--date mm/dd/yyyy]\n"
     "                                       добавить тираж (номер по умолчанию - следующий)\n"
     "  archive edit N [--numbers ...] [--number M] [--date mm/dd/yyyy]\n"
@@ -68,14 +70,16 @@ int cmdStatus(Context& ctx, ArgReader& args) {
 
 int cmdList(Context& ctx, ArgReader& args) {
     int last = args.intOption("--last", -1);
+    TableOutput table(&ctx.out, args, "Архив тиражей");
     args.expectNoOptions();
     if (!args.rest().empty()) throw UsageError{"archive list takes no arguments"};
     if (last < -1) throw UsageError{"--last needs a number >= 0"};
     const auto session = openSession(ctx);
     const DrawArchive& a = session->archive();
-    printRow(ctx.out, drawListColumns());
+    table.header(drawListColumns());
     const int rows = last < 0 ? a.count() : std::min(last, a.count());
-    for (int p = 0; p < rows; ++p) printRow(ctx.out, drawListRow(a.at(a.indexOfListPos(p)), session->sortedDraws()));
+    for (int p = 0; p < rows; ++p) table.row(drawListRow(a.at(a.indexOfListPos(p)), session->sortedDraws()));
+    table.finish();
     return 0;
 }
 

@@ -7,7 +7,9 @@
 #include "cli/cli_session.h"
 #include "core/error.h"
 #include "core/format.h"
+#include "core/xlsx_table.h"
 #include "workspace/comb_list.h"
+#include "workspace/comb_list_rows.h"
 
 namespace tavlora::cli {
 
@@ -23,7 +25,9 @@ const char* kCombsUsage =
     "                 (по умолчанию - сохранённые параметры)\n"
     "  --exclude N    затем исключить N последних тиражей (с учётом --offset)\n"
     "  --out FILE     сохранить список в файл комбинаций\n"
-    "  --save         запомнить режим и параметры как параметры генерации по умолчанию";
+    "  --save         запомнить режим и параметры как параметры генерации по умолчанию\n"
+    "  --list         напечатать список (колонки окна \"Комбинации\") вместо числа комбинаций\n"
+    "  --xlsx FILE    записать список в книгу Excel (лист \"Комбинации\", не более 1048575 строк)";
 
 int runGenerate(Context& ctx, ArgReader& args) {
     const int mode = args.intOption("--mode", -1);
@@ -33,6 +37,8 @@ int runGenerate(Context& ctx, ArgReader& args) {
     std::string out;
     const bool haveOut = args.option("--out", out);
     const bool save = args.flag("--save");
+    const bool print = args.flag("--list");
+    TableOutput table(print ? &ctx.out : nullptr, args, "Комбинации");
     args.expectNoOptions();
     if (!args.rest().empty()) throw UsageError{"unexpected argument: " + args.rest().front()};
     if (mode != -1 && (mode < 0 || mode > 4)) throw UsageError{"--mode must be 0..4"};
@@ -50,7 +56,15 @@ int runGenerate(Context& ctx, ArgReader& args) {
     if (exclude >= 0 && !list.removeLastDraws(session->draws(), session->analysisEndIndex(), exclude, ctx.progress))
         return 1;
     if (haveOut && !list.saveFile(out, ctx.progress, ui)) return 1;
-    ctx.out << list.countStatusText() << "\n";
+    if (print || table.writesWorkbook()) {
+        // A list longer than a sheet is refused before its rows are turned into texts.
+        if (table.writesWorkbook()) checkXlsxTableSize(static_cast<int64_t>(list.count()), 7);
+        table.header(combListColumns());
+        const TCombsArray& combs = list.combs();
+        for (std::size_t i = 0; i < combs.size(); ++i) table.row(combListRow(i, combs[i]));
+        table.finish();
+    }
+    if (!print) ctx.out << list.countStatusText() << "\n";
     return ui.failed ? 1 : 0;
 }
 

@@ -23,7 +23,8 @@ namespace {
 
 const char* kStakesUsage =
     "Использование: tavlora-cli [--data DIR] [--offset K] [--yes] stakes SUBCOMMAND\n"
-    "  stakes list                          ставки (пустые строки - разделители)\n"
+    "  stakes list [--xlsx FILE]            ставки (пустые строки - разделители); --xlsx FILE - также\n"
+    "                                       в книгу Excel (лист \"Ставки\")\n"
     "  stakes add --numbers \"a;b;c;d;e\" [--draw N] [--draws C] [--comment TEXT]\n"
     "                                       сделать ставку (тираж по умолчанию - следующий за смещением)\n"
     "  stakes check                         проверить ставки по архиву тиражей\n"
@@ -34,9 +35,10 @@ const char* kStakesUsage =
 
 const char* kRatingsUsage =
     "Использование: tavlora-cli [--data DIR] [--yes] ratings SUBCOMMAND\n"
-    "  ratings list [--mode 0|1|2] [--sort COL] [--desc]\n"
+    "  ratings list [--mode 0|1|2] [--sort COL] [--desc] [--xlsx FILE]\n"
     "                                       рейтинг; режим эффективности (0 ожидаемые, 1 абсолютные,\n"
-    "                                       2 относительные); сортировка по столбцу 0..17\n"
+    "                                       2 относительные); сортировка по столбцу 0..17;\n"
+    "                                       --xlsx FILE - также в книгу Excel (лист \"Рейтинг\")\n"
     "  ratings refresh                      пересчитать рейтинг по текущим ставкам (нужен --yes)\n"
     "  ratings export FILE.csv              экспорт рейтинга в CSV-файл\n"
     "  ratings to-scenario ROW...           добавить строки рейтинга (номера строк \"ratings list\", с 1)\n"
@@ -83,12 +85,14 @@ int finish(Context& ctx, StakesSession& s) {
 }
 
 int cmdList(Context& ctx, ArgReader& args) {
+    TableOutput table(&ctx.out, args, "Ставки");
     args.expectNoOptions();
     if (!args.rest().empty()) throw UsageError{"stakes list takes no arguments"};
     StakesSession s(ctx);
-    printRow(ctx.out, stakeGridColumns());
+    table.header(stakeGridColumns());
     const int64_t n = s.store.recordCount();
-    for (int64_t i = 0; i < n; ++i) printRow(ctx.out, stakeGridRow(s.store.readRecord(TStakesStore::Origin::Start, i)));
+    for (int64_t i = 0; i < n; ++i) table.row(stakeGridRow(s.store.readRecord(TStakesStore::Origin::Start, i)));
+    table.finish();
     return 0;
 }
 
@@ -230,6 +234,7 @@ int cmdRatingsList(Context& ctx, ArgReader& args) {
     const int mode = args.intOption("--mode", -1);
     const int column = args.intOption("--sort", -2);
     const bool desc = args.flag("--desc");
+    TableOutput table(&ctx.out, args, "Рейтинг");
     args.expectNoOptions();
     if (!args.rest().empty()) throw UsageError{"ratings list takes only options"};
     if (mode < -1 || mode > 2) throw UsageError{"--mode needs 0, 1 or 2"};
@@ -238,12 +243,13 @@ int cmdRatingsList(Context& ctx, ArgReader& args) {
     s.loadRatings(ctx.progress);
     if (column != -2) s.ratings.sortBy(column, desc, ctx.progress, s.watch);
     const auto effMode = static_cast<TRatingsEffMode>(mode >= 0 ? mode : s.effMode);
-    printRow(ctx.out, ratingColumns());
+    table.header(ratingColumns());
     for (const auto& row : s.ratings.rows()) {
         std::vector<std::string> cells;
         for (int c = 0; c < kRatingColumnCount; ++c) cells.push_back(ratingCellText(row, c, effMode));
-        printRow(ctx.out, cells);
+        table.row(cells);
     }
+    table.finish();
     return s.watch.failed ? 1 : 0;
 }
 

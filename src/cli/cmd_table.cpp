@@ -21,8 +21,9 @@ namespace {
 
 const char* kTableUsage =
     "Использование: tavlora-cli [--data DIR] [--offset K] [--sorted] table CODE [--window N] [--norms]\n"
-    "                           [--sort COL] [--desc]\n"
+    "                           [--sort COL] [--desc] [--xlsx FILE]\n"
     "  таблица статистики метода CODE за N тиражей (по умолчанию 1000): 20 колонок окна \"Статистика\"\n"
+    "  --xlsx FILE также записать таблицу в книгу Excel (лист \"Статистика\")\n"
     "  --norms     сравнение с полным набором комбинаций (файл Prefetchs\\Tavlora_5d69_CODE.dfc,\n"
     "              создаётся при отсутствии)\n"
     "  --sort COL  сортировка по колонке 0..19 (по умолчанию 1), --desc - по убыванию";
@@ -56,6 +57,7 @@ int runTable(Context& ctx) {
     const bool norms = args.flag("--norms");
     const int sortColumn = args.intOption("--sort", 1);
     const bool desc = args.flag("--desc");
+    TableOutput output(&ctx.out, args, "Статистика");
     args.expectNoOptions();
     const auto rest = args.rest();
     if (rest.size() != 1) throw UsageError{"expected one method code"};
@@ -74,8 +76,9 @@ int runTable(Context& ctx) {
     sort.descending = desc;
     sortStatRows(table.rows, sort);
     const auto& captions = statColumnCaptions();
-    printRow(ctx.out, std::vector<std::string>(captions.begin(), captions.end()));
-    for (const TStatTableRow& row : table.rows) printRow(ctx.out, std::vector<std::string>(row.cells.begin(), row.cells.end()));
+    output.header(std::vector<std::string>(captions.begin(), captions.end()));
+    for (const TStatTableRow& row : table.rows) output.row(std::vector<std::string>(row.cells.begin(), row.cells.end()));
+    output.finish();
     return 0;
 }
 

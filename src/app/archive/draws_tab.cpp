@@ -24,6 +24,7 @@
 #include "ui/gui_progress.h"
 #include "ui/message_boxes.h"
 #include "ui/text.h"
+#include "ui/xlsx_export.h"
 #include "workspace/info_rows.h"
 
 namespace tavlora::app {
@@ -106,6 +107,13 @@ void DrawsTab::buildCommands() {
                           if (!f.isEmpty()) importDraws(f);
                       },
                       haveSession});
+    host_.addCommand({QStringLiteral("DrawsXlsExport"), QStringLiteral("Экспорт в Microsoft Excel"),
+                      QStringLiteral("Экспорт списка тиражей в Microsoft Excel"),
+                      [this] {
+                          ui::exportViewToExcel(*lvDraws_, caption(), host_.interaction(), host_.progress(),
+                                                host_.busyState());
+                      },
+                      [this] { return hasArchive(); }});
     host_.addCommand({QStringLiteral("DrawsDownload"), QStringLiteral("Загрузить тиражи"),
                       QStringLiteral("Загрузка новых тиражей с сайта лотереи"), [this] { downloadDraws(); },
                       [this] { return downloadAvailable(); }});
@@ -115,7 +123,7 @@ std::optional<TabMenu> DrawsTab::menu() const {
     return TabMenu{QStringLiteral("Тиражи"),
                    lvDraws_,
                    {"DrawsAdd", "DrawsEdit", "DrawsDel", "", "DrawsSorted", "DrawsInfo", "ViewColorDraws", "",
-                    "DrawsDownload", "DrawsImport", "DrawsExport"}};
+                    "DrawsDownload", "DrawsImport", "DrawsExport", "DrawsXlsExport"}};
 }
 
 void DrawsTab::sessionOpened() {

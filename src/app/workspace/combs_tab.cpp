@@ -28,6 +28,7 @@
 #include "ui/file_dialogs.h"
 #include "ui/gui_progress.h"
 #include "ui/text.h"
+#include "ui/xlsx_export.h"
 #include "workspace/comb_list.h"
 #include "workspace/info_rows.h"
 
@@ -384,6 +385,13 @@ void CombsTab::buildCommands() {
     host_.addCommand({QStringLiteral("CombsInfo"), QStringLiteral("Сведения о комбинации"),
                       QStringLiteral("Значения всех методов для выделенной комбинации"), [this] { showCombInfo(); },
                       haveFocus});
+    host_.addCommand({QStringLiteral("CombsXlsExport"), QStringLiteral("Экспорт в Microsoft Excel"),
+                      QStringLiteral("Экспорт списка комбинаций в Microsoft Excel"),
+                      [this] {
+                          ui::exportViewToExcel(*lvCombs_, caption(), host_.interaction(), host_.progress(),
+                                                host_.busyState());
+                      },
+                      haveList});
     host_.addCommand({QStringLiteral("ViewColorCombs"), QStringLiteral("Цветовое выделение каналов"),
                       QStringLiteral("Выделять числа комбинаций цветами каналов"), [this] { toggleColorCombs(); }, {},
                       true});
@@ -394,7 +402,7 @@ std::optional<TabMenu> CombsTab::menu() const {
                    lvCombs_,
                    {"CombsGen", "CombsOpen", "CombsSave", "", "CombsUndo", "CombsDelExists", "CombsDelSelected", "",
                     "CombsCopy", "CombsPaste", "CombsSelectAll", "", "CombsCheckNums", "CombsFindInDraws", "CombsInfo",
-                    "", "ViewColorCombs"}};
+                    "", "CombsXlsExport", "", "ViewColorCombs"}};
 }
 
 void CombsTab::restoreSettings(const TFormMainSettings& s) {

@@ -31,6 +31,7 @@
 #include "ui/gui_progress.h"
 #include "ui/progress_window.h"
 #include "ui/text.h"
+#include "ui/xlsx_export.h"
 #include "workspace/comb_list.h"
 #include "workspace/prefetch.h"
 #include "workspace/stat_filter.h"
@@ -394,6 +395,13 @@ void StatsTab::buildCommands() {
                       QStringLiteral("Показывать на графике распределение по полному набору комбинаций"),
                       [this] { toggleShowTotalLine(); }, [this] { return host_.formSettings().prefetchsEnabled; },
                       true});
+    host_.addCommand({QStringLiteral("DrawsStatExportToExcel"), QStringLiteral("Экспорт статистики в Microsoft Excel"),
+                      QStringLiteral("Экспорт таблицы статистики в Microsoft Excel"),
+                      [this] {
+                          ui::exportViewToExcel(*lvDrawsStat_, caption(), host_.interaction(), host_.progress(),
+                                                host_.busyState());
+                      },
+                      [this] { return lvDrawsStat_->model() && lvDrawsStat_->model()->rowCount() > 0; }});
     host_.addCommand({QStringLiteral("FiltersInfo"), QStringLiteral("Описание статистики"),
                       QStringLiteral("Описание выбранного метода расчета статистики"), [this] { showDescription(); },
                       [this] { return selectedMethod() >= 0; }});
@@ -403,7 +411,7 @@ std::optional<TabMenu> StatsTab::menu() const {
     return TabMenu{QStringLiteral("Статистика"),
                    lvDrawsStat_,
                    {"DrawsStatCalc", "", "StatFilter_Include", "StatFilter_Exclude", "", "DrawsStatePrefetchsEnabled",
-                    "DrawsStatShowTotalLine", "", "FiltersInfo"}};
+                    "DrawsStatShowTotalLine", "", "DrawsStatExportToExcel", "FiltersInfo"}};
 }
 
 void StatsTab::restoreSettings(const TFormMainSettings& s) {

@@ -38,6 +38,7 @@
 #include "session/session.h"
 #include "stakes/stakes_store.h"
 #include "ui/text.h"
+#include "ui/window_settings.h"
 
 namespace tavlora::app {
 
@@ -287,6 +288,8 @@ void TFormMain::applyTabVisibility() {
 
 void TFormMain::restoreWindowSettings() {
     try {
+        // Dialogs keep their placement in the same file, each under its own section.
+        ui::setWindowSettingsFile(frmPath());
         form_ = loadFormSettings(frmPath());
         const QScreen* screen = QGuiApplication::primaryScreen();
         const QSize size = screen ? screen->size() : QSize(1024, 768);
@@ -295,11 +298,7 @@ void TFormMain::restoreWindowSettings() {
         if (p.maximized) setWindowState(windowState() | Qt::WindowMaximized);
         splitter_->setSizes({form_.leftPanelWidth, std::max(200, width() - form_.leftPanelWidth)});
         for (Tab* tab : tabs_)
-            for (QTableView* list : tab->columnLists()) {
-                const auto widths = loadColumnWidths(frmPath(), us(list->objectName()));
-                for (size_t i = 0; i < widths.size() && i < static_cast<size_t>(list->model()->columnCount()); ++i)
-                    if (widths[i] > 0) list->setColumnWidth(static_cast<int>(i), widths[i]);
-            }
+            for (QTableView* list : tab->columnLists()) ui::restoreColumnWidths(*list, kFormSection);
         // On the very first start the prefetch settings are initialised.
         if (!form_.prefetchsInit) {
             form_.prefetchsInit = true;
@@ -352,11 +351,7 @@ void TFormMain::saveWindowSettings() {
         const QSize size = screen ? screen->size() : QSize(1024, 768);
         savePlacement(frmPath(), p, size.width(), size.height());
         for (const Tab* tab : tabs_)
-            for (QTableView* list : tab->columnLists()) {
-                std::vector<int> widths;
-                for (int c = 0; c < list->model()->columnCount(); ++c) widths.push_back(list->columnWidth(c));
-                saveColumnWidths(frmPath(), us(list->objectName()), widths);
-            }
+            for (QTableView* list : tab->columnLists()) ui::saveColumnWidths(*list, kFormSection);
     } catch (const std::exception&) {
         // Nothing can be shown while the window goes away; the settings keep their old values.
     }

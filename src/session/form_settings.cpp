@@ -116,74 +116,21 @@ void writeFormKey(const std::filesystem::path& frmPath, std::string_view key, in
     update(frmPath, [&](IniFile& ini) { ini.writeInteger(kFormSection, key, value); });
 }
 
-namespace {
-
-std::vector<int> readInts(std::string_view text) {
-    std::vector<int> out;
-    size_t start = 0;
-    while (start <= text.size()) {
-        size_t end = text.find(',', start);
-        if (end == std::string_view::npos) end = text.size();
-        if (auto v = tryReadInt(text.substr(start, end - start))) out.push_back(*v);
-        start = end + 1;
-    }
-    return out;
-}
-
-std::string joinIntsText(const std::vector<int>& v) {
-    std::string s;
-    for (size_t i = 0; i < v.size(); ++i) {
-        if (i) s += ',';
-        s += std::to_string(v[i]);
-    }
-    return s;
-}
-
-std::string resolutionKey(const char* base, int w, int h) {
-    return std::string(base) + "_" + std::to_string(w) + "x" + std::to_string(h);
-}
-
-}  // namespace
-
 TWindowPlacement loadPlacement(const std::filesystem::path& frmPath, int screenWidth, int screenHeight) {
-    IniFile ini(frmPath);
-    TWindowPlacement p;
-    // The rectangle stored for this screen size wins over the general one.
-    std::string pos = ini.readString(kFormSection, resolutionKey("NormPos", screenWidth, screenHeight));
-    if (pos.empty()) pos = ini.readString(kFormSection, "NormPos");
-    const auto v = readInts(pos);
-    if (v.size() == 4 && v[2] > v[0] && v[3] > v[1]) {
-        p.valid = true;
-        p.left = v[0];
-        p.top = v[1];
-        p.width = v[2] - v[0];
-        p.height = v[3] - v[1];
-    }
-    p.maximized = ini.readInteger(kFormSection, "ShowCmd", 1) == 3;
-    p.pixelsPerInch = ini.readInteger(kFormSection, "PixelsPerInch", 96);
-    return p;
+    return loadPlacement(frmPath, kFormSection, screenWidth, screenHeight);
 }
 
 void savePlacement(const std::filesystem::path& frmPath, const TWindowPlacement& p, int screenWidth,
                    int screenHeight) {
-    update(frmPath, [&](IniFile& ini) {
-        const std::string rect = joinIntsText({p.left, p.top, p.left + p.width, p.top + p.height});
-        ini.writeInteger(kFormSection, "Flags", 0);
-        ini.writeInteger(kFormSection, "ShowCmd", p.maximized ? 3 : 1);
-        ini.writeInteger(kFormSection, "PixelsPerInch", p.pixelsPerInch);
-        ini.writeString(kFormSection, "NormPos", rect);
-        ini.writeString(kFormSection, resolutionKey("NormPos", screenWidth, screenHeight), rect);
-    });
+    savePlacement(frmPath, kFormSection, p, screenWidth, screenHeight);
 }
 
 std::vector<int> loadColumnWidths(const std::filesystem::path& frmPath, std::string_view listName) {
-    IniFile ini(frmPath);
-    return readInts(ini.readString(kFormSection, std::string(listName) + "_Columns"));
+    return loadColumnWidths(frmPath, kFormSection, listName);
 }
 
 void saveColumnWidths(const std::filesystem::path& frmPath, std::string_view listName, const std::vector<int>& widths) {
-    update(frmPath,
-           [&](IniFile& ini) { ini.writeString(kFormSection, std::string(listName) + "_Columns", joinIntsText(widths)); });
+    saveColumnWidths(frmPath, kFormSection, listName, widths);
 }
 
 }  // namespace tavlora

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/window_settings.h"
+
 namespace tavlora {
 
 inline constexpr const char* kFormSection = "TFormMain";
@@ -62,15 +64,6 @@ struct TFormMainSettings {
     bool operator==(const TFormMainSettings&) const = default;
 };
 
-// Window placement: the normal rectangle, whether the window is maximised, and the screen
-// resolution it was stored for.
-struct TWindowPlacement {
-    bool valid = false;
-    int left = 0, top = 0, width = 0, height = 0;
-    bool maximized = false;
-    int pixelsPerInch = 96;
-};
-
 // Reads every key (missing or unreadable keys take their defaults). Throws EError when the
 // file exists but cannot be read.
 TFormMainSettings loadFormSettings(const std::filesystem::path& frmPath);
@@ -82,12 +75,12 @@ void saveAllKeys(const std::filesystem::path& frmPath, const TFormMainSettings& 
 void writeFormKey(const std::filesystem::path& frmPath, std::string_view key, bool value);
 void writeFormKey(const std::filesystem::path& frmPath, std::string_view key, int32_t value);
 
-// Placement keys Flags, ShowCmd, PixelsPerInch, NormPos and NormPos_<w>x<h> (screen size).
+// The placement and column widths of the main window's own section (core/window_settings.h
+// holds the same for any section).
 TWindowPlacement loadPlacement(const std::filesystem::path& frmPath, int screenWidth, int screenHeight);
 void savePlacement(const std::filesystem::path& frmPath, const TWindowPlacement& p, int screenWidth,
                    int screenHeight);
 
-// Column widths of a list view, stored as "<name>_Columns" = "w0,w1,...".
 std::vector<int> loadColumnWidths(const std::filesystem::path& frmPath, std::string_view listName);
 void saveColumnWidths(const std::filesystem::path& frmPath, std::string_view listName, const std::vector<int>& widths);
 

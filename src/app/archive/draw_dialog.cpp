@@ -17,6 +17,7 @@
 #include "core/text_forms.h"
 #include "ui/message_boxes.h"
 #include "ui/text.h"
+#include "ui/window_settings.h"
 
 namespace tavlora::app {
 
@@ -64,6 +65,8 @@ TDrawDialog::TDrawDialog(QWidget* parent, const QString& caption, const TDraw& d
     layout->addWidget(buttons);
     resize(440, sizeHint().height());
     edNumbers_->setFocus();
+    // Opens where and at the size it was last closed.
+    ui::keepPlacement(*this, "TDrawDialog");
 }
 
 void TDrawDialog::accept() {

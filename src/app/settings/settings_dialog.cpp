@@ -24,6 +24,7 @@
 #include "core/numbers.h"
 #include "core/text_forms.h"
 #include "ui/text.h"
+#include "ui/window_settings.h"
 
 namespace tavlora::app {
 
@@ -191,6 +192,8 @@ TSettingsDialog::TSettingsDialog(QWidget* parent, const TConfigData& config, Int
     fillSegmentGrid(config.segments);
     connect(edMatrixCols_, &QSpinBox::valueChanged, this, &TSettingsDialog::matrixColsChanged);
     resize(760, 520);
+    // Opens where and at the size it was last closed.
+    ui::keepPlacement(*this, "TSettingsDialog");
 }
 
 void TSettingsDialog::fillSegmentGrid(const std::array<uint8_t, 69>& segments) {

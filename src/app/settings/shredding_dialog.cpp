@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "ui/text.h"
+#include "ui/window_settings.h"
 
 namespace tavlora::app {
 
@@ -45,6 +46,8 @@ TShreddingDialog::TShreddingDialog(QWidget* parent, const std::array<std::string
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
+    // Opens where and at the size it was last closed.
+    ui::keepPlacement(*this, "TShreddingDialog");
 }
 
 std::array<std::string, 3> TShreddingDialog::formulas() const {

@@ -28,6 +28,7 @@
 #include "ui/file_dialogs.h"
 #include "ui/gui_progress.h"
 #include "ui/text.h"
+#include "ui/window_settings.h"
 #include "ui/xlsx_export.h"
 #include "workspace/comb_list.h"
 #include "workspace/info_rows.h"
@@ -410,11 +411,14 @@ void CombsTab::restoreSettings(const TFormMainSettings& s) {
     setColorCombs(s.colorCombs);
     edCombsExclude_->setValue(std::max(0, s.drawsExclude));
     splitter_->setSizes({std::max(100, window()->height() - s.filtersHeight), std::max(0, s.filtersHeight)});
+    // The applied-filters list is a tree: its widths are kept beside those of the lists.
+    ui::restoreColumnWidths(*lvFilters_, kFormSection);
 }
 
 void CombsTab::saveSettings(TFormMainSettings& s) const {
     s.drawsExclude = edCombsExclude_->value();
     if (const QList<int> sizes = splitter_->sizes(); sizes.size() == 2 && sizes[1] > 0) s.filtersHeight = sizes[1];
+    ui::saveColumnWidths(*lvFilters_, kFormSection);
 }
 
 void CombsTab::enableControls(bool on) {

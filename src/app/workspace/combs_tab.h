@@ -76,6 +76,7 @@ public:
     std::optional<TabMenu> menu() const override;
     void restoreSettings(const TFormMainSettings& s) override;
     void saveSettings(TFormMainSettings& s) const override;
+    std::vector<QTableView*> columnLists() const override { return {lvCombs_}; }
     void enableControls(bool on) override;
     void combListChanged() override { refresh(); }
     void settingsChanged() override;

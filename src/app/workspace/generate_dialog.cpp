@@ -13,6 +13,7 @@
 #include "ui/file_dialogs.h"
 #include "ui/text.h"
 #include "workspace/comb_list.h"
+#include "ui/window_settings.h"
 
 namespace tavlora::app {
 
@@ -54,6 +55,8 @@ TGenerateDialog::TGenerateDialog(QWidget* parent, uint8_t mode, const std::strin
     mode_->setCurrentIndex(mode <= kGenerateFromFile ? mode : 0);
     modeChanged(mode_->currentIndex());
     setMinimumWidth(480);
+    // Opens where and at the size it was last closed.
+    ui::keepPlacement(*this, "TGenerateDialog");
 }
 
 void TGenerateDialog::modeChanged(int mode) {

@@ -14,6 +14,7 @@
 #include "core/numbers.h"
 #include "stats/stat_list.h"
 #include "ui/text.h"
+#include "ui/window_settings.h"
 
 namespace tavlora::app {
 
@@ -103,6 +104,8 @@ TInfoWindow::TInfoWindow(QWidget* parent, const TStatList& registry, const TInfo
                           lvProps_->verticalScrollBar()->sizeHint().width() + 2 * lvProps_->frameWidth() + 4;
     const QMargins m = layout->contentsMargins();
     resize(m.left() + left->sizeHint().width() + layout->spacing() + std::min(listWidth, 1000) + m.right(), 560);
+    // Opens where and at the size it was last closed.
+    ui::keepPlacement(*this, "TInfoWindow", {lvProps_});
 }
 
 void TInfoWindow::setColumns(int columns) {

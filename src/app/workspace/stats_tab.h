@@ -67,6 +67,7 @@ public:
     void sessionOpened() override;
     void restoreSettings(const TFormMainSettings& s) override;
     void saveSettings(TFormMainSettings& s) const override;
+    std::vector<QTableView*> columnLists() const override { return {lvDrawsStat_}; }
     void enableControls(bool on) override;
     void methodListsChanged() override { fillMethodList(true); }
     bool isView() const override { return true; }

@@ -71,7 +71,18 @@ TEST(XlsxTable, RefusesTablesLargerThanASheetBeforeTouchingTheFile) {
     int files = 0;
     for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path())) ++files;
     EXPECT_EQ(files, 1);
-    EXPECT_GT(std::filesystem::file_size(file), 0u);
+    const auto written = std::filesystem::file_size(file);
+    EXPECT_GT(written, 0u);
+
+    // A cell the sheet cannot hold (a text over 32,767 characters) fails the export: the earlier
+    // workbook stays as it was and no temporary file is left.
+    TExportTable tooLong = small;
+    tooLong.rows.push_back({TExportCell::ofText(std::string(40000, 'x'))});
+    EXPECT_THROW(writeXlsxTable(file, tooLong), EError);
+    EXPECT_EQ(std::filesystem::file_size(file), written);
+    files = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path())) ++files;
+    EXPECT_EQ(files, 1);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <QSplitter>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <limits>
 
 #include "app/enter_key.h"
@@ -78,7 +79,8 @@ RepeatsDialog::RepeatsDialog(TabHost& host, QWidget* parent)
     lvList_->verticalHeader()->hide();
     lvList_->verticalHeader()->setDefaultSectionSize(20);
     lvList_->horizontalHeader()->setStretchLastSection(true);
-    for (int c = 0; c < 3; ++c) lvList_->setColumnWidth(c, 100);
+    // Every header caption fits.
+    for (int c = 0; c < 3; ++c) lvList_->setColumnWidth(c, std::max(80, lvList_->horizontalHeader()->sectionSizeHint(c) + 8));
     chart_ = new ui::ChartPanel(splitter_);
     chart_->setObjectName(QStringLiteral("crtRepeats"));
     splitter_->addWidget(lvList_);

@@ -183,6 +183,16 @@ private slots:
         QVERIFY(!series[0]->pointLabelsVisible());
         c->marksBox()->setChecked(true);
         QVERIFY(!series[1]->pointLabelsVisible());
+        // The window reopens at the size it was closed with.
+        c->resize(640, 380);
+        QPointer<ui::ChartWindow> closing = c;
+        c->close();
+        QTRY_VERIFY(!closing);
+        QVERIFY(trigger(*w, "TotalSumCombs"));
+        c = w->graphsTab()->sumsWindow();
+        QVERIFY(c);
+        QCOMPARE(c->size(), QSize(640, 380));
+        QCOMPARE(c->panel()->allSeries().size(), size_t(5));
         c->close();
         QVERIFY(si.messages.empty());
     }

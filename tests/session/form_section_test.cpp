@@ -44,9 +44,15 @@ TEST(FormSection, KeysRoundTripInTheirOwnSection) {
     EXPECT_EQ(loadPlacement(frm, 1920, 1080).width, 1000);
     EXPECT_EQ(IniFile(frm).readString("TFormRepeats", "NormPos"), "30,40,730,490");
 
-    // A stored rectangle that is not one (right edge left of the left one) is ignored.
-    IniFile ini(frm);
-    ini.writeString("TFormGraph", "NormPos", "500,10,100,400");
-    ini.save();
-    EXPECT_FALSE(graph.placement(1920, 1080).valid);
+    // A stored rectangle that is not one (no width, no height, edges swapped, not four numbers) is
+    // ignored; a one-pixel rectangle is taken.
+    const std::pair<const char*, bool> rects[] = {{"500,10,100,400", false}, {"10,10,10,400", false},
+                                                  {"10,10,200,10", false},   {"10,400,200,10", false},
+                                                  {"10,10,200", false},      {"10,10,11,11", true}};
+    for (const auto& [rect, valid] : rects) {
+        IniFile ini(frm);
+        ini.writeString("TFormGraph", "NormPos", rect);
+        ini.save();
+        EXPECT_EQ(graph.placement(1920, 1080).valid, valid) << rect;
+    }
 }

@@ -2,7 +2,9 @@
 // combination, the most frequent key of a counter table, the sum ranges and the repeats series.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "workspace/chart_data.h"
@@ -92,6 +94,20 @@ TEST(ChartData, GraphSeriesAndRepeatsSeries) {
     EXPECT_EQ(s[1].title, kGraphMeanTitle);
     EXPECT_EQ(s[2].title, kGraphModeTitle);
     for (const auto& series : s) ASSERT_EQ(series.points.size(), 3u);
+    // Green with magenta markers and value marks; the mean blue and the mode red, plain lines.
+    struct Style {
+        uint32_t color;
+        bool markers, marks;
+    };
+    const Style styles[3] = {{0x008000, true, true}, {0xFF0000, false, false}, {0x0000FF, false, false}};
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(s[i].color, styles[i].color) << i;
+        EXPECT_EQ(s[i].markers, styles[i].markers) << i;
+        EXPECT_EQ(s[i].marks, styles[i].marks) << i;
+    }
+    EXPECT_EQ(s[0].markerColor, 0xFF00FFu);
+    EXPECT_EQ(s[0].markerSize, 2);
+    EXPECT_TRUE(s[0].marksShowValue);
     EXPECT_EQ(s[0].points[1].x, 11);
     EXPECT_EQ(s[0].points[1].y, 6);
     EXPECT_DOUBLE_EQ(s[1].points[2].y, 14.0 / 3);
@@ -112,4 +128,54 @@ TEST(ChartData, GraphSeriesAndRepeatsSeries) {
     ASSERT_EQ(rs[1].points.size(), 1u);
     EXPECT_TRUE(rs[2].points.empty());
     EXPECT_EQ(t.rows[0].drawsText(), "19 18 17");
+}
+
+// The sum distribution of three draws: the combinations' counts, the draws' counts by sum, the
+// ranges from the thresholds and the five series, the combinations' and range lines scaled to the
+// draws' largest count.
+TEST(ChartData, SumDistributionAndItsSeries) {
+    TDrawsArray draws(3);
+    const uint8_t nums[3][5] = {{1, 2, 3, 4, 5}, {69, 68, 67, 66, 65}, {5, 4, 3, 2, 1}};
+    for (size_t i = 0; i < 3; ++i) {
+        draws[i].number = static_cast<int32_t>(i + 1);
+        for (size_t k = 0; k < 5; ++k) draws[i].nums[k] = nums[i][k];
+    }
+    const TSumDistribution d = computeSumDistribution(draws);
+    ASSERT_EQ(d.total.size(), 321u);
+    EXPECT_EQ(d.total.front().key, 15);
+    EXPECT_EQ(d.totalMin, 1);
+    EXPECT_EQ(d.actual.size(), 2u);
+    EXPECT_EQ(d.actual[0].key, 15);
+    EXPECT_EQ(d.actual[0].count, 2);
+    EXPECT_EQ(d.actual[1].key, 335);
+    EXPECT_EQ(d.actualMax, 2);
+    const int32_t w = d.totalMax - d.totalMin + 1;
+    const int32_t thresholds[3] = {1 + w / 3, 1 + w / 2, 1 + 2 * w / 3};
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(d.ranges[i], sumRange(d.total, thresholds[i])) << i;
+        EXPECT_GT(d.ranges[i].low, 15);
+        EXPECT_EQ(d.ranges[i].low + d.ranges[i].high, 350);  // the distribution is symmetric about 175
+    }
+    EXPECT_LT(d.ranges[2].high - d.ranges[2].low, d.ranges[0].high - d.ranges[0].low);
+
+    const auto s = sumDistributionSeries(d);
+    ASSERT_EQ(s.size(), 5u);
+    EXPECT_EQ(s[0].title, kSumsActualTitle);
+    EXPECT_TRUE(s[0].marks && s[0].markers);
+    ASSERT_EQ(s[0].points.size(), 2u);
+    EXPECT_EQ(s[0].points[0].y, 2);
+    EXPECT_EQ(s[1].title, kSumsTotalTitle);
+    EXPECT_FALSE(s[1].marks);
+    ASSERT_EQ(s[1].points.size(), 321u);
+    double top = 0;
+    for (const auto& p : s[1].points) top = std::max(top, p.y);
+    EXPECT_DOUBLE_EQ(top, 2.0);
+    const char* parts[3] = {"1/3", "1/2", "2/3"};
+    for (size_t i = 0; i < 3; ++i) {
+        const auto& line = s[2 + i];
+        EXPECT_EQ(line.title, "Диапазон " + std::to_string(i + 1) + " (от " + parts[i] + " и выше по оси Y) - суммы " +
+                                  std::to_string(d.ranges[i].low) + "-" + std::to_string(d.ranges[i].high));
+        ASSERT_EQ(line.points.size(), 321u);
+        EXPECT_DOUBLE_EQ(line.points[160].y, 2.0 * thresholds[i] / d.totalMax);
+    }
 }

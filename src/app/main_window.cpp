@@ -138,7 +138,7 @@ void TFormMain::buildLayout() {
     drawsTab_ = addTab(pcLeft_, new DrawsTab(*this, pcLeft_));
     combsTab_ = addTab(pcLeft_, new CombsTab(*this, pcLeft_));
     statsTab_ = addTab(pcRight_, new StatsTab(*this, pcRight_));
-    addTab(pcRight_, new GraphsTab(*this, pcRight_));
+    graphsTab_ = addTab(pcRight_, new GraphsTab(*this, pcRight_));
     addTab(pcRight_, new CardTab(*this, pcRight_));
     addTab(pcRight_, new LayoutTab(*this, pcRight_));
     addTab(pcRight_, new WeekTab(*this, pcRight_));

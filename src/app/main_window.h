@@ -31,6 +31,7 @@ class CombsTab;
 class DrawsTab;
 class SettingsCommands;
 class StatsTab;
+class GraphsTab;
 class SystemsTab;
 
 inline constexpr const char* kStartError = "Ошибка запуска программы!\r\r%s";
@@ -71,6 +72,7 @@ public:
     DrawsTab* drawsTab() const { return drawsTab_; }
     CombsTab* combsTab() const { return combsTab_; }
     StatsTab* statsTab() const { return statsTab_; }
+    GraphsTab* graphsTab() const { return graphsTab_; }
 
     // Recomputes the enabled state of every command (runs when the interface is idle).
     void updateActions();
@@ -169,6 +171,7 @@ private:
     DrawsTab* drawsTab_ = nullptr;
     CombsTab* combsTab_ = nullptr;
     StatsTab* statsTab_ = nullptr;
+    GraphsTab* graphsTab_ = nullptr;
     SystemsTab* systemsTab_ = nullptr;
 };
 

@@ -10,6 +10,7 @@
 #include "core/text_forms.h"
 #include "stats/stat_list.h"
 #include "stats/stat_run.h"
+#include "workspace/chart_data.h"
 
 namespace tavlora::cli {
 
@@ -24,7 +25,8 @@ const char* kStatsUsage =
     "  с учетом смещения";
 const char* kGraphUsage =
     "Использование: tavlora-cli [--data DIR] [--offset K] [--sorted] graph CODE [--window N]\n"
-    "  значение графического метода CODE для каждого из N тиражей (по умолчанию 100)";
+    "  значение графического метода CODE для каждого из N тиражей (по умолчанию 100), затем\n"
+    "  среднее значение и наиболее часто встречающееся значение";
 
 // The method with this code (letter case ignored); fails with a clear message when unknown.
 int methodIndex(const TStatList& list, const std::string& code) {
@@ -81,18 +83,14 @@ int runGraph(Context& ctx) {
     const auto session = openSession(ctx);
     const TStatList& list = session->statList();
     const int index = methodIndex(list, a.code);
-    const TStatMethod& m = list.item(index);
-    if (!list.isGraph(index))
-        throw EError(fmt("Метод \"%s\" не строит график!", m.code()));
-    printRow(ctx.out, {"Тираж", m.displayCaption()});
-    const int last = session->analysisEndIndex();
-    if (session->draws().empty() || last < 0) return 0;
-    std::unique_ptr<TCustomStat> method = list.createInstance(index);
-    const auto& graph = dynamic_cast<const TCustomGraphStat&>(*method);
-    const TDrawsArray& draws = session->draws();
-    for (int i = windowFirstIndex(last, a.window); i <= last; ++i)
-        printRow(ctx.out, {numberText(draws[static_cast<size_t>(i)].number),
-                           numberText(graph.numberOfDraw(i, last, session->sortedDraws()))});
+    const TDrawsGraph graph = session->drawsGraph(index, a.window);
+    printRow(ctx.out, {"Тираж", list.item(index).displayCaption()});
+    if (graph.empty()) return 0;
+    for (size_t i = 0; i < graph.values.size(); ++i)
+        printRow(ctx.out, {numberText(graph.drawNumbers[i]), numberText(graph.values[i])});
+    // The two lines drawn with the graph: the mean and the most frequent value of the window.
+    printRow(ctx.out, {kGraphMeanTitle, fmt("%.4f", graph.mean)});
+    printRow(ctx.out, {kGraphModeTitle, numberText(graph.mode)});
     return 0;
 }
 

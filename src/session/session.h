@@ -22,6 +22,7 @@
 #include "core/records.h"
 #include "core/settings.h"
 #include "scenario/scenario_run.h"
+#include "workspace/chart_data.h"
 #include "workspace/prefetch.h"
 #include "workspace/stat_filter.h"
 #include "workspace/stat_table.h"
@@ -160,6 +161,14 @@ public:
     // stakes and rating of this session with its switches. Opens the stakes file and loads the
     // rating first when not done yet; nothing when either fails (shown through interaction).
     std::optional<TScenarioEnv> scenarioEnv(Progress& progress, Interaction& interaction);
+
+    // The graph of the method at methodIndex over `window` draws ending at the analysis end index
+    // (the offset applied), with the sorted switch. Throws EError when the method draws no graph.
+    TDrawsGraph drawsGraph(int methodIndex, int window) const;
+    // The repeats table over the whole archive (the offset does not apply).
+    TRepeatsTable repeatsTable(int drawsLength, int depth, Progress* progress = nullptr) const;
+    // The sums of the archive's draws against the sums of all combinations (the whole archive).
+    TSumDistribution sumDistribution() const { return computeSumDistribution(draws()); }
 
     // False when the archive file exists but could not be read whole at start-up: the archive
     // then holds only what was read, and saving it would drop the rest of the file.

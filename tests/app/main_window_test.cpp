@@ -171,6 +171,7 @@ private slots:
             {"Статистика",
              {"DrawsStatCalc", "-", "StatFilter_Include", "StatFilter_Exclude", "-", "DrawsStatePrefetchsEnabled",
               "DrawsStatShowTotalLine", "-", "DrawsStatExportToExcel", "FiltersInfo"}},
+            {"Графики", {"DrawsGraphDraw", "-", "AnalyzeRepeats", "TotalSumCombs"}},
             {"Вид", {"TabGraps", "TabCard", "TabLayout", "TabWeek", "TabTables", "SystemsOn"}},
             {"Помощь", {"Help", "LotterySite", "-", "AutoSelfUpdate", "CheckUpdate", "-", "About"}},
         };
@@ -186,7 +187,7 @@ private slots:
             {w->drawsTab()->listView(), 1}, {w->combsTab()->listView(), 2}, {w->statsTab()->tableView(), 3}};
         for (const auto& [list, menu] : lists) QCOMPARE(entries(list->actions()), expected[menu].second);
         // The optional tabs' commands are checkable and show the state of their pages.
-        for (const QString& name : expected[4].second) {
+        for (const QString& name : expected[5].second) {
             QVERIFY(w->action(name)->isCheckable());
             QVERIFY(w->action(name)->isChecked());
         }

@@ -1,6 +1,7 @@
 // A tour of the window with the sample archive imported: saves PNGs of the main window and of
 // its dialogs under the build folder, and checks that each picture shows what it should.
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
@@ -10,6 +11,7 @@
 #include <QTreeWidget>
 #include <QtCharts/QChartView>
 #include <QTableView>
+#include <QTableWidget>
 #include <QtTest>
 
 #include "app/archive/draw_dialog.h"
@@ -19,12 +21,16 @@
 #include "app/settings/shredding_dialog.h"
 #include "app/workspace/combs_tab.h"
 #include "app/workspace/generate_dialog.h"
+#include "app/workspace/graphs_tab.h"
+#include "app/workspace/repeats_dialog.h"
 #include "app/workspace/info_window.h"
 #include "app/workspace/stat_table_model.h"
 #include "app/workspace/stats_tab.h"
 #include "core/interaction.h"
 #include "session/session.h"
 #include "test_support.h"
+#include "ui/chart_panel.h"
+#include "ui/chart_window.h"
 #include "ui/progress_window.h"
 
 using namespace tavlora;
@@ -110,6 +116,35 @@ private slots:
         QVERIFY(stats->table().normsLoaded);
         saveShot(w, "statistics-few-values.png");
         w.resize(1280, 760);
+
+        // The graphs tab: the sums of the last 100 draws with their mean and most frequent value.
+        app::GraphsTab* graphs = w.graphsTab();
+        for (int i = 0; i < graphs->methodBox()->count(); ++i)
+            if (graphs->methodBox()->itemText(i).contains(QStringLiteral("Сумма тиража: все значения")))
+                graphs->methodBox()->setCurrentIndex(i);
+        w.rightPages()->setCurrentWidget(graphs);
+        QCOMPARE(graphs->chart()->allSeries().size(), size_t(3));
+        saveShot(w, "graphs.png");
+        w.rightPages()->setCurrentWidget(stats);
+
+        // The repeats dialog and the sum distribution window.
+        w.updateActions();
+        w.action(QStringLiteral("AnalyzeRepeats"))->trigger();
+        app::RepeatsDialog* repeats = graphs->repeatsDialog();
+        QVERIFY(repeats);
+        QVERIFY(repeats->list()->rowCount() > 0);
+        repeats->resize(900, 640);
+        saveShot(*repeats, "repeats-dialog.png");
+        repeats->close();
+        w.updateActions();
+        w.action(QStringLiteral("TotalSumCombs"))->trigger();
+        ui::ChartWindow* sums = graphs->sumsWindow();
+        QVERIFY(sums);
+        QCOMPARE(sums->panel()->allSeries().size(), size_t(5));
+        sums->marksBox()->setChecked(false);
+        sums->resize(1000, 600);
+        saveShot(*sums, "sum-distribution.png");
+        sums->close();
 
         app::TGenerateDialog generate(&w, 1, "3;17;20");
         saveShot(generate, "generate-dialog.png");

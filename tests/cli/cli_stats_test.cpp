@@ -116,7 +116,7 @@ TEST(CliStats, GraphNumbers) {
     auto r = runCli(dir, {"graph", "SUMS", "--window", "5"});
     ASSERT_EQ(r.status, 0) << r.err;
     auto rows = tableRows(r.out);
-    ASSERT_EQ(rows.size(), 6u);
+    ASSERT_EQ(rows.size(), 8u);  // the captions, five draws, the mean and the most frequent value
     EXPECT_EQ(rows[0], (std::vector<std::string>{"Тираж", "Сумма тиража: все значения"}));
     for (size_t k = 1; k <= 5; ++k) {
         const auto& d = draws[1390 - 6 + k];
@@ -130,7 +130,7 @@ TEST(CliStats, GraphNumbers) {
     r = runCli(dir, {"--sorted", "graph", "POS1", "--window", "3"});
     ASSERT_EQ(r.status, 0) << r.err;
     rows = tableRows(r.out);
-    ASSERT_EQ(rows.size(), 4u);
+    ASSERT_EQ(rows.size(), 6u);
     for (size_t k = 1; k <= 3; ++k) {
         const auto& nums = draws[1390 - 4 + k].second;
         EXPECT_EQ(rows[k][1], std::to_string(*std::min_element(nums.begin(), nums.end())));
@@ -141,7 +141,7 @@ TEST(CliStats, GraphNumbers) {
     EXPECT_FALSE(r.err.empty());
     r = runCli(dir, {"graph", "SUMS"});
     ASSERT_EQ(r.status, 0);
-    EXPECT_EQ(tableRows(r.out).size(), 101u);  // the default window of 100 draws
+    EXPECT_EQ(tableRows(r.out).size(), 103u);  // the default window of 100 draws, mean and mode
 }
 
 }  // namespace

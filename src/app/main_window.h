@@ -29,6 +29,7 @@ namespace tavlora::app {
 
 class CombsTab;
 class DrawsTab;
+class FavouritesCommands;
 class SettingsCommands;
 class StatsTab;
 class SystemsTab;
@@ -48,6 +49,10 @@ struct MainWindowOptions {
     Interaction* interaction = nullptr;
     // Start the one-shot initialisation timer (tests may call initialise() themselves).
     bool startTimer = true;
+    // Offer the help at the end of a first start in a folder (one without a window-settings file):
+    // `FirstRun` is then written true, so that the help dialog comes at every start until the user
+    // declines it. The program turns this on; tests that open windows in fresh folders leave it off.
+    bool helpOnFirstStart = false;
 };
 
 class TFormMain : public QMainWindow, public TabHost {
@@ -71,6 +76,7 @@ public:
     DrawsTab* drawsTab() const { return drawsTab_; }
     CombsTab* combsTab() const { return combsTab_; }
     StatsTab* statsTab() const { return statsTab_; }
+    FavouritesCommands* favourites() const { return favourites_.get(); }
 
     // Recomputes the enabled state of every command (runs when the interface is idle).
     void updateActions();
@@ -149,6 +155,7 @@ private:
     ui::GuiProgress progress_;
     std::unique_ptr<Session> session_;
     std::unique_ptr<SettingsCommands> settings_;
+    std::unique_ptr<FavouritesCommands> favourites_;
     TFormMainSettings form_;
     TProxySettings proxy_;
     State state_ = State::Created;

@@ -146,11 +146,21 @@ std::string resolutionKey(const char* base, int w, int h) {
 }  // namespace
 
 TWindowPlacement loadPlacement(const std::filesystem::path& frmPath, int screenWidth, int screenHeight) {
+    return loadPlacement(frmPath, kFormSection, screenWidth, screenHeight);
+}
+
+void savePlacement(const std::filesystem::path& frmPath, const TWindowPlacement& p, int screenWidth,
+                   int screenHeight) {
+    savePlacement(frmPath, kFormSection, p, screenWidth, screenHeight);
+}
+
+TWindowPlacement loadPlacement(const std::filesystem::path& frmPath, const std::string& section, int screenWidth,
+                               int screenHeight) {
     IniFile ini(frmPath);
     TWindowPlacement p;
     // The rectangle stored for this screen size wins over the general one.
-    std::string pos = ini.readString(kFormSection, resolutionKey("NormPos", screenWidth, screenHeight));
-    if (pos.empty()) pos = ini.readString(kFormSection, "NormPos");
+    std::string pos = ini.readString(section, resolutionKey("NormPos", screenWidth, screenHeight));
+    if (pos.empty()) pos = ini.readString(section, "NormPos");
     const auto v = readInts(pos);
     if (v.size() == 4 && v[2] > v[0] && v[3] > v[1]) {
         p.valid = true;
@@ -159,20 +169,20 @@ TWindowPlacement loadPlacement(const std::filesystem::path& frmPath, int screenW
         p.width = v[2] - v[0];
         p.height = v[3] - v[1];
     }
-    p.maximized = ini.readInteger(kFormSection, "ShowCmd", 1) == 3;
-    p.pixelsPerInch = ini.readInteger(kFormSection, "PixelsPerInch", 96);
+    p.maximized = ini.readInteger(section, "ShowCmd", 1) == 3;
+    p.pixelsPerInch = ini.readInteger(section, "PixelsPerInch", 96);
     return p;
 }
 
-void savePlacement(const std::filesystem::path& frmPath, const TWindowPlacement& p, int screenWidth,
-                   int screenHeight) {
+void savePlacement(const std::filesystem::path& frmPath, const std::string& section, const TWindowPlacement& p,
+                   int screenWidth, int screenHeight) {
     update(frmPath, [&](IniFile& ini) {
         const std::string rect = joinIntsText({p.left, p.top, p.left + p.width, p.top + p.height});
-        ini.writeInteger(kFormSection, "Flags", 0);
-        ini.writeInteger(kFormSection, "ShowCmd", p.maximized ? 3 : 1);
-        ini.writeInteger(kFormSection, "PixelsPerInch", p.pixelsPerInch);
-        ini.writeString(kFormSection, "NormPos", rect);
-        ini.writeString(kFormSection, resolutionKey("NormPos", screenWidth, screenHeight), rect);
+        ini.writeInteger(section, "Flags", 0);
+        ini.writeInteger(section, "ShowCmd", p.maximized ? 3 : 1);
+        ini.writeInteger(section, "PixelsPerInch", p.pixelsPerInch);
+        ini.writeString(section, "NormPos", rect);
+        ini.writeString(section, resolutionKey("NormPos", screenWidth, screenHeight), rect);
     });
 }
 

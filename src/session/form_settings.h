@@ -86,6 +86,12 @@ void writeFormKey(const std::filesystem::path& frmPath, std::string_view key, in
 TWindowPlacement loadPlacement(const std::filesystem::path& frmPath, int screenWidth, int screenHeight);
 void savePlacement(const std::filesystem::path& frmPath, const TWindowPlacement& p, int screenWidth,
                    int screenHeight);
+// The same keys in the section of another window (its class name), e.g. a dialog that keeps its
+// own size and position.
+TWindowPlacement loadPlacement(const std::filesystem::path& frmPath, const std::string& section, int screenWidth,
+                               int screenHeight);
+void savePlacement(const std::filesystem::path& frmPath, const std::string& section, const TWindowPlacement& p,
+                   int screenWidth, int screenHeight);
 
 // Column widths of a list view, stored as "<name>_Columns" = "w0,w1,...".
 std::vector<int> loadColumnWidths(const std::filesystem::path& frmPath, std::string_view listName);

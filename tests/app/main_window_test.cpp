@@ -170,7 +170,7 @@ private slots:
               "ViewColorCombs"}},
             {"Статистика",
              {"DrawsStatCalc", "-", "StatFilter_Include", "StatFilter_Exclude", "-", "DrawsStatePrefetchsEnabled",
-              "DrawsStatShowTotalLine", "-", "FiltersInfo"}},
+              "DrawsStatShowTotalLine", "-", "FiltersInfo", "FiltersManager", "FiltersReset"}},
             {"Вид", {"TabGraps", "TabCard", "TabLayout", "TabWeek", "TabTables", "SystemsOn"}},
             {"Помощь", {"Help", "LotterySite", "-", "AutoSelfUpdate", "CheckUpdate", "-", "About"}},
         };
@@ -561,7 +561,7 @@ private slots:
         });
         auto w = startWindow(dir.path(), si);
         QCOMPARE(title, QString("Справочная информация"));
-        QVERIFY(!openEnabled);  // no help file in the folder
+        QVERIFY(openEnabled);  // the help is built into the program
         QVERIFY(!loadFormSettings(dir / "Tavlora_5d69.frm").firstRun);
         QCOMPARE(w->state(), TFormMain::State::Running);
     }

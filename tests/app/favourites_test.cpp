@@ -169,6 +169,7 @@ private slots:
         QVERIFY(nums >= 0 && sums >= 0 && digs >= 0);
         s.statList().item(digs).customCaption = "Старое имя";
         const QString sumsOwn = QString::fromStdString(s.statList().item(sums).defaultCaption());
+        QString describedPage;
 
         whenModal([&](QWidget* modal) {
             auto* d = qobject_cast<FavouritesDialog*>(modal);
@@ -186,11 +187,20 @@ private slots:
             d->button("btnRestore")->click();
             d->orderedBox()->setChecked(true);
             d->groupNameBox()->setChecked(false);
+            // "Описание" opens the description of the selected method over the manager.
+            d->tree()->setCurrentItem(d->methodNode(sums));
+            whenModal([&](QWidget* over) {
+                if (auto* window = qobject_cast<app::MethodDescriptionWindow*>(over))
+                    describedPage = window->browser()->pageName();
+                over->close();
+            });
+            d->button("btnInfo")->click();
             d->accept();
         });
         w->updateActions();
         w->action("FiltersManager")->trigger();
 
+        QCOMPARE(describedPage, QString("Filters_1049_SUMS.htm"));
         const TStatList& r = s.statList();
         QVERIFY(!r.allFavourites);
         QVERIFY(r.item(sums).favourite);

@@ -32,6 +32,7 @@ int main(int argc, char** argv) {
         if (!folder.error.empty())
             QMessageBox::critical(nullptr, QStringLiteral("Ошибка"), tavlora::ui::displayText(folder.error));
     }
+    options.helpOnFirstStart = true;
     tavlora::app::TFormMain window(options);
     if (window.state() == tavlora::app::TFormMain::State::Ended) return window.exitCode();
     int endCode = -1;

@@ -19,6 +19,7 @@
 #include <ctime>
 
 #include "app/about_dialog.h"
+#include "app/favourites/favourites_commands.h"
 #include "app/archive/draws_tab.h"
 #include "app/scenario/scenario_tab.h"
 #include "app/settings/settings_commands.h"
@@ -179,6 +180,8 @@ void TFormMain::buildActions() {
     for (Tab* tab : tabs_) tab->buildCommands();
     settings_ = std::make_unique<SettingsCommands>(*this, this);
     settings_->buildCommands();
+    favourites_ = std::make_unique<FavouritesCommands>(*this, this);
+    favourites_->buildCommands();
 
     auto never = [] { return false; };
     addCommand({QStringLiteral("EditProxy"), QStringLiteral("Параметры proxy-сервера"),
@@ -204,8 +207,6 @@ void TFormMain::buildActions() {
             addCommand({toggle->action, toggle->caption,
                         QStringLiteral("Показать или скрыть вкладку \"%1\"").arg(tab->caption()),
                         [this, tab] { toggleTab(tab); }, {}, true});
-    addCommand({QStringLiteral("Help"), QStringLiteral("Справка"), QStringLiteral("Справочная система программы"), {},
-                never});
     addCommand({QStringLiteral("LotterySite"), QStringLiteral("Сайт лотереи"),
                 QStringLiteral("Открыть сайт лотереи с результатами тиражей"),
                 [] { QDesktopServices::openUrl(QUrl(QString::fromLatin1(kLotterySite))); }});
@@ -290,7 +291,15 @@ void TFormMain::restoreWindowSettings() {
     try {
         // Dialogs keep their placement in the same file, each under its own section.
         ui::setWindowSettingsFile(frmPath());
+        std::error_code ec;
+        const bool firstStart = !std::filesystem::exists(frmPath(), ec);
         form_ = loadFormSettings(frmPath());
+        // The help dialog of a first start: without this its key, false by default, would never
+        // be set and the dialog never shown.
+        if (firstStart && options_.helpOnFirstStart) {
+            form_.firstRun = true;
+            writeKey("FirstRun", true);
+        }
         const QScreen* screen = QGuiApplication::primaryScreen();
         const QSize size = screen ? screen->size() : QSize(1024, 768);
         const TWindowPlacement p = loadPlacement(frmPath(), size.width(), size.height());

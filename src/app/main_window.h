@@ -29,6 +29,7 @@ namespace tavlora::app {
 
 class CombsTab;
 class DrawsTab;
+class FavouritesCommands;
 class SettingsCommands;
 class StatsTab;
 class GraphsTab;
@@ -49,6 +50,10 @@ struct MainWindowOptions {
     Interaction* interaction = nullptr;
     // Start the one-shot initialisation timer (tests may call initialise() themselves).
     bool startTimer = true;
+    // Offer the help at the end of a first start in a folder (one without a window-settings file):
+    // `FirstRun` is then written true, so that the help dialog comes at every start until the user
+    // declines it. The program turns this on; tests that open windows in fresh folders leave it off.
+    bool helpOnFirstStart = false;
 };
 
 class TFormMain : public QMainWindow, public TabHost {
@@ -73,6 +78,7 @@ public:
     CombsTab* combsTab() const { return combsTab_; }
     StatsTab* statsTab() const { return statsTab_; }
     GraphsTab* graphsTab() const { return graphsTab_; }
+    FavouritesCommands* favourites() const { return favourites_.get(); }
 
     // Recomputes the enabled state of every command (runs when the interface is idle).
     void updateActions();
@@ -151,6 +157,7 @@ private:
     ui::GuiProgress progress_;
     std::unique_ptr<Session> session_;
     std::unique_ptr<SettingsCommands> settings_;
+    std::unique_ptr<FavouritesCommands> favourites_;
     TFormMainSettings form_;
     TProxySettings proxy_;
     State state_ = State::Created;

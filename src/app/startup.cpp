@@ -3,22 +3,22 @@
 // first start.
 #include <QApplication>
 #include <QCheckBox>
-#include <QDesktopServices>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QElapsedTimer>
 #include <QPushButton>
 #include <QThread>
-#include <QUrl>
 #include <QVBoxLayout>
 
 #include "app/archive/draws_tab.h"
+#include "app/favourites/favourites_commands.h"
 #include "app/main_window.h"
 #include "app/process_list.h"
 #include "app/workspace/combs_tab.h"
 #include "app/workspace/norm_files.h"
 #include "core/error.h"
 #include "core/format.h"
+#include "help/help_pages.h"
 #include "session/session.h"
 #include "stakes/ratings.h"
 #include "stakes/stakes_store.h"
@@ -185,11 +185,11 @@ void TFormMain::showFirstRunDialog() {
     dialog.setWindowTitle(QStringLiteral("Справочная информация"));
     auto* layout = new QVBoxLayout(&dialog);
     auto* open = new QPushButton(QStringLiteral("Открыть файл встроенной справочной системы"), &dialog);
-    const auto helpFile = session_->dataDir() / "Tavlora_5d69.html";
-    open->setEnabled(std::filesystem::exists(helpFile));
-    connect(open, &QPushButton::clicked, &dialog, [helpFile] {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(helpFile.string())));
-    });
+    open->setObjectName(QStringLiteral("btnOpenHelp"));
+    // The help is built into the program, so it is always there to open.
+    open->setEnabled(helpPage(kHelpIndexPage).has_value());
+    constexpr int kOpenHelp = 2;
+    connect(open, &QPushButton::clicked, &dialog, [&dialog] { dialog.done(kOpenHelp); });
     auto* dontShow = new QCheckBox(QStringLiteral("Больше не показывать данный диалог"), &dialog);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &dialog);
     buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("Закрыть"));
@@ -197,11 +197,13 @@ void TFormMain::showFirstRunDialog() {
     layout->addWidget(open);
     layout->addWidget(dontShow);
     layout->addWidget(buttons);
-    dialog.exec();
+    const int result = dialog.exec();
     if (dontShow->isChecked()) {
         form_.firstRun = false;
         writeKey("FirstRun", false);
     }
+    // The help window is not modal: it opens once the dialog has closed.
+    if (result == kOpenHelp) favourites_->showHelp();
 }
 
 void TFormMain::endProgram(int code) {

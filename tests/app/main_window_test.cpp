@@ -170,7 +170,7 @@ private slots:
               "CombsXlsExport", "-", "ViewColorCombs"}},
             {"Статистика",
              {"DrawsStatCalc", "-", "StatFilter_Include", "StatFilter_Exclude", "-", "DrawsStatePrefetchsEnabled",
-              "DrawsStatShowTotalLine", "-", "DrawsStatExportToExcel", "FiltersInfo"}},
+              "DrawsStatShowTotalLine", "-", "DrawsStatExportToExcel", "FiltersInfo", "FiltersManager", "FiltersReset"}},
             {"Графики", {"DrawsGraphDraw", "-", "AnalyzeRepeats", "TotalSumCombs"}},
             {"Вид", {"TabGraps", "TabCard", "TabLayout", "TabWeek", "TabTables", "SystemsOn"}},
             {"Помощь", {"Help", "LotterySite", "-", "AutoSelfUpdate", "CheckUpdate", "-", "About"}},
@@ -562,7 +562,7 @@ private slots:
         });
         auto w = startWindow(dir.path(), si);
         QCOMPARE(title, QString("Справочная информация"));
-        QVERIFY(!openEnabled);  // no help file in the folder
+        QVERIFY(openEnabled);  // the help is built into the program
         QVERIFY(!loadFormSettings(dir / "Tavlora_5d69.frm").firstRun);
         QCOMPARE(w->state(), TFormMain::State::Running);
     }

@@ -12,10 +12,14 @@
 #include <QtCharts/QChartView>
 #include <QTableView>
 #include <QTableWidget>
+#include <QTextBrowser>
 #include <QtTest>
 
 #include "app/archive/draw_dialog.h"
 #include "app/archive/draws_tab.h"
+#include "app/favourites/favourites_dialog.h"
+#include "app/favourites/help_browser.h"
+#include "app/favourites/method_description.h"
 #include "app/main_window.h"
 #include "app/settings/settings_dialog.h"
 #include "app/settings/shredding_dialog.h"
@@ -28,6 +32,8 @@
 #include "app/workspace/stats_tab.h"
 #include "core/interaction.h"
 #include "session/session.h"
+#include "stats/custom_stat.h"
+#include "stats/stat_list.h"
 #include "test_support.h"
 #include "ui/chart_panel.h"
 #include "ui/chart_window.h"
@@ -172,6 +178,26 @@ private slots:
 
         app::TShreddingDialog shredding(&w, w.session()->settings().formulas, w.session()->settings().formulaDigits);
         saveShot(shredding, "shredding-dialog.png");
+
+        // The favourites manager with a renamed method and one group left out, and the description
+        // of the sum method with its values for the newest draw.
+        const TStatList& registry = w.session()->statList();
+        const int sums = registry.methodWithCode("SUMS");
+        app::FavouritesDialog favourites(*w.session(), si, {}, &w);
+        favourites.tree()->setCurrentItem(favourites.methodNode(registry.methodWithCode("NUMS")));
+        favourites.checkGroup(false);
+        favourites.tree()->setCurrentItem(favourites.methodNode(sums));
+        favourites.renameSelected(QStringLiteral("Сумма чисел тиража"));
+        QVERIFY(!app::FavouritesDialog::isChecked(favourites.methodNode(registry.methodWithCode("NUMS"))));
+        favourites.resize(620, 720);
+        saveShot(favourites, "favourites-manager.png");
+        favourites.reject();
+        QVERIFY(registry.item(sums).customCaption.empty());
+
+        app::MethodDescriptionWindow description(*w.session(), sums, &w);
+        description.resize(760, 720);
+        QVERIFY(description.exampleView()->toPlainText().contains(QString::number(drawSum(w.session()->archive().at(w.session()->analysisEndIndex())))));
+        saveShot(description, "method-description.png");
 
         ui::ProgressWindow progress(&w, QStringLiteral("Импорт тиражей из файла..."), 100, true);
         progress.setPosition(40);

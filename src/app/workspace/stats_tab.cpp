@@ -4,7 +4,6 @@
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
-#include <QDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -14,7 +13,6 @@
 #include <QSplitter>
 #include <QStyle>
 #include <QTableView>
-#include <QTextBrowser>
 #include <QValueAxis>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -22,6 +20,7 @@
 #include <numeric>
 
 #include "app/enter_key.h"
+#include "app/favourites/method_description.h"
 #include "app/workspace/norm_files.h"
 #include "app/workspace/stat_table_model.h"
 #include "core/format.h"
@@ -336,16 +335,11 @@ QString StatsTab::methodDescription() const {
 }
 
 void StatsTab::showDescription() {
-    const QString html = methodDescription();
-    if (html.isEmpty()) return;
-    QDialog dialog(this);
-    dialog.setWindowTitle(QStringLiteral("Описание статистики"));
-    auto* layout = new QVBoxLayout(&dialog);
-    auto* browser = new QTextBrowser(&dialog);
-    browser->setHtml(html);
-    layout->addWidget(browser);
-    dialog.resize(560, 380);
-    dialog.exec();
+    const Session* session = host_.session();
+    const int method = selectedMethod();
+    if (!session || method < 0) return;
+    MethodDescriptionWindow window(*session, method, this->window());
+    window.exec();
 }
 
 void StatsTab::togglePrefetchsEnabled() {
@@ -411,7 +405,7 @@ std::optional<TabMenu> StatsTab::menu() const {
     return TabMenu{QStringLiteral("Статистика"),
                    lvDrawsStat_,
                    {"DrawsStatCalc", "", "StatFilter_Include", "StatFilter_Exclude", "", "DrawsStatePrefetchsEnabled",
-                    "DrawsStatShowTotalLine", "", "DrawsStatExportToExcel", "FiltersInfo"}};
+                    "DrawsStatShowTotalLine", "", "DrawsStatExportToExcel", "FiltersInfo", "FiltersManager", "FiltersReset"}};
 }
 
 void StatsTab::restoreSettings(const TFormMainSettings& s) {

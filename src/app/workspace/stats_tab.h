@@ -57,6 +57,7 @@ public:
     void applyNormColumns();
     // The generated description page of the selected method (HTML).
     QString methodDescription() const;
+    // The description window of the selected method.
     void showDescription();
     // The norms switch (building the missing norm files) and the ideal-distribution line switch.
     void togglePrefetchsEnabled();

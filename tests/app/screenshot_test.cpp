@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRadioButton>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTreeWidget>
@@ -14,6 +15,7 @@
 
 #include "app/archive/draw_dialog.h"
 #include "app/archive/draws_tab.h"
+#include "app/archive/proxy_dialog.h"
 #include "app/main_window.h"
 #include "app/settings/settings_dialog.h"
 #include "app/settings/shredding_dialog.h"
@@ -137,6 +139,18 @@ private slots:
 
         app::TShreddingDialog shredding(&w, w.session()->settings().formulas, w.session()->settings().formulaDigits);
         saveShot(shredding, "shredding-dialog.png");
+
+        // The proxy dialog with a hand-set proxy (its fields editable) and the results page.
+        TProxySettings manual;
+        manual.mode = kProxyModeManual;
+        manual.server = "proxy.example";
+        manual.port = 3128;
+        manual.username = "player";
+        manual.password = "secret";
+        app::TProxyDialog proxy(&w, manual, {"https://results.example", "Tavlora 5/69", "https://proxies.example/list"},
+                                si);
+        QVERIFY(proxy.manualButton()->isChecked() && proxy.serverEdit()->isEnabled());
+        saveShot(proxy, "proxy-dialog.png");
 
         ui::ProgressWindow progress(&w, QStringLiteral("Импорт тиражей из файла..."), 100, true);
         progress.setPosition(40);

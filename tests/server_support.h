@@ -135,7 +135,7 @@ private:
 
 // The results-page server (tests/servers/results_server.py) on a free port. Options are those
 // of the script (--draws CSV, --extra FILE, --pages DIR, --proxies FILE, --gzip, --delay S,
-// --slow-from N, --hang).
+// --slow-from N, --fail-first N, --hang).
 class ResultsServer {
 public:
     ResultsServer(const std::filesystem::path& dir, const std::string& name, std::vector<std::string> options = {})

@@ -37,6 +37,7 @@ void place(QWidget* parent) {
 void create(QWidget* parent) {
     Window& w = window();
     if (w.frame) return;
+    w.stop = nullptr;  // a frame freed with its parent took its button along
     w.frame = new QFrame(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     w.frame->setObjectName(QStringLiteral("WaitWindow"));
     w.frame->setFrameShape(QFrame::Panel);

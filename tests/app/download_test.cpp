@@ -14,6 +14,7 @@
 #include <QSpinBox>
 #include <QTableView>
 #include <QTimer>
+#include <fstream>
 #include <functional>
 #include <string>
 
@@ -39,6 +40,9 @@
 #include "core/ini_file.h"
 #include "session/form_settings.h"
 #include "session/session.h"
+#include "stakes/ratings.h"
+#include "stakes/stake_record.h"
+#include "stakes/stakes_store.h"
 #include "test_support.h"
 #include "ui/wait_window.h"
 
@@ -125,11 +129,28 @@ private slots:
     void downloadAppendsTheServedDrawsAndRefreshesTheWindow() {
         test::TempDir dir;
         const TDrawsArray sample = prepareFolder(dir.path(), kSampleCount - 60);
-        test::ResultsServer server(dir.path(), "results", {"--draws", kSample.string()});
+        {
+            // A stake on the first draw to come: checked once the draw is in, it makes a rating.
+            Session s(dir.path());
+            NullProgress p;
+            ScriptedInteraction si;
+            QVERIFY(s.openStakes(p, si));
+            TStakeRecord stake = newManualStake(s.archive(), s.settings(), 1, TComb{{1, 2, 3, 4, 5}});
+            stake.drawNumber = kSampleCount - 59;
+            QVERIFY(s.stakes().addStakes(stake, 1, si));
+        }
+        // Besides the real draws, the page carries a tampered row (a 0 among the numbers).
+        {
+            std::ofstream extra(dir / "tampered.txt");
+            extra << "08/04/2026\t0 - 5 - 6 - 7 - 8 + 1\n";
+        }
+        test::ResultsServer server(dir.path(), "results",
+                                   {"--draws", kSample.string(), "--extra", (dir / "tampered.txt").string()});
         QVERIFY(server.port() > 0);
         ScriptedInteraction si;
         auto w = startWindow(dir.path(), si);
         QCOMPARE(w->state(), TFormMain::State::Running);
+        QCOMPARE(w->statusPanel(app::kPanelRatings)->text(), QString("Рейтинг: 0"));
         // Without a results page nothing is asked at start.
         QVERIFY(si.questions.empty());
 
@@ -151,7 +172,10 @@ private slots:
         setResultsPage(dir.path(), server.url());
         si.messages.clear();
         download->trigger();
-        QVERIFY2(si.messages.empty(), si.messages.empty() ? "" : si.messages[0].text.c_str());
+        // The tampered row is told and never taken.
+        QCOMPARE(si.messages.size(), size_t(1));
+        QCOMPARE(si.messages[0].kind, MessageKind::Warning);
+        QVERIFY2(si.messages[0].text.find("08/04/2026") != std::string::npos, si.messages[0].text.c_str());
         QVERIFY(!ui::WaitWindow::visible());
         QVERIFY(!w->busyState().busy());
         QVERIFY(download->isEnabled());
@@ -162,9 +186,12 @@ private slots:
         QCOMPARE(w->drawsTab()->model()->index(0, 0).data().toString(), QString::number(kSampleCount));
         QCOMPARE(w->statusPanel(app::kPanelArchive)->text(), QString("Архив тиражей: %1").arg(kSampleCount));
         QCOMPARE(w->statusPanel(app::kPanelNextDraw)->text(), QString("Следующий тираж: %1").arg(kSampleCount + 1));
+        QCOMPARE(w->statusPanel(app::kPanelRatings)->text(), QString("Рейтинг: 1"));
         QVERIFY(w->statusPanel(app::kPanelHint)->text().isEmpty());
+        QCOMPARE(w->session()->ratings().count(), 1);
 
         // Up to date: asked again, nothing appended, nothing reported.
+        si.messages.clear();
         const int requests = static_cast<int>(server.log().size());
         download->trigger();
         QVERIFY(si.messages.empty());
@@ -224,6 +251,46 @@ private slots:
         expectSampleDraws(w->session()->draws(), sample, keep + firstRange);
         expectSampleDraws(archiveOf(dir.path()), sample, keep + firstRange);
         QCOMPARE(w->statusPanel(app::kPanelArchive)->text(), QString("Архив тиражей: %1").arg(keep + firstRange));
+    }
+
+    void retryQuestionIsAskedWithTheWaitWindowAside() {
+        test::TempDir dir;
+        const TDrawsArray sample = prepareFolder(dir.path(), kSampleCount - 5);
+        // The first request fails; the retried one takes a moment, with the wait window back.
+        test::ResultsServer server(dir.path(), "busy",
+                                   {"--draws", kSample.string(), "--fail-first", "1", "--delay", "0.3",
+                                    "--slow-from", "2"});
+        QVERIFY(server.port() > 0);
+        // Notes whether the wait window was on screen when a box came, and answers Yes.
+        struct Boxes : Interaction {
+            std::vector<std::string> texts;
+            std::vector<bool> waitShown;
+            void message(MessageKind, const std::string&, const std::string& text) override {
+                texts.push_back(text);
+                waitShown.push_back(ui::WaitWindow::visible());
+            }
+            bool question(const std::string&, const std::string& text, bool) override {
+                message(MessageKind::Information, {}, text);
+                return true;
+            }
+        } boxes;
+        auto w = startWindow(dir.path(), boxes);
+        QVERIFY(boxes.texts.empty());
+        setResultsPage(dir.path(), server.url());
+        bool stopAfterQuestion = false;
+        Watcher watch([&] {
+            QPushButton* stop = ui::WaitWindow::stopButton();
+            if (!boxes.texts.empty() && ui::WaitWindow::visible() && stop && stop->isEnabled()) stopAfterQuestion = true;
+        });
+        w->action("DrawsDownload")->trigger();
+        QCOMPARE(boxes.texts.size(), size_t(1));
+        QVERIFY2(QString::fromStdString(boxes.texts[0]).startsWith("Ошибка загрузки архива тиражей с сайта: \"HTTP/"),
+                 boxes.texts[0].c_str());
+        QVERIFY(QString::fromStdString(boxes.texts[0]).endsWith("503 Service Unavailable\"\r\rПовторить попытку?"));
+        QCOMPARE(boxes.waitShown, std::vector<bool>{false});
+        QVERIFY2(stopAfterQuestion, "the wait window did not come back with its stop button after the question");
+        expectSampleDraws(w->session()->draws(), sample, kSampleCount);
+        QVERIFY(!ui::WaitWindow::visible());
     }
 
     void startUpQuestionFollowsTheSetting_data() {

@@ -152,6 +152,9 @@ class Handler(BaseHTTPRequestHandler):
                 search = SEARCHES["count"]
             if ARGS.delay and search >= ARGS.slow_from:
                 time.sleep(ARGS.delay)
+            if search <= ARGS.fail_first:
+                self.send_body(503, b"busy", "503")
+                return
             try:
                 first = parse_date(query["fromDateIn"][0])
                 last = parse_date(query["toDateIn"][0])
@@ -182,6 +185,8 @@ def main():
     p.add_argument("--delay", type=float, default=0.0)
     p.add_argument("--slow-from", type=int, default=1,
                    help="--delay applies from this results request on (1: every one)")
+    p.add_argument("--fail-first", type=int, default=0,
+                   help="the first N results requests are answered 503")
     p.add_argument("--hang", action="store_true", help="never answer any request")
     ARGS = p.parse_args()
     DRAWS = read_draws(ARGS.draws) if ARGS.draws else []

@@ -23,6 +23,7 @@
 #include "core/text_forms.h"
 #include "session/session.h"
 #include "session/session_download.h"
+#include "stakes/ratings.h"
 #include "ui/busy_state.h"
 #include "ui/file_dialogs.h"
 #include "ui/gui_progress.h"
@@ -57,6 +58,42 @@ public:
 private:
     Progress& inner_;
     std::function<void()> rangeDone_;
+};
+
+// The download's messages and questions (the retry question above all) are shown with the wait
+// window out of the way: it stays on top and would cover them. It comes back, with its "Стоп"
+// button, when the box is closed and the download goes on.
+class WaitWindowInteraction : public Interaction {
+public:
+    WaitWindowInteraction(Interaction& inner, QWidget* parent, std::function<void()> onStop)
+        : inner_(inner), parent_(parent), onStop_(std::move(onStop)) {}
+    void message(MessageKind kind, const std::string& caption, const std::string& text) override {
+        const QString waiting = stepAside();
+        inner_.message(kind, caption, text);
+        comeBack(waiting);
+    }
+    bool question(const std::string& caption, const std::string& text, bool defaultYes) override {
+        const QString waiting = stepAside();
+        const bool yes = inner_.question(caption, text, defaultYes);
+        comeBack(waiting);
+        return yes;
+    }
+
+private:
+    static QString stepAside() {
+        const QString text = ui::WaitWindow::visible() ? ui::WaitWindow::text() : QString();
+        ui::WaitWindow::hide();
+        return text;
+    }
+    void comeBack(const QString& text) {
+        if (text.isEmpty()) return;
+        ui::WaitWindow::show(text, parent_);
+        ui::WaitWindow::setStopHandler(onStop_, parent_);
+    }
+
+    Interaction& inner_;
+    QWidget* parent_;
+    std::function<void()> onStop_;
 };
 
 }  // namespace
@@ -336,11 +373,12 @@ int DrawsTab::downloadDraws() {
         ui::BusyScope busy(host_.busyState());
         ui::StatusScope status(host_.progress(), kDownloadWaitText);
         ui::GuiProgress& progress = host_.progress();
-        ui::WaitScope wait(qs(kDownloadWaitText), window(), [&progress] { progress.requestStop(); });
+        auto stop = [&progress] { progress.requestStop(); };
+        ui::WaitScope wait(qs(kDownloadWaitText), window(), stop);
+        WaitWindowInteraction boxes(host_.interaction(), window(), stop);
         DownloadProgress rangeProgress(progress, [this] { refresh(false); });
         CurlHttpClient client;
-        r = tavlora::downloadDraws(*session, client, host_.proxySettings(), request, rangeProgress,
-                                   host_.interaction(),
+        r = tavlora::downloadDraws(*session, client, host_.proxySettings(), request, rangeProgress, boxes,
                                    [](const std::string& text) { ui::WaitWindow::show(ui::displayText(text)); });
     }
     const DownloadResult& d = r.download;
@@ -354,6 +392,8 @@ int DrawsTab::downloadDraws() {
     const int appended = session->archive().count() - before;
     refresh(true);
     if (appended > 0) host_.recalcViews(true);
+    // Checking the stakes against the new draws adds their results to the ratings.
+    if (r.stakesChecked) host_.setPanel(kPanelRatings, qs(fmt("Рейтинг: %d", session->ratings().count())));
     return appended;
 }
 

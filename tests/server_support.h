@@ -1,7 +1,12 @@
 #pragma once
 // Real servers for the download tests: the results-page server of tests/servers (Python) and
 // tinyproxy, each started as a child process on a free local port and ended with the object.
+// A server that does not come up is a test failure, reported through TAVLORA_SERVER_EXPECT
+// (GoogleTest's EXPECT_TRUE unless the including test defines it, as the Qt Test programs do).
+#ifndef TAVLORA_SERVER_EXPECT
 #include <gtest/gtest.h>
+#define TAVLORA_SERVER_EXPECT(cond, message) EXPECT_TRUE(cond) << (message)
+#endif
 
 #include <arpa/inet.h>
 #include <chrono>
@@ -130,7 +135,7 @@ private:
 
 // The results-page server (tests/servers/results_server.py) on a free port. Options are those
 // of the script (--draws CSV, --extra FILE, --pages DIR, --proxies FILE, --gzip, --delay S,
-// --hang).
+// --slow-from N, --fail-first N, --hang).
 class ResultsServer {
 public:
     ResultsServer(const std::filesystem::path& dir, const std::string& name, std::vector<std::string> options = {})
@@ -141,7 +146,7 @@ public:
         process_.emplace(argv, dir / (name + ".out"));
         const bool up = waitFor([&] { return std::filesystem::exists(portFile_); });
         if (up) port_ = std::stoi(readWholeFile(portFile_));
-        EXPECT_TRUE(up) << "the results server did not start: " << readWholeFile(dir / (name + ".out"));
+        TAVLORA_SERVER_EXPECT(up, "the results server did not start: " + readWholeFile(dir / (name + ".out")));
     }
     int port() const { return port_; }
     std::string url() const { return "http://127.0.0.1:" + std::to_string(port_); }
@@ -172,7 +177,7 @@ public:
     explicit TinyProxy(const std::filesystem::path& dir, const std::string& user = "", const std::string& password = "")
         : log_(dir / "tinyproxy.log") {
         const std::string binary = TAVLORA_TINYPROXY;
-        EXPECT_FALSE(binary.empty()) << "tinyproxy is not installed (scripts/install-deps.sh installs it)";
+        TAVLORA_SERVER_EXPECT(!binary.empty(), "tinyproxy is not installed (scripts/install-deps.sh installs it)");
         if (binary.empty()) return;
         port_ = freePort();
         const auto conf = dir / "tinyproxy.conf";
@@ -184,7 +189,7 @@ public:
         }
         process_.emplace(std::vector<std::string>{binary, "-d", "-c", conf.string()}, dir / "tinyproxy.out");
         const bool up = waitFor([&] { return portAccepts(port_); });
-        EXPECT_TRUE(up) << "tinyproxy did not start: " << readWholeFile(dir / "tinyproxy.out") << readWholeFile(log_);
+        TAVLORA_SERVER_EXPECT(up, "tinyproxy did not start: " + readWholeFile(dir / "tinyproxy.out") + readWholeFile(log_));
     }
     int port() const { return port_; }
     std::string log() const { return readWholeFile(log_); }

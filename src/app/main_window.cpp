@@ -21,6 +21,7 @@
 #include "app/about_dialog.h"
 #include "app/favourites/favourites_commands.h"
 #include "app/archive/draws_tab.h"
+#include "app/archive/proxy_dialog.h"
 #include "app/scenario/scenario_tab.h"
 #include "app/settings/settings_commands.h"
 #include "app/stakes/ratings_tab.h"
@@ -185,7 +186,8 @@ void TFormMain::buildActions() {
 
     auto never = [] { return false; };
     addCommand({QStringLiteral("EditProxy"), QStringLiteral("Параметры proxy-сервера"),
-                QStringLiteral("Параметры подключения через proxy-сервер"), {}, never});
+                QStringLiteral("Параметры подключения через proxy-сервер"),
+                [this] { editProxySettings(this, *this); }, [this] { return session_ != nullptr; }});
     auto* group = new QActionGroup(this);
     const QString autoCaptions[3] = {QStringLiteral("По запросу (по умолчанию)"), QStringLiteral("Автоматически"),
                                      QStringLiteral("Отключено")};

@@ -89,6 +89,7 @@ public:
     ui::BusyState& busyState() override { return busy_; }
     ui::GuiProgress& progress() override { return progress_; }
     void setPanel(int index, const QString& text) override;
+    TProxySettings& proxySettings() override { return proxy_; }
     QAction* addCommand(CommandSpec spec) override;
     QAction* action(const QString& name) const override;
     TFormMainSettings& formSettings() override { return form_; }

@@ -16,6 +16,7 @@
 #include "app/process_list.h"
 #include "app/workspace/combs_tab.h"
 #include "app/workspace/norm_files.h"
+#include "archive/download_settings.h"
 #include "core/error.h"
 #include "core/format.h"
 #include "help/help_pages.h"
@@ -118,7 +119,10 @@ void TFormMain::initialise() {
         setupRatingsSort();
         // 8. loadonly: download, then end unless a prefetch switch follows.
         if (sw.loadOnly) {
-            drawsTab_->downloadDraws();
+            // An unattended run has nobody to close a box: without a results page the
+            // explanation goes to standard error and the run goes on.
+            if (drawsTab_->downloadConfigured()) drawsTab_->downloadDraws();
+            else qWarning("%s", kDownloadUrlMissing);
             if (!sw.fullRecreate && !sw.fullRefresh) {
                 endProgram(0);
                 return;
@@ -140,8 +144,10 @@ void TFormMain::initialise() {
             endProgram(0);
             return;
         }
-        // 11. Draw download at start (only asked when the download is available).
-        if (drawsTab_->downloadAvailable()) {
+        // 11. Draw download at start. Without a results page the question could only lead to
+        //     the explanation of where to set it, so nothing is asked then (the command still
+        //     explains it).
+        if (drawsTab_->downloadAvailable() && drawsTab_->downloadConfigured()) {
             if (form_.downloadDrawsOnStart == 0) {
                 if (ui::confirm(*interaction_, kDownloadQuestion, true)) drawsTab_->downloadDraws();
             } else if (form_.downloadDrawsOnStart == 1) {

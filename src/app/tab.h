@@ -21,6 +21,7 @@ class QTableView;
 namespace tavlora {
 class Interaction;
 class Session;
+struct TProxySettings;
 }  // namespace tavlora
 
 namespace tavlora::ui {
@@ -93,6 +94,9 @@ public:
     virtual ui::BusyState& busyState() = 0;
     virtual ui::GuiProgress& progress() = 0;
     virtual void setPanel(int index, const QString& text) = 0;
+    // The proxy state of the program (the PROXY section as loaded, and the proxy an automatic
+    // search chose during this run).
+    virtual TProxySettings& proxySettings() = 0;
 
     // Registers a command; the frame enables it by its rule when idle and puts it into menus.
     virtual QAction* addCommand(CommandSpec spec) = 0;

@@ -136,7 +136,7 @@ private slots:
         QCOMPARE(left, QStringList({"Архив тиражей", "Комбинации"}));
         QCOMPARE(right, QStringList({"Статистика", "Графики", "Карта", "Схема", "Неделя", "Ставки", "Рейтинг",
                                      "Регуляры", "Системы", "Сценарий"}));
-        // A fresh folder asks nothing (the download at start is not offered yet).
+        // A fresh folder asks nothing (no results page is set for the download at start).
         QVERIFY(si.questions.empty());
         // With an empty archive the commands that need draws are off.
         w->updateActions();

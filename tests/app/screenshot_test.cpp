@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRadioButton>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTreeWidget>
@@ -20,6 +21,8 @@
 #include "app/favourites/favourites_dialog.h"
 #include "app/favourites/help_browser.h"
 #include "app/favourites/method_description.h"
+
+#include "app/archive/proxy_dialog.h"
 #include "app/main_window.h"
 #include "app/settings/settings_dialog.h"
 #include "app/settings/shredding_dialog.h"
@@ -198,6 +201,18 @@ private slots:
         description.resize(760, 720);
         QVERIFY(description.exampleView()->toPlainText().contains(QString::number(drawSum(w.session()->archive().at(w.session()->analysisEndIndex())))));
         saveShot(description, "method-description.png");
+
+        // The proxy dialog with a hand-set proxy (its fields editable) and the results page.
+        TProxySettings manual;
+        manual.mode = kProxyModeManual;
+        manual.server = "proxy.example";
+        manual.port = 3128;
+        manual.username = "player";
+        manual.password = "secret";
+        app::TProxyDialog proxy(&w, manual, {"https://results.example", "Tavlora 5/69", "https://proxies.example/list"},
+                                si);
+        QVERIFY(proxy.manualButton()->isChecked() && proxy.serverEdit()->isEnabled());
+        saveShot(proxy, "proxy-dialog.png");
 
         ui::ProgressWindow progress(&w, QStringLiteral("Импорт тиражей из файла..."), 100, true);
         progress.setPosition(40);

@@ -26,6 +26,7 @@ from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 ARGS = None
 LOG_LOCK = threading.Lock()
 REQUESTS = {"count": 0}
+SEARCHES = {"count": 0}
 
 
 def parse_date(text):
@@ -146,8 +147,14 @@ class Handler(BaseHTTPRequestHandler):
                 self.send_body(200, f.read(), "proxies", "text/plain")
             return
         if url.path == "/site/winningNumberSearch":
-            if ARGS.delay:
+            with LOG_LOCK:
+                SEARCHES["count"] += 1
+                search = SEARCHES["count"]
+            if ARGS.delay and search >= ARGS.slow_from:
                 time.sleep(ARGS.delay)
+            if search <= ARGS.fail_first:
+                self.send_body(503, b"busy", "503")
+                return
             try:
                 first = parse_date(query["fromDateIn"][0])
                 last = parse_date(query["toDateIn"][0])
@@ -176,6 +183,10 @@ def main():
     p.add_argument("--proxies")
     p.add_argument("--gzip", action="store_true")
     p.add_argument("--delay", type=float, default=0.0)
+    p.add_argument("--slow-from", type=int, default=1,
+                   help="--delay applies from this results request on (1: every one)")
+    p.add_argument("--fail-first", type=int, default=0,
+                   help="the first N results requests are answered 503")
     p.add_argument("--hang", action="store_true", help="never answer any request")
     ARGS = p.parse_args()
     DRAWS = read_draws(ARGS.draws) if ARGS.draws else []

@@ -12,25 +12,92 @@
 #include "app/archive/draw_dialog.h"
 #include "app/archive/draws_model.h"
 #include "app/workspace/info_window.h"
+#include "archive/download_settings.h"
 #include "archive/draw_archive.h"
+#include "archive/draw_download.h"
 #include "archive/draws_csv.h"
+#include "archive/http_client.h"
 #include "core/error.h"
 #include "core/format.h"
 #include "core/interaction.h"
 #include "core/text_forms.h"
 #include "session/session.h"
+#include "session/session_download.h"
+#include "stakes/ratings.h"
 #include "ui/busy_state.h"
 #include "ui/file_dialogs.h"
 #include "ui/gui_progress.h"
 #include "ui/message_boxes.h"
 #include "ui/text.h"
 #include "ui/xlsx_export.h"
+#include "ui/wait_window.h"
 #include "workspace/info_rows.h"
 
 namespace tavlora::app {
 
 using ui::qs;
 using ui::us;
+
+namespace {
+
+// The window's progress during a download: everything goes on to it, and every time the gauge
+// moves (a range was answered and, with draws, saved) the list and the archive panels catch up
+// with the archive, so that the rows shown always match it while the event loop runs.
+class DownloadProgress : public Progress {
+public:
+    DownloadProgress(Progress& inner, std::function<void()> rangeDone)
+        : inner_(inner), rangeDone_(std::move(rangeDone)) {}
+    void setText(const std::string& text) override { inner_.setText(text); }
+    void setMaximum(int64_t maximum) override { inner_.setMaximum(maximum); }
+    void setPosition(int64_t position) override {
+        rangeDone_();
+        inner_.setPosition(position);
+    }
+    void pump() override { inner_.pump(); }
+    bool stopRequested() const override { return inner_.stopRequested(); }
+
+private:
+    Progress& inner_;
+    std::function<void()> rangeDone_;
+};
+
+// The download's messages and questions (the retry question above all) are shown with the wait
+// window out of the way: it stays on top and would cover them. It comes back, with its "Стоп"
+// button, when the box is closed and the download goes on.
+class WaitWindowInteraction : public Interaction {
+public:
+    WaitWindowInteraction(Interaction& inner, QWidget* parent, std::function<void()> onStop)
+        : inner_(inner), parent_(parent), onStop_(std::move(onStop)) {}
+    void message(MessageKind kind, const std::string& caption, const std::string& text) override {
+        const QString waiting = stepAside();
+        inner_.message(kind, caption, text);
+        comeBack(waiting);
+    }
+    bool question(const std::string& caption, const std::string& text, bool defaultYes) override {
+        const QString waiting = stepAside();
+        const bool yes = inner_.question(caption, text, defaultYes);
+        comeBack(waiting);
+        return yes;
+    }
+
+private:
+    static QString stepAside() {
+        const QString text = ui::WaitWindow::visible() ? ui::WaitWindow::text() : QString();
+        ui::WaitWindow::hide();
+        return text;
+    }
+    void comeBack(const QString& text) {
+        if (text.isEmpty()) return;
+        ui::WaitWindow::show(text, parent_);
+        ui::WaitWindow::setStopHandler(onStop_, parent_);
+    }
+
+    Interaction& inner_;
+    QWidget* parent_;
+    std::function<void()> onStop_;
+};
+
+}  // namespace
 
 DrawsTab::DrawsTab(TabHost& host, QWidget* parent)
     : Tab(host, "tsDraws", QStringLiteral("Архив тиражей"), std::nullopt, parent) {
@@ -114,9 +181,8 @@ void DrawsTab::buildCommands() {
                                                 host_.busyState());
                       },
                       [this] { return hasArchive(); }});
-    host_.addCommand({QStringLiteral("DrawsDownload"), QStringLiteral("Загрузить тиражи"),
-                      QStringLiteral("Загрузка новых тиражей с сайта лотереи"), [this] { downloadDraws(); },
-                      [this] { return downloadAvailable(); }});
+    host_.addCommand({QStringLiteral("DrawsDownload"), qs(kDownloadCaption), qs(kDownloadHint),
+                      [this] { downloadDraws(); }, [this] { return downloadAvailable(); }});
 }
 
 std::optional<TabMenu> DrawsTab::menu() const {
@@ -282,6 +348,61 @@ bool DrawsTab::exportDraws(const QString& fileName) {
         host_.interaction().error(e.what());
         return false;
     }
+}
+
+bool DrawsTab::downloadConfigured() const {
+    const Session* session = host_.session();
+    if (!session) return false;
+    try {
+        return !trimText(loadDownloadSettings(session->filePath(".ini")).url).empty();
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+int DrawsTab::downloadDraws() {
+    Session* session = host_.session();
+    if (!session) return 0;
+    DownloadRequest request;
+    try {
+        request.site = loadDownloadSettings(session->filePath(".ini"));
+    } catch (const std::exception& e) {
+        host_.interaction().error(e.what());
+        return 0;
+    }
+    // Without a results page there is nothing to ask: say where it is set, without a wait window.
+    if (trimText(request.site.url).empty()) {
+        host_.interaction().error(kDownloadUrlMissing);
+        return 0;
+    }
+    const int before = session->archive().count();
+    SessionDownloadResult r;
+    {
+        ui::BusyScope busy(host_.busyState());
+        ui::StatusScope status(host_.progress(), kDownloadWaitText);
+        ui::GuiProgress& progress = host_.progress();
+        auto stop = [&progress] { progress.requestStop(); };
+        ui::WaitScope wait(qs(kDownloadWaitText), window(), stop);
+        WaitWindowInteraction boxes(host_.interaction(), window(), stop);
+        DownloadProgress rangeProgress(progress, [this] { refresh(false); });
+        CurlHttpClient client;
+        r = tavlora::downloadDraws(*session, client, host_.proxySettings(), request, rangeProgress, boxes,
+                                   [](const std::string& text) { ui::WaitWindow::show(ui::displayText(text)); });
+    }
+    const DownloadResult& d = r.download;
+    // Rows a sound page never has (a damaged or tampered answer) are told, never taken.
+    const auto suspicious = d.suspiciousRows();
+    if (!suspicious.empty()) {
+        std::string text;
+        for (const SkippedRow& row : suspicious) text += (text.empty() ? "" : "\r") + row.text();
+        ui::warn(host_.interaction(), text);
+    }
+    const int appended = session->archive().count() - before;
+    refresh(true);
+    if (appended > 0) host_.recalcViews(true);
+    // Checking the stakes against the new draws adds their results to the ratings.
+    if (r.stakesChecked) host_.setPanel(kPanelRatings, qs(fmt("Рейтинг: %d", session->ratings().count())));
+    return appended;
 }
 
 void DrawsTab::showDrawInfo() {

@@ -1,7 +1,7 @@
 #pragma once
 // The "Архив тиражей" tab: the offset field `edDrawsOffset` above the virtual list of draws
 // `lvDraws`, and the commands of the "Тиражи" menu (add, edit, delete, sorted order, information,
-// channel colours, CSV import and export; the download comes with its subsystem). It fills the
+// channel colours, CSV import and export, the download from the results page). It fills the
 // three archive panels of the status bar, and every change of the draws or of the offset
 // recomputes the views.
 #include <vector>
@@ -33,9 +33,16 @@ public:
     bool exportDraws(const QString& fileName);
     // The information window of the focused draw.
     void showDrawInfo();
-    // The draw download and whether it is available (it comes with its subsystem).
-    void downloadDraws() {}
-    bool downloadAvailable() const { return false; }
+    // The draw download from the results page: the wait window with the attempt and proxy and a
+    // "Стоп" button, the list and panels refreshed after every range that brought draws, the
+    // views recomputed and the stakes checked at the end. The event loop runs while a request
+    // waits, so the window repaints and "Стоп" is taken at once. Returns the number of draws
+    // appended.
+    int downloadDraws();
+    // The command is available with an open data folder (and, like every command, when idle).
+    bool downloadAvailable() const { return host_.session() != nullptr; }
+    // A results page is set, so a download can be asked for at start.
+    bool downloadConfigured() const;
 
     // Redraws the list (rows reset when forced or when the archive length changed) and the
     // archive panels of the status bar.

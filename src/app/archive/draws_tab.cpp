@@ -42,6 +42,9 @@ DrawsTab::DrawsTab(TabHost& host, QWidget* parent)
     edDrawsOffset_->setRange(0, 0);
     edDrawsOffset_->setStatusTip(QStringLiteral("Смещение относительно последнего загруженного номера тиража"));
     edDrawsOffset_->setToolTip(edDrawsOffset_->statusTip());
+    // A typed number applies on Enter (or when the field loses the focus), not digit by digit:
+    // "37" must not pass through an offset of 3 with its recomputation of every view.
+    edDrawsOffset_->setKeyboardTracking(false);
     offsetLabel->setBuddy(edDrawsOffset_);
     offsetRow->addWidget(offsetLabel);
     offsetRow->addWidget(edDrawsOffset_);
@@ -130,7 +133,12 @@ void DrawsTab::restoreSettings(const TFormMainSettings& s) {
     model_->setColorDraws(s.colorDraws);
 }
 
-void DrawsTab::enableControls(bool on) { edDrawsOffset_->setEnabled(on); }
+void DrawsTab::enableControls(bool on) {
+    // While work runs the field turns read-only rather than disabled: a disabled field would pass
+    // the keyboard focus on to the list, whose type-ahead would then take the next typed digit.
+    edDrawsOffset_->setEnabled(host_.session() != nullptr);
+    edDrawsOffset_->setReadOnly(!on);
+}
 
 // The channel colours of the list follow the channel width.
 void DrawsTab::settingsChanged() { model_->repaint(); }
@@ -165,6 +173,19 @@ void DrawsTab::refresh(bool force) {
     edDrawsOffset_->setValue(archive.drawsOffset());
 }
 
+TDrawDialog::NumberCheck DrawsTab::numberTakenCheck(int editedIndex) const {
+    // A draw number names one draw: the dialog refuses a number that another record already
+    // carries (the record being edited may keep its own).
+    return [this, editedIndex](int number) {
+        const Session* session = host_.session();
+        if (!session) return false;
+        const DrawArchive& archive = session->archive();
+        for (int i = 0; i < archive.count(); ++i)
+            if (i != editedIndex && archive.at(i).number == number) return true;
+        return false;
+    };
+}
+
 // --- commands ------------------------------------------------------------------------------------
 
 void DrawsTab::setDrawsOffset(int offset) {
@@ -181,7 +202,8 @@ void DrawsTab::addDraw() {
     if (!session) return;
     TDraw draw;
     draw.number = session->archive().nextDrawNumber(0);
-    const auto result = TDrawDialog::edit(window(), qs(kAddDrawCaption), draw, host_.interaction());
+    const auto result = TDrawDialog::edit(window(), qs(kAddDrawCaption), draw, host_.interaction(),
+                                          numberTakenCheck(-1));
     if (!result) return;
     ui::BusyScope busy(host_.busyState());
     session->archive().addDraw(*result, host_.progress(), host_.interaction());
@@ -194,7 +216,8 @@ void DrawsTab::editDraw() {
     if (pos < 0) return;
     DrawArchive& archive = host_.session()->archive();
     const int index = archive.indexOfListPos(pos);
-    const auto result = TDrawDialog::edit(window(), qs(kAddDrawCaption), archive.at(index), host_.interaction());
+    const auto result = TDrawDialog::edit(window(), qs(kAddDrawCaption), archive.at(index), host_.interaction(),
+                                          numberTakenCheck(index));
     if (!result) return;
     ui::BusyScope busy(host_.busyState());
     try {

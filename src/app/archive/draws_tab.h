@@ -6,6 +6,7 @@
 // recomputes the views.
 #include <vector>
 
+#include "app/archive/draw_dialog.h"
 #include "app/tab.h"
 
 class QSpinBox;
@@ -53,6 +54,8 @@ private:
     std::vector<int> selectedListPositions() const;
     int focusedListPosition() const;
     bool hasArchive() const;
+    // Whether a draw number is already carried by a record other than editedIndex (-1: none).
+    TDrawDialog::NumberCheck numberTakenCheck(int editedIndex) const;
 
     QTableView* lvDraws_ = nullptr;
     DrawsModel* model_ = nullptr;

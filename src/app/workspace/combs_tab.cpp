@@ -161,6 +161,11 @@ TComb CombsTab::focusedComb() const {
 
 void CombsTab::refresh() {
     model_->refresh();
+    // The rows are rebuilt from the list's filters: the current and selected rows (a right
+    // click leaves one) go first, and the whole list is painted anew, so that no old row stays
+    // on screen until it is clicked.
+    lvFilters_->setCurrentItem(nullptr);
+    lvFilters_->clearSelection();
     lvFilters_->clear();
     QString countText = QString::fromUtf8(fmt(kCombsCountStatus, 0).c_str());
     if (session_) {
@@ -174,6 +179,7 @@ void CombsTab::refresh() {
         }
         countText = qs(list.countStatusText());
     }
+    lvFilters_->viewport()->update();
     host_.setPanel(kPanelCombs, countText);
 }
 

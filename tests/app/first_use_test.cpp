@@ -1,0 +1,319 @@
+// What a new user meets first, through the shown window: typing the back offset, the applied
+// filters after a new generation, a formula the evaluator cannot read, the status bar at the
+// default and the smallest size, and a draw number given twice.
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPaintEvent>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QtTest>
+#include <fstream>
+
+#include "app/archive/draw_dialog.h"
+#include "app/archive/draws_model.h"
+#include "app/archive/draws_tab.h"
+#include "app/main_window.h"
+#include "app/settings/shredding_dialog.h"
+#include "app/workspace/combs_tab.h"
+#include "app/workspace/generate_dialog.h"
+#include "app/workspace/stat_table_model.h"
+#include "app/workspace/stats_tab.h"
+#include "core/interaction.h"
+#include "session/session.h"
+#include "stats/stat_list.h"
+#include "test_support.h"
+
+using namespace tavlora;
+using app::TFormMain;
+
+namespace {
+
+// A stored generation of my numbers 1..7, so that the start-up does not build the full list.
+void writeSmallGeneration(const std::filesystem::path& dir) {
+    std::ofstream ini(dir / "Tavlora_5d69.ini", std::ios::binary);
+    ini << "[GLOBAL]\r\nCombsGenerateMode=2\r\nCombsGenerateParameters=1;2;3;4;5;6;7\r\n";
+}
+
+// The window on a data folder with the sample archive, shown and active.
+std::unique_ptr<TFormMain> startWithDraws(const test::TempDir& dir, Interaction& interaction) {
+    writeSmallGeneration(dir.path());
+    app::MainWindowOptions o;
+    o.startup.dataDir = dir.path();
+    o.interaction = &interaction;
+    o.startTimer = false;
+    auto w = std::make_unique<TFormMain>(o);
+    w->initialise();
+    w->show();
+    w->activateWindow();
+    if (!QTest::qWaitForWindowActive(w.get())) qWarning("the window did not become active");
+    if (!w->drawsTab()->importDraws(QStringLiteral(TAVLORA_SAMPLE_DIR "/draws.csv"))) return nullptr;
+    return w;
+}
+
+void trigger(TFormMain& w, const char* name) {
+    w.updateActions();
+    QAction* a = w.action(QString::fromLatin1(name));
+    QVERIFY2(a && a->isEnabled(), name);
+    a->trigger();
+}
+
+// Runs handle on the next modal dialog once it is open.
+void whenModal(std::function<void(QWidget*)> handle) {
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, handle] {
+        if (QWidget* w = QApplication::activeModalWidget()) {
+            timer->stop();
+            timer->deleteLater();
+            handle(w);
+        }
+    });
+    timer->start(10);
+}
+
+// Collects the regions painted on a widget.
+class PaintRecorder : public QObject {
+public:
+    explicit PaintRecorder(QWidget* w) : w_(w) { w->installEventFilter(this); }
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (o == w_ && e->type() == QEvent::Paint) painted += static_cast<QPaintEvent*>(e)->region();
+        return false;
+    }
+    QRegion painted;
+
+private:
+    QWidget* w_;
+};
+
+// Whether the label shows its whole text within its width.
+bool fits(const QLabel* label) {
+    return label->fontMetrics().horizontalAdvance(label->text()) <= label->contentsRect().width();
+}
+
+}  // namespace
+
+class FirstUseTest : public QObject {
+    Q_OBJECT
+private slots:
+    // Typing "37" into the offset field applies 37 on Enter, not 3 on the first digit, and the
+    // focus stays in the field (also for the arrow keys, which apply at once).
+    void typedOffsetAppliesOnEnterAndKeepsFocus() {
+        test::TempDir dir;
+        ScriptedInteraction si;
+        auto w = startWithDraws(dir, si);
+        QVERIFY(w);
+        QSpinBox* offset = w->drawsTab()->offsetEdit();
+        offset->setFocus();
+        QTRY_VERIFY(offset->hasFocus());
+        offset->selectAll();
+        QTest::keyClicks(offset, QStringLiteral("37"));
+        QCOMPARE(w->session()->drawsOffset(), 0);
+        QVERIFY(offset->hasFocus());
+        QTest::keyClick(offset, Qt::Key_Return);
+        QCOMPARE(w->session()->drawsOffset(), 37);
+        QCOMPARE(offset->value(), 37);
+        QVERIFY(offset->hasFocus());
+        QCOMPARE(w->statsTab()->table().last, w->session()->archive().high() - 37);
+        for (const auto& [key, expected] : {std::pair{Qt::Key_Up, 38}, std::pair{Qt::Key_Down, 37},
+                                            std::pair{Qt::Key_Down, 36}}) {
+            QTest::keyClick(offset, key);
+            QCOMPARE(w->session()->drawsOffset(), expected);
+            QVERIFY(offset->hasFocus());
+        }
+        // The list's type-ahead took nothing: its current row was never moved.
+        QVERIFY(!w->drawsTab()->listView()->currentIndex().isValid());
+        QVERIFY(si.messages.empty());
+    }
+
+    // Two applied-filter rows, a right click and Esc on the first, then a generation: the rows
+    // are gone and the whole list is painted anew, not just the first row.
+    void appliedFiltersAreRepaintedAfterGenerate() {
+        test::TempDir dir;
+        ScriptedInteraction si;
+        auto w = startWithDraws(dir, si);
+        QVERIFY(w);
+        app::CombsTab* combs = w->combsTab();
+        w->leftPages()->setCurrentWidget(combs);
+        QVERIFY(combs->generate(2, "1;2;3;4;5;6;7;8;9;10;11;12", false));
+        QTableView* stats = w->statsTab()->tableView();
+        // The first method gives the drawn numbers: keep the combinations holding 1 or 2, then
+        // remove those holding 3.
+        const std::pair<const char*, QStringList> steps[] = {{"StatFilter_Include", {"1", "2"}},
+                                                              {"StatFilter_Exclude", {"3"}}};
+        for (const auto& [command, values] : steps) {
+            stats->clearSelection();
+            for (int r = 0; r < stats->model()->rowCount(); ++r)
+                if (values.contains(stats->model()->index(r, 0).data().toString()))
+                    stats->selectionModel()->select(stats->model()->index(r, 0),
+                                                    QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            trigger(*w, command);
+        }
+        QTreeWidget* filters = combs->filtersView();
+        QCOMPARE(filters->topLevelItemCount(), 2);
+        QApplication::processEvents();
+        const QRect first = filters->visualItemRect(filters->topLevelItem(0));
+        QTest::mouseClick(filters->viewport(), Qt::RightButton, {}, first.center());
+        QTest::keyClick(filters->viewport(), Qt::Key_Escape);
+        QApplication::processEvents();
+
+        PaintRecorder recorder(filters->viewport());
+        whenModal([](QWidget* modal) {
+            auto* dialog = qobject_cast<app::TGenerateDialog*>(modal);
+            QVERIFY(dialog);
+            dialog->modeBox()->setCurrentIndex(2);
+            dialog->parameterEdit()->setText(QStringLiteral("1;2;3;4;5;6;7;8;9;10"));
+            dialog->accept();
+        });
+        trigger(*w, "CombsGen");
+        QCOMPARE(combs->count(), size_t(252));
+        QApplication::processEvents();
+        QCOMPARE(filters->topLevelItemCount(), 0);
+        QVERIFY(!filters->currentItem());
+        QVERIFY(filters->selectedItems().isEmpty());
+        // Both old rows were painted over.
+        const QRect second = first.translated(0, first.height());
+        QVERIFY(recorder.painted.contains(first));
+        QVERIFY2(recorder.painted.contains(second), "the old second row was left on screen");
+        QVERIFY(si.messages.empty());
+    }
+
+    // A formula the evaluator cannot read is refused on OK with what is wrong and where; the
+    // settings keep the old formula. A readable change recomputes the statistics table at once.
+    void shreddingFormulaIsCheckedAndApplied() {
+        test::TempDir dir;
+        ScriptedInteraction si;
+        auto w = startWithDraws(dir, si);
+        QVERIFY(w);
+        const std::string before = w->session()->settings().formulas[0];
+        app::StatsTab* stats = w->statsTab();
+        const int shr = w->session()->statList().methodWithCode("SHR1");
+        QVERIFY(shr >= 0);
+        stats->methodBox()->setCurrentIndex(stats->methodBox()->findData(shr));
+        QVERIFY(stats->tableModel()->rowCount() > 0);
+
+        bool refused = false;
+        whenModal([&](QWidget* modal) {
+            auto* dialog = qobject_cast<app::TShreddingDialog*>(modal);
+            QVERIFY(dialog);
+            dialog->formulaEdit(0)->setText(QStringLiteral("(n1+n2"));
+            dialog->accept();
+            refused = dialog->isVisible();
+            QCOMPARE(dialog->formulaEdit(0)->cursorPosition(), 0);
+            dialog->reject();
+        });
+        trigger(*w, "EditShredding");
+        QVERIFY(refused);
+        QCOMPARE(si.messages.size(), size_t(1));
+        QCOMPARE(si.messages[0].text, std::string("Ошибка в формуле 1, позиция 1: скобка «(» не закрыта."));
+        QCOMPARE(w->session()->settings().formulas[0], before);
+
+        whenModal([](QWidget* modal) {
+            auto* dialog = qobject_cast<app::TShreddingDialog*>(modal);
+            QVERIFY(dialog);
+            dialog->formulaEdit(0)->setText(QStringLiteral("n1/100"));
+            dialog->accept();
+        });
+        trigger(*w, "EditShredding");
+        QCOMPARE(w->session()->settings().formulas[0], std::string("n1/100"));
+        QCOMPARE(stats->methodBox()->currentData().toInt(), shr);
+        // The table already holds the new formula's values: "Обновить" changes nothing.
+        auto values = [&] {
+            QStringList out;
+            for (const auto& row : stats->table().rows) out << QString::number(row.value.count);
+            auto* m = stats->tableModel();
+            for (int r = 0; r < m->rowCount(); ++r) out << m->index(r, 0).data().toString();
+            return out;
+        };
+        const QStringList shown = values();
+        trigger(*w, "DrawsStatCalc");
+        QCOMPARE(values(), shown);
+        QCOMPARE(si.messages.size(), size_t(1));
+    }
+
+    // The fixed panels show their whole texts beside a long hint, at the default size and at the
+    // smallest; the hint is cut with an ellipsis in the last panel; no two panels overlap.
+    void statusBarPanelsStayReadable() {
+        test::TempDir dir;
+        ScriptedInteraction si;
+        auto w = startWithDraws(dir, si);
+        QVERIFY(w);
+        const QString hint = QStringLiteral("Очень длинная подсказка, ") .repeated(12);
+        QStatusTipEvent tip(hint);
+        QApplication::sendEvent(w.get(), &tip);
+        for (const QSize size : {QSize(1200, 760), QSize(1, 1)}) {
+            w->resize(size);
+            QApplication::processEvents();
+            QTRY_VERIFY(w->width() >= w->minimumWidth());
+            const QString where = QStringLiteral("window %1x%2").arg(w->width()).arg(w->height());
+            QVERIFY2(w->statusPanel(1)->text().startsWith(QStringLiteral("Следующий тираж: ")), qPrintable(where));
+            int right = -1;
+            for (int i = 0; i < app::kStatusPanels; ++i) {
+                QLabel* p = w->statusPanel(i);
+                QVERIFY2(fits(p), qPrintable(QStringLiteral("%1: panel %2 \"%3\"").arg(where).arg(i).arg(p->text())));
+                QVERIFY2(p->geometry().left() > right, qPrintable(QStringLiteral("%1: panel %2 overlaps").arg(where).arg(i)));
+                QVERIFY2(p->geometry().right() <= w->statusBar()->width(), qPrintable(where));
+                right = p->geometry().right();
+            }
+            const QString shown = w->statusPanel(app::kPanelHint)->text();
+            QVERIFY2(shown.endsWith(QStringLiteral("…")) && shown.size() < hint.size(), qPrintable(shown));
+            QCOMPARE(w->statusPanel(app::kPanelHint)->toolTip(), hint);
+        }
+    }
+
+    // The draw dialog refuses a number another draw carries, for a new draw and for an edit,
+    // and keeps the dialog open; the archive holds each number once.
+    void drawNumberGivenTwiceIsRefused() {
+        test::TempDir dir;
+        ScriptedInteraction si;
+        auto w = startWithDraws(dir, si);
+        QVERIFY(w);
+        DrawArchive& archive = w->session()->archive();
+        const int count = archive.count();
+        const int newest = archive.at(archive.high()).number;
+        const int older = archive.at(archive.high() - 1).number;
+        struct Case {
+            const char* command;
+            int number;
+            bool refused;
+        };
+        const Case cases[] = {{"DrawsAdd", newest, true}, {"DrawsEdit", older, true}, {"DrawsEdit", newest, false}};
+        w->drawsTab()->listView()->setCurrentIndex(w->drawsTab()->model()->index(0, 0));
+        for (const Case& c : cases) {
+            si.messages.clear();
+            bool stayedOpen = false;
+            whenModal([&](QWidget* modal) {
+                auto* dialog = qobject_cast<app::TDrawDialog*>(modal);
+                QVERIFY(dialog);
+                dialog->numberEdit()->setValue(c.number);
+                dialog->numbersEdit()->setText(QStringLiteral("1;2;3;4;5;6"));
+                dialog->accept();
+                stayedOpen = dialog->isVisible();
+                if (stayedOpen) dialog->reject();
+            });
+            trigger(*w, c.command);
+            QCOMPARE(stayedOpen, c.refused);
+            if (c.refused) {
+                QCOMPARE(si.messages.size(), size_t(1));
+                QCOMPARE(si.messages[0].text,
+                         "Тираж с номером " + std::to_string(c.number) + " уже есть в архиве тиражей!");
+            } else {
+                QVERIFY(si.messages.empty());
+            }
+        }
+        QCOMPARE(archive.count(), count);
+        int carried = 0;
+        for (int i = 0; i < archive.count(); ++i) carried += archive.at(i).number == newest ? 1 : 0;
+        QCOMPARE(carried, 1);
+        QCOMPARE(archive.at(archive.high()).nums[0], uint8_t(1));  // the edit of its own number went through
+    }
+};
+
+QTEST_MAIN(FirstUseTest)
+#include "first_use_test.moc"

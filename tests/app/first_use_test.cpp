@@ -113,9 +113,13 @@ private slots:
         offset->setFocus();
         QTRY_VERIFY(offset->hasFocus());
         offset->selectAll();
-        QTest::keyClicks(offset, QStringLiteral("37"));
-        QCOMPARE(w->session()->drawsOffset(), 0);
-        QVERIFY(offset->hasFocus());
+        // Each key goes where the keyboard focus is, as typing does.
+        for (const QChar digit : QStringLiteral("37")) {
+            QTest::keyClicks(QApplication::focusWidget(), QString(digit));
+            QCOMPARE(w->session()->drawsOffset(), 0);
+            QVERIFY(offset->hasFocus());
+        }
+        QCOMPARE(offset->text(), QStringLiteral("37"));
         QTest::keyClick(offset, Qt::Key_Return);
         QCOMPARE(w->session()->drawsOffset(), 37);
         QCOMPARE(offset->value(), 37);
@@ -127,6 +131,14 @@ private slots:
             QCOMPARE(w->session()->drawsOffset(), expected);
             QVERIFY(offset->hasFocus());
         }
+        // The arrows of "Тиражей" apply the new length at once, as typing and Enter do.
+        QSpinBox* length = w->statsTab()->lengthEdit();
+        length->setFocus();
+        QTRY_VERIFY(length->hasFocus());
+        const int window = w->statsTab()->table().windowSize;
+        QTest::keyClick(length, Qt::Key_Down);
+        QCOMPARE(w->statsTab()->table().windowSize, window - 1);
+        QVERIFY(length->hasFocus());
         // The list's type-ahead took nothing: its current row was never moved.
         QVERIFY(!w->drawsTab()->listView()->currentIndex().isValid());
         QVERIFY(si.messages.empty());

@@ -504,7 +504,8 @@ private slots:
         w->busyState().enter();
         for (const char* name : {"DrawsAdd", "DrawsExport", "DrawsImport", "EditSettings", "TabGraps", "Exit"})
             QVERIFY2(!w->action(name)->isEnabled(), name);
-        QVERIFY(!w->drawsTab()->offsetEdit()->isEnabled());
+        // The offset field cannot change while work runs; it stays enabled to keep the focus.
+        QVERIFY(w->drawsTab()->offsetEdit()->isReadOnly());
         // Closing during long work asks it to stop and keeps the window.
         w->show();
         QVERIFY(!w->progress().stopRequested());
@@ -515,6 +516,7 @@ private slots:
         QVERIFY(!w->progress().stopRequested());
         QVERIFY(w->action("DrawsAdd")->isEnabled());
         QVERIFY(w->drawsTab()->offsetEdit()->isEnabled());
+        QVERIFY(!w->drawsTab()->offsetEdit()->isReadOnly());
         // ... and the window closes once the work has stopped.
         QTRY_VERIFY(!w->isVisible());
     }

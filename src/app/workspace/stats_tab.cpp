@@ -74,7 +74,9 @@ StatsTab::StatsTab(TabHost& host, QWidget* parent)
     cbDrawsStatType_->setToolTip(cbDrawsStatType_->statusTip());
     cbDrawsStatType_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     cbDrawsStatType_->setMinimumContentsLength(40);
-    edDrawsStatLen_ = new QSpinBox(this);
+    auto* statLen = new StepSpinBox(this);
+    statLen->setOnStep([this] { recompute(false); });
+    edDrawsStatLen_ = statLen;
     edDrawsStatLen_->setObjectName(QStringLiteral("edDrawsStatLen"));
     edDrawsStatLen_->setRange(1, std::numeric_limits<int>::max());
     edDrawsStatLen_->setValue(1000);
@@ -421,7 +423,9 @@ void StatsTab::saveSettings(TFormMainSettings& s) const {
 
 void StatsTab::enableControls(bool on) {
     cbDrawsStatType_->setEnabled(on);
-    edDrawsStatLen_->setEnabled(on);
+    // Read-only rather than disabled while work runs, so that the field keeps the keyboard focus.
+    edDrawsStatLen_->setEnabled(host_.session() != nullptr);
+    edDrawsStatLen_->setReadOnly(!on);
 }
 
 }  // namespace tavlora::app

@@ -12,7 +12,9 @@
 #include <QStatusTipEvent>
 #include <QTabWidget>
 #include <QTableView>
+#include <QRegularExpression>
 #include <QTimer>
+#include <QTranslator>
 #include <QTreeWidget>
 #include <QtTest>
 #include <fstream>
@@ -22,6 +24,7 @@
 #include "app/archive/draws_tab.h"
 #include "app/main_window.h"
 #include "app/settings/shredding_dialog.h"
+#include "app/translations.h"
 #include "app/workspace/combs_tab.h"
 #include "app/workspace/generate_dialog.h"
 #include "app/workspace/stat_table_model.h"
@@ -30,6 +33,7 @@
 #include "session/session.h"
 #include "stats/stat_list.h"
 #include "test_support.h"
+#include "ui/file_dialogs.h"
 
 using namespace tavlora;
 using app::TFormMain;
@@ -102,6 +106,25 @@ bool fits(const QLabel* label) {
 class FirstUseTest : public QObject {
     Q_OBJECT
 private slots:
+    // Qt's own dialogs speak Russian with the system's translations, and the file dialogs open
+    // in the data folder.
+    void qtDialogsAreRussianAndOpenInTheDataFolder() {
+        QTranslator translator;
+        QVERIFY2(app::installRussianQtTexts(translator), "qtbase_ru is missing (qt6-translations-l10n)");
+        for (const auto& [context, source] : {std::pair{"QFileDialog", "Look in:"}, std::pair{"QFileDialog", "File &name:"},
+                                              std::pair{"QPlatformTheme", "Cancel"}, std::pair{"QPlatformTheme", "Save"}}) {
+            const QString text = QCoreApplication::translate(context, source);
+            QVERIFY2(text != QString::fromLatin1(source) && text.contains(QRegularExpression(QStringLiteral("[А-Яа-я]"))),
+                     qPrintable(text));
+        }
+        QCoreApplication::removeTranslator(&translator);
+        test::TempDir dir;
+        ScriptedInteraction si;
+        auto w = startWithDraws(dir, si);
+        QVERIFY(w);
+        QCOMPARE(ui::fileDialogFolder(), QString::fromStdString(dir.path().string()));
+    }
+
     // Typing "37" into the offset field applies 37 on Enter, not 3 on the first digit, and the
     // focus stays in the field (also for the arrow keys, which apply at once).
     void typedOffsetAppliesOnEnterAndKeepsFocus() {

@@ -205,6 +205,16 @@ void TFormMain::buildActions() {
             addCommand({toggle->action, toggle->caption,
                         QStringLiteral("Показать или скрыть вкладку \"%1\"").arg(tab->caption()),
                         [this, tab] { toggleTab(tab); }, {}, true});
+    // F5 recomputes the views on screen, forced, as "Обновить" does for the statistics.
+    addCommand({QStringLiteral("ViewRecalc"), QStringLiteral("Пересчитать"),
+                QStringLiteral("Пересчитать открытые вкладки"),
+                [this] {
+                    for (QTabWidget* side : {pcLeft_, pcRight_})
+                        if (auto* tab = qobject_cast<Tab*>(side->currentWidget()); tab && tab->isView())
+                            tab->refreshView(true);
+                },
+                [this] { return session_ != nullptr; }})
+        ->setShortcut(QKeySequence(Qt::Key_F5));
     addCommand({QStringLiteral("Help"), QStringLiteral("Справка"), QStringLiteral("Справочная система программы"), {},
                 never});
     addCommand({QStringLiteral("LotterySite"), QStringLiteral("Сайт лотереи"),
@@ -246,6 +256,8 @@ void TFormMain::buildMenus() {
     }
 
     auto* view = menuBar()->addMenu(QStringLiteral("Вид"));
+    view->addAction(action(QStringLiteral("ViewRecalc")));
+    view->addSeparator();
     for (Tab* tab : tabs_)
         if (const auto& toggle = tab->toggle()) view->addAction(action(toggle->action));
 

@@ -4,6 +4,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPaintEvent>
@@ -122,7 +124,30 @@ private slots:
         ScriptedInteraction si;
         auto w = startWithDraws(dir, si);
         QVERIFY(w);
-        QCOMPARE(ui::fileDialogFolder(), QString::fromStdString(dir.path().string()));
+        const QString folder = QString::fromStdString(dir.path().string());
+        QCOMPARE(ui::fileDialogFolder(), folder);
+
+        // The commands through their dialogs, which open in the data folder, and what they say:
+        // the export writes every draw, importing it back adds none.
+        const QString file = folder + QStringLiteral("/export.csv");
+        const int count = w->session()->archive().count();
+        for (const auto& [command, said] : {std::pair{"DrawsExport", QStringLiteral("Экспортировано тиражей: %1").arg(count)},
+                                            std::pair{"DrawsImport", QStringLiteral("Добавлено тиражей: 0")}}) {
+            QString opened;
+            whenModal([&](QWidget* modal) {
+                auto* dialog = qobject_cast<QFileDialog*>(modal);
+                QVERIFY(dialog);
+                opened = dialog->directory().absolutePath();
+                dialog->selectFile(file);
+                static_cast<QDialog*>(dialog)->accept();
+            });
+            si.messages.clear();
+            trigger(*w, command);
+            QCOMPARE(QDir(opened), QDir(folder));
+            QCOMPARE(si.messages.size(), size_t(1));
+            QCOMPARE(QString::fromStdString(si.messages[0].text), said);
+        }
+        QCOMPARE(w->session()->archive().count(), count);
     }
 
     // Typing "37" into the offset field applies 37 on Enter, not 3 on the first digit, and the

@@ -75,6 +75,17 @@ DrawsTab::DrawsTab(TabHost& host, QWidget* parent)
     });
 }
 
+namespace {
+
+// A key of a list's command: active while the list (or a child of it) has the focus, so that the
+// same key may serve another list elsewhere in the window.
+void setListKeys(QAction* a, QList<QKeySequence> keys) {
+    a->setShortcuts(keys);
+    a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+}
+
+}  // namespace
+
 void DrawsTab::buildCommands() {
     auto haveSession = [this] { return host_.session() != nullptr; };
     auto haveFocus = [this] { return hasArchive() && focusedListPosition() >= 0; };
@@ -98,7 +109,8 @@ void DrawsTab::buildCommands() {
                       [this] {
                           const QString f = ui::chooseSaveFile(window(), QStringLiteral("Экспорт в CSV-файл"),
                                                                ui::kDrawsFileFilter, QStringLiteral("csv"));
-                          if (!f.isEmpty()) exportDraws(f);
+                          if (!f.isEmpty() && exportDraws(f))
+                              host_.interaction().information(fmt(kDrawsExportedText, host_.session()->archive().count()));
                       },
                       [this] { return hasArchive(); }});
     host_.addCommand({QStringLiteral("DrawsImport"), QStringLiteral("Импорт из CSV-файла"),
@@ -106,12 +118,16 @@ void DrawsTab::buildCommands() {
                       [this] {
                           const QString f =
                               ui::chooseOpenFile(window(), QStringLiteral("Импорт из CSV-файла"), ui::kDrawsFileFilter);
-                          if (!f.isEmpty()) importDraws(f);
+                          if (!f.isEmpty() && importDraws(f))
+                              host_.interaction().information(fmt(kDrawsImportedText, lastImportCount_));
                       },
                       haveSession});
     host_.addCommand({QStringLiteral("DrawsDownload"), QStringLiteral("Загрузить тиражи"),
                       QStringLiteral("Загрузка новых тиражей с сайта лотереи"), [this] { downloadDraws(); },
                       [this] { return downloadAvailable(); }});
+    setListKeys(host_.action(QStringLiteral("DrawsAdd")), {QKeySequence(Qt::Key_Insert)});
+    setListKeys(host_.action(QStringLiteral("DrawsDel")), {QKeySequence(Qt::Key_Delete)});
+    setListKeys(host_.action(QStringLiteral("DrawsInfo")), {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
 }
 
 std::optional<TabMenu> DrawsTab::menu() const {
@@ -273,8 +289,10 @@ bool DrawsTab::importDraws(const QString& fileName) {
     const std::string path = us(fileName);
     ui::StatusScope status(host_.progress(), fmt(kDrawsImportText, path));
     bool ok = true;
+    lastImportCount_ = 0;
     try {
-        importDrawsCsv(session->archive(), std::filesystem::path(path), host_.progress(), host_.interaction());
+        lastImportCount_ =
+            importDrawsCsv(session->archive(), std::filesystem::path(path), host_.progress(), host_.interaction());
     } catch (const std::exception& e) {
         host_.interaction().error(e.what());
         ok = false;

@@ -13,6 +13,9 @@ class QSpinBox;
 
 namespace tavlora::app {
 
+inline constexpr const char* kDrawsImportedText = "Добавлено тиражей: %d";
+inline constexpr const char* kDrawsExportedText = "Экспортировано тиражей: %d";
+
 class DrawsModel;
 
 class DrawsTab : public Tab {
@@ -30,8 +33,12 @@ public:
     void toggleSortedDraws();
     void toggleColorDraws();
     void setDrawsOffset(int offset);
+    // The file commands without their dialogs and reports; the commands report what they did
+    // ("Добавлено тиражей: N", "Экспортировано тиражей: N").
     bool importDraws(const QString& fileName);
     bool exportDraws(const QString& fileName);
+    // The draws the last import appended.
+    int lastImportCount() const { return lastImportCount_; }
     // The information window of the focused draw.
     void showDrawInfo();
     // The draw download and whether it is available (it comes with its subsystem).
@@ -60,6 +67,7 @@ private:
     QTableView* lvDraws_ = nullptr;
     DrawsModel* model_ = nullptr;
     QSpinBox* edDrawsOffset_ = nullptr;
+    int lastImportCount_ = 0;
 };
 
 }  // namespace tavlora::app

@@ -404,8 +404,11 @@ void StatsTab::buildCommands() {
 std::optional<TabMenu> StatsTab::menu() const {
     return TabMenu{QStringLiteral("Статистика"),
                    lvDrawsStat_,
-                   {"DrawsStatCalc", "", "StatFilter_Include", "StatFilter_Exclude", "", "DrawsStatePrefetchsEnabled",
-                    "DrawsStatShowTotalLine", "", "FiltersInfo"}};
+                   // The norms switch starts a long rebuild: it stands apart from the filter
+                   // commands, after the description, so that a slip from "Удалить выделенные"
+                   // does not reach it.
+                   {"DrawsStatCalc", "", "StatFilter_Include", "StatFilter_Exclude", "", "FiltersInfo", "",
+                    "DrawsStatePrefetchsEnabled", "DrawsStatShowTotalLine"}};
 }
 
 void StatsTab::restoreSettings(const TFormMainSettings& s) {

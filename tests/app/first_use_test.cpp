@@ -3,12 +3,14 @@
 // default and the smallest size, and a draw number given twice.
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPaintEvent>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -189,6 +191,68 @@ private slots:
         QVERIFY(length->hasFocus());
         // The list's type-ahead took nothing: its current row was never moved.
         QVERIFY(!w->drawsTab()->listView()->currentIndex().isValid());
+        QVERIFY(si.messages.empty());
+    }
+
+    // The keys of the lists: Enter, Ins and Del on the draws list; Ctrl+A, Ctrl+C, Ctrl+V and
+    // Ctrl+Z on the combinations; F5 anywhere.
+    void listKeysRunTheirCommands() {
+        test::TempDir dir;
+        ScriptedInteraction si;
+        auto w = startWithDraws(dir, si);
+        QVERIFY(w);
+        QTableView* draws = w->drawsTab()->listView();
+        const int before = w->session()->archive().count();
+        draws->setFocus();
+        draws->setCurrentIndex(w->drawsTab()->model()->index(0, 0));
+        QTRY_VERIFY(draws->hasFocus());
+        const struct {
+            Qt::Key key;
+            const char* dialogClass;  // the modal window the key opens, or null
+            size_t questions;         // questions asked so far
+        } drawKeys[] = {{Qt::Key_Return, "tavlora::app::TInfoWindow", 0},
+                        {Qt::Key_Insert, "tavlora::app::TDrawDialog", 0},
+                        {Qt::Key_Delete, nullptr, 1}};
+        for (const auto& k : drawKeys) {
+            QString opened;
+            if (k.dialogClass)
+                whenModal([&](QWidget* modal) {
+                    opened = QString::fromLatin1(modal->metaObject()->className());
+                    static_cast<QDialog*>(modal)->reject();
+                });
+            w->activateWindow();
+            draws->setFocus();
+            QTRY_VERIFY(draws->hasFocus());
+            w->updateActions();
+            QTest::keyClick(draws, k.key);
+            if (k.dialogClass) QTRY_COMPARE(opened, QString::fromLatin1(k.dialogClass));
+            QCOMPARE(si.questions.size(), k.questions);  // Del asks first; the answer is no
+        }
+        QCOMPARE(w->session()->archive().count(), before);
+
+        app::CombsTab* combs = w->combsTab();
+        w->leftPages()->setCurrentWidget(combs);
+        QTableView* list = combs->listView();
+        list->setFocus();
+        QTRY_VERIFY(list->hasFocus());
+        w->updateActions();
+        QTest::keyClick(list, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(list->selectionModel()->selection().size(), 1);
+        QCOMPARE(combs->selectedRows().size(), combs->count());
+        QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text().count(QStringLiteral("\r\n")), int(combs->count()) - 1);
+        QGuiApplication::clipboard()->setText(QStringLiteral("1 2 3 4 5"));
+        w->updateActions();
+        QTest::keyClick(list, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(combs->count(), size_t(1));
+        w->updateActions();
+        QTest::keyClick(list, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(combs->count(), size_t(21));
+
+        QSignalSpy recalc(w->action("ViewRecalc"), &QAction::triggered);
+        w->updateActions();
+        QTest::keyClick(list, Qt::Key_F5);
+        QCOMPARE(recalc.count(), 1);
         QVERIFY(si.messages.empty());
     }
 

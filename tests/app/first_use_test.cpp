@@ -10,7 +10,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPaintEvent>
+#include <QScrollBar>
 #include <QSignalSpy>
+#include <QTableWidget>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -31,11 +33,13 @@
 #include "app/translations.h"
 #include "app/workspace/combs_tab.h"
 #include "app/workspace/generate_dialog.h"
+#include "app/workspace/info_window.h"
 #include "app/workspace/stat_table_model.h"
 #include "app/workspace/stats_tab.h"
 #include "core/interaction.h"
 #include "session/session.h"
 #include "stats/stat_list.h"
+#include "workspace/info_rows.h"
 #include "test_support.h"
 #include "ui/file_dialogs.h"
 
@@ -51,7 +55,7 @@ void writeSmallGeneration(const std::filesystem::path& dir) {
 }
 
 // The window on a data folder with the sample archive, shown and active.
-std::unique_ptr<TFormMain> startWithDraws(const test::TempDir& dir, Interaction& interaction) {
+std::unique_ptr<TFormMain> startWithDraws(const test::TempDir& dir, Interaction& interaction, bool import = true) {
     writeSmallGeneration(dir.path());
     app::MainWindowOptions o;
     o.startup.dataDir = dir.path();
@@ -62,7 +66,7 @@ std::unique_ptr<TFormMain> startWithDraws(const test::TempDir& dir, Interaction&
     w->show();
     w->activateWindow();
     if (!QTest::qWaitForWindowActive(w.get())) qWarning("the window did not become active");
-    if (!w->drawsTab()->importDraws(QStringLiteral(TAVLORA_SAMPLE_DIR "/draws.csv"))) return nullptr;
+    if (import && !w->drawsTab()->importDraws(QStringLiteral(TAVLORA_SAMPLE_DIR "/draws.csv"))) return nullptr;
     return w;
 }
 
@@ -254,6 +258,49 @@ private slots:
         QTest::keyClick(list, Qt::Key_F5);
         QCOMPARE(recalc.count(), 1);
         QVERIFY(si.messages.empty());
+    }
+
+    // The matrix pane of the information window widens with the matrix: no column is clipped
+    // up to the widest pane, and the widest matrix scrolls.
+    void informationMatrixWidensWithItsColumns() {
+        test::TempDir dir;
+        ScriptedInteraction si;
+        auto w = startWithDraws(dir, si);
+        QVERIFY(w);
+        TInfoRequest request;
+        request.nums.n = {1, 8, 15, 22, 69};
+        request.drawIndex = request.referenceIndex = w->session()->analysisEndIndex();
+        app::TInfoWindow info(w.get(), w->session()->statList(), request);
+        info.show();
+        for (const auto& [columns, scrolls] : {std::pair{7, false}, std::pair{10, false}, std::pair{13, false},
+                                               std::pair{69, true}}) {
+            info.columnsEdit()->setValue(columns);
+            QApplication::processEvents();
+            QTableWidget* grid = info.grid();
+            QCOMPARE(grid->horizontalScrollBar()->maximum() > 0, scrolls);
+        }
+        QVERIFY(si.messages.empty());
+    }
+
+    // An empty archive says how to get draws until it has some.
+    void emptyArchiveSaysHowToGetDraws() {
+        test::TempDir dir;
+        ScriptedInteraction si;
+        auto w = startWithDraws(dir, si, false);
+        auto* note = w->drawsTab()->findChild<QLabel*>(QStringLiteral("lbEmptyArchive"));
+        QVERIFY(note);
+        QVERIFY(note->isVisible());
+        for (const char* how : {"Загрузить тиражи", "Импорт из CSV-файла", "Добавить"})
+            QVERIFY2(note->text().contains(QString::fromUtf8(how)), how);
+        QVERIFY(w->drawsTab()->importDraws(QStringLiteral(TAVLORA_SAMPLE_DIR "/draws.csv")));
+        QVERIFY(!note->isVisible());
+        // Every column of the statistics table explains itself in its header's tooltip.
+        auto* m = w->statsTab()->tableModel();
+        QSet<QString> tips;
+        for (int c = 0; c < m->columnCount(); ++c)
+            tips << m->headerData(c, Qt::Horizontal, Qt::ToolTipRole).toString();
+        QCOMPARE(tips.size(), m->columnCount());
+        QVERIFY(!tips.contains(QString()));
     }
 
     // Two applied-filter rows, a right click and Esc on the first, then a generation: the rows

@@ -50,6 +50,14 @@ DrawsTab::DrawsTab(TabHost& host, QWidget* parent)
     offsetRow->addWidget(edDrawsOffset_);
     offsetRow->addStretch();
     layout->addLayout(offsetRow);
+    // An empty archive says how to get draws, above the empty list.
+    lbEmptyArchive_ = new QLabel(QString::fromUtf8(kEmptyArchiveText), this);
+    lbEmptyArchive_->setObjectName(QStringLiteral("lbEmptyArchive"));
+    lbEmptyArchive_->setWordWrap(true);
+    lbEmptyArchive_->setFrameShape(QFrame::StyledPanel);
+    lbEmptyArchive_->setMargin(6);
+    lbEmptyArchive_->hide();
+    layout->addWidget(lbEmptyArchive_);
     lvDraws_ = new QTableView(this);
     lvDraws_->setObjectName(QStringLiteral("lvDraws"));
     model_ = new DrawsModel(lvDraws_);
@@ -181,6 +189,7 @@ void DrawsTab::refresh(bool force) {
     if (!session) return;
     model_->refresh(force);
     const DrawArchive& archive = session->archive();
+    lbEmptyArchive_->setVisible(archive.empty());
     host_.setPanel(kPanelArchive, qs(archive.archiveStatusText()));
     host_.setPanel(kPanelNextDraw, qs(archive.nextDrawStatusText()));
     host_.setPanel(kPanelActualDraw, qs(archive.actualDrawStatusText()));

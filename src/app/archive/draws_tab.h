@@ -9,11 +9,15 @@
 #include "app/archive/draw_dialog.h"
 #include "app/tab.h"
 
+class QLabel;
 class QSpinBox;
 
 namespace tavlora::app {
 
 inline constexpr const char* kDrawsImportedText = "Добавлено тиражей: %d";
+inline constexpr const char* kEmptyArchiveText =
+    "Архив тиражей пуст. Загрузите тиражи с сайта лотереи (Тиражи → Загрузить тиражи) или добавьте их из "
+    "CSV-файла (Тиражи → Импорт из CSV-файла); один тираж можно ввести вручную (Тиражи → Добавить).";
 inline constexpr const char* kDrawsExportedText = "Экспортировано тиражей: %d";
 
 class DrawsModel;
@@ -67,6 +71,7 @@ private:
     QTableView* lvDraws_ = nullptr;
     DrawsModel* model_ = nullptr;
     QSpinBox* edDrawsOffset_ = nullptr;
+    QLabel* lbEmptyArchive_ = nullptr;
     int lastImportCount_ = 0;
 };
 

@@ -301,6 +301,25 @@ private slots:
             tips << m->headerData(c, Qt::Horizontal, Qt::ToolTipRole).toString();
         QCOMPARE(tips.size(), m->columnCount());
         QVERIFY(!tips.contains(QString()));
+
+        // Scrolled to the right, the table keeps its "Значение" column in view over its left
+        // edge, on the same rows.
+        QTableView* table = w->statsTab()->tableView();
+        QTableView* values = w->statsTab()->valueColumnView();
+        QVERIFY(!values->isVisible());
+        table->horizontalScrollBar()->setValue(table->horizontalScrollBar()->maximum());
+        table->verticalScrollBar()->setValue(5);
+        QApplication::processEvents();
+        QVERIFY(table->horizontalScrollBar()->value() > 0);
+        QVERIFY(values->isVisible());
+        QCOMPARE(values->width(), table->columnWidth(0));
+        QCOMPARE(values->verticalScrollBar()->value(), 5);
+        const QModelIndex top = values->indexAt(QPoint(2, 2));
+        QCOMPARE(top.column(), 0);
+        QCOMPARE(top.row(), table->indexAt(QPoint(table->viewport()->width() - 2, 2)).row());
+        for (int c = 1; c < m->columnCount(); ++c) QVERIFY(values->isColumnHidden(c));
+        table->horizontalScrollBar()->setValue(0);
+        QVERIFY(!values->isVisible());
     }
 
     // Two applied-filter rows, a right click and Esc on the first, then a generation: the rows

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDateTimeEdit>
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
@@ -481,6 +482,10 @@ private slots:
             whenModal([&](QWidget* modal) {
                 auto* dialog = qobject_cast<app::TDrawDialog*>(modal);
                 QVERIFY(dialog);
+                // The dialog says what the numbers field expects and shows dates as the list does.
+                auto* hint = dialog->findChild<QLabel*>(QStringLiteral("lbDrawNumbersHint"));
+                QVERIFY(hint && hint->text().contains(QStringLiteral("Шесть чисел")));
+                QCOMPARE(dialog->dateEdit()->displayFormat(), QStringLiteral("MM/dd/yyyy HH:mm"));
                 dialog->numberEdit()->setValue(c.number);
                 dialog->numbersEdit()->setText(QStringLiteral("1;2;3;4;5;6"));
                 dialog->accept();

@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(
   cmake ninja-build g++ make pkg-config
-  qt6-base-dev libqt6opengl6-dev qt6-charts-dev libgl-dev fonts-dejavu-core
+  qt6-base-dev libqt6opengl6-dev qt6-charts-dev libgl-dev fonts-dejavu-core qt6-translations-l10n
   libcurl4-openssl-dev libxlsxwriter-dev tinyproxy python3
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb locales

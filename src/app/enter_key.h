@@ -31,4 +31,20 @@ private:
     std::function<void()> run_;
 };
 
+// A spin edit that runs a command after its arrows (the buttons, the Up/Down and Page keys, the
+// wheel) changed the value: a step applies at once, as a typed value does with Enter.
+class StepSpinBox : public QSpinBox {
+public:
+    using QSpinBox::QSpinBox;
+    void setOnStep(std::function<void()> run) { onStep_ = std::move(run); }
+    void stepBy(int steps) override {
+        const int before = value();
+        QSpinBox::stepBy(steps);
+        if (onStep_ && value() != before) onStep_();
+    }
+
+private:
+    std::function<void()> onStep_;
+};
+
 }  // namespace tavlora::app

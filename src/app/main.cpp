@@ -2,6 +2,7 @@
 // when it is a build tree or a portable copy, else the user's data folder).
 #include <QApplication>
 #include <QMessageBox>
+#include <QTranslator>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -9,11 +10,15 @@
 #include "app/command_line.h"
 #include "app/data_folder.h"
 #include "app/main_window.h"
+#include "app/translations.h"
 #include "ui/text.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     tavlora::app::setApplicationIdentity();
+    // Qt's own texts (file dialogs, standard buttons) in Russian like the rest of the program.
+    QTranslator qtTexts;
+    tavlora::app::installRussianQtTexts(qtTexts);
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
 

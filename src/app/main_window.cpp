@@ -11,6 +11,7 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStatusTipEvent>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTableView>
 #include <QUrl>
@@ -39,6 +40,7 @@
 #include "core/settings.h"
 #include "session/session.h"
 #include "stakes/stakes_store.h"
+#include "ui/elided_label.h"
 #include "ui/text.h"
 #include "ui/window_settings.h"
 
@@ -209,6 +211,16 @@ void TFormMain::buildActions() {
             addCommand({toggle->action, toggle->caption,
                         QStringLiteral("Показать или скрыть вкладку \"%1\"").arg(tab->caption()),
                         [this, tab] { toggleTab(tab); }, {}, true});
+    // F5 recomputes the views on screen, forced, as "Обновить" does for the statistics.
+    addCommand({QStringLiteral("ViewRecalc"), QStringLiteral("Пересчитать"),
+                QStringLiteral("Пересчитать открытые вкладки"),
+                [this] {
+                    for (QTabWidget* side : {pcLeft_, pcRight_})
+                        if (auto* tab = qobject_cast<Tab*>(side->currentWidget()); tab && tab->isView())
+                            tab->refreshView(true);
+                },
+                [this] { return session_ != nullptr; }})
+        ->setShortcut(QKeySequence(Qt::Key_F5));
     addCommand({QStringLiteral("LotterySite"), QStringLiteral("Сайт лотереи"),
                 QStringLiteral("Открыть сайт лотереи с результатами тиражей"),
                 [] { QDesktopServices::openUrl(QUrl(QString::fromLatin1(kLotterySite))); }});
@@ -248,6 +260,8 @@ void TFormMain::buildMenus() {
     }
 
     auto* view = menuBar()->addMenu(QStringLiteral("Вид"));
+    view->addAction(action(QStringLiteral("ViewRecalc")));
+    view->addSeparator();
     for (Tab* tab : tabs_)
         if (const auto& toggle = tab->toggle()) view->addAction(action(toggle->action));
 
@@ -263,20 +277,32 @@ void TFormMain::buildMenus() {
                                 [this] { AboutDialog(options_.startup.dataDir, this).exec(); }}));
 }
 
+namespace {
+
+// The narrowest widths of the fixed panels, as for their usual texts.
+constexpr int kPanelWidths[kStatusPanels] = {140, 140, 140, 150, 100, 100, 0};
+
+}  // namespace
+
 void TFormMain::buildStatusBar() {
-    const int widths[kStatusPanels] = {140, 140, 140, 150, 100, 100, 0};
     for (int i = 0; i < kStatusPanels; ++i) {
-        auto* label = new QLabel(this);
+        // The last panel takes the hints and running work's texts, cut to the room left; the
+        // others widen to their texts and never shrink below them.
+        QLabel* label = i == kPanelHint ? new ui::ElidedLabel(this) : new QLabel(this);
         label->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
         label->setFrameShape(QFrame::StyledPanel);
         label->setFrameShadow(QFrame::Sunken);
-        if (widths[i] > 0) label->setMinimumWidth(widths[i]);
-        statusBar()->addWidget(label, i == kStatusPanels - 1 ? 1 : 0);
+        if (i != kPanelHint) {
+            label->setFixedWidth(kPanelWidths[i]);
+            label->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+        }
+        statusBar()->addWidget(label, i == kPanelHint ? 1 : 0);
         panels_[static_cast<size_t>(i)] = label;
     }
     setPanel(kPanelCombs, qs(fmt("Комбинаций: %d", 0)));
     setPanel(kPanelStakes, qs(fmt("Ставок: %d", 0)));
     setPanel(kPanelRatings, qs(fmt("Рейтинг: %d", 0)));
+    updateMinimumWidth();
 }
 
 void TFormMain::applyTabVisibility() {
@@ -479,6 +505,31 @@ bool TFormMain::event(QEvent* event) {
     return QMainWindow::event(event);
 }
 
-void TFormMain::setPanel(int index, const QString& text) { panels_.at(static_cast<size_t>(index))->setText(text); }
+void TFormMain::setPanel(int index, const QString& text) {
+    QLabel* label = panels_.at(static_cast<size_t>(index));
+    if (index == kPanelHint) {
+        static_cast<ui::ElidedLabel*>(label)->setFullText(text);
+        return;
+    }
+    label->setText(text);
+    // The panel keeps a width that shows its whole text; the window's minimum width follows
+    // from the status bar's, so every panel stays readable at the smallest window size.
+    const int needed = label->fontMetrics().horizontalAdvance(text) + 2 * label->frameWidth() +
+                       label->fontMetrics().horizontalAdvance(QLatin1Char('x')) + 4;
+    const int width = std::max(kPanelWidths[index], needed);
+    if (label->minimumWidth() != width) {
+        label->setFixedWidth(width);
+        updateMinimumWidth();
+    }
+}
+
+void TFormMain::updateMinimumWidth() {
+    // The status bar's panels side by side, with the room of the hint panel's ellipsis, the
+    // layout's spacing and the size grip: below that width they would be drawn over each other.
+    int needed = 0;
+    for (const QLabel* p : panels_) needed += std::max(p->minimumWidth(), p->minimumSizeHint().width()) + 6;
+    needed += 2 * statusBar()->style()->pixelMetric(QStyle::PM_LayoutLeftMargin) + 24;
+    setMinimumWidth(std::max(needed, centralWidget() ? centralWidget()->minimumSizeHint().width() : 0));
+}
 
 }  // namespace tavlora::app

@@ -117,6 +117,8 @@ private:
     void buildActions();
     void buildMenus();
     void buildStatusBar();
+    // Keeps the window at least as wide as the status bar's panels need.
+    void updateMinimumWidth();
     void waitForRestartedCopy();
     void applyTabVisibility();
     void restoreWindowSettings();

@@ -24,6 +24,7 @@
 #include "stakes/ratings.h"
 #include "stakes/stakes_store.h"
 #include "stats/stat_list.h"
+#include "ui/file_dialogs.h"
 #include "ui/text.h"
 
 namespace tavlora::app {
@@ -57,6 +58,8 @@ void TFormMain::loadConfiguration() {
         // Opening the session loads the settings (a missing or unreadable file gives the
         // defaults) and reads the archive; its messages are shown at initialisation.
         session_ = std::make_unique<Session>(options_.startup.dataDir);
+        // The file dialogs open in the data folder, where the program's own files are.
+        ui::setFileDialogFolder(ui::qs(options_.startup.dataDir.string()));
         session_->setNormsEnabled(form_.prefetchsEnabled);
         session_->setStakesLogEnabled(form_.stakesLogEnabled);
         for (Tab* tab : tabs_) tab->sessionOpened();

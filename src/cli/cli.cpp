@@ -26,7 +26,7 @@ bool ArgReader::flag(const std::string& name) {
 bool ArgReader::option(const std::string& name, std::string& value) {
     for (size_t i = 0; i < args_.size(); ++i) {
         if (args_[i] == name) {
-            if (i + 1 >= args_.size()) throw UsageError{"option " + name + " needs a value"};
+            if (i + 1 >= args_.size()) throw UsageError{"параметру " + name + " нужно значение"};
             value = args_[i + 1];
             args_.erase(args_.begin() + static_cast<long>(i), args_.begin() + static_cast<long>(i) + 2);
             return true;
@@ -45,13 +45,13 @@ int ArgReader::intOption(const std::string& name, int defaultValue) {
     if (!option(name, v)) return defaultValue;
     int out = 0;
     auto [p, ec] = std::from_chars(v.data(), v.data() + v.size(), out);
-    if (ec != std::errc() || p != v.data() + v.size()) throw UsageError{"option " + name + " needs a whole number"};
+    if (ec != std::errc() || p != v.data() + v.size()) throw UsageError{"параметру " + name + " нужно целое число"};
     return out;
 }
 
 void ArgReader::expectNoOptions() const {
     for (const auto& a : args_)
-        if (a.size() > 2 && a.rfind("--", 0) == 0) throw UsageError{"unknown option " + a};
+        if (a.size() > 2 && a.rfind("--", 0) == 0) throw UsageError{"неизвестный параметр " + a};
 }
 
 void printRow(std::ostream& out, const std::vector<std::string>& cells) {

@@ -50,7 +50,7 @@ std::optional<int64_t> wholeNumber(const std::string& text) {
 
 int64_t numberArgument(const std::string& text, const std::string& what) {
     auto v = wholeNumber(text);
-    if (!v) throw UsageError{what + " must be a whole number: " + text};
+    if (!v) throw UsageError{what + " должен быть целым числом: " + text};
     return *v;
 }
 
@@ -61,7 +61,7 @@ void requireWholeArchive(const Session& session) {
 
 int cmdStatus(Context& ctx, ArgReader& args) {
     args.expectNoOptions();
-    if (!args.rest().empty()) throw UsageError{"archive status takes no arguments"};
+    if (!args.rest().empty()) throw UsageError{"archive status не принимает аргументов"};
     const auto session = openSession(ctx);
     const DrawArchive& a = session->archive();
     ctx.out << a.archiveStatusText() << '\n' << a.nextDrawStatusText() << '\n' << a.actualDrawStatusText() << '\n';
@@ -72,8 +72,8 @@ int cmdList(Context& ctx, ArgReader& args) {
     int last = args.intOption("--last", -1);
     TableOutput table(&ctx.out, args, "Архив тиражей");
     args.expectNoOptions();
-    if (!args.rest().empty()) throw UsageError{"archive list takes no arguments"};
-    if (last < -1) throw UsageError{"--last needs a number >= 0"};
+    if (!args.rest().empty()) throw UsageError{"archive list не принимает аргументов"};
+    if (last < -1) throw UsageError{"параметру --last нужно число >= 0"};
     const auto session = openSession(ctx);
     const DrawArchive& a = session->archive();
     table.header(drawListColumns());
@@ -113,8 +113,8 @@ std::optional<TDraw> validated(Context& ctx, int64_t number, const std::string& 
 
 int cmdAdd(Context& ctx, ArgReader& args) {
     DrawFields f = readDrawFields(args);
-    if (!args.rest().empty()) throw UsageError{"archive add takes only options"};
-    if (!f.numbers) throw UsageError{"archive add needs --numbers \"n1;n2;n3;n4;n5;e\""};
+    if (!args.rest().empty()) throw UsageError{"archive add принимает только параметры"};
+    if (!f.numbers) throw UsageError{"archive add требует --numbers \"n1;n2;n3;n4;n5;e\""};
     const auto session = openSession(ctx);
     requireWholeArchive(*session);
     DrawArchive& a = session->archive();
@@ -131,8 +131,8 @@ int cmdAdd(Context& ctx, ArgReader& args) {
 int cmdEdit(Context& ctx, ArgReader& args) {
     DrawFields f = readDrawFields(args);
     auto rest = args.rest();
-    if (rest.size() != 1) throw UsageError{"archive edit needs one draw number"};
-    int64_t old = numberArgument(rest[0], "the draw number");
+    if (rest.size() != 1) throw UsageError{"archive edit требует один номер тиража"};
+    int64_t old = numberArgument(rest[0], "номер тиража");
     const auto session = openSession(ctx);
     requireWholeArchive(*session);
     DrawArchive& a = session->archive();
@@ -161,9 +161,9 @@ int cmdEdit(Context& ctx, ArgReader& args) {
 int cmdDelete(Context& ctx, ArgReader& args) {
     args.expectNoOptions();
     auto rest = args.rest();
-    if (rest.empty()) throw UsageError{"archive delete needs at least one draw number"};
+    if (rest.empty()) throw UsageError{"archive delete требует хотя бы один номер тиража"};
     std::vector<int64_t> wanted;
-    for (const auto& r : rest) wanted.push_back(numberArgument(r, "a draw number"));
+    for (const auto& r : rest) wanted.push_back(numberArgument(r, "номер тиража"));
     const auto session = openSession(ctx);
     requireWholeArchive(*session);
     DrawArchive& a = session->archive();
@@ -196,7 +196,7 @@ int cmdDelete(Context& ctx, ArgReader& args) {
 int cmdImport(Context& ctx, ArgReader& args) {
     args.expectNoOptions();
     auto rest = args.rest();
-    if (rest.size() != 1) throw UsageError{"archive import needs one file"};
+    if (rest.size() != 1) throw UsageError{"archive import требует один файл"};
     const auto session = openSession(ctx);
     requireWholeArchive(*session);
     DrawArchive& a = session->archive();
@@ -209,7 +209,7 @@ int cmdImport(Context& ctx, ArgReader& args) {
 int cmdExport(Context& ctx, ArgReader& args) {
     args.expectNoOptions();
     auto rest = args.rest();
-    if (rest.size() != 1) throw UsageError{"archive export needs one file"};
+    if (rest.size() != 1) throw UsageError{"archive export требует один файл"};
     const auto session = openSession(ctx);
     const DrawArchive& a = session->archive();
     if (a.empty()) throw EError("Архив тиражей пуст: экспортировать нечего.");
@@ -219,7 +219,7 @@ int cmdExport(Context& ctx, ArgReader& args) {
 }
 
 int runArchive(Context& ctx) {
-    if (ctx.args.empty()) throw UsageError{"archive needs a subcommand"};
+    if (ctx.args.empty()) throw UsageError{"archive требует подкоманду"};
     const std::string sub = ctx.args[0];
     ArgReader args(std::vector<std::string>(ctx.args.begin() + 1, ctx.args.end()));
     if (sub == "status") return cmdStatus(ctx, args);
@@ -230,7 +230,7 @@ int runArchive(Context& ctx) {
     if (sub == "import") return cmdImport(ctx, args);
     if (sub == "export") return cmdExport(ctx, args);
     if (sub == "download") return cmdArchiveDownload(ctx, args);
-    throw UsageError{"unknown archive subcommand " + sub};
+    throw UsageError{"неизвестная подкоманда archive: " + sub};
 }
 
 const CommandRegistrar registrar(Command{"archive", "архив тиражей: status, list, add, edit, delete, import, export, download",

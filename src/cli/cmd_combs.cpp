@@ -40,9 +40,9 @@ int runGenerate(Context& ctx, ArgReader& args) {
     const bool print = args.flag("--list");
     TableOutput table(print ? &ctx.out : nullptr, args, "Комбинации");
     args.expectNoOptions();
-    if (!args.rest().empty()) throw UsageError{"unexpected argument: " + args.rest().front()};
-    if (mode != -1 && (mode < 0 || mode > 4)) throw UsageError{"--mode must be 0..4"};
-    if (exclude < -1) throw UsageError{"--exclude must be a whole number >= 0"};
+    if (!args.rest().empty()) throw UsageError{"лишний аргумент: " + args.rest().front()};
+    if (mode != -1 && (mode < 0 || mode > 4)) throw UsageError{"параметр --mode должен быть 0..4"};
+    if (exclude < -1) throw UsageError{"параметр --exclude должен быть целым числом >= 0"};
 
     ErrorWatch ui(ctx.interaction);
     const auto session = openSession(ctx, ui);
@@ -71,12 +71,12 @@ int runGenerate(Context& ctx, ArgReader& args) {
 int runCombs(Context& ctx) {
     ArgReader args(ctx.args);
     const auto rest = args.rest();
-    if (rest.empty()) throw UsageError{"combs needs a subcommand"};
+    if (rest.empty()) throw UsageError{"combs требует подкоманду"};
     const std::string sub = rest.front();
     std::vector<std::string> tail(rest.begin() + 1, rest.end());
     ArgReader subArgs(tail);
     if (sub == "generate") return runGenerate(ctx, subArgs);
-    throw UsageError{"unknown combs subcommand: " + sub};
+    throw UsageError{"неизвестная подкоманда combs: " + sub};
 }
 
 const CommandRegistrar kCombsCommand{Command{"combs", "список комбинаций: генерация, исключение тиражей, сохранение",

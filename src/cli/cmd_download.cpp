@@ -89,7 +89,7 @@ CivilDate dateOption(const std::string& text, const char* name) {
     auto v = tryReadInt(text);
     CivilDate d = v ? CivilDate::fromYyyymmdd(*v) : CivilDate{};
     if (text.size() != 8 || !v || !d.isValid())
-        throw UsageError{std::string(name) + " needs a date YYYYMMDD: " + text};
+        throw UsageError{"параметру " + std::string(name) + " нужна дата ГГГГММДД: " + text};
     return d;
 }
 
@@ -107,21 +107,21 @@ int cmdArchiveDownload(Context& ctx, ArgReader& args) {
         try {
             manual = proxyOfCandidate(v);
         } catch (const EError&) {
-            throw UsageError{"--proxy needs HOST:PORT with a port 1..65535: " + v};
+            throw UsageError{"параметру --proxy нужно ХОСТ:ПОРТ с портом 1..65535: " + v};
         }
     }
     if (args.option("--proxy-auth", v)) {
-        if (!manual) throw UsageError{"--proxy-auth needs --proxy"};
+        if (!manual) throw UsageError{"параметр --proxy-auth требует --proxy"};
         const size_t colon = v.find(':');
-        if (colon == std::string::npos || colon == 0) throw UsageError{"--proxy-auth needs USER:PASS"};
+        if (colon == std::string::npos || colon == 0) throw UsageError{"параметру --proxy-auth нужно ПОЛЬЗОВАТЕЛЬ:ПАРОЛЬ"};
         manual->username = v.substr(0, colon);
         manual->password = v.substr(colon + 1);
     }
     const int retries = args.intOption("--retries", 0);
     args.expectNoOptions();
-    if (!args.rest().empty()) throw UsageError{"archive download takes only options"};
-    if (retries < 0) throw UsageError{"--retries needs a number >= 0"};
-    if (request.from && request.to && *request.to < *request.from) throw UsageError{"--to is before --from"};
+    if (!args.rest().empty()) throw UsageError{"archive download принимает только параметры"};
+    if (retries < 0) throw UsageError{"параметру --retries нужно число >= 0"};
+    if (request.from && request.to && *request.to < *request.from) throw UsageError{"дата --to раньше даты --from"};
 
     const auto opened = openSession(ctx);
     Session& session = *opened;

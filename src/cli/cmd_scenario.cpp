@@ -61,7 +61,7 @@ struct ScenarioSession {
 std::filesystem::path scenarioFileArg(ArgReader& args, const char* what, bool addExtension) {
     args.expectNoOptions();
     const auto rest = args.rest();
-    if (rest.size() != 1) throw UsageError{std::string("scenario ") + what + " needs one file"};
+    if (rest.size() != 1) throw UsageError{std::string("scenario ") + what + " требует один файл"};
     std::filesystem::path file = rest[0];
     if (addExtension && !file.has_extension()) file += std::string(".") + kScenarioFileExtension;
     return file;
@@ -71,7 +71,7 @@ void printCount(Context& ctx, const TScenario& s) { ctx.out << fmt(kScenarioLine
 
 int cmdShow(Context& ctx, ArgReader& args) {
     args.expectNoOptions();
-    if (!args.rest().empty()) throw UsageError{"scenario show takes no arguments"};
+    if (!args.rest().empty()) throw UsageError{"scenario show не принимает аргументов"};
     ScenarioSession s(ctx);
     const auto& columns = scenarioColumns();
     printRow(ctx.out, std::vector<std::string>(columns.begin(), columns.end()));
@@ -111,7 +111,7 @@ int cmdSave(Context& ctx, ArgReader& args) {
 // scenario is the store's own error ("Запись со индексом %d в файле данных не найдена!").
 int lineIndexArg(const TScenario& scenario, const std::string& text) {
     const auto n = tryReadInt(text);
-    if (!n) throw UsageError{"not a line number: " + text};
+    if (!n) throw UsageError{"это не номер строки: " + text};
     const int index = *n - 1;
     scenario.line(index);  // throws outside the list
     return index;
@@ -119,7 +119,7 @@ int lineIndexArg(const TScenario& scenario, const std::string& text) {
 
 // The canonical text of a command line typed on the command line (as the line editor writes it).
 std::string commandLineText(const ScenarioSession& s, const std::string& text) {
-    if (isSeparatorLine(text)) throw UsageError{"an empty line is a separator: use \"scenario separator\""};
+    if (isSeparatorLine(text)) throw UsageError{"пустая строка - это разделитель: используйте \"scenario separator\""};
     return ScenarioLine::parse(text, &s.session->statList()).text();
 }
 
@@ -139,27 +139,27 @@ int cmdEdit(Context& ctx, const std::string& sub, ArgReader& args) {
         if (rest.size() != n) throw UsageError{"scenario " + sub + " " + shape};
     };
     if (sub == "add") {
-        want(1, "LINE");
+        want(1, "требует одну строку сценария");
         const int i = sc.append(commandLineText(s, rest[0]));
         ctx.out << fmt("Строка %d: %s", i + 1, sc.line(i)) << '\n';
     } else if (sub == "separator") {
-        want(0, "takes no arguments");
+        want(0, "не принимает аргументов");
         if (sc.empty()) throw EError("Сценарий пуст: разделитель добавляется только после строк.");
         sc.appendSeparator();
     } else if (sub == "clone") {
-        want(1, "N");
+        want(1, "требует номер строки N");
         const int from = lineIndexArg(sc, rest[0]);
         requireCommand(sc, from);
         const int i = sc.append(sc.parsedLine(from, &s.session->statList()).text());
         ctx.out << fmt("Строка %d: %s", i + 1, sc.line(i)) << '\n';
     } else if (sub == "edit") {
-        want(2, "N LINE");
+        want(2, "требует номер строки N и строку сценария");
         const int i = lineIndexArg(sc, rest[0]);
         requireCommand(sc, i);
         sc.replace(i, commandLineText(s, rest[1]));
         ctx.out << fmt("Строка %d: %s", i + 1, sc.line(i)) << '\n';
     } else if (sub == "delete") {
-        if (rest.empty()) throw UsageError{"scenario delete N..."};
+        if (rest.empty()) throw UsageError{"scenario delete требует номера строк N..."};
         std::vector<int> indices;
         for (const std::string& r : rest) indices.push_back(lineIndexArg(sc, r));
         std::sort(indices.begin(), indices.end());
@@ -169,12 +169,12 @@ int cmdEdit(Context& ctx, const std::string& sub, ArgReader& args) {
             return 1;
         sc.remove(indices);
     } else if (sub == "clear") {
-        want(0, "takes no arguments");
+        want(0, "не принимает аргументов");
         if (sc.empty()) throw EError("Сценарий пуст: удалять нечего.");
         if (!ctx.interaction.question("Предупреждение", deleteConfirmationText(sc.count()), false)) return 1;
         sc.clear();
     } else {  // up, down
-        want(1, "N");
+        want(1, "требует номер строки N");
         const int i = lineIndexArg(sc, rest[0]);
         const bool up = sub == "up";
         if (up ? i == 0 : i == sc.count() - 1)
@@ -198,18 +198,18 @@ int runScenarioRun(Context& ctx, ArgReader& args, bool test) {
     const auto rest = args.rest();
     int tests = 0;
     if (test) {
-        if (rest.size() != 1) throw UsageError{"scenario test needs the number of tests N"};
+        if (rest.size() != 1) throw UsageError{"scenario test требует количество испытаний N"};
         const auto [p, ec] = std::from_chars(rest[0].data(), rest[0].data() + rest[0].size(), tests);
         if (ec != std::errc() || p != rest[0].data() + rest[0].size() || tests < 1)
-            throw UsageError{"the number of tests must be a whole number from 1"};
+            throw UsageError{"количество испытаний должно быть целым числом от 1"};
     } else if (!rest.empty()) {
-        throw UsageError{"scenario run takes only options"};
+        throw UsageError{"scenario run принимает только параметры"};
     }
     uint64_t seed = 0;
     if (seeded) {
         const auto [p, ec] = std::from_chars(seedText.data(), seedText.data() + seedText.size(), seed);
         if (ec != std::errc() || p != seedText.data() + seedText.size())
-            throw UsageError{"--seed needs a whole number from 0"};
+            throw UsageError{"параметру --seed нужно целое число от 0"};
     }
 
     ErrorWatch watch(ctx.interaction);
@@ -250,7 +250,7 @@ int runScenarioRun(Context& ctx, ArgReader& args, bool test) {
 }
 
 int runScenario(Context& ctx) {
-    if (ctx.args.empty()) throw UsageError{"scenario needs a subcommand"};
+    if (ctx.args.empty()) throw UsageError{"scenario требует подкоманду"};
     const std::string sub = ctx.args[0];
     ArgReader args(std::vector<std::string>(ctx.args.begin() + 1, ctx.args.end()));
     if (sub == "show") return cmdShow(ctx, args);
@@ -261,7 +261,7 @@ int runScenario(Context& ctx) {
         if (sub == edit) return cmdEdit(ctx, sub, args);
     if (sub == "delete-logs") {
         args.expectNoOptions();
-        if (!args.rest().empty()) throw UsageError{"scenario delete-logs takes no arguments"};
+        if (!args.rest().empty()) throw UsageError{"scenario delete-logs не принимает аргументов"};
         ErrorWatch watch(ctx.interaction);
         const auto session = openSession(ctx, watch);
         deleteScenarioLogs(session->dataDir(), ctx.progress, watch);
@@ -273,7 +273,7 @@ int runScenario(Context& ctx) {
         args.expectNoOptions();
         return runRatingsToScenario(ctx, args.rest());
     }
-    throw UsageError{"unknown scenario subcommand " + sub};
+    throw UsageError{"неизвестная подкоманда scenario: " + sub};
 }
 
 const CommandRegistrar scenarioRegistrar(Command{"scenario",
@@ -284,12 +284,12 @@ const CommandRegistrar scenarioRegistrar(Command{"scenario",
 }  // namespace
 
 int runRatingsToScenario(Context& ctx, const std::vector<std::string>& rows) {
-    if (rows.empty()) throw UsageError{"name at least one rating row (1-based, as \"ratings list\" shows them)"};
+    if (rows.empty()) throw UsageError{"укажите хотя бы одну строку рейтинга (с 1, как их показывает \"ratings list\")"};
     std::vector<int> positions;
     for (const std::string& r : rows) {
         int v = 0;
         const auto [p, ec] = std::from_chars(r.data(), r.data() + r.size(), v);
-        if (ec != std::errc() || p != r.data() + r.size() || v < 1) throw UsageError{"not a rating row number: " + r};
+        if (ec != std::errc() || p != r.data() + r.size() || v < 1) throw UsageError{"это не номер строки рейтинга: " + r};
         positions.push_back(v);
     }
     // Selected rows are taken in list order, each once.

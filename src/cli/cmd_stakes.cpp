@@ -87,7 +87,7 @@ int finish(Context& ctx, StakesSession& s) {
 int cmdList(Context& ctx, ArgReader& args) {
     TableOutput table(&ctx.out, args, "Ставки");
     args.expectNoOptions();
-    if (!args.rest().empty()) throw UsageError{"stakes list takes no arguments"};
+    if (!args.rest().empty()) throw UsageError{"stakes list не принимает аргументов"};
     StakesSession s(ctx);
     table.header(stakeGridColumns());
     const int64_t n = s.store.recordCount();
@@ -103,19 +103,19 @@ int cmdAdd(Context& ctx, ArgReader& args) {
     const bool hasCount = args.option("--draws", countText);
     args.option("--comment", comment);
     args.expectNoOptions();
-    if (!args.rest().empty()) throw UsageError{"stakes add takes only options"};
-    if (!hasNumbers) throw UsageError{"stakes add needs --numbers \"a;b;c;d;e\""};
+    if (!args.rest().empty()) throw UsageError{"stakes add принимает только параметры"};
+    if (!hasNumbers) throw UsageError{"stakes add требует --numbers \"a;b;c;d;e\""};
     std::optional<int64_t> draw, count = 1;
     if (hasDraw) {
         draw = wholeNumber(drawText);
-        if (!draw || *draw < 1 || *draw > INT32_MAX) throw UsageError{"--draw needs a draw number 1..2147483647"};
+        if (!draw || *draw < 1 || *draw > INT32_MAX) throw UsageError{"параметру --draw нужен номер тиража 1..2147483647"};
     }
     if (hasCount) {
         count = wholeNumber(countText);
-        if (!count || *count < 1 || *count > 65535) throw UsageError{"--draws needs a number of draws 1..65535"};
+        if (!count || *count < 1 || *count > 65535) throw UsageError{"параметру --draws нужно количество тиражей 1..65535"};
     }
     if (cp1251Length(comment) > static_cast<size_t>(kStakeCommentMaxChars))
-        throw UsageError{"--comment allows at most 64 characters"};
+        throw UsageError{"в параметре --comment не больше 64 символов"};
 
     // The checks of the stake dialog, with its messages.
     const TStakeInput input = validateStakeInput(numbers, comment);
@@ -136,7 +136,7 @@ int cmdAdd(Context& ctx, ArgReader& args) {
 
 int cmdCheck(Context& ctx, ArgReader& args) {
     args.expectNoOptions();
-    if (!args.rest().empty()) throw UsageError{"stakes check takes no arguments"};
+    if (!args.rest().empty()) throw UsageError{"stakes check не принимает аргументов"};
     StakesSession s(ctx);
     s.loadRatings(ctx.progress);
     s.check(ctx.progress);
@@ -148,7 +148,7 @@ std::pair<int64_t, int64_t> readRows(const std::string& text) {
     const size_t dash = text.find('-');
     auto first = wholeNumber(text.substr(0, dash));
     auto last = dash == std::string::npos ? first : wholeNumber(text.substr(dash + 1));
-    if (!first || !last || *first < 1 || *last < *first) throw UsageError{"--rows needs rows A-B with 1 <= A <= B"};
+    if (!first || !last || *first < 1 || *last < *first) throw UsageError{"параметру --rows нужны строки A-B, где 1 <= A <= B"};
     return {*first, *last};
 }
 
@@ -165,7 +165,7 @@ std::pair<TStakeCondition, int> readCondition(const std::string& text) {
         if (!value || *value < 0 || *value > 5) break;
         return {condition, *value};
     }
-    throw UsageError{"--where needs a condition =, >, >=, <, <= and a number of matches 0..5, e.g. \"<= 1\""};
+    throw UsageError{"параметру --where нужно условие =, >, >=, <, <= и количество совпадений 0..5, например \"<= 1\""};
 }
 
 int cmdDelete(Context& ctx, ArgReader& args) {
@@ -174,7 +174,7 @@ int cmdDelete(Context& ctx, ArgReader& args) {
     const bool byCondition = args.option("--where", whereText);
     args.expectNoOptions();
     if (!args.rest().empty() || byRows == byCondition)
-        throw UsageError{"stakes delete needs either --rows A-B or --where CONDITION"};
+        throw UsageError{"stakes delete требует --rows A-B или --where УСЛОВИЕ"};
     std::pair<int64_t, int64_t> rows;
     std::pair<TStakeCondition, int> condition;
     if (byRows) rows = readRows(rowsText);
@@ -199,7 +199,7 @@ int cmdDelete(Context& ctx, ArgReader& args) {
 
 int cmdClear(Context& ctx, ArgReader& args) {
     args.expectNoOptions();
-    if (!args.rest().empty()) throw UsageError{"stakes clear takes no arguments"};
+    if (!args.rest().empty()) throw UsageError{"stakes clear не принимает аргументов"};
     StakesSession s(ctx);
     if (!s.store.hasRecords()) return finish(ctx, s);
     s.loadRatings(ctx.progress);
@@ -213,7 +213,7 @@ int cmdClear(Context& ctx, ArgReader& args) {
 }
 
 int runStakes(Context& ctx) {
-    if (ctx.args.empty()) throw UsageError{"stakes needs a subcommand"};
+    if (ctx.args.empty()) throw UsageError{"stakes требует подкоманду"};
     const std::string sub = ctx.args[0];
     ArgReader args(std::vector<std::string>(ctx.args.begin() + 1, ctx.args.end()));
     try {
@@ -225,7 +225,7 @@ int runStakes(Context& ctx) {
     } catch (const Reported&) {
         return 1;
     }
-    throw UsageError{"unknown stakes subcommand " + sub};
+    throw UsageError{"неизвестная подкоманда stakes: " + sub};
 }
 
 // --- ratings ----------------------------------------------------------------------------------
@@ -236,9 +236,9 @@ int cmdRatingsList(Context& ctx, ArgReader& args) {
     const bool desc = args.flag("--desc");
     TableOutput table(&ctx.out, args, "Рейтинг");
     args.expectNoOptions();
-    if (!args.rest().empty()) throw UsageError{"ratings list takes only options"};
-    if (mode < -1 || mode > 2) throw UsageError{"--mode needs 0, 1 or 2"};
-    if (column < -2 || column >= kRatingColumnCount) throw UsageError{"--sort needs a column 0..17 (-1: unsorted)"};
+    if (!args.rest().empty()) throw UsageError{"ratings list принимает только параметры"};
+    if (mode < -1 || mode > 2) throw UsageError{"параметру --mode нужно 0, 1 или 2"};
+    if (column < -2 || column >= kRatingColumnCount) throw UsageError{"параметру --sort нужен столбец 0..17 (-1: без сортировки)"};
     StakesSession s(ctx);
     s.loadRatings(ctx.progress);
     if (column != -2) s.ratings.sortBy(column, desc, ctx.progress, s.watch);
@@ -255,7 +255,7 @@ int cmdRatingsList(Context& ctx, ArgReader& args) {
 
 int cmdRatingsRefresh(Context& ctx, ArgReader& args) {
     args.expectNoOptions();
-    if (!args.rest().empty()) throw UsageError{"ratings refresh takes no arguments"};
+    if (!args.rest().empty()) throw UsageError{"ratings refresh не принимает аргументов"};
     StakesSession s(ctx);
     s.loadRatings(ctx.progress);
     const bool done = s.ratings.refresh(s.store, ctx.progress, s.watch);
@@ -266,7 +266,7 @@ int cmdRatingsRefresh(Context& ctx, ArgReader& args) {
 int cmdRatingsExport(Context& ctx, ArgReader& args) {
     args.expectNoOptions();
     auto rest = args.rest();
-    if (rest.size() != 1) throw UsageError{"ratings export needs one file"};
+    if (rest.size() != 1) throw UsageError{"ratings export требует один файл"};
     std::filesystem::path file = rest[0];
     if (!file.has_extension()) file += ".csv";
     StakesSession s(ctx);
@@ -280,7 +280,7 @@ int cmdRatingsExport(Context& ctx, ArgReader& args) {
 }
 
 int runRatings(Context& ctx) {
-    if (ctx.args.empty()) throw UsageError{"ratings needs a subcommand"};
+    if (ctx.args.empty()) throw UsageError{"ratings требует подкоманду"};
     const std::string sub = ctx.args[0];
     ArgReader args(std::vector<std::string>(ctx.args.begin() + 1, ctx.args.end()));
     try {
@@ -294,7 +294,7 @@ int runRatings(Context& ctx) {
     } catch (const Reported&) {
         return 1;
     }
-    throw UsageError{"unknown ratings subcommand " + sub};
+    throw UsageError{"неизвестная подкоманда ratings: " + sub};
 }
 
 const CommandRegistrar stakesRegistrar(Command{"stakes", "ставки: list, add, check, delete, clear", kStakesUsage,

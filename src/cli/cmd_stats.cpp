@@ -46,8 +46,8 @@ MethodArgs readMethodArgs(Context& ctx, int defaultWindow) {
     out.window = args.intOption("--window", defaultWindow);
     args.expectNoOptions();
     const auto rest = args.rest();
-    if (rest.size() != 1) throw UsageError{"expected one method code"};
-    if (out.window < 1) throw UsageError{"option --window needs a number from 1 to 2147483647"};
+    if (rest.size() != 1) throw UsageError{"ожидается один код метода"};
+    if (out.window < 1) throw UsageError{"параметру --window нужно число от 1 до 2147483647"};
     out.code = rest[0];
     return out;
 }
@@ -55,7 +55,7 @@ MethodArgs readMethodArgs(Context& ctx, int defaultWindow) {
 int runMethods(Context& ctx) {
     ArgReader args(ctx.args);
     args.expectNoOptions();
-    if (!args.rest().empty()) throw UsageError{"methods takes no arguments"};
+    if (!args.rest().empty()) throw UsageError{"methods не принимает аргументов"};
     const auto session = openSession(ctx);
     const TStatList& list = session->statList();
     printRow(ctx.out, {"Код", "Метод"});

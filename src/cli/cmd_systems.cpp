@@ -53,30 +53,30 @@ int cmdGenerate(Context& ctx, ArgReader& args) {
     const bool hasRounds = args.option("--rounds", roundsText);
     args.expectNoOptions();
     const auto rest = args.rest();
-    if (rest.size() != 1) throw UsageError{"systems generate needs the count of numbers K"};
+    if (rest.size() != 1) throw UsageError{"systems generate требует количество чисел K"};
     TWheelOptions options;
     const auto k = readNumber<int>(rest[0]);
     if (!k || *k < kWheelMinNumbers || *k > kWheelMaxNumbers)
-        throw UsageError{fmt("K must be a whole number %d..%d", kWheelMinNumbers, kWheelMaxNumbers)};
+        throw UsageError{fmt("K должно быть целым числом %d..%d", kWheelMinNumbers, kWheelMaxNumbers)};
     options.numbers = *k;
-    if (!hasGuarantee) throw UsageError{"systems generate needs --guarantee T"};
+    if (!hasGuarantee) throw UsageError{"systems generate требует --guarantee T"};
     const auto t = readNumber<int>(guaranteeText);
     if (!t || *t < kWheelMinGuarantee || *t > kWheelMaxGuarantee)
-        throw UsageError{fmt("--guarantee needs a whole number %d..%d", kWheelMinGuarantee, kWheelMaxGuarantee)};
+        throw UsageError{fmt("параметру --guarantee нужно целое число %d..%d", kWheelMinGuarantee, kWheelMaxGuarantee)};
     options.guarantee = *t;
     if (hasSeconds) {
         const auto seconds = readNumber<double>(secondsText);
-        if (!seconds || !(*seconds > 0) || *seconds > 86400) throw UsageError{"--seconds needs a number of seconds above 0"};
+        if (!seconds || !(*seconds > 0) || *seconds > 86400) throw UsageError{"параметру --seconds нужно число секунд больше 0"};
         options.seconds = *seconds;
     }
     if (hasSeed) {
         const auto seed = readNumber<uint64_t>(seedText);
-        if (!seed) throw UsageError{"--seed needs a whole number 0..18446744073709551615"};
+        if (!seed) throw UsageError{"параметру --seed нужно целое число 0..18446744073709551615"};
         options.seed = *seed;
     }
     if (hasRounds) {
         const auto rounds = readNumber<int>(roundsText);
-        if (!rounds || *rounds < 1 || *rounds > 100000) throw UsageError{"--rounds needs a whole number 1..100000"};
+        if (!rounds || *rounds < 1 || *rounds > 100000) throw UsageError{"параметру --rounds нужно целое число 1..100000"};
         options.patienceRounds = *rounds;
     }
 
@@ -104,12 +104,12 @@ const Subcommand kSubcommands[] = {
 };
 
 int runSystems(Context& ctx) {
-    if (ctx.args.empty()) throw UsageError{"systems needs a subcommand"};
+    if (ctx.args.empty()) throw UsageError{"systems требует подкоманду"};
     const std::string sub = ctx.args[0];
     ArgReader args(std::vector<std::string>(ctx.args.begin() + 1, ctx.args.end()));
     for (const auto& s : kSubcommands)
         if (sub == s.name) return s.run(ctx, args);
-    throw UsageError{"unknown systems subcommand " + sub};
+    throw UsageError{"неизвестная подкоманда systems: " + sub};
 }
 
 const CommandRegistrar systemsRegistrar(Command{"systems", "системы: generate", kSystemsUsage, runSystems});

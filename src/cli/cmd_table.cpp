@@ -60,9 +60,9 @@ int runTable(Context& ctx) {
     TableOutput output(&ctx.out, args, "Статистика");
     args.expectNoOptions();
     const auto rest = args.rest();
-    if (rest.size() != 1) throw UsageError{"expected one method code"};
-    if (window < 1) throw UsageError{"option --window needs a number from 1 to 2147483647"};
-    if (sortColumn < 0 || sortColumn >= kStatColumnCount) throw UsageError{"option --sort needs a column 0..19"};
+    if (rest.size() != 1) throw UsageError{"ожидается один код метода"};
+    if (window < 1) throw UsageError{"параметру --window нужно число от 1 до 2147483647"};
+    if (sortColumn < 0 || sortColumn >= kStatColumnCount) throw UsageError{"параметру --sort нужен столбец 0..19"};
 
     ErrorWatch ui(ctx.interaction);
     const auto session = openSession(ctx, ui);
@@ -93,10 +93,10 @@ int runFilter(Context& ctx) {
     const bool haveOut = args.option("--out", outFile);
     args.expectNoOptions();
     const auto rest = args.rest();
-    if (rest.size() != 1) throw UsageError{"expected one method code"};
-    if (!haveValues) throw UsageError{"option --values is required"};
-    if (keep == remove) throw UsageError{"give one of --keep and --remove"};
-    if (window < 1) throw UsageError{"option --window needs a number from 1 to 2147483647"};
+    if (rest.size() != 1) throw UsageError{"ожидается один код метода"};
+    if (!haveValues) throw UsageError{"нужен параметр --values"};
+    if (keep == remove) throw UsageError{"укажите один из параметров --keep и --remove"};
+    if (window < 1) throw UsageError{"параметру --window нужно число от 1 до 2147483647"};
 
     ErrorWatch ui(ctx.interaction);
     const auto session = openSession(ctx, ui);
@@ -140,7 +140,7 @@ int runPrefetch(Context& ctx) {
     std::string groupsText;
     const bool haveGroups = args.option("--groups", groupsText);
     args.expectNoOptions();
-    if (!args.rest().empty()) throw UsageError{"unexpected argument: " + args.rest().front()};
+    if (!args.rest().empty()) throw UsageError{"лишний аргумент: " + args.rest().front()};
     TGroupSet groups;
     if (haveGroups) {
         std::string_view text(groupsText);
@@ -157,7 +157,7 @@ int runPrefetch(Context& ctx) {
             } catch (const std::exception&) {
                 g = -1;
             }
-            if (g < 0 || g >= static_cast<int>(groups.size())) throw UsageError{"option --groups needs numbers 0..12"};
+            if (g < 0 || g >= static_cast<int>(groups.size())) throw UsageError{"параметру --groups нужны числа 0..12"};
             groups.set(static_cast<std::size_t>(g));
         }
     } else if (force) {

@@ -65,27 +65,27 @@ int main(int argc, char** argv) {
             return 0;
         } else if (a == "--data") {
             const std::string* v = needValue("--data");
-            if (!v) return usageError("option --data needs a value", nullptr);
+            if (!v) return usageError("параметру --data нужно значение", nullptr);
             options.data = *v;
         } else if (a == "--offset") {
             const std::string* v = needValue("--offset");
             int k = 0;
-            if (!v) return usageError("option --offset needs a value", nullptr);
+            if (!v) return usageError("параметру --offset нужно значение", nullptr);
             auto [p, ec] = std::from_chars(v->data(), v->data() + v->size(), k);
             if (ec != std::errc() || p != v->data() + v->size() || k < 0)
-                return usageError("option --offset needs a whole number >= 0", nullptr);
+                return usageError("параметру --offset нужно целое число >= 0", nullptr);
             options.offset = k;
         } else if (a == "--sorted") {
             options.sorted = true;
         } else if (a == "--yes") {
             options.yes = true;
         } else if (a.rfind("--", 0) == 0) {
-            return usageError("unknown option " + a, nullptr);
+            return usageError("неизвестный параметр " + a, nullptr);
         } else {
             break;
         }
     }
-    if (i >= args.size()) return usageError("no command given", nullptr);
+    if (i >= args.size()) return usageError("не указана команда", nullptr);
     std::string name = args[i++];
     if (name == "help") {
         if (i >= args.size()) {
@@ -93,16 +93,16 @@ int main(int argc, char** argv) {
             return 0;
         }
         if (args[i] == "method") {
-            if (i + 2 != args.size()) return usageError("usage: tavlora-cli help method CODE", nullptr);
+            if (i + 2 != args.size()) return usageError("использование: tavlora-cli help method КОД", nullptr);
             return printMethodHelp(args[i + 1], options.data, std::cout, std::cerr);
         }
         const Command* c = findCommand(args[i]);
-        if (!c) return usageError("unknown command " + args[i], nullptr);
+        if (!c) return usageError("неизвестная команда " + args[i], nullptr);
         std::cout << c->usage << "\n";
         return 0;
     }
     const Command* cmd = findCommand(name);
-    if (!cmd) return usageError("unknown command " + name, nullptr);
+    if (!cmd) return usageError("неизвестная команда " + name, nullptr);
 
     TerminalProgress progress;
     TerminalInteraction interaction(std::cerr, options.yes);

@@ -304,6 +304,7 @@ enum class StackOp : uint8_t { Open, Neg, Add, Sub, Mul, Div, Pow };
 struct Pending {
     StackOp op;
     int8_t function;  // Open: index into kFunctionNames, or -1 for a plain parenthesis
+    size_t pos;       // item index of the operator or parenthesis (for error reports)
 };
 
 int precedence(StackOp op) {
@@ -334,6 +335,11 @@ class Compiler {
 public:
     Compiler(const std::vector<Item>& items, Program& prog) : lexer_(items), items_(items), prog_(prog) {}
 
+    // Where and why the last run failed (the item index of the offending token).
+    FormulaFault fault() const { return fault_; }
+    size_t faultPos() const { return faultPos_; }
+    const std::string& faultName() const { return faultName_; }
+
     bool run() {
         bool expectOperand = true;
         for (;;) {
@@ -341,54 +347,58 @@ public:
             if (expectOperand) {
                 switch (t.kind) {
                     case Tok::Number:
-                        if (!emitNumber(t)) return false;
+                        if (!emitNumber(t)) return fail(FormulaFault::BadNumber, t);
                         expectOperand = false;
                         break;
                     case Tok::Name: {
                         if (t.name == "PI" || t.name == "E") {
-                            emitConst(t.name == "PI" ? kPi : kE);
+                            if (!emitConst(t.name == "PI" ? kPi : kE)) return fail(FormulaFault::TooComplex, t);
                             expectOperand = false;
                             break;
                         }
                         const auto f = std::find(kFunctionNames.begin(), kFunctionNames.end(), t.name);
-                        if (f == kFunctionNames.end()) return false;
+                        if (f == kFunctionNames.end()) return fail(FormulaFault::UnknownName, t);
                         Token open = lexer_.next();
-                        if (open.kind != Tok::Symbol || open.symbol != '(') return false;
-                        ops_.push_back({StackOp::Open, static_cast<int8_t>(f - kFunctionNames.begin())});
+                        if (open.kind != Tok::Symbol || open.symbol != '(') return fail(FormulaFault::NoArgument, t);
+                        ops_.push_back({StackOp::Open, static_cast<int8_t>(f - kFunctionNames.begin()), open.begin});
                         break;
                     }
                     case Tok::Symbol:
                         if (t.symbol == '(') {
-                            ops_.push_back({StackOp::Open, -1});
+                            ops_.push_back({StackOp::Open, -1, t.begin});
                         } else if (t.symbol == '-') {
-                            ops_.push_back({StackOp::Neg, 0});
+                            ops_.push_back({StackOp::Neg, 0, t.begin});
                         } else if (t.symbol != '+') {
-                            return false;
+                            return fail(FormulaFault::OperandExpected, t);
                         }
                         break;
-                    case Tok::End: case Tok::Bad:
-                        return false;
+                    case Tok::End:
+                        return fail(FormulaFault::Unfinished, t);
+                    case Tok::Bad:
+                        return fail(FormulaFault::BadCharacter, t);
                 }
                 continue;
             }
             if (t.kind == Tok::End) {
                 while (!ops_.empty()) {
-                    if (ops_.back().op == StackOp::Open) return false;
-                    if (!emitOp(opOf(ops_.back().op))) return false;
+                    if (ops_.back().op == StackOp::Open) return failAt(FormulaFault::Unclosed, ops_.back().pos);
+                    if (!emitOp(opOf(ops_.back().op))) return fail(FormulaFault::TooComplex, t);
                     ops_.pop_back();
                 }
                 return true;
             }
-            if (t.kind != Tok::Symbol || t.symbol == '(') return false;
+            if (t.kind == Tok::Bad) return fail(FormulaFault::BadCharacter, t);
+            if (t.kind != Tok::Symbol || t.symbol == '(') return fail(FormulaFault::OperatorExpected, t);
             if (t.symbol == ')') {
                 while (!ops_.empty() && ops_.back().op != StackOp::Open) {
-                    if (!emitOp(opOf(ops_.back().op))) return false;
+                    if (!emitOp(opOf(ops_.back().op))) return fail(FormulaFault::TooComplex, t);
                     ops_.pop_back();
                 }
-                if (ops_.empty()) return false;
+                if (ops_.empty()) return fail(FormulaFault::Unopened, t);
                 const int f = ops_.back().function;
                 ops_.pop_back();
-                if (f >= 0 && !emitOp(static_cast<Op>(static_cast<int>(Op::Arctan) + f))) return false;
+                if (f >= 0 && !emitOp(static_cast<Op>(static_cast<int>(Op::Arctan) + f)))
+                    return fail(FormulaFault::TooComplex, t);
                 continue;
             }
             StackOp op = StackOp::Add;
@@ -404,18 +414,28 @@ public:
             while (!ops_.empty() && ops_.back().op != StackOp::Open) {
                 const int q = precedence(ops_.back().op);
                 if (q > p || (q == p && leftAssoc)) {
-                    if (!emitOp(opOf(ops_.back().op))) return false;
+                    if (!emitOp(opOf(ops_.back().op))) return fail(FormulaFault::TooComplex, t);
                     ops_.pop_back();
                 } else {
                     break;
                 }
             }
-            ops_.push_back({op, 0});
+            ops_.push_back({op, 0, t.begin});
             expectOperand = true;
         }
     }
 
 private:
+    bool fail(FormulaFault fault, const Token& t) {
+        faultName_ = t.kind == Tok::Name ? t.name : std::string();
+        return failAt(fault, t.kind == Tok::End ? items_.size() : t.begin);
+    }
+    bool failAt(FormulaFault fault, size_t pos) {
+        fault_ = fault;
+        faultPos_ = pos;
+        return false;
+    }
+
     bool emit(Op op, uint32_t arg, int stackChange) {
         depth_ += stackChange;
         if (depth_ > kMaxStackDepth) return false;
@@ -466,6 +486,9 @@ private:
     Program& prog_;
     std::vector<Pending> ops_;
     int depth_ = 0;
+    FormulaFault fault_ = FormulaFault::None;
+    size_t faultPos_ = 0;
+    std::string faultName_;
 };
 
 void compileItems(const std::vector<Item>& items, Program& prog) {
@@ -631,6 +654,50 @@ bool evaluateExpression(std::string_view text, long double& value) {
     Program prog;
     compileItems(literalItems(text), prog);
     return runProgram(prog, FormulaVars{}, value);
+}
+
+FormulaCheck checkFormula(std::string_view formula) {
+    FormulaCheck check;
+    if (std::all_of(formula.begin(), formula.end(), isBlank)) {
+        check.fault = FormulaFault::Empty;
+        check.position = 1;
+        return check;
+    }
+    // Every variable is two characters; two-digit values keep each character where it stood, so
+    // a position in the substituted text is a position in the formula.
+    FormulaVars vars;
+    vars.fill(10);
+    const std::string text = substituteFormulaVars(formula, vars);
+    const std::vector<Item> items = literalItems(text);
+    Program prog;
+    Compiler compiler(items, prog);
+    if (compiler.run()) return check;
+    check.fault = compiler.fault();
+    check.name = compiler.faultName();
+    // Characters, not bytes: a UTF-8 continuation byte does not start a character.
+    const size_t end = std::min(compiler.faultPos(), text.size());
+    check.position = 1 + static_cast<int>(std::count_if(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(end),
+                                                        [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+    return check;
+}
+
+std::string formulaFaultText(const FormulaCheck& check) {
+    std::string what;
+    switch (check.fault) {
+        case FormulaFault::None: return {};
+        case FormulaFault::Empty: what = "формула пуста"; break;
+        case FormulaFault::Unfinished: what = "формула обрывается, ожидается число, переменная или «(»"; break;
+        case FormulaFault::BadCharacter: what = "недопустимый символ"; break;
+        case FormulaFault::UnknownName: what = "неизвестное имя «" + check.name + "»"; break;
+        case FormulaFault::NoArgument: what = "после функции " + check.name + " ожидается «(»"; break;
+        case FormulaFault::OperandExpected: what = "ожидается число, переменная или «(»"; break;
+        case FormulaFault::OperatorExpected: what = "ожидается знак действия (+ - * / ^) или «)»"; break;
+        case FormulaFault::Unclosed: what = "скобка «(» не закрыта"; break;
+        case FormulaFault::Unopened: what = "лишняя скобка «)»"; break;
+        case FormulaFault::BadNumber: what = "слишком большое число"; break;
+        case FormulaFault::TooComplex: what = "формула слишком сложна"; break;
+    }
+    return "позиция " + std::to_string(check.position) + ": " + what;
 }
 
 std::string substituteFormulaVars(std::string_view formula, const FormulaVars& vars) {

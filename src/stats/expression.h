@@ -42,6 +42,37 @@
 
 namespace tavlora {
 
+// Why a formula cannot be read.
+enum class FormulaFault {
+    None,
+    Empty,             // nothing but blanks
+    Unfinished,        // the text ends where a number, a variable or "(" is expected
+    BadCharacter,      // a character that belongs to no number, name or operator
+    UnknownName,       // a name that is neither a variable, a constant nor a function
+    NoArgument,        // a function name not followed by "("
+    OperandExpected,   // an operator or ")" where a number, a variable or "(" is expected
+    OperatorExpected,  // a value or "(" right after a value
+    Unclosed,          // a "(" without its ")"
+    Unopened,          // a ")" without its "("
+    BadNumber,         // a number too large to hold
+    TooComplex,        // more than kMaxStackDepth pending values
+};
+
+// The result of reading a formula without evaluating it: the fault, the position of the
+// offending character (counted in characters from 1) and the name it concerns, if any.
+struct FormulaCheck {
+    FormulaFault fault = FormulaFault::None;
+    int position = 0;
+    std::string name;
+    bool ok() const { return fault == FormulaFault::None; }
+};
+
+// Reads a shredding formula (with its variables) as the evaluator does. Exactly the formulas
+// that ShredFormula compiles are ok; the others are reported with what is wrong and where.
+FormulaCheck checkFormula(std::string_view formula);
+// "позиция 7: скобка «(» не закрыта" (empty for an ok check).
+std::string formulaFaultText(const FormulaCheck& check);
+
 // Values of the formula variables in the order n1..n5, p1..p5, t1..t5.
 using FormulaVars = std::array<uint8_t, 15>;
 

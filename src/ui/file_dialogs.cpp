@@ -36,12 +36,25 @@ QString withDefaultExtension(const QString& fileName, const QString& extension) 
     return fileName + QLatin1Char('.') + ext;
 }
 
+namespace {
+
+QString& dialogFolder() {
+    static QString folder;
+    return folder;
+}
+
+}  // namespace
+
+void setFileDialogFolder(const QString& folder) { dialogFolder() = folder; }
+
+const QString& fileDialogFolder() { return dialogFolder(); }
+
 QString chooseOpenFile(QWidget* parent, const QString& caption, std::string_view filter) {
-    return QFileDialog::getOpenFileName(parent, caption, QString(), qtFileFilter(filter));
+    return QFileDialog::getOpenFileName(parent, caption, dialogFolder(), qtFileFilter(filter));
 }
 
 QString chooseSaveFile(QWidget* parent, const QString& caption, std::string_view filter, const QString& extension) {
-    return withDefaultExtension(QFileDialog::getSaveFileName(parent, caption, QString(), qtFileFilter(filter)),
+    return withDefaultExtension(QFileDialog::getSaveFileName(parent, caption, dialogFolder(), qtFileFilter(filter)),
                                 extension);
 }
 

@@ -16,7 +16,11 @@ QString qtFileFilter(std::string_view filter);
 // The file name with ".ext" appended when it has no extension.
 QString withDefaultExtension(const QString& fileName, const QString& extension);
 
-// Empty when the user cancels.
+// The folder the dialogs open in (the data folder, set once it is known).
+void setFileDialogFolder(const QString& folder);
+const QString& fileDialogFolder();
+
+// Empty when the user cancels. The dialogs open in the folder set above.
 QString chooseOpenFile(QWidget* parent, const QString& caption, std::string_view filter);
 QString chooseSaveFile(QWidget* parent, const QString& caption, std::string_view filter, const QString& extension);
 

@@ -256,7 +256,9 @@ bool TCombList::pasteText(std::string_view text, Progress& progress, Interaction
         current_.swap(snap_);  // restore the list as it was
         interaction.error(e.what());
     }
-    snapCount_ = 0;
+    // A good paste keeps the old list as its undo point, as a filter step does: a paste that
+    // replaced a long-filtered list by mistake can be taken back.
+    snapCount_ = ok ? snap_.size() : 0;
     if (ok) filters_.clear();
     return ok;
 }

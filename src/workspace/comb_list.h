@@ -154,8 +154,8 @@ public:
     bool saveFile(const std::filesystem::path& file, Progress& progress, Interaction& interaction) const;
     // Replaces the list by the text's lines (CR LF, LF or CR), one combination each. Nothing
     // happens for a text without lines. A line that is not five words shows the error
-    // "Некорректная комбинация: ..." and restores the list. The undo is dropped in both cases;
-    // the applied filters are cleared on success.
+    // "Некорректная комбинация: ..." and restores the list (the undo is then dropped). On
+    // success the old list becomes the undo point and the applied filters are cleared.
     bool pasteText(std::string_view text, Progress& progress, Interaction& interaction);
     // The listed rows in list order, blank form, joined by CR LF.
     std::string copyText(const std::vector<std::size_t>& selected, Progress& progress) const;

@@ -66,6 +66,16 @@ void saveShot(QWidget& w, const char* name) {
     QVERIFY(pix.save(shotPath(name)));
 }
 
+// The window at its default size with every status panel showing its whole text.
+void checkStatusBarReadable(app::TFormMain& w) {
+    w.show();
+    QApplication::processEvents();
+    for (int i = 0; i < app::kStatusPanels; ++i) {
+        const QLabel* p = w.statusPanel(i);
+        QVERIFY2(p->fontMetrics().horizontalAdvance(p->text()) <= p->contentsRect().width(), qPrintable(p->text()));
+    }
+}
+
 int newestNumber(app::TFormMain& w) { return w.session()->archive().at(w.session()->archive().high()).number; }
 
 }  // namespace
@@ -83,11 +93,13 @@ private slots:
         app::TFormMain w(o);
         w.initialise();
         QVERIFY(w.drawsTab()->importDraws(QStringLiteral(TAVLORA_SAMPLE_DIR "/draws.csv")));
-        w.resize(1280, 760);
+        // The default size of the window, as a new user first sees it.
+        QCOMPARE(w.size(), QSize(1200, 760));
         w.drawsTab()->offsetEdit()->setValue(3);
         w.drawsTab()->listView()->selectRow(5);
         QCOMPARE(w.statusPanel(0)->text(), QString("Архив тиражей: 1390"));
         QVERIFY(!w.statusPanel(2)->text().isEmpty());
+        checkStatusBarReadable(w);
         saveShot(w, "main-window.png");
 
         // The combinations tab after one keep filter of the statistics table: the full list
@@ -102,6 +114,7 @@ private slots:
         QCOMPARE(w.combsTab()->filtersView()->topLevelItemCount(), 1);
         w.leftPages()->setCurrentWidget(w.combsTab());
         w.combsTab()->listView()->selectRow(2);
+        checkStatusBarReadable(w);
         saveShot(w, "combinations.png");
 
         // The statistics tab with the norms of the full set and the ideal distribution line.
@@ -109,7 +122,7 @@ private slots:
         stats->recompute(true);
         QVERIFY(stats->table().normsLoaded);
         QCOMPARE(stats->chartView()->chart()->series().size(), 2);
-        w.resize(1500, 820);
+        checkStatusBarReadable(w);
         saveShot(w, "statistics.png");
 
         // A method with a few values, norms on: the chart's points are labelled with the values.
@@ -124,7 +137,6 @@ private slots:
         stats->recompute(true);
         QVERIFY(stats->table().normsLoaded);
         saveShot(w, "statistics-few-values.png");
-        w.resize(1280, 760);
 
         // The graphs tab: the sums of the last 100 draws with their mean and most frequent value.
         app::GraphsTab* graphs = w.graphsTab();

@@ -219,12 +219,17 @@ private slots:
         QCOMPARE(shownCombs(*w), before);
         QCOMPARE(panel(*w, 3), QString("Комбинаций: 19"));
 
-        // A good paste replaces the list, clears the applied filters and leaves no undo.
+        // A good paste replaces the list and clears the applied filters; undo brings the old
+        // list back, and the paste again.
         QGuiApplication::clipboard()->setText(QStringLiteral("5,6,7,8,9\r\n10-20-30-40-50"));
         trigger(*w, "CombsPaste");
         QCOMPARE(shownCombs(*w), QStringList({"5 6 7 8 9", "10 20 30 40 50"}));
         QVERIFY(filterRows(*w).isEmpty());
+        trigger(*w, "CombsUndo");
+        QCOMPARE(shownCombs(*w), before);
         QVERIFY(!enabled(*w, "CombsUndo"));
+        trigger(*w, "CombsPaste");
+        QCOMPARE(shownCombs(*w), QStringList({"5 6 7 8 9", "10 20 30 40 50"}));
 
         trigger(*w, "CombsCheckNums");
         QCOMPARE(si.messages.back().text, std::string("В текущем списке комбинаций содержится 10 уникальных номеров"));

@@ -235,11 +235,11 @@ TEST(CliDownload, ErrorsAndUsage) {
         {{"--url", site.url() + "/static/none.html"}, 1,
          "Ошибка: Ошибка загрузки архива тиражей с сайта: \"HTTP/1.1 404 Not Found\"\n\nПовторить попытку? -> нет", 1},
         {{"--url", site.url() + "/static/none.html", "--retries", "2"}, 1, "Повторить попытку? -> да (--retries)", 3},
-        {{"--from", "20251301"}, 2, "--from needs a date YYYYMMDD", 0},
-        {{"--from", "20090302"}, 2, "--to is before --from", 0},
-        {{"--proxy-auth", "a:b"}, 2, "--proxy-auth needs --proxy", 0},
-        {{"--proxy", "host"}, 2, "--proxy needs HOST:PORT", 0},
-        {{"extra"}, 2, "archive download takes only options", 0},
+        {{"--from", "20251301"}, 2, "параметру --from нужна дата ГГГГММДД", 0},
+        {{"--from", "20090302"}, 2, "дата --to раньше даты --from", 0},
+        {{"--proxy-auth", "a:b"}, 2, "параметр --proxy-auth требует --proxy", 0},
+        {{"--proxy", "host"}, 2, "параметру --proxy нужно ХОСТ:ПОРТ", 0},
+        {{"extra"}, 2, "archive download принимает только параметры", 0},
     };
     for (const auto& c : cases) {
         const size_t before = site.log().size();

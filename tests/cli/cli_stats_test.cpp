@@ -145,3 +145,27 @@ TEST(CliStats, GraphNumbers) {
 }
 
 }  // namespace
+
+// The command line's own usage errors are in Russian like the rest of its output: exit status 2
+// and the message on standard error.
+TEST(CliStats, UsageErrorsAreInRussian) {
+    TempDir dir;
+    struct Case {
+        std::vector<std::string> args;
+        std::string message;
+    };
+    const Case cases[] = {
+        {{"stats"}, "tavlora-cli: ожидается один код метода"},
+        {{"stats", "SUMS", "--window", "0"}, "tavlora-cli: параметру --window нужно число от 1 до 2147483647"},
+        {{"nonsense"}, "tavlora-cli: неизвестная команда nonsense"},
+        {{}, "tavlora-cli: не указана команда"},
+        {{"--bogus", "methods"}, "tavlora-cli: неизвестный параметр --bogus"},
+        {{"methods", "extra"}, "tavlora-cli: methods не принимает аргументов"},
+        {{"archive"}, "tavlora-cli: archive требует подкоманду"},
+    };
+    for (const Case& c : cases) {
+        const auto r = runCli(dir, c.args);
+        EXPECT_EQ(r.status, 2) << c.message;
+        EXPECT_NE(r.err.find(c.message + "\n"), std::string::npos) << r.err;
+    }
+}

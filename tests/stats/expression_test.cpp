@@ -482,3 +482,47 @@ TEST(ShredFormula, EvaluatesOnSeveralThreadsAtOnce) {
     for (auto& th : threads) th.join();
     for (int t = 0; t < 4; ++t) EXPECT_EQ(wrong[t], 0);
 }
+
+// The formula check reports what is wrong and where, and accepts exactly what compiles.
+TEST(FormulaCheck, ReportsTheFaultAndItsPosition) {
+    struct Case {
+        const char* formula;
+        FormulaFault fault;
+        int position;
+    };
+    const Case cases[] = {
+        {"(n1+n2+n3)/(n4+n5)", FormulaFault::None, 0},
+        {"N1*p5-t3^2+SQRT(ABS(n2))+PI+$1F+2.5E-1", FormulaFault::None, 0},
+        {"n12+n1n2", FormulaFault::None, 0},  // the variables are replaced as text
+        {"   ", FormulaFault::Empty, 1},
+        {"(n1+n2", FormulaFault::Unclosed, 1},
+        {"n1+(n2*(n3+n4)", FormulaFault::Unclosed, 4},
+        {"n1+n2)", FormulaFault::Unopened, 6},
+        {"n1+", FormulaFault::Unfinished, 4},
+        {"n1 n2", FormulaFault::OperatorExpected, 4},
+        {"n1*/n2", FormulaFault::OperandExpected, 4},
+        {"n1+x7", FormulaFault::UnknownName, 4},
+        {"n1+SQRT n2", FormulaFault::NoArgument, 4},
+        {"n1#n2", FormulaFault::BadCharacter, 3},
+        {"n1+$", FormulaFault::BadCharacter, 4},
+        {"«n1»", FormulaFault::BadCharacter, 1},
+        {"n1+ё", FormulaFault::BadCharacter, 4},  // counted in characters, not bytes
+    };
+    for (const Case& c : cases) {
+        const FormulaCheck check = checkFormula(c.formula);
+        EXPECT_EQ(check.fault, c.fault) << c.formula;
+        EXPECT_EQ(check.position, c.position) << c.formula;
+        EXPECT_EQ(check.ok(), ShredFormula(c.formula).compiled()) << c.formula;
+    }
+    EXPECT_EQ(checkFormula("n1+x7").name, "X");
+    EXPECT_EQ(formulaFaultText(checkFormula("(n1+n2")), "позиция 1: скобка «(» не закрыта");
+    EXPECT_EQ(formulaFaultText(checkFormula("n1+x7")), "позиция 4: неизвестное имя «X»");
+    EXPECT_EQ(formulaFaultText(checkFormula("n1")), "");
+    // Too many pending values is reported, constants included.
+    std::string deep;
+    for (int i = 0; i < kMaxStackDepth + 2; ++i) deep += "PI^(";
+    deep += "1";
+    for (int i = 0; i < kMaxStackDepth + 2; ++i) deep += ")";
+    EXPECT_EQ(checkFormula(deep).fault, FormulaFault::TooComplex);
+    EXPECT_FALSE(ShredFormula(deep).compiled());
+}

@@ -403,6 +403,12 @@ TEST(CombList, PasteCopyAndQueries) {
     ASSERT_TRUE(list.pasteText("1\t2,3-4.5\n10|20:30;40 69\r\n", progress, ui));
     EXPECT_EQ(list.combs(), (TCombsArray{comb(1, 2, 3, 4, 5), comb(10, 20, 30, 40, 69)}));
     EXPECT_TRUE(list.appliedFilters().empty());
+    // A good paste can be taken back: the list before it returns whole.
+    ASSERT_TRUE(list.canUndo());
+    ASSERT_TRUE(list.undo(progress));
+    EXPECT_EQ(list.combs(), filtered);
+    EXPECT_FALSE(list.canUndo());
+    ASSERT_TRUE(list.pasteText("1\t2,3-4.5\n10|20:30;40 69\r\n", progress, ui));
 
     EXPECT_EQ(list.copyText({1, 0, 7}, progress), "01 02 03 04 05\r\n10 20 30 40 69");
     EXPECT_EQ(list.copyText({}, progress), "");

@@ -14,6 +14,7 @@
 
 #include "core/date.h"
 #include "core/error.h"
+#include "core/format.h"
 #include "core/text_forms.h"
 #include "ui/message_boxes.h"
 #include "ui/text.h"
@@ -21,8 +22,9 @@
 
 namespace tavlora::app {
 
-TDrawDialog::TDrawDialog(QWidget* parent, const QString& caption, const TDraw& draw, Interaction& interaction)
-    : QDialog(parent), interaction_(interaction), result_(draw) {
+TDrawDialog::TDrawDialog(QWidget* parent, const QString& caption, const TDraw& draw, Interaction& interaction,
+                         NumberCheck numberTaken)
+    : QDialog(parent), interaction_(interaction), numberTaken_(std::move(numberTaken)), result_(draw) {
     setObjectName(QStringLiteral("TDrawDialog"));
     setWindowTitle(caption);
     auto* layout = new QVBoxLayout(this);
@@ -41,12 +43,19 @@ TDrawDialog::TDrawDialog(QWidget* parent, const QString& caption, const TDraw& d
     // A zeroed record (a new draw) opens with an empty field rather than "0;0;0;0;0;0".
     const bool hasNumbers = draw.extra != 0 || draw.nums != std::array<uint8_t, 5>{};
     if (hasNumbers) edNumbers_->setText(ui::qs(drawInputText(draw)));
+    edNumbers_->setPlaceholderText(QStringLiteral("5;12;33;41;69;7"));
+    edNumbers_->setToolTip(QString::fromUtf8(kDrawNumbersHint));
+    auto* numbersHint = new QLabel(QString::fromUtf8(kDrawNumbersHint), box);
+    numbersHint->setObjectName(QStringLiteral("lbDrawNumbersHint"));
+    numbersHint->setWordWrap(true);
     form->addRow(numbersLabel);
     form->addRow(edNumbers_);
+    form->addRow(numbersHint);
 
     edDate_ = new QDateTimeEdit(box);
     edDate_->setObjectName(QStringLiteral("edDrawDate"));
-    edDate_->setDisplayFormat(QStringLiteral("dd.MM.yyyy HH:mm"));
+    // The date in the form the draws list shows it (month/day/year).
+    edDate_->setDisplayFormat(QStringLiteral("MM/dd/yyyy HH:mm"));
     edDate_->setCalendarPopup(true);
     QDateTime when = QDateTime::currentDateTime();
     try {
@@ -78,13 +87,19 @@ void TDrawDialog::accept() {
         edNumbers_->setFocus();
         return;
     }
+    if (numberTaken_ && numberTaken_(r.draw.number)) {
+        interaction_.warning(fmt(kDrawNumberTaken, r.draw.number));
+        edNumber_->setFocus();
+        edNumber_->selectAll();
+        return;
+    }
     result_ = r.draw;
     QDialog::accept();
 }
 
 std::optional<TDraw> TDrawDialog::edit(QWidget* parent, const QString& caption, const TDraw& draw,
-                                       Interaction& interaction) {
-    TDrawDialog dialog(parent, caption, draw, interaction);
+                                       Interaction& interaction, NumberCheck numberTaken) {
+    TDrawDialog dialog(parent, caption, draw, interaction, std::move(numberTaken));
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return dialog.draw();
 }

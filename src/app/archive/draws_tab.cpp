@@ -110,11 +110,22 @@ DrawsTab::DrawsTab(TabHost& host, QWidget* parent)
     edDrawsOffset_->setRange(0, 0);
     edDrawsOffset_->setStatusTip(QStringLiteral("Смещение относительно последнего загруженного номера тиража"));
     edDrawsOffset_->setToolTip(edDrawsOffset_->statusTip());
+    // A typed number applies on Enter (or when the field loses the focus), not digit by digit:
+    // "37" must not pass through an offset of 3 with its recomputation of every view.
+    edDrawsOffset_->setKeyboardTracking(false);
     offsetLabel->setBuddy(edDrawsOffset_);
     offsetRow->addWidget(offsetLabel);
     offsetRow->addWidget(edDrawsOffset_);
     offsetRow->addStretch();
     layout->addLayout(offsetRow);
+    // An empty archive says how to get draws, above the empty list.
+    lbEmptyArchive_ = new QLabel(QString::fromUtf8(kEmptyArchiveText), this);
+    lbEmptyArchive_->setObjectName(QStringLiteral("lbEmptyArchive"));
+    lbEmptyArchive_->setWordWrap(true);
+    lbEmptyArchive_->setFrameShape(QFrame::StyledPanel);
+    lbEmptyArchive_->setMargin(6);
+    lbEmptyArchive_->hide();
+    layout->addWidget(lbEmptyArchive_);
     lvDraws_ = new QTableView(this);
     lvDraws_->setObjectName(QStringLiteral("lvDraws"));
     model_ = new DrawsModel(lvDraws_);
@@ -140,6 +151,17 @@ DrawsTab::DrawsTab(TabHost& host, QWidget* parent)
     });
 }
 
+namespace {
+
+// A key of a list's command: active while the list (or a child of it) has the focus, so that the
+// same key may serve another list elsewhere in the window.
+void setListKeys(QAction* a, QList<QKeySequence> keys) {
+    a->setShortcuts(keys);
+    a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+}
+
+}  // namespace
+
 void DrawsTab::buildCommands() {
     auto haveSession = [this] { return host_.session() != nullptr; };
     auto haveFocus = [this] { return hasArchive() && focusedListPosition() >= 0; };
@@ -163,7 +185,8 @@ void DrawsTab::buildCommands() {
                       [this] {
                           const QString f = ui::chooseSaveFile(window(), QStringLiteral("Экспорт в CSV-файл"),
                                                                ui::kDrawsFileFilter, QStringLiteral("csv"));
-                          if (!f.isEmpty()) exportDraws(f);
+                          if (!f.isEmpty() && exportDraws(f))
+                              host_.interaction().information(fmt(kDrawsExportedText, host_.session()->archive().count()));
                       },
                       [this] { return hasArchive(); }});
     host_.addCommand({QStringLiteral("DrawsImport"), QStringLiteral("Импорт из CSV-файла"),
@@ -171,7 +194,8 @@ void DrawsTab::buildCommands() {
                       [this] {
                           const QString f =
                               ui::chooseOpenFile(window(), QStringLiteral("Импорт из CSV-файла"), ui::kDrawsFileFilter);
-                          if (!f.isEmpty()) importDraws(f);
+                          if (!f.isEmpty() && importDraws(f))
+                              host_.interaction().information(fmt(kDrawsImportedText, lastImportCount_));
                       },
                       haveSession});
     host_.addCommand({QStringLiteral("DrawsXlsExport"), QStringLiteral("Экспорт в Microsoft Excel"),
@@ -183,6 +207,9 @@ void DrawsTab::buildCommands() {
                       [this] { return hasArchive(); }});
     host_.addCommand({QStringLiteral("DrawsDownload"), qs(kDownloadCaption), qs(kDownloadHint),
                       [this] { downloadDraws(); }, [this] { return downloadAvailable(); }});
+    setListKeys(host_.action(QStringLiteral("DrawsAdd")), {QKeySequence(Qt::Key_Insert)});
+    setListKeys(host_.action(QStringLiteral("DrawsDel")), {QKeySequence(Qt::Key_Delete)});
+    setListKeys(host_.action(QStringLiteral("DrawsInfo")), {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
 }
 
 std::optional<TabMenu> DrawsTab::menu() const {
@@ -204,7 +231,12 @@ void DrawsTab::restoreSettings(const TFormMainSettings& s) {
     model_->setColorDraws(s.colorDraws);
 }
 
-void DrawsTab::enableControls(bool on) { edDrawsOffset_->setEnabled(on); }
+void DrawsTab::enableControls(bool on) {
+    // While work runs the field turns read-only rather than disabled: a disabled field would pass
+    // the keyboard focus on to the list, whose type-ahead would then take the next typed digit.
+    edDrawsOffset_->setEnabled(host_.session() != nullptr);
+    edDrawsOffset_->setReadOnly(!on);
+}
 
 // The channel colours of the list follow the channel width.
 void DrawsTab::settingsChanged() { model_->repaint(); }
@@ -231,12 +263,26 @@ void DrawsTab::refresh(bool force) {
     if (!session) return;
     model_->refresh(force);
     const DrawArchive& archive = session->archive();
+    lbEmptyArchive_->setVisible(archive.empty());
     host_.setPanel(kPanelArchive, qs(archive.archiveStatusText()));
     host_.setPanel(kPanelNextDraw, qs(archive.nextDrawStatusText()));
     host_.setPanel(kPanelActualDraw, qs(archive.actualDrawStatusText()));
     const QSignalBlocker block(edDrawsOffset_);
     edDrawsOffset_->setMaximum(std::max(0, archive.count() - 1));
     edDrawsOffset_->setValue(archive.drawsOffset());
+}
+
+TDrawDialog::NumberCheck DrawsTab::numberTakenCheck(int editedIndex) const {
+    // A draw number names one draw: the dialog refuses a number that another record already
+    // carries (the record being edited may keep its own).
+    return [this, editedIndex](int number) {
+        const Session* session = host_.session();
+        if (!session) return false;
+        const DrawArchive& archive = session->archive();
+        for (int i = 0; i < archive.count(); ++i)
+            if (i != editedIndex && archive.at(i).number == number) return true;
+        return false;
+    };
 }
 
 // --- commands ------------------------------------------------------------------------------------
@@ -255,7 +301,8 @@ void DrawsTab::addDraw() {
     if (!session) return;
     TDraw draw;
     draw.number = session->archive().nextDrawNumber(0);
-    const auto result = TDrawDialog::edit(window(), qs(kAddDrawCaption), draw, host_.interaction());
+    const auto result = TDrawDialog::edit(window(), qs(kAddDrawCaption), draw, host_.interaction(),
+                                          numberTakenCheck(-1));
     if (!result) return;
     ui::BusyScope busy(host_.busyState());
     session->archive().addDraw(*result, host_.progress(), host_.interaction());
@@ -268,7 +315,8 @@ void DrawsTab::editDraw() {
     if (pos < 0) return;
     DrawArchive& archive = host_.session()->archive();
     const int index = archive.indexOfListPos(pos);
-    const auto result = TDrawDialog::edit(window(), qs(kAddDrawCaption), archive.at(index), host_.interaction());
+    const auto result = TDrawDialog::edit(window(), qs(kAddDrawCaption), archive.at(index), host_.interaction(),
+                                          numberTakenCheck(index));
     if (!result) return;
     ui::BusyScope busy(host_.busyState());
     try {
@@ -324,8 +372,10 @@ bool DrawsTab::importDraws(const QString& fileName) {
     const std::string path = us(fileName);
     ui::StatusScope status(host_.progress(), fmt(kDrawsImportText, path));
     bool ok = true;
+    lastImportCount_ = 0;
     try {
-        importDrawsCsv(session->archive(), std::filesystem::path(path), host_.progress(), host_.interaction());
+        lastImportCount_ =
+            importDrawsCsv(session->archive(), std::filesystem::path(path), host_.progress(), host_.interaction());
     } catch (const std::exception& e) {
         host_.interaction().error(e.what());
         ok = false;

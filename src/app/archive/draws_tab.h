@@ -6,11 +6,19 @@
 // recomputes the views.
 #include <vector>
 
+#include "app/archive/draw_dialog.h"
 #include "app/tab.h"
 
+class QLabel;
 class QSpinBox;
 
 namespace tavlora::app {
+
+inline constexpr const char* kDrawsImportedText = "Добавлено тиражей: %d";
+inline constexpr const char* kEmptyArchiveText =
+    "Архив тиражей пуст. Загрузите тиражи с сайта лотереи (Тиражи → Загрузить тиражи) или добавьте их из "
+    "CSV-файла (Тиражи → Импорт из CSV-файла); один тираж можно ввести вручную (Тиражи → Добавить).";
+inline constexpr const char* kDrawsExportedText = "Экспортировано тиражей: %d";
 
 class DrawsModel;
 
@@ -29,8 +37,12 @@ public:
     void toggleSortedDraws();
     void toggleColorDraws();
     void setDrawsOffset(int offset);
+    // The file commands without their dialogs and reports; the commands report what they did
+    // ("Добавлено тиражей: N", "Экспортировано тиражей: N").
     bool importDraws(const QString& fileName);
     bool exportDraws(const QString& fileName);
+    // The draws the last import appended.
+    int lastImportCount() const { return lastImportCount_; }
     // The information window of the focused draw.
     void showDrawInfo();
     // The draw download from the results page: the wait window with the attempt and proxy and a
@@ -60,10 +72,14 @@ private:
     std::vector<int> selectedListPositions() const;
     int focusedListPosition() const;
     bool hasArchive() const;
+    // Whether a draw number is already carried by a record other than editedIndex (-1: none).
+    TDrawDialog::NumberCheck numberTakenCheck(int editedIndex) const;
 
     QTableView* lvDraws_ = nullptr;
     DrawsModel* model_ = nullptr;
     QSpinBox* edDrawsOffset_ = nullptr;
+    QLabel* lbEmptyArchive_ = nullptr;
+    int lastImportCount_ = 0;
 };
 
 }  // namespace tavlora::app

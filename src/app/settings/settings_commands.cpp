@@ -53,7 +53,7 @@ void SettingsCommands::editShredding() {
     const Session* session = host_.session();
     if (!session) return;
     const TSettings& s = session->settings();
-    TShreddingDialog dialog(window_, s.formulas, s.formulaDigits);
+    TShreddingDialog dialog(window_, s.formulas, s.formulaDigits, &host_.interaction());
     if (dialog.exec() == QDialog::Accepted) applyShredding(dialog.formulas(), dialog.digits());
 }
 
@@ -69,6 +69,8 @@ void SettingsCommands::applyShredding(const std::array<std::string, 3>& formulas
     }
     ensureNormFiles(window_, host_, false, groups);
     reloadMethodLists();
+    // The views show values of the new formulas at once.
+    host_.recalcViews(true);
 }
 
 void SettingsCommands::reloadMethodLists() {

@@ -4,18 +4,22 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "core/format.h"
+#include "core/interaction.h"
+#include "stats/expression.h"
 #include "ui/text.h"
 #include "ui/window_settings.h"
 
 namespace tavlora::app {
 
 TShreddingDialog::TShreddingDialog(QWidget* parent, const std::array<std::string, 3>& formulas,
-                                   const std::array<int32_t, 3>& digits)
-    : QDialog(parent) {
+                                   const std::array<int32_t, 3>& digits, Interaction* interaction)
+    : QDialog(parent), interaction_(interaction) {
     setObjectName(QStringLiteral("TShreddingDialog"));
     setWindowTitle(QStringLiteral("Методы шинковки"));
     auto* layout = new QVBoxLayout(this);
@@ -43,11 +47,26 @@ TShreddingDialog::TShreddingDialog(QWidget* parent, const std::array<std::string
     layout->addWidget(info);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Отмена"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::accepted, this, &TShreddingDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
     // Opens where and at the size it was last closed.
     ui::keepPlacement(*this, "TShreddingDialog");
+}
+
+void TShreddingDialog::accept() {
+    for (int i = 0; i < 3; ++i) {
+        QLineEdit* edit = edFormula_[static_cast<size_t>(i)];
+        const FormulaCheck check = checkFormula(ui::us(edit->text()));
+        if (check.ok()) continue;
+        const std::string text = fmt(kFormulaError, i + 1, formulaFaultText(check));
+        if (interaction_) interaction_->warning(text);
+        else QMessageBox::warning(this, windowTitle(), ui::qs(text));
+        edit->setFocus();
+        edit->setCursorPosition(check.position - 1);
+        return;
+    }
+    QDialog::accept();
 }
 
 std::array<std::string, 3> TShreddingDialog::formulas() const {

@@ -99,6 +99,12 @@ CombsTab::CombsTab(TabHost& host, QWidget* parent)
     lvCombs_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     lvCombs_->verticalHeader()->setDefaultSectionSize(20);
     lvCombs_->horizontalHeader()->setStretchLastSection(true);
+    // The header asks its selection model, for every section it paints, whether the whole column
+    // is selected, which walks every selected row: after "Выделить все" on the full list each
+    // repaint took seconds. The header gets a selection of its own that stays empty; the rows
+    // show their selection as before.
+    lvCombs_->horizontalHeader()->setHighlightSections(false);
+    lvCombs_->horizontalHeader()->setSelectionModel(new QItemSelectionModel(model_, lvCombs_));
     const int widths[] = {70, 30, 30, 30, 30, 30, 40};
     for (int c = 0; c < 7; ++c) lvCombs_->setColumnWidth(c, widths[c]);
 
@@ -163,6 +169,11 @@ TComb CombsTab::focusedComb() const {
 
 void CombsTab::refresh() {
     model_->refresh();
+    // The rows are rebuilt from the list's filters: the current and selected rows (a right
+    // click leaves one) go first, and the whole list is painted anew, so that no old row stays
+    // on screen until it is clicked.
+    lvFilters_->setCurrentItem(nullptr);
+    lvFilters_->clearSelection();
     lvFilters_->clear();
     QString countText = QString::fromUtf8(fmt(kCombsCountStatus, 0).c_str());
     if (session_) {
@@ -176,6 +187,7 @@ void CombsTab::refresh() {
         }
         countText = qs(list.countStatusText());
     }
+    lvFilters_->viewport()->update();
     host_.setPanel(kPanelCombs, countText);
 }
 
@@ -297,7 +309,12 @@ bool CombsTab::pasteText(const QString& text) {
 
 void CombsTab::paste() { pasteText(QGuiApplication::clipboard()->text()); }
 
-void CombsTab::selectAll() { lvCombs_->selectAll(); }
+void CombsTab::selectAll() {
+    // One selection range over every row, never row by row.
+    if (count() == 0 || !lvCombs_->selectionModel()) return;
+    const QItemSelection all(model_->index(0, 0), model_->index(model_->rowCount() - 1, model_->columnCount() - 1));
+    lvCombs_->selectionModel()->select(all, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
 
 void CombsTab::showUniqueNumbers() {
     if (!session_) return;
@@ -332,6 +349,17 @@ void CombsTab::showCombInfo() {
 }
 
 // --- the tab in the window -------------------------------------------------------------------------
+
+namespace {
+
+// A key of the list's command, active while the list has the focus (the draws list has its own
+// Del and the edits their own Ctrl+A, Ctrl+C and Ctrl+V).
+void setListKey(QAction* a, const QKeySequence& key) {
+    a->setShortcut(key);
+    a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+}
+
+}  // namespace
 
 void CombsTab::buildCommands() {
     auto haveSession = [this] { return host_.session() != nullptr; };
@@ -396,6 +424,12 @@ void CombsTab::buildCommands() {
     host_.addCommand({QStringLiteral("ViewColorCombs"), QStringLiteral("Цветовое выделение каналов"),
                       QStringLiteral("Выделять числа комбинаций цветами каналов"), [this] { toggleColorCombs(); }, {},
                       true});
+    // Undo works from anywhere in the window; an edit with the focus keeps its own Ctrl+Z.
+    host_.action(QStringLiteral("CombsUndo"))->setShortcut(QKeySequence::Undo);
+    setListKey(host_.action(QStringLiteral("CombsSelectAll")), QKeySequence::SelectAll);
+    setListKey(host_.action(QStringLiteral("CombsCopy")), QKeySequence::Copy);
+    setListKey(host_.action(QStringLiteral("CombsPaste")), QKeySequence::Paste);
+    setListKey(host_.action(QStringLiteral("CombsDelSelected")), QKeySequence(Qt::Key_Delete));
 }
 
 std::optional<TabMenu> CombsTab::menu() const {

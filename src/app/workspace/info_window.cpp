@@ -21,6 +21,8 @@ namespace tavlora::app {
 namespace {
 
 constexpr int kValueColumnWidth = 90;
+// The widest the matrix pane grows; a wider matrix scrolls sideways.
+constexpr int kMaxMatrixWidth = 30 * kInfoCellWidth;
 
 QColor rgb(uint32_t c) { return QColor((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF); }
 
@@ -128,6 +130,18 @@ void TInfoWindow::setColumns(int columns) {
         if (n < kMinNumber || n > kMaxNumber) continue;
         sgMatrix_->item(matrixRow(n, columns) - 1, matrixCol(n, columns) - 1)->setText(QString::number(n));
     }
+    fitMatrix();
+}
+
+void TInfoWindow::fitMatrix() {
+    // The pane is as wide as the matrix (with room for a vertical scroll bar when the rows do not
+    // fit), up to kMaxMatrixWidth; a wider matrix scrolls. The window grows with the pane.
+    const int frame = 2 * sgMatrix_->frameWidth();
+    const bool rowsScroll = sgMatrix_->verticalHeader()->length() + frame > sgMatrix_->height();
+    const int scrollBar = rowsScroll ? sgMatrix_->verticalScrollBar()->sizeHint().width() : 0;
+    const int wanted = std::min(sgMatrix_->horizontalHeader()->length() + frame + scrollBar + 2, kMaxMatrixWidth);
+    sgMatrix_->setMinimumWidth(std::max(wanted, edColumns_->sizeHint().width()));
+    if (isVisible() && width() < minimumSizeHint().width()) resize(minimumSizeHint().width(), height());
 }
 
 QColor TInfoWindow::cellColor(int row, int column) const {

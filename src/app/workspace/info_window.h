@@ -33,6 +33,9 @@ public:
     QColor cellColor(int row, int column) const;
 
 private:
+    // Widens the matrix pane (and the window) to show every column of the matrix.
+    void fitMatrix();
+
     TComb nums_{};
     int channelWidth_ = 10;
     QTableWidget* sgMatrix_ = nullptr;

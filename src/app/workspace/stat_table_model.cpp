@@ -55,10 +55,42 @@ QVariant StatTableModel::data(const QModelIndex& index, int role) const {
     return {};
 }
 
+namespace {
+
+// What each column means, shown as the tooltip of its header.
+constexpr const char* kColumnMeanings[kStatColumnCount] = {
+    "Значение метода",
+    "Сколько раз значение встретилось в рассчитываемых тиражах",
+    "Доля значения среди всех значений, в процентах",
+    "Сколько раз значение встретилось бы при распределении как в полном наборе комбинаций",
+    "Разность количества и нормы",
+    "Отклонение от нормы, в процентах нормы",
+    "Сколько тиражей прошло с последнего появления значения",
+    "Глубина в процентах наибольшей глубины",
+    "Вес значения: сумма количества, отклонения и глубины с коэффициентами из настроек",
+    "Номер тиража, в котором значение встретилось последний раз",
+    "Наименьшее число тиражей между двумя появлениями значения",
+    "Среднее число тиражей между появлениями значения",
+    "Наибольшее число тиражей между двумя появлениями значения",
+    "Ожидаемый номер тиража следующего появления: последний тираж плюс средний период",
+    "Ожидаемый номер тиража следующего появления по второй оценке: (количество + 1) × последний тираж / "
+    "количество",
+    "Ожидаемый номер тиража следующего появления по третьей оценке: (количество + 2) × (последний тираж + 1) / "
+    "(количество + 1)",
+    "Номер тиража, в котором значение на самом деле появилось после смещения назад",
+    "Ожидание по периоду минус фактический тираж",
+    "Ожидание по второй оценке минус фактический тираж",
+    "Ожидание по третьей оценке минус фактический тираж",
+};
+
+}  // namespace
+
 QVariant StatTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= kStatColumnCount)
+    if (orientation != Qt::Horizontal || section < 0 || section >= kStatColumnCount)
         return QAbstractTableModel::headerData(section, orientation, role);
-    return qs(statColumnCaptions()[static_cast<std::size_t>(section)]);
+    if (role == Qt::DisplayRole) return qs(statColumnCaptions()[static_cast<std::size_t>(section)]);
+    if (role == Qt::ToolTipRole) return qs(kColumnMeanings[section]);
+    return QAbstractTableModel::headerData(section, orientation, role);
 }
 
 }  // namespace tavlora::app

@@ -9,6 +9,8 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineSeries>
+#include <QMenu>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QStyle>
@@ -74,7 +76,9 @@ StatsTab::StatsTab(TabHost& host, QWidget* parent)
     cbDrawsStatType_->setToolTip(cbDrawsStatType_->statusTip());
     cbDrawsStatType_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     cbDrawsStatType_->setMinimumContentsLength(40);
-    edDrawsStatLen_ = new QSpinBox(this);
+    auto* statLen = new StepSpinBox(this);
+    statLen->setOnStep([this] { recompute(false); });
+    edDrawsStatLen_ = statLen;
     edDrawsStatLen_->setObjectName(QStringLiteral("edDrawsStatLen"));
     edDrawsStatLen_->setRange(1, std::numeric_limits<int>::max());
     edDrawsStatLen_->setValue(1000);
@@ -107,6 +111,7 @@ StatsTab::StatsTab(TabHost& host, QWidget* parent)
         lvDrawsStat_->setColumnWidth(
             c, std::max(c == 0 ? 110 : 60, lvDrawsStat_->horizontalHeader()->sectionSizeHint(c)));
     connect(lvDrawsStat_->horizontalHeader(), &QHeaderView::sectionClicked, this, &StatsTab::clickColumn);
+    buildValueColumn();
 
     crtDrawsStat_ = new QChartView(splitter_);
     crtDrawsStat_->setObjectName(QStringLiteral("crtDrawsStat"));
@@ -154,9 +159,75 @@ void StatsTab::fillMethodList(bool keepSelection) {
 
 void StatsTab::clickColumn(int column) {
     sort_.click(column);
-    lvDrawsStat_->horizontalHeader()->setSortIndicator(sort_.column,
-                                                       sort_.descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+    for (QTableView* v : {lvDrawsStat_, frozen_})
+        v->horizontalHeader()->setSortIndicator(sort_.column, sort_.descending ? Qt::DescendingOrder : Qt::AscendingOrder);
     model_->sortRows(sort_);
+}
+
+void StatsTab::buildValueColumn() {
+    // A second view of the same rows and selection over the left edge of the table, showing only
+    // the "Значение" column: scrolled sideways, the table still shows which value a row is.
+    frozen_ = new QTableView(lvDrawsStat_);
+    frozen_->setObjectName(QStringLiteral("lvDrawsStatValue"));
+    frozen_->setModel(model_);
+    frozen_->setSelectionModel(lvDrawsStat_->selectionModel());
+    frozen_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    frozen_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    frozen_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    frozen_->setFocusPolicy(Qt::NoFocus);
+    frozen_->verticalHeader()->hide();
+    frozen_->verticalHeader()->setDefaultSectionSize(lvDrawsStat_->verticalHeader()->defaultSectionSize());
+    frozen_->horizontalHeader()->setSectionsClickable(true);
+    frozen_->horizontalHeader()->setSortIndicatorShown(true);
+    frozen_->horizontalHeader()->setSortIndicator(sort_.column, Qt::AscendingOrder);
+    frozen_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    frozen_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    frozen_->setVerticalScrollMode(lvDrawsStat_->verticalScrollMode());
+    frozen_->setFrameShape(QFrame::NoFrame);
+    frozen_->setStyleSheet(QStringLiteral("QTableView { border-right: 1px solid palette(mid); }"));
+    auto hideOthers = [this] {
+        for (int c = 1; c < kStatColumnCount; ++c) frozen_->setColumnHidden(c, true);
+        frozen_->setColumnWidth(0, lvDrawsStat_->columnWidth(0));
+    };
+    hideOthers();
+    connect(model_, &QAbstractItemModel::modelReset, frozen_, hideOthers);
+    connect(frozen_->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int c) {
+        if (c == 0) clickColumn(0);
+    });
+    // Both views scroll together; the value column follows the table's width of that column.
+    connect(frozen_->verticalScrollBar(), &QAbstractSlider::valueChanged, lvDrawsStat_->verticalScrollBar(),
+            &QAbstractSlider::setValue);
+    connect(lvDrawsStat_->verticalScrollBar(), &QAbstractSlider::valueChanged, frozen_->verticalScrollBar(),
+            &QAbstractSlider::setValue);
+    connect(lvDrawsStat_->horizontalHeader(), &QHeaderView::sectionResized, this, [this](int c, int, int size) {
+        if (c != 0) return;
+        frozen_->setColumnWidth(0, size);
+        placeValueColumn();
+    });
+    // The table's context menu over the value column too.
+    frozen_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(frozen_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        if (!lvDrawsStat_->actions().isEmpty())
+            QMenu::exec(lvDrawsStat_->actions(), frozen_->viewport()->mapToGlobal(at), nullptr, frozen_);
+    });
+    connect(lvDrawsStat_->horizontalScrollBar(), &QAbstractSlider::valueChanged, this, &StatsTab::placeValueColumn);
+    lvDrawsStat_->installEventFilter(this);
+    lvDrawsStat_->viewport()->stackUnder(frozen_);
+    placeValueColumn();
+}
+
+void StatsTab::placeValueColumn() {
+    const int frame = lvDrawsStat_->frameWidth();
+    frozen_->setGeometry(frame, frame, lvDrawsStat_->columnWidth(0),
+                         lvDrawsStat_->viewport()->height() + lvDrawsStat_->horizontalHeader()->height());
+    // Hidden while the column is not scrolled away, where the table shows it itself.
+    frozen_->setVisible(lvDrawsStat_->horizontalScrollBar()->value() > 0);
+}
+
+bool StatsTab::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == lvDrawsStat_ && (event->type() == QEvent::Resize || event->type() == QEvent::Show))
+        placeValueColumn();
+    return Tab::eventFilter(watched, event);
 }
 
 std::vector<std::size_t> StatsTab::selectedRows() const {
@@ -404,8 +475,11 @@ void StatsTab::buildCommands() {
 std::optional<TabMenu> StatsTab::menu() const {
     return TabMenu{QStringLiteral("Статистика"),
                    lvDrawsStat_,
-                   {"DrawsStatCalc", "", "StatFilter_Include", "StatFilter_Exclude", "", "DrawsStatePrefetchsEnabled",
-                    "DrawsStatShowTotalLine", "", "DrawsStatExportToExcel", "FiltersInfo", "FiltersManager", "FiltersReset"}};
+                   // The norms switch starts a long rebuild: it stands apart from the filter
+                   // commands, after the description, so that a slip from "Удалить выделенные"
+                   // does not reach it.
+                   {"DrawsStatCalc", "", "StatFilter_Include", "StatFilter_Exclude", "", "DrawsStatExportToExcel", "FiltersInfo", "FiltersManager", "FiltersReset", "",
+                    "DrawsStatePrefetchsEnabled", "DrawsStatShowTotalLine"}};
 }
 
 void StatsTab::restoreSettings(const TFormMainSettings& s) {
@@ -423,7 +497,9 @@ void StatsTab::saveSettings(TFormMainSettings& s) const {
 
 void StatsTab::enableControls(bool on) {
     cbDrawsStatType_->setEnabled(on);
-    edDrawsStatLen_->setEnabled(on);
+    // Read-only rather than disabled while work runs, so that the field keeps the keyboard focus.
+    edDrawsStatLen_->setEnabled(host_.session() != nullptr);
+    edDrawsStatLen_->setReadOnly(!on);
 }
 
 }  // namespace tavlora::app

@@ -36,6 +36,8 @@ public:
     QComboBox* methodBox() const { return cbDrawsStatType_; }
     QSpinBox* lengthEdit() const { return edDrawsStatLen_; }
     QTableView* tableView() const { return lvDrawsStat_; }
+    // The "Значение" column kept in view over the table's left edge while it scrolls sideways.
+    QTableView* valueColumnView() const { return frozen_; }
     StatTableModel* tableModel() const { return model_; }
     QChartView* chartView() const { return crtDrawsStat_; }
     const TStatTable& table() const { return table_; }
@@ -73,7 +75,12 @@ public:
     void methodListsChanged() override { fillMethodList(true); }
     bool isView() const override { return true; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void buildValueColumn();
+    void placeValueColumn();
     void buildChart();
     void clearChart();
 
@@ -88,6 +95,7 @@ private:
     QSpinBox* edDrawsStatLen_ = nullptr;
     QSplitter* splitter_ = nullptr;
     QTableView* lvDrawsStat_ = nullptr;
+    QTableView* frozen_ = nullptr;
     StatTableModel* model_ = nullptr;
     QChartView* crtDrawsStat_ = nullptr;
 };

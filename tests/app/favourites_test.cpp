@@ -421,6 +421,7 @@ private slots:
 
         // The placement is kept for the next opening.
         app::MethodDescriptionWindow again(s, method);
+        again.show();
         QCOMPARE(again.size(), QSize(500, 420));
         const TWindowPlacement p = loadPlacement(dir / "Tavlora_5d69.frm", app::kDescriptionSection, 1, 1);
         QVERIFY(p.valid);

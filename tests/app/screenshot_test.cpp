@@ -197,19 +197,19 @@ private slots:
         // The favourites manager with a renamed method and one group left out, and the description
         // of the sum method with its values for the newest draw.
         const TStatList& registry = w.session()->statList();
-        const int sums = registry.methodWithCode("SUMS");
+        const int sumsMethod = registry.methodWithCode("SUMS");
         app::FavouritesDialog favourites(*w.session(), si, {}, &w);
         favourites.tree()->setCurrentItem(favourites.methodNode(registry.methodWithCode("NUMS")));
         favourites.checkGroup(false);
-        favourites.tree()->setCurrentItem(favourites.methodNode(sums));
+        favourites.tree()->setCurrentItem(favourites.methodNode(sumsMethod));
         favourites.renameSelected(QStringLiteral("Сумма чисел тиража"));
         QVERIFY(!app::FavouritesDialog::isChecked(favourites.methodNode(registry.methodWithCode("NUMS"))));
         favourites.resize(620, 720);
         saveShot(favourites, "favourites-manager.png");
         favourites.reject();
-        QVERIFY(registry.item(sums).customCaption.empty());
+        QVERIFY(registry.item(sumsMethod).customCaption.empty());
 
-        app::MethodDescriptionWindow description(*w.session(), sums, &w);
+        app::MethodDescriptionWindow description(*w.session(), sumsMethod, &w);
         description.resize(760, 720);
         QVERIFY(description.exampleView()->toPlainText().contains(QString::number(drawSum(w.session()->archive().at(w.session()->analysisEndIndex())))));
         saveShot(description, "method-description.png");

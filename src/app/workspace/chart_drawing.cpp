@@ -1,10 +1,7 @@
 #include "app/workspace/chart_drawing.h"
 
-#include <QGuiApplication>
 #include <QLineSeries>
 #include <QRandomGenerator>
-#include <QScreen>
-#include <QWidget>
 
 #include "ui/text.h"
 
@@ -33,45 +30,6 @@ void drawSeries(ui::ChartPanel& panel, const std::vector<TChartSeriesData>& seri
         s->append(points);
     }
     panel.finish();
-}
-
-namespace {
-
-QSize screenSize() {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? screen->size() : QSize(1024, 768);
-}
-
-}  // namespace
-
-void restorePlacement(QWidget& dialog, const TFormSectionKeys& keys) {
-    try {
-        const QSize screen = screenSize();
-        const TWindowPlacement p = keys.placement(screen.width(), screen.height());
-        if (p.valid) {
-            dialog.resize(p.width, p.height);
-            dialog.move(p.left, p.top);
-        }
-    } catch (const std::exception&) {
-        // An unreadable settings file leaves the dialog at its default size.
-    }
-}
-
-void savePlacement(const QWidget& dialog, const TFormSectionKeys& keys) {
-    try {
-        TWindowPlacement p;
-        const QRect r = dialog.geometry();
-        p.left = r.left();
-        p.top = r.top();
-        p.width = r.width();
-        p.height = r.height();
-        p.maximized = dialog.isMaximized();
-        p.pixelsPerInch = dialog.logicalDpiY();
-        const QSize screen = screenSize();
-        keys.savePlacement(p, screen.width(), screen.height());
-    } catch (const std::exception&) {
-        // Nothing to show while the dialog goes away; the old placement stays.
-    }
 }
 
 }  // namespace tavlora::app

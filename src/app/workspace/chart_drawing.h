@@ -1,10 +1,8 @@
 #pragma once
-// Draws the engine's chart series into a chart panel, and keeps the placement of a dialog in its
-// own section of the window settings file.
+// Draws the engine's chart series into a chart panel.
 #include <QColor>
 #include <vector>
 
-#include "session/form_section.h"
 #include "ui/chart_panel.h"
 #include "workspace/chart_data.h"
 
@@ -18,10 +16,5 @@ QColor windowsColor(uint32_t c);
 // Adds every series with its points (found by title or created with its style) and fits the axes.
 // randomColours: each series gets a random line and marker colour instead of its own.
 void drawSeries(ui::ChartPanel& panel, const std::vector<TChartSeriesData>& series, bool randomColours = false);
-
-// Restores a dialog's stored size and position (nothing when none is stored or it cannot be read),
-// and stores them (failures are ignored: the old values stay).
-void restorePlacement(QWidget& dialog, const TFormSectionKeys& keys);
-void savePlacement(const QWidget& dialog, const TFormSectionKeys& keys);
 
 }  // namespace tavlora::app

@@ -11,6 +11,7 @@
 
 #include "app/enter_key.h"
 #include "app/workspace/chart_drawing.h"
+#include "ui/window_settings.h"
 #include "app/workspace/repeats_dialog.h"
 #include "session/session.h"
 #include "stats/stat_list.h"
@@ -129,12 +130,10 @@ void GraphsTab::analyzeRepeats() {
 void GraphsTab::totalSumCombs() {
     Session* session = host_.session();
     if (!session) return;
-    const TFormSectionKeys keys(session->filePath(".frm"), kChartWindowSection);
     if (!sums_) {
         sums_ = new ui::ChartWindow(window(), QString::fromUtf8(kTotalSumCombsCaption));
         sums_->setAttribute(Qt::WA_DeleteOnClose);
-        restorePlacement(*sums_, keys);
-        connect(sums_, &QDialog::finished, sums_, [w = sums_.data(), keys] { savePlacement(*w, keys); });
+        ui::keepPlacement(*sums_, kChartWindowSection);
     }
     {
         ui::BusyScope busy(host_.busyState());

@@ -14,6 +14,8 @@
 #include "app/enter_key.h"
 #include "app/tab.h"
 #include "app/workspace/chart_drawing.h"
+#include "core/window_settings.h"
+#include "ui/window_settings.h"
 #include "session/session.h"
 #include "ui/busy_state.h"
 #include "ui/chart_panel.h"
@@ -48,7 +50,7 @@ std::filesystem::path frmPathOf(TabHost& host) {
 }  // namespace
 
 RepeatsDialog::RepeatsDialog(TabHost& host, QWidget* parent)
-    : QDialog(parent), host_(host), keys_(frmPathOf(host), kRepeatsSection) {
+    : QDialog(parent), host_(host), frm_(frmPathOf(host)) {
     setObjectName(QString::fromLatin1(kRepeatsSection));
     setWindowTitle(QString::fromUtf8(kRepeatsTitle));
     setSizeGripEnabled(true);
@@ -95,15 +97,13 @@ RepeatsDialog::RepeatsDialog(TabHost& host, QWidget* parent)
 }
 
 void RepeatsDialog::restoreSettings() {
-    restorePlacement(*this, keys_);
+    ui::restorePlacement(*this, kRepeatsSection);
+    ui::restoreColumnWidths(*lvList_, kRepeatsSection);
     int graphHeight = kDefaultGraphHeight;
     try {
-        edDrawsLen_->setValue(std::max(1, keys_.readInteger("DrawsLength", 100)));
-        edDeep_->setValue(std::max(1, keys_.readInteger("DrawsDeep", 100)));
-        graphHeight = std::max(0, keys_.readInteger("GraphHeight", kDefaultGraphHeight));
-        const auto widths = keys_.columnWidths("lvList");
-        for (size_t i = 0; i < widths.size() && i < 4; ++i)
-            if (widths[i] > 0) lvList_->setColumnWidth(static_cast<int>(i), widths[i]);
+        edDrawsLen_->setValue(std::max(1, readWindowKey(frm_, kRepeatsSection, "DrawsLength", 100)));
+        edDeep_->setValue(std::max(1, readWindowKey(frm_, kRepeatsSection, "DrawsDeep", 100)));
+        graphHeight = std::max(0, readWindowKey(frm_, kRepeatsSection, "GraphHeight", kDefaultGraphHeight));
     } catch (const std::exception&) {
         // An unreadable settings file leaves the defaults.
     }
@@ -111,14 +111,12 @@ void RepeatsDialog::restoreSettings() {
 }
 
 void RepeatsDialog::saveSettings() const {
-    savePlacement(*this, keys_);
+    ui::savePlacement(*this, kRepeatsSection);
+    ui::saveColumnWidths(*lvList_, kRepeatsSection);
     try {
-        keys_.writeInteger("DrawsLength", edDrawsLen_->value());
-        keys_.writeInteger("DrawsDeep", edDeep_->value());
-        if (const QList<int> sizes = splitter_->sizes(); sizes.size() == 2) keys_.writeInteger("GraphHeight", sizes[1]);
-        std::vector<int> widths;
-        for (int c = 0; c < lvList_->columnCount(); ++c) widths.push_back(lvList_->columnWidth(c));
-        keys_.saveColumnWidths("lvList", widths);
+        writeWindowKey(frm_, kRepeatsSection, "DrawsLength", edDrawsLen_->value());
+        writeWindowKey(frm_, kRepeatsSection, "DrawsDeep", edDeep_->value());
+        if (const QList<int> sizes = splitter_->sizes(); sizes.size() == 2) writeWindowKey(frm_, kRepeatsSection, "GraphHeight", sizes[1]);
     } catch (const std::exception&) {
         // Nothing to show while the dialog goes away; the old values stay.
     }

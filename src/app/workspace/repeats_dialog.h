@@ -5,7 +5,7 @@
 // column widths, the chart's height and both parameters in its own section TFormRepeats.
 #include <QDialog>
 
-#include "session/form_section.h"
+#include <filesystem>
 
 class QSpinBox;
 class QSplitter;
@@ -41,7 +41,7 @@ private:
     void saveSettings() const;
 
     TabHost& host_;
-    TFormSectionKeys keys_;
+    std::filesystem::path frm_;
     bool computing_ = false;
     QSpinBox* edDrawsLen_ = nullptr;
     QSpinBox* edDeep_ = nullptr;

@@ -13,6 +13,7 @@
 #include <fstream>
 #include <xlsxwriter.h>
 
+#include "app/gui_support.h"
 #include "app/about_dialog.h"
 #include "app/command_line.h"
 #include "app/data_folder.h"
@@ -23,6 +24,7 @@
 #include "test_support.h"
 
 using namespace tavlora;
+using namespace tavlora::test;
 namespace fs = std::filesystem;
 
 namespace {
@@ -52,18 +54,6 @@ fs::path unpackInstall(const fs::path& root) {
     fs::create_directories(root / "usr/share");
     fs::copy(TAVLORA_SHARE_DIR, root / "usr/share/tavlora", fs::copy_options::recursive);
     return root / "usr/bin";
-}
-
-void whenModal(std::function<void(QWidget*)> handle) {
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, handle] {
-        if (QWidget* w = QApplication::activeModalWidget()) {
-            timer->stop();
-            timer->deleteLater();
-            handle(w);
-        }
-    });
-    timer->start(10);
 }
 
 }  // namespace

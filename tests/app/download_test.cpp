@@ -27,6 +27,7 @@
     } while (0)
 #include "server_support.h"
 
+#include "app/gui_support.h"
 #include "app/archive/draws_model.h"
 #include "app/archive/draws_tab.h"
 #include "app/archive/proxy_dialog.h"
@@ -47,6 +48,7 @@
 #include "ui/wait_window.h"
 
 using namespace tavlora;
+using namespace tavlora::test;
 using app::TFormMain;
 
 namespace {
@@ -71,16 +73,6 @@ TDrawsArray archiveOf(const std::filesystem::path& dir) { return Session(dir).dr
 
 void setResultsPage(const std::filesystem::path& dir, const std::string& url) {
     saveDownloadSettings(dir / "Tavlora_5d69.ini", {url, "Lotto", ""});
-}
-
-std::unique_ptr<TFormMain> startWindow(const std::filesystem::path& dir, Interaction& interaction) {
-    app::MainWindowOptions o;
-    o.startup = app::parseStartupOptions({}, dir);
-    o.interaction = &interaction;
-    o.startTimer = false;
-    auto w = std::make_unique<TFormMain>(o);
-    w->initialise();
-    return w;
 }
 
 bool sameDraw(const TDraw& a, const TDraw& b) {

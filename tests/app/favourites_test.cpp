@@ -16,6 +16,7 @@
 #include <QtTest>
 #include <fstream>
 
+#include "app/gui_support.h"
 #include "app/favourites/favourites_commands.h"
 #include "app/favourites/favourites_dialog.h"
 #include "app/favourites/help_browser.h"
@@ -33,6 +34,7 @@
 #include "test_support.h"
 
 using namespace tavlora;
+using namespace tavlora::test;
 using app::FavouritesDialog;
 using app::TFormMain;
 
@@ -71,31 +73,6 @@ void prepareFolder(const std::filesystem::path& dir) {
     NullProgress p;
     ScriptedInteraction si;
     QVERIFY(s.archive().save(p, si));
-}
-
-std::unique_ptr<TFormMain> startWindow(const std::filesystem::path& dir, Interaction& interaction,
-                                       bool helpOnFirstStart = false) {
-    app::MainWindowOptions o;
-    o.startup.dataDir = dir;
-    o.interaction = &interaction;
-    o.startTimer = false;
-    o.helpOnFirstStart = helpOnFirstStart;
-    auto w = std::make_unique<TFormMain>(o);
-    w->initialise();
-    return w;
-}
-
-// Runs handle on the next modal dialog once it is open.
-void whenModal(std::function<void(QWidget*)> handle) {
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, handle] {
-        if (QWidget* w = QApplication::activeModalWidget()) {
-            timer->stop();
-            timer->deleteLater();
-            handle(w);
-        }
-    });
-    timer->start(10);
 }
 
 int methodIndex(const Session& s, const char* code) { return s.statList().methodWithCode(code); }
@@ -486,7 +463,7 @@ private slots:
             if (open) open->click();
         });
         {
-            auto w = startWindow(dir.path(), si, true);
+            auto w = startWindow(dir.path(), si, {}, true);
             QCOMPARE(title, QString("Справочная информация"));
             QVERIFY(openEnabled);
             QVERIFY(w->favourites()->helpWindow());
@@ -502,12 +479,12 @@ private slots:
             dialog->findChild<QCheckBox*>()->setChecked(true);
             dialog->close();
         });
-        { auto w = startWindow(dir.path(), si, true); }
+        { auto w = startWindow(dir.path(), si, {}, true); }
         QCOMPARE(title, QString("Справочная информация"));
         QVERIFY(!loadFormSettings(dir / "Tavlora_5d69.frm").firstRun);
 
         // The Help command opens the same window at the index.
-        auto w = startWindow(dir.path(), si, true);
+        auto w = startWindow(dir.path(), si, {}, true);
         w->action("Help")->trigger();
         QVERIFY(w->favourites()->helpWindow()->isVisible());
         QCOMPARE(w->favourites()->helpWindow()->browser()->pageName(), QString("index.htm"));

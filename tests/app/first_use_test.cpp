@@ -26,6 +26,7 @@
 #include <QtTest>
 #include <fstream>
 
+#include "app/gui_support.h"
 #include "app/archive/draw_dialog.h"
 #include "app/archive/draws_model.h"
 #include "app/archive/draws_tab.h"
@@ -45,25 +46,15 @@
 #include "ui/file_dialogs.h"
 
 using namespace tavlora;
+using namespace tavlora::test;
 using app::TFormMain;
 
 namespace {
 
-// A stored generation of my numbers 1..7, so that the start-up does not build the full list.
-void writeSmallGeneration(const std::filesystem::path& dir) {
-    std::ofstream ini(dir / "Tavlora_5d69.ini", std::ios::binary);
-    ini << "[GLOBAL]\r\nCombsGenerateMode=2\r\nCombsGenerateParameters=1;2;3;4;5;6;7\r\n";
-}
-
 // The window on a data folder with the sample archive, shown and active.
 std::unique_ptr<TFormMain> startWithDraws(const test::TempDir& dir, Interaction& interaction, bool import = true) {
     writeSmallGeneration(dir.path());
-    app::MainWindowOptions o;
-    o.startup.dataDir = dir.path();
-    o.interaction = &interaction;
-    o.startTimer = false;
-    auto w = std::make_unique<TFormMain>(o);
-    w->initialise();
+    auto w = startWindow(dir.path(), interaction);
     w->show();
     w->activateWindow();
     if (!QTest::qWaitForWindowActive(w.get())) qWarning("the window did not become active");
@@ -76,19 +67,6 @@ void trigger(TFormMain& w, const char* name) {
     QAction* a = w.action(QString::fromLatin1(name));
     QVERIFY2(a && a->isEnabled(), name);
     a->trigger();
-}
-
-// Runs handle on the next modal dialog once it is open.
-void whenModal(std::function<void(QWidget*)> handle) {
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, handle] {
-        if (QWidget* w = QApplication::activeModalWidget()) {
-            timer->stop();
-            timer->deleteLater();
-            handle(w);
-        }
-    });
-    timer->start(10);
 }
 
 // Collects the regions painted on a widget.

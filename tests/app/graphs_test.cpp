@@ -10,6 +10,7 @@
 #include <fstream>
 #include <map>
 
+#include "app/gui_support.h"
 #include "app/archive/draws_tab.h"
 #include "app/main_window.h"
 #include "app/workspace/graphs_tab.h"
@@ -21,25 +22,10 @@
 #include "ui/chart_window.h"
 
 using namespace tavlora;
+using namespace tavlora::test;
 using app::TFormMain;
 
 namespace {
-
-// A small stored generation, so that the start-up does not build the full combination list.
-void writeSmallGeneration(const std::filesystem::path& dir) {
-    std::ofstream ini(dir / "Tavlora_5d69.ini", std::ios::binary);
-    ini << "[GLOBAL]\r\nCombsGenerateMode=2\r\nCombsGenerateParameters=1;2;3;4;5;6;7\r\n";
-}
-
-std::unique_ptr<TFormMain> startWindow(const std::filesystem::path& dir, Interaction& interaction) {
-    app::MainWindowOptions o;
-    o.startup.dataDir = dir;
-    o.interaction = &interaction;
-    o.startTimer = false;
-    auto w = std::make_unique<TFormMain>(o);
-    w->initialise();
-    return w;
-}
 
 bool trigger(TFormMain& w, const char* name) {
     w.updateActions();

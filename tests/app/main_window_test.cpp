@@ -23,6 +23,7 @@
 #include <QtTest>
 #include <fstream>
 
+#include "app/gui_support.h"
 #include "app/archive/draw_dialog.h"
 #include "app/archive/draws_model.h"
 #include "app/archive/draws_tab.h"
@@ -45,20 +46,10 @@
 #include "ui/progress_window.h"
 
 using namespace tavlora;
+using namespace tavlora::test;
 using app::TFormMain;
 
 namespace {
-
-std::unique_ptr<TFormMain> startWindow(const std::filesystem::path& dir, Interaction& interaction,
-                                       std::vector<std::string> args = {}) {
-    app::MainWindowOptions o;
-    o.startup = app::parseStartupOptions(args, dir);
-    o.interaction = &interaction;
-    o.startTimer = false;
-    auto w = std::make_unique<TFormMain>(o);
-    w->initialise();
-    return w;
-}
 
 TDraw makeDraw(int number, std::array<uint8_t, 5> nums, uint8_t extra) {
     TDraw d;
@@ -96,20 +87,6 @@ bool tabShown(TFormMain& w, const QString& caption) {
         for (int i = 0; i < side->count(); ++i)
             if (side->tabText(i) == caption) return side->isTabVisible(i);
     return false;
-}
-
-// Runs handle on the next modal dialog once it is open (the event loop may run earlier, while
-// the code under test is still working towards the dialog).
-void whenModal(std::function<void(QWidget*)> handle) {
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, handle] {
-        if (QWidget* w = QApplication::activeModalWidget()) {
-            timer->stop();
-            timer->deleteLater();
-            handle(w);
-        }
-    });
-    timer->start(10);
 }
 
 }  // namespace

@@ -23,6 +23,7 @@
 #include <QtCharts/QLineSeries>
 #include <fstream>
 
+#include "app/gui_support.h"
 #include "app/archive/draws_model.h"
 #include "app/archive/draws_tab.h"
 #include "app/main_window.h"
@@ -42,26 +43,10 @@
 #include "workspace/prefetch.h"
 
 using namespace tavlora;
+using namespace tavlora::test;
 using app::TFormMain;
 
 namespace {
-
-// A data folder whose stored generation is mode 2 over my numbers 1..7 (21 combinations), so
-// that the start-up does not build the full list.
-void writeSmallGeneration(const std::filesystem::path& dir) {
-    std::ofstream ini(dir / "Tavlora_5d69.ini", std::ios::binary);
-    ini << "[GLOBAL]\r\nCombsGenerateMode=2\r\nCombsGenerateParameters=1;2;3;4;5;6;7\r\n";
-}
-
-std::unique_ptr<TFormMain> startWindow(const std::filesystem::path& dir, Interaction& interaction) {
-    app::MainWindowOptions o;
-    o.startup.dataDir = dir;
-    o.interaction = &interaction;
-    o.startTimer = false;
-    auto w = std::make_unique<TFormMain>(o);
-    w->initialise();
-    return w;
-}
 
 QString panel(TFormMain& w, int i) { return w.statusPanel(i)->text(); }
 
@@ -71,11 +56,6 @@ void trigger(TFormMain& w, const char* name) {
     QVERIFY2(a, name);
     QVERIFY2(a->isEnabled(), name);
     a->trigger();
-}
-
-bool enabled(TFormMain& w, const char* name) {
-    w.updateActions();
-    return w.action(QString::fromLatin1(name))->isEnabled();
 }
 
 // The combinations shown, as "a b c d e" texts.
@@ -98,19 +78,6 @@ QStringList filterRows(TFormMain& w) {
         out << item->text(0) + "|" + item->text(1) + "|" + item->text(2);
     }
     return out;
-}
-
-// Runs handle on the next modal dialog once it is open.
-void whenModal(std::function<void(QWidget*)> handle) {
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, handle] {
-        if (QWidget* w = QApplication::activeModalWidget()) {
-            timer->stop();
-            timer->deleteLater();
-            handle(w);
-        }
-    });
-    timer->start(10);
 }
 
 void selectStatRows(TFormMain& w, std::initializer_list<int> rows) {

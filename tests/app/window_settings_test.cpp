@@ -9,6 +9,7 @@
 #include <QtTest>
 #include <fstream>
 
+#include "app/gui_support.h"
 #include "app/archive/draw_dialog.h"
 #include "app/archive/draws_tab.h"
 #include "app/main_window.h"
@@ -23,19 +24,10 @@
 #include "ui/window_settings.h"
 
 using namespace tavlora;
+using namespace tavlora::test;
 using app::TFormMain;
 
 namespace {
-
-std::unique_ptr<TFormMain> startWindow(const std::filesystem::path& dir, Interaction& interaction) {
-    app::MainWindowOptions o;
-    o.startup.dataDir = dir;
-    o.interaction = &interaction;
-    o.startTimer = false;
-    auto w = std::make_unique<TFormMain>(o);
-    w->initialise();
-    return w;
-}
 
 }  // namespace
 

@@ -8,6 +8,7 @@
 #include <QtTest>
 #include <fstream>
 
+#include "app/gui_support.h"
 #include "app/archive/draws_tab.h"
 #include "app/main_window.h"
 #include "app/workspace/combs_tab.h"
@@ -18,26 +19,14 @@
 #include "ui/xlsx_export.h"
 
 using namespace tavlora;
+using namespace tavlora::test;
 using app::TFormMain;
 
 namespace {
 
-std::unique_ptr<TFormMain> startWindow(const std::filesystem::path& dir, Interaction& interaction) {
-    // A stored generation of 21 combinations, so that the start-up does not build the full list.
-    std::ofstream(dir / "Tavlora_5d69.ini", std::ios::binary)
-        << "[GLOBAL]\r\nCombsGenerateMode=2\r\nCombsGenerateParameters=1;2;3;4;5;6;7\r\n";
-    app::MainWindowOptions o;
-    o.startup.dataDir = dir;
-    o.interaction = &interaction;
-    o.startTimer = false;
-    auto w = std::make_unique<TFormMain>(o);
-    w->initialise();
-    return w;
-}
-
-bool enabled(TFormMain& w, const char* name) {
-    w.updateActions();
-    return w.action(QString::fromLatin1(name))->isEnabled();
+std::unique_ptr<TFormMain> startWithGeneration(const std::filesystem::path& dir, Interaction& interaction) {
+    writeSmallGeneration(dir);
+    return startWindow(dir, interaction);
 }
 
 struct Book {
@@ -118,7 +107,7 @@ private slots:
     void everyListExportsWhatItShows() {
         test::TempDir dir;
         ScriptedInteraction si;
-        auto w = startWindow(dir.path(), si);
+        auto w = startWithGeneration(dir.path(), si);
         QVERIFY(!enabled(*w, "DrawsXlsExport"));  // an empty archive
         QVERIFY(!enabled(*w, "DrawsStatExportToExcel"));
         QVERIFY(w->drawsTab()->importDraws(QStringLiteral(TAVLORA_SAMPLE_DIR "/draws.csv")));
@@ -157,7 +146,7 @@ private slots:
     void combinationsAreNumbers() {
         test::TempDir dir;
         ScriptedInteraction si;
-        auto w = startWindow(dir.path(), si);
+        auto w = startWithGeneration(dir.path(), si);
         QTableView* view = w->combsTab()->listView();
         const TExportTable t = ui::tableFromView(*view, QStringLiteral("Комбинации"));
         QCOMPARE(int(t.rows.size()), 21);

@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QSet>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -229,6 +230,28 @@ void TFormMain::buildActions() {
         ->setShortcut(QKeySequence(QStringLiteral("Alt+X")));
 }
 
+namespace {
+
+// Gives each menu-bar title an access letter (Alt+letter): the first of its letters that no
+// earlier title took, so that every menu opens from the keyboard.
+void assignAccessLetters(QMenuBar& bar) {
+    QSet<QChar> taken;
+    for (QAction* a : bar.actions()) {
+        QString text = a->text();
+        if (text.contains(QLatin1Char('&'))) continue;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const QChar c = text[i].toLower();
+            if (!c.isLetter() || taken.contains(c)) continue;
+            taken.insert(c);
+            text.insert(i, QLatin1Char('&'));
+            a->setText(text);
+            break;
+        }
+    }
+}
+
+}  // namespace
+
 void TFormMain::buildMenus() {
     auto* program = menuBar()->addMenu(QStringLiteral("Программа"));
     program->addAction(action(QStringLiteral("EditSettings")));
@@ -275,6 +298,7 @@ void TFormMain::buildMenus() {
     help->addAction(addCommand({QStringLiteral("About"), QString::fromUtf8(kAboutCaption),
                                 QStringLiteral("Версия программы и библиотек"),
                                 [this] { AboutDialog(options_.startup.dataDir, this).exec(); }}));
+    assignAccessLetters(*menuBar());
 }
 
 namespace {

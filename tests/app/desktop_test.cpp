@@ -182,7 +182,7 @@ private slots:
         // The command sits in the help menu.
         QMenu* help = nullptr;
         for (QAction* a : w.menuBar()->actions())
-            if (a->text() == "Помощь") help = a->menu();
+            if (a->text() == "П&омощь") help = a->menu();
         QVERIFY(help);
         QAction* about = w.action("About");
         QVERIFY(about);

@@ -129,7 +129,8 @@ private slots:
         test::TempDir dir;
         ScriptedInteraction si;
         auto w = startWindow(dir.path(), si);
-        // A command by its name, "-" a separator, ">" and the title a submenu.
+        // A command by its name, "-" a separator, ">" and the title a submenu; the menu titles carry
+        // their access letters, each a different one.
         const auto entries = [](const QList<QAction*>& actions) {
             QStringList out;
             for (QAction* a : actions)
@@ -137,21 +138,21 @@ private slots:
             return out;
         };
         const QList<QPair<QString, QStringList>> expected = {
-            {"Программа", {"EditSettings", "EditShredding", "EditProxy", ">Загрузка тиражей при запуске", "-", "Exit"}},
-            {"Тиражи",
+            {"&Программа", {"EditSettings", "EditShredding", "EditProxy", ">Загрузка тиражей при запуске", "-", "Exit"}},
+            {"&Тиражи",
              {"DrawsAdd", "DrawsEdit", "DrawsDel", "-", "DrawsSorted", "DrawsInfo", "ViewColorDraws", "-",
               "DrawsDownload", "DrawsImport", "DrawsExport", "DrawsXlsExport"}},
-            {"Комбинации",
+            {"&Комбинации",
              {"CombsGen", "CombsOpen", "CombsSave", "-", "CombsUndo", "CombsDelExists", "CombsDelSelected", "-",
               "CombsCopy", "CombsPaste", "CombsSelectAll", "-", "CombsCheckNums", "CombsFindInDraws", "CombsInfo", "-",
               "CombsXlsExport", "-", "ViewColorCombs"}},
-            {"Статистика",
+            {"&Статистика",
              {"DrawsStatCalc", "-", "StatFilter_Include", "StatFilter_Exclude", "-", "DrawsStatExportToExcel",
               "FiltersInfo", "FiltersManager", "FiltersReset", "-", "DrawsStatePrefetchsEnabled",
               "DrawsStatShowTotalLine"}},
-            {"Графики", {"DrawsGraphDraw", "-", "AnalyzeRepeats", "TotalSumCombs"}},
-            {"Вид", {"ViewRecalc", "-", "TabGraps", "TabCard", "TabLayout", "TabWeek", "TabTables", "SystemsOn"}},
-            {"Помощь", {"Help", "LotterySite", "-", "AutoSelfUpdate", "CheckUpdate", "-", "About"}},
+            {"&Графики", {"DrawsGraphDraw", "-", "AnalyzeRepeats", "TotalSumCombs"}},
+            {"&Вид", {"ViewRecalc", "-", "TabGraps", "TabCard", "TabLayout", "TabWeek", "TabTables", "SystemsOn"}},
+            {"П&омощь", {"Help", "LotterySite", "-", "AutoSelfUpdate", "CheckUpdate", "-", "About"}},
         };
         const QList<QAction*> bar = w->menuBar()->actions();
         QCOMPARE(bar.size(), expected.size());

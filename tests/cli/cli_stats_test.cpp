@@ -157,6 +157,8 @@ TEST(CliStats, UsageErrorsAreInRussian) {
     const Case cases[] = {
         {{"stats"}, "tavlora-cli: ожидается один код метода"},
         {{"stats", "SUMS", "--window", "0"}, "tavlora-cli: параметру --window нужно число от 1 до 2147483647"},
+        {{"stats", "SUMS", "--window", "12x"}, "tavlora-cli: параметру --window нужно целое число"},
+        {{"ratings", "list", "--mode", "3"}, "tavlora-cli: параметру --mode нужно 0, 1 или 2"},
         {{"nonsense"}, "tavlora-cli: неизвестная команда nonsense"},
         {{}, "tavlora-cli: не указана команда"},
         {{"--bogus", "methods"}, "tavlora-cli: неизвестный параметр --bogus"},

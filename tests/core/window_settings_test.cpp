@@ -56,10 +56,13 @@ TEST(WindowSettings, UnreadableRectanglesAndWidthsAreNotTakenAsData) {
     test::TempDir dir;
     const auto frm = dir.path() / "Tavlora_5d69.frm";
     std::ofstream(frm, std::ios::binary) << "[TFormRepeats]\r\nNormPos=10,20,5,40\r\nlvList_Columns=40,x,60,-5\r\n"
-                                            "DrawsDeep=abc\r\n[TFormChart]\r\nNormPos=1,2,3\r\n[TFormInfo]\r\nNormPos=10,x,300,400\r\n";
+                                            "DrawsDeep=abc\r\n[TFormChart]\r\nNormPos=1,2,3\r\n[TFormInfo]\r\nNormPos=10,x,300,400\r\n"
+                                            "[TFormTail]\r\nNormPos=10,20,300,400,\r\n[TFormGood]\r\nNormPos=10,20,300,400\r\n";
     EXPECT_FALSE(loadPlacement(frm, "TFormRepeats", 800, 600).valid);  // right edge left of the left one
     EXPECT_FALSE(loadPlacement(frm, "TFormChart", 800, 600).valid);    // three numbers
     EXPECT_FALSE(loadPlacement(frm, "TFormInfo", 800, 600).valid);     // an unreadable top
+    EXPECT_FALSE(loadPlacement(frm, "TFormTail", 800, 600).valid);     // an empty fifth field
+    EXPECT_TRUE(loadPlacement(frm, "TFormGood", 800, 600).valid);      // the same without it
     // The unreadable and negative widths leave their columns alone; 60 stays the third width.
     EXPECT_EQ(loadColumnWidths(frm, "TFormRepeats", "lvList"), (std::vector<int>{40, 0, 60, 0}));
     EXPECT_EQ(readWindowKey(frm, "TFormRepeats", "DrawsDeep", 100), 100);

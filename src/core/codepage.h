@@ -15,6 +15,11 @@ std::string cp1251ToUtf8(std::string_view cp1251);
 // sequences, become '?'.
 std::string utf8ToCp1251(std::string_view utf8);
 
+// Appends the UTF-8 form of a code point.
+void appendUtf8(std::string& out, char32_t cp);
+// Number of characters (code points) of a UTF-8 text: the bytes that do not continue one.
+std::size_t utf8Length(std::string_view utf8);
+
 // Number of bytes of the Windows-1251 form of a UTF-8 text (one per character).
 std::size_t cp1251Length(std::string_view utf8);
 

@@ -17,13 +17,6 @@ namespace {
 
 constexpr int kMaxWidth = 4096;  // a wider field is taken as a pattern error, not an allocation
 
-std::size_t utf8Length(std::string_view s) {
-    std::size_t n = 0;
-    for (char c : s)
-        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++n;
-    return n;
-}
-
 // The first maxChars characters of a UTF-8 text.
 std::string_view utf8Prefix(std::string_view s, std::size_t maxChars) {
     std::size_t n = 0, i = 0;

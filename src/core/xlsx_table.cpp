@@ -7,18 +7,13 @@
 #include <system_error>
 #include <unistd.h>
 
+#include "core/codepage.h"
 #include "core/error.h"
 #include "core/format.h"
 
 namespace tavlora {
 
 namespace {
-
-// Number of code points of a UTF-8 text (continuation bytes are not counted).
-std::size_t utf8Length(std::string_view s) {
-    return static_cast<std::size_t>(
-        std::count_if(s.begin(), s.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
-}
 
 // Owns the workbook until it is closed; an early exit (an exception) still closes it so that the
 // library frees its memory and temporary files.

@@ -94,6 +94,10 @@ void Session::rebuildRegistry(Interaction& interaction) {
     if (std::filesystem::exists(methodFile, ec)) registry_->loadMethodFile(methodFile, true, interaction);
 }
 
+bool Session::saveMethodFile(Interaction& interaction) const {
+    return registry_->saveMethodFile(filePath(".flt"), true, false, interaction);
+}
+
 std::set<int> Session::applySettings(const TConfigData& config, Interaction& interaction) {
     const std::set<int> groups = changedNormGroups(settings_.config, config);
     settings_.config = config;

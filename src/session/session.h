@@ -90,6 +90,9 @@ public:
     // applies the method file <base>.flt (favourites, captions) when it exists; a method file that
     // cannot be read is shown as a warning through interaction.
     void rebuildRegistry(Interaction& interaction);
+    // Writes the registry's favourites and custom captions to the method file <base>.flt; a
+    // failure is shown through interaction and returns false.
+    bool saveMethodFile(Interaction& interaction) const;
 
     // The combination list (buffer file <base>.~buff). Created empty at the first call, so that
     // commands that do not use it never reserve its storage.

@@ -50,15 +50,6 @@ public:
     std::vector<bool> defaults;
 };
 
-TDraw makeDraw(int number, std::array<uint8_t, 5> nums, uint8_t extra) {
-    TDraw d;
-    d.number = number;
-    d.nums = nums;
-    d.extra = extra;
-    d.setDateText("01/07/2009");
-    return d;
-}
-
 // A data folder with three draws and a small stored generation (the start-up then does not
 // build the full combination list).
 void prepareFolder(const std::filesystem::path& dir) {

@@ -5,6 +5,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QTimer>
+#include <array>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -14,6 +16,7 @@
 
 #include "app/command_line.h"
 #include "app/main_window.h"
+#include "core/records.h"
 
 namespace tavlora::test {
 
@@ -28,6 +31,16 @@ inline std::unique_ptr<app::TFormMain> startWindow(const std::filesystem::path& 
     auto w = std::make_unique<app::TFormMain>(o);
     w->initialise();
     return w;
+}
+
+// A draw of the test archives, dated 01/07/2009.
+inline TDraw makeDraw(int number, std::array<uint8_t, 5> nums, uint8_t extra) {
+    TDraw d;
+    d.number = number;
+    d.nums = nums;
+    d.extra = extra;
+    d.setDateText("01/07/2009");
+    return d;
 }
 
 // A stored generation of the 21 combinations of the numbers 1..7.

@@ -51,15 +51,6 @@ using app::TFormMain;
 
 namespace {
 
-TDraw makeDraw(int number, std::array<uint8_t, 5> nums, uint8_t extra) {
-    TDraw d;
-    d.number = number;
-    d.nums = nums;
-    d.extra = extra;
-    d.setDateText("01/07/2009");
-    return d;
-}
-
 // An archive file of draws numbered first..first+count-1.
 void writeArchive(const std::filesystem::path& dir, int first, int count) {
     Session s(dir);

@@ -55,8 +55,7 @@ void FavouritesCommands::storeAndReload() {
         ui::WaitScope wait(QString::fromUtf8(kPleaseWaitText), window_);
         // The registry is rebuilt from the file only when the file holds the new choice: after a
         // failed save (shown) the lists are refilled from the registry as it is.
-        if (session.statList().saveMethodFile(session.filePath(".flt"), true, false, host_.interaction()))
-            session.rebuildRegistry(host_.interaction());
+        if (session.saveMethodFile(host_.interaction())) session.rebuildRegistry(host_.interaction());
         host_.methodListsChanged();
     }
     host_.recalcViews(true);

@@ -74,9 +74,9 @@ void SettingsCommands::applyShredding(const std::array<std::string, 3>& formulas
 }
 
 void SettingsCommands::reloadMethodLists() {
-    Session& session = *host_.session();
-    session.statList().saveMethodFile(session.filePath(".flt"), true, false, host_.interaction());
-    session.rebuildRegistry(host_.interaction());
+    // The session rebuilt the registry with the new settings; the method file is rewritten so
+    // that it lists the methods as they now are.
+    host_.session()->saveMethodFile(host_.interaction());
     host_.methodListsChanged();
 }
 

@@ -88,4 +88,7 @@ TEST(CliSystems, BadArgumentsAreUsageErrors) {
         EXPECT_NE(r.err.find("systems generate K --guarantee T"), std::string::npos) << r.err;
     }
     EXPECT_FALSE(std::filesystem::exists(dir / "d" / "Systems"));
+    // The smallest K and guarantee are in range.
+    const CliResult smallest = systemsCli(dir, {"systems", "generate", "6", "--guarantee", "2", "--rounds", "1"});
+    EXPECT_EQ(smallest.status, 0) << smallest.err;
 }

@@ -38,6 +38,8 @@ TEST(HtmlText, ConvertsBlocksInlineTagsAndEntities) {
         {"attributes with \">\" inside quotes", "<p><a href=\"x.htm\" title=\"a>b\">ссылка</a></p>", "ссылка\n"},
         {"numeric entities; invalid code points stay as written",
          "<p>&#x4A;&#X4b;&#76;&#39; &#0; &#xD800; &#x110000; &#12a;</p>", "JKL' &#0; &#xD800; &#x110000; &#12a;\n"},
+        {"only the line break right after <pre> is markup: one after an inline tag is text",
+         "<pre>\na<b>b</b>\nc</pre>", "ab\nc\n"},
         {"preformatted text keeps tabs; the line break after <pre> may be CR LF",
          "<pre>\r\na&#9;b\r\n  c</pre>", "a\tb\n  c\n"},
         {"third-level headings, self-closing breaks, definition lists",

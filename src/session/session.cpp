@@ -7,6 +7,7 @@
 #include "scenario/scenario.h"
 #include "scenario/scenario_file.h"
 #include "stakes/ratings.h"
+#include "stakes/regulars.h"
 #include "stakes/stakes_store.h"
 #include "stakes/systems.h"
 #include "stats/stat_list.h"
@@ -197,6 +198,11 @@ bool Session::stakesOpen() const { return stakes_ && stakes_->isOpen(); }
 TRatings& Session::ratings() {
     if (!ratings_) ratings_ = std::make_unique<TRatings>(filePath(".lrt"));
     return *ratings_;
+}
+
+TRegulars& Session::regulars() {
+    if (!regulars_) regulars_ = std::make_unique<TRegulars>(filePath(".ltb"));
+    return *regulars_;
 }
 
 bool Session::loadRatings(Progress& progress, Interaction& interaction) {

@@ -35,6 +35,7 @@ class TStatList;
 class TCombList;
 class TStakesStore;
 class TRatings;
+class TRegulars;
 class TScenario;
 struct SessionStatListDeleter {
     void operator()(TStatList* list) const;
@@ -112,6 +113,10 @@ public:
     // once (a read error is reported, gives false and leaves the rating unread for a retry).
     TRatings& ratings();
     bool loadRatings(Progress& progress, Interaction& interaction);
+
+    // The regular table stakes (<base>.ltb), created empty at the first call; the window loads
+    // them only while their tab is shown (TRegulars::load / unload).
+    TRegulars& regulars();
 
     // The working scenario (<base>.lss), read from its working copy at the first call (a read
     // error is thrown and the next call tries again).
@@ -191,6 +196,7 @@ private:
     std::unique_ptr<TStakesStore> stakes_;
     std::unique_ptr<TRatings> ratings_;
     bool ratingsLoaded_ = false;
+    std::unique_ptr<TRegulars> regulars_;
     std::unique_ptr<TScenario> scenario_;
     bool sortedDraws_ = false;
     bool normsEnabled_ = false;

@@ -72,6 +72,10 @@ TEST(CliRegulars, AddStakeTestAndDelete) {
 
     // The previous-draw regular tested over 3 draws stakes, at each offset k, the first hidden
     // draw from the latest visible draw's numbers moved by one.
+    // At most one test fewer than the draws: the oldest draw has nothing before it.
+    r = cli(dir, {"regulars", "test", "5", "--rows", "3-3"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("не больше 4"), std::string::npos) << r.err;
     r = cli(dir, {"regulars", "test", "3", "--rows", "3-3"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "Ставок добавлено: 3\n");

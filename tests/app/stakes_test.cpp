@@ -130,7 +130,8 @@ private slots:
         ScriptedInteraction si;
         auto w = startWindow(dir.path(), si);
         QVERIFY(enabled(*w, "StakeAdd"));
-        w->combsTab()->listView()->setCurrentIndex(w->combsTab()->listView()->model()->index(2, 0));
+        QTableView* combs = w->combsTab()->listView();
+        combs->setCurrentIndex(combs->model()->index(2, 0));
         QString prefilled;
         whenModal([&](QWidget* d) {
             prefilled = d->findChild<QLineEdit*>("edStakeData")->text();
@@ -138,7 +139,8 @@ private slots:
             d->findChild<QSpinBox*>("edDrawsCount")->setValue(3);
             qobject_cast<QDialog*>(d)->accept();
         });
-        w->action("StakeAdd")->trigger();
+        // A double click on a combination stakes it.
+        emit combs->doubleClicked(combs->currentIndex());
         QVERIFY(si.messages.empty());
         QCOMPARE(prefilled, QString("1;2;3;4;7"));  // the focused combination
         const auto records = storedStakes(*w);

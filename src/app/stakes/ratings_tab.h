@@ -48,6 +48,11 @@ public:
     std::optional<TabMenu> menu() const override;
     void restoreSettings(const TFormMainSettings& s) override;
     std::vector<QTableView*> columnLists() const override { return {lvRatings_}; }
+    // New draws check stakes elsewhere (the download): the list follows with the view chain.
+    bool isView() const override { return true; }
+
+protected:
+    void recompute(bool) override { reload(); }
 
 private:
     TRatings* ratings() const;

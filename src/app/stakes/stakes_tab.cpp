@@ -63,8 +63,7 @@ bool StakesTab::hasRecords() const { return fileOpen() && host_.session()->stake
 void StakesTab::refresh(bool scrollToEnd) {
     Session* s = host_.session();
     if (!s) return;
-    if (model_->rowCount() == 0 && s->stakesOpen()) model_->setStore(&s->stakes());
-    else model_->reload();
+    model_->setStore(s->stakesOpen() ? &s->stakes() : nullptr);
     host_.setPanel(kPanelStakes, qs(fmt(kStakesCountStatus, s->stakesOpen() ? s->stakes().recordCount() : 0)));
     const int rows = model_->rowCount();
     if (scrollToEnd && rows > 0) {

@@ -4,7 +4,8 @@
 // divided by the baseline measured in the same run: a plain single-threaded pass over the full
 // list of 11,238,513 combinations summing each. Each figure is the best of several repetitions.
 // The wheel generator's figures (wheel_K..._t...) run once each and add the wheel's size, the
-// lower bound and the greedy cover's size as further columns.
+// lower bound and the greedy cover's size as further columns. stakes_page_1e6 is one page of the
+// stakes grid (40 rows read and formatted) over a file of a million stakes.
 //
 // Usage: tavlora-bench [SAMPLE.csv] [--only NAME[,NAME...]] [--workers N]. With --only, only the
 // figures whose names contain one of the given words run (the baseline always runs); --workers
@@ -68,6 +69,7 @@ void benchFamilies(TCombList& list, const std::function<void()>& regenerate, con
 
 // The wheel generator's sizes (bench_wheels.cpp); false when a wheel failed its checks.
 bool benchWheels(double baseline);
+bool benchStakesPage(double baseline);
 
 // The statistics view's figures (bench_stats.cpp).
 void benchStatistics(TCombList& list, const std::function<void()>& regenerate, const TDrawsArray& draws,
@@ -124,6 +126,7 @@ int main(int argc, char** argv) {
     });
     print("baseline_sum_pass", baseline, baseline);
     const bool wheelsOk = benchWheels(baseline);
+    const bool stakesOk = benchStakesPage(baseline);
 
     if (bench::wanted("generate_mode0")) print("generate_mode0", bestOf(nullptr, full), baseline);
 
@@ -178,6 +181,7 @@ int main(int argc, char** argv) {
     // The scenario test uses the example scenario beside the sample archive.
     list.release();
     if (bench::wanted("scenario")) benchScenario(sample.parent_path(), baseline);
+    if (!stakesOk) return 1;
     if (!wheelsOk) {
         std::cerr << "tavlora-bench: a wheel did not cover every t-set or was larger than the greedy cover\n";
         return 1;

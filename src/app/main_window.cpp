@@ -147,8 +147,9 @@ void TFormMain::buildLayout() {
     addTab(pcRight_, new CardTab(*this, pcRight_));
     addTab(pcRight_, new LayoutTab(*this, pcRight_));
     addTab(pcRight_, new WeekTab(*this, pcRight_));
-    addTab(pcRight_, new StakesTab(*this, pcRight_));
-    addTab(pcRight_, new RatingsTab(*this, pcRight_));
+    ratingsTab_ = new RatingsTab(*this, pcRight_);
+    stakesTab_ = addTab(pcRight_, new StakesTab(*this, combsTab_, ratingsTab_, pcRight_));
+    addTab(pcRight_, ratingsTab_);
     addTab(pcRight_, new RegularsTab(*this, pcRight_));
     systemsTab_ = addTab(pcRight_, new SystemsTab(*this, pcRight_));
     addTab(pcRight_, new ScenarioTab(*this, pcRight_));
@@ -486,6 +487,15 @@ void TFormMain::recalcVisibleViews(QTabWidget* side) {
 
 void TFormMain::combListChanged() {
     for (Tab* tab : tabs_) tab->combListChanged();
+}
+
+void TFormMain::scenarioChanged() {
+    for (Tab* tab : tabs_) tab->scenarioChanged();
+    for (Tab* tab : tabs_)
+        if (tab->objectName() == QLatin1String("tsScript")) {
+            QTabWidget* side = sideOf(tab);
+            if (side && side->indexOf(tab) >= 0) side->setCurrentWidget(tab);
+        }
 }
 
 void TFormMain::methodListsChanged() {

@@ -34,6 +34,8 @@ class SettingsCommands;
 class StatsTab;
 class GraphsTab;
 class SystemsTab;
+class StakesTab;
+class RatingsTab;
 
 inline constexpr const char* kStartError = "Ошибка запуска программы!\r\r%s";
 inline constexpr const char* kInitError = "Ошибка инициализации программы!\r\r%s";
@@ -76,6 +78,8 @@ public:
     QTabWidget* rightPages() const { return pcRight_; }
     DrawsTab* drawsTab() const { return drawsTab_; }
     CombsTab* combsTab() const { return combsTab_; }
+    StakesTab* stakesTab() const { return stakesTab_; }
+    RatingsTab* ratingsTab() const { return ratingsTab_; }
     StatsTab* statsTab() const { return statsTab_; }
     GraphsTab* graphsTab() const { return graphsTab_; }
     FavouritesCommands* favourites() const { return favourites_.get(); }
@@ -99,6 +103,7 @@ public:
     void combListChanged() override;
     void methodListsChanged() override;
     void settingsChanged() override;
+    void scenarioChanged() override;
 
 signals:
     // The program ends (exclusive access refused, a switch that ends after its work).
@@ -183,6 +188,8 @@ private:
     StatsTab* statsTab_ = nullptr;
     GraphsTab* graphsTab_ = nullptr;
     SystemsTab* systemsTab_ = nullptr;
+    StakesTab* stakesTab_ = nullptr;
+    RatingsTab* ratingsTab_ = nullptr;
 };
 
 }  // namespace tavlora::app

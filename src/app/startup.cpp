@@ -11,6 +11,8 @@
 #include <QVBoxLayout>
 
 #include "app/archive/draws_tab.h"
+#include "app/stakes/ratings_tab.h"
+#include "app/stakes/stakes_tab.h"
 #include "app/favourites/favourites_commands.h"
 #include "app/main_window.h"
 #include "app/process_list.h"
@@ -175,12 +177,12 @@ void TFormMain::loadStakes() {
     // The file is already held by the single-copy guard; this checks its version (an old file is
     // reported and emptied) without giving up the lock.
     session_->stakes().openChecked(progress_, interaction());
-    setPanel(kPanelStakes, qs(fmt("Ставок: %d", session_->stakes().recordCount())));
+    stakesTab_->refresh(false);
 }
 
 void TFormMain::loadRatings() {
     session_->loadRatings(progress_, *interaction_);
-    setPanel(kPanelRatings, qs(fmt("Рейтинг: %d", session_->ratings().count())));
+    ratingsTab_->reload();
 }
 
 void TFormMain::recreatePrefetchs() {

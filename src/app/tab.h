@@ -116,6 +116,9 @@ public:
     virtual void combListChanged() = 0;
     virtual void methodListsChanged() = 0;
     virtual void settingsChanged() = 0;
+    // Lines were added to the working scenario: every tab hears of it, and the right side shows
+    // the scenario page ("tsScript").
+    virtual void scenarioChanged() = 0;
 };
 
 // A page of the window. A tab that has no content yet is a plain Tab with its name and caption.
@@ -147,6 +150,7 @@ public:
     virtual void combListChanged() {}
     virtual void methodListsChanged() {}
     virtual void settingsChanged() {}
+    virtual void scenarioChanged() {}
 
     // --- the view chain ------------------------------------------------------------------------
     virtual bool isView() const { return false; }

@@ -273,7 +273,7 @@ int cmdRatingsExport(Context& ctx, ArgReader& args) {
     s.loadRatings(ctx.progress);
     if (s.ratings.empty()) throw EError("Рейтинг пуст: экспортировать нечего.");
     ctx.progress.setText("Экспорт в CSV-файл...");
-    s.ratings.exportCsv(file);
+    s.ratings.exportCsv(file, static_cast<TRatingsEffMode>(s.effMode));
     ctx.progress.setText("");
     ctx.out << fmt("Экспортировано строк: %d", s.ratings.count()) << '\n';
     return s.watch.failed ? 1 : 0;

@@ -1,9 +1,11 @@
 #include "scenario/rating_to_scenario.h"
 
+#include "core/codepage.h"
 #include "core/format.h"
 #include "core/text_forms.h"
 #include "scenario/scenario.h"
 #include "scenario/scenario_line.h"
+#include "stakes/ratings.h"
 
 namespace tavlora {
 
@@ -24,7 +26,10 @@ int fieldCount(std::string_view text) {
 
 }  // namespace
 
+bool ratingKeyWasCut(std::string_view key) { return utf8ToCp1251(key).size() >= TRatingRecord::kKeyMax; }
+
 std::optional<std::string> scenarioLineFromRatingKey(std::string_view key) {
+    if (ratingKeyWasCut(key)) return std::nullopt;
     std::string comment;
     std::string t(key);
     const size_t at = t.find('@');
@@ -49,7 +54,7 @@ int addRatingKeysToScenario(TScenario& scenario, const std::vector<std::string>&
     for (const std::string& key : keys) {
         const auto line = scenarioLineFromRatingKey(key);
         if (!line) {
-            interaction.error(fmt(kRatingsToScenarioError, key));
+            interaction.error(fmt(ratingKeyWasCut(key) ? kRatingsKeyCutError : kRatingsToScenarioError, key));
             continue;
         }
         scenario.append(*line);

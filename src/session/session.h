@@ -22,6 +22,8 @@
 #include "core/records.h"
 #include "core/settings.h"
 #include "scenario/scenario_run.h"
+#include "stakes/ratings.h"
+#include "stakes/stake_record.h"
 #include "workspace/chart_data.h"
 #include "workspace/prefetch.h"
 #include "workspace/stat_filter.h"
@@ -129,6 +131,24 @@ public:
     // stake against the archive. Returns whether any stake was checked; false also when the
     // stakes file or the rating could not be opened (reported through interaction).
     bool checkStakes(Progress& progress, Interaction& interaction);
+
+    // --- stakes and rating operations of the window (session_stakes.cpp) ---------------------
+    // A new manual stake for the next draw at the current offset, with the combination list's
+    // length as its list size and the combination's numbers (none: an empty set).
+    TStakeRecord newManualStake(const std::optional<TComb>& combination);
+    // Adds a stake for count draws and, when that succeeded, checks all stakes. Returns whether
+    // the stake was added; failures are reported through interaction.
+    bool addStake(const TStakeRecord& record, int count, Progress& progress, Interaction& interaction);
+    // One manual stake per combination (in order, each for count draws from drawNumber, with the
+    // comment), then a check of all stakes. Returns how many combinations were staked.
+    int addManualStakes(const TCombsArray& combinations, int32_t drawNumber, int count, const std::string& comment,
+                        Progress& progress, Interaction& interaction);
+    // The profit graph of the stakes file: three series per draw number. Throws EError when the
+    // file holds fewer than two draws.
+    std::vector<TGraphSeries> stakesProfitGraph();
+    // Appends one scenario line per rating key to the working scenario (a key that makes no line
+    // is reported and skipped). Returns the number of lines added.
+    int addRatingsToScenario(const std::vector<std::string>& keys, Progress& progress, Interaction& interaction);
 
     DrawArchive& archive() { return archive_; }
     const DrawArchive& archive() const { return archive_; }

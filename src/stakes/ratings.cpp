@@ -248,14 +248,14 @@ bool TRatings::refresh(TStakesStore& stakes, Progress& progress, Interaction& in
     return sort(progress, interaction);
 }
 
-void TRatings::exportCsv(const std::filesystem::path& path) const {
+void TRatings::exportCsv(const std::filesystem::path& path, TRatingsEffMode mode) const {
     std::string text;
     const auto& columns = ratingColumns();
     for (size_t i = 0; i < columns.size(); ++i) text += (i ? ";" : "") + quoted(columns[i]);
     text += "\r\n";
     for (const auto& r : rows_) {
         text += quoted(r.key);
-        for (int c = 1; c <= 11; ++c) text += ";" + ratingCellText(r, c, TRatingsEffMode::Absolute);
+        for (int c = 1; c < kRatingColumnCount; ++c) text += ";" + ratingCellText(r, c, mode);
         text += "\r\n";
     }
     writeFileAtomic(path, utf8ToCp1251(text));
@@ -307,7 +307,7 @@ std::vector<TGraphSeries> stakesGraphSeries(TStakesStore& stakes, const std::vec
 }
 
 std::vector<TGraphSeries> profitGraphSeries(const TProfitDrawArray& profits) {
-    if (profits.empty()) throw EError(kGraphNeedsDraws);
+    if (profits.size() < 2) throw EError(kGraphNeedsDraws);
     long double total = 0;
     for (const auto& p : profits) total += static_cast<long double>(p.second) / 10000.0L;
     const long double mean = total / static_cast<long double>(profits.size());

@@ -101,9 +101,10 @@ public:
     // open included) is reported and keeps the rating as it was.
     bool refresh(TStakesStore& stakes, Progress& progress, Interaction& interaction);
 
-    // Writes the CSV export: header of all column captions, one line per row (";"-separated).
+    // Writes the CSV export: header of all 18 column captions, one line per row with the same 18
+    // fields (";"-separated; the efficiency columns in the given mode, as the list shows them).
     // Throws EError with the system's message on a write failure.
-    void exportCsv(const std::filesystem::path& path) const;
+    void exportCsv(const std::filesystem::path& path, TRatingsEffMode mode = TRatingsEffMode::Absolute) const;
 
 private:
     std::filesystem::path file_;
@@ -137,6 +138,7 @@ namespace tavlora {
 using TProfitDrawArray = std::vector<std::pair<int32_t, int64_t>>;
 // The profit graph of the stakes: per draw number, in the order given, "Суммарный профит ставок
 // по тиражу" (that draw's sum), "Среднее значение" (the mean over all draws) and "Накопленное
-// значение" (the running total), in money units. Throws EError(kGraphNeedsDraws) without draws.
+// значение" (the running total), in money units. Throws EError(kGraphNeedsDraws) with fewer than
+// two draws, as its text says: one point makes no graph.
 std::vector<TGraphSeries> profitGraphSeries(const TProfitDrawArray& profits);
 }  // namespace tavlora

@@ -142,6 +142,14 @@ private slots:
               "FiltersInfo", "FiltersManager", "FiltersReset", "-", "DrawsStatePrefetchsEnabled",
               "DrawsStatShowTotalLine"}},
             {"&Графики", {"DrawsGraphDraw", "-", "AnalyzeRepeats", "TotalSumCombs"}},
+            {"Ст&авки",
+             {"StakeAdd", "StakeAddRandom", "StakeAddSelected", "StakeAddAll", "-", "StakeDel", "StakeFilter",
+              "StakeClear", "-", "StakesCheckManual", "StakesGraphDraws", "StakesXlsExport", "-", "LogStakes",
+              "LogStakesDelete", "StakesScroll"}},
+            {"&Рейтинг",
+             {"RatingsRefresh", "-", "RatingsToScript", "-", "StakesGraphOverlap", "StakesGraphProfits",
+              "RatingsGraphOverlap", "-", "RatingsExport", "RatingsXlsExport", "-", "RatingsEffMode0",
+              "RatingsEffMode1", "RatingsEffMode2"}},
             {"&Вид", {"ViewRecalc", "-", "TabGraps", "TabCard", "TabLayout", "TabWeek", "TabTables", "SystemsOn"}},
             {"П&омощь", {"Help", "LotterySite", "-", "AutoSelfUpdate", "CheckUpdate", "-", "About"}},
         };
@@ -157,7 +165,7 @@ private slots:
             {w->drawsTab()->listView(), 1}, {w->combsTab()->listView(), 2}, {w->statsTab()->tableView(), 3}};
         for (const auto& [list, menu] : lists) QCOMPARE(entries(list->actions()), expected[menu].second);
         // The optional tabs' commands are checkable and show the state of their pages.
-        for (const QString& name : expected[5].second.mid(2)) {
+        for (const QString& name : expected[7].second.mid(2)) {
             QVERIFY(w->action(name)->isCheckable());
             QVERIFY(w->action(name)->isChecked());
         }

@@ -38,6 +38,10 @@
 #include "stats/custom_stat.h"
 #include "stats/stat_list.h"
 #include "test_support.h"
+#include "cli_support.h"
+#include "gui_support.h"
+#include "app/stakes/ratings_tab.h"
+#include "app/stakes/stakes_tab.h"
 #include "ui/chart_panel.h"
 #include "ui/chart_window.h"
 #include "ui/progress_window.h"
@@ -83,6 +87,37 @@ int newestNumber(app::TFormMain& w) { return w.session()->archive().at(w.session
 class ScreenshotTest : public QObject {
     Q_OBJECT
 private slots:
+    // The stakes and rating tabs after the example scenario's test over the last 20 draws of the
+    // sample archive, run by the command line on the same folder.
+    void stakesAndRatings() {
+        test::TempDir dir;
+        const std::string sample = TAVLORA_SAMPLE_DIR;
+        const auto cli = [&](const std::vector<std::string>& args) { return test::runCli(dir.path(), args, "LC_ALL=C"); };
+        QCOMPARE(cli({"archive", "import", sample + "/draws.csv"}).status, 0);
+        QCOMPARE(cli({"scenario", "load", sample + "/example.lsc"}).status, 0);
+        const test::CliResult run = cli({"scenario", "test", "20", "--seed", "1"});
+        QVERIFY2(run.status == 0, run.err.c_str());
+        test::writeSmallGeneration(dir.path());
+        ScriptedInteraction si;
+        auto w = test::startWindow(dir.path(), si);
+        QVERIFY(si.messages.empty());
+
+        QTableView* grid = w->stakesTab()->grid();
+        QVERIFY(grid->model()->rowCount() > 20);
+        w->rightPages()->setCurrentWidget(w->stakesTab());
+        grid->selectRow(grid->model()->rowCount() - 2);
+        QVERIFY(w->statusPanel(4)->text().startsWith(QStringLiteral("Ставок: ")));
+        checkStatusBarReadable(*w);
+        saveShot(*w, "stakes.png");
+
+        QTableView* ratings = w->ratingsTab()->list();
+        QVERIFY(ratings->model()->rowCount() >= 2);  // one row per variant of the staking line
+        w->rightPages()->setCurrentWidget(w->ratingsTab());
+        ratings->selectRow(0);
+        QCOMPARE(w->statusPanel(5)->text(), QStringLiteral("Рейтинг: %1").arg(ratings->model()->rowCount()));
+        saveShot(*w, "ratings.png");
+    }
+
     void tour() {
         test::TempDir dir;
         ScriptedInteraction si;

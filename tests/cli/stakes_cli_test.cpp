@@ -80,7 +80,7 @@ TEST(CliStakes, AddCheckRateDeleteAndClear) {
     EXPECT_EQ(rows[1], kComment + "\t1\t2\t2.000\t8.00\t8.00\t0\t0\t1\t0\t0\t0\t1\t0\t0\t0\t0\t0");
     r = stakesCli(dir, {"ratings", "export", "rating.csv"});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(readTextFile(dir / "rating.csv").find(";1;2;2.000;8.00;8.00;0;0;1;0;0;0\r\n"), std::string::npos);
+    EXPECT_NE(readTextFile(dir / "rating.csv").find(";1;2;2.000;8.00;8.00;0;0;1;0;0;0;-67.843%;-28.268%;96.293%;-0.179%;-0.003%;-0.000%\r\n"), std::string::npos);
 
     // Deleting by condition touches checked stakes only.
     ASSERT_EQ(stakesCli(dir, {"stakes", "delete", "--where", "<= 1"}).status, 0);

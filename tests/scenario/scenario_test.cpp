@@ -11,6 +11,7 @@
 #include "scenario/scenario.h"
 #include "scenario/scenario_file.h"
 #include "scenario/scenario_line.h"
+#include "stakes/ratings.h"
 #include "stats/stat_list.h"
 #include "test_support.h"
 
@@ -248,6 +249,36 @@ TEST(RatingToScenario, AddsGoodRowsAndReportsBadOnes) {
     EXPECT_EQ(ui.messages[0].kind, MessageKind::Error);
     EXPECT_EQ(ui.messages[0].text, "Строку\r\rРучная ставка\r\rневозможно добавить в сценарий!");
     EXPECT_EQ(readScenarioFile(dir / "Tavlora_5d69.lss"), s.lines());
+}
+
+// A key as long as the rating file holds was cut from a longer stake comment: the line it would
+// make is refused with its own message; one byte shorter it is still taken.
+TEST(RatingToScenario, RefusesAKeyCutAtTheRatingLimit) {
+    const std::string head = "01.001: @ FULL#RAND + TSD1#NUMS:10#LNO:#SF:1 + TSD1#EVEN:20#LNO:";
+    const std::string cut = head + std::string(TRatingRecord::kKeyMax - head.size(), '1');
+    const std::string whole = cut.substr(0, cut.size() - 1);
+    ASSERT_EQ(cut.size(), 255u);
+    EXPECT_FALSE(scenarioLineFromRatingKey(cut));
+    EXPECT_TRUE(scenarioLineFromRatingKey(whole));
+    // Cyrillic letters count one byte each in the file's form.
+    EXPECT_TRUE(ratingKeyWasCut(std::string(255, 'a')));
+    EXPECT_TRUE(ratingKeyWasCut("01.001: " + std::string(124, 'x') + [] {
+        std::string s;
+        for (int i = 0; i < 123; ++i) s += "ж";
+        return s;
+    }()));
+    EXPECT_FALSE(ratingKeyWasCut(std::string(254, 'a')));
+
+    TempDir dir;
+    TScenario s(dir / "Tavlora_5d69.lss");
+    ScriptedInteraction ui;
+    EXPECT_EQ(addRatingKeysToScenario(s, {cut, whole}, ui), 1);
+    EXPECT_EQ(s.count(), 1);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].kind, MessageKind::Error);
+    EXPECT_EQ(ui.messages[0].text, "Строку\r\r" + cut +
+                                       "\r\rневозможно добавить в сценарий: комментарий ставки длиннее 255 символов и "
+                                       "был обрезан, строка сценария из него была бы неверной!");
 }
 
 }  // namespace

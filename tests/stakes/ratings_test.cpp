@@ -285,7 +285,12 @@ TEST_F(RatingsTest, CsvExportHasHeaderAndRowValues) {
     EXPECT_EQ(text,
               "\"Комментарий\";\"Ставок\";\"Угадано\";\"Среднее\";\"Профит\";\"Ср. профит\";\"0\";\"1\";\"2\";\"3\";"
               "\"4\";\"5\";\"E0\";\"E1\";\"E2\";\"E3\";\"E4\";\"E5\"\r\n"
-              "\"Ставка \"\"вручную\"\"\";3;4;1.333;-1.50;-0.50;1;1;1;0;0;0\r\n");
+              "\"Ставка \"\"вручную\"\"\";3;4;1.333;-1.50;-0.50;1;1;1;0;0;0;"
+              "-34.509%;5.066%;29.626%;-0.179%;-0.003%;-0.000%\r\n");
+    // Every row carries the 18 fields of the header, the efficiencies in the mode asked for.
+    ratings.exportCsv(csv, TRatingsEffMode::Expected);
+    EXPECT_EQ(cp1251ToUtf8(fileBytes(csv)).substr(text.find("\r\n") + 2),
+              "\"Ставка \"\"вручную\"\"\";3;4;1.333;-1.50;-0.50;1;1;1;0;0;0;2;1;0;0;0;0\r\n");
     EXPECT_THROW(ratings.exportCsv(dir / "missing" / "out.csv"), EError);
 }
 

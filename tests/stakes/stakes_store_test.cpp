@@ -522,7 +522,9 @@ TEST_F(StakesStoreTest, ProfitPerDrawSumsInTheOrderFirstMet) {
     EXPECT_DOUBLE_EQ(static_cast<double>(series[0].points[1].y), 5.0);
     EXPECT_DOUBLE_EQ(static_cast<double>(series[1].points[0].y), 6.5);
     EXPECT_DOUBLE_EQ(static_cast<double>(series[2].points[1].y), 13.0);
+    // The message asks for more than one draw: none and one alike are refused.
     EXPECT_THROW(profitGraphSeries({}), EError);
+    EXPECT_THROW(profitGraphSeries({p[0]}), EError);
 }
 
 }  // namespace

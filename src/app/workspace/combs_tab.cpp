@@ -98,6 +98,12 @@ CombsTab::CombsTab(TabHost& host, QWidget* parent)
     // Fixed row heights: the view never measures rows, so millions of rows cost nothing.
     lvCombs_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     lvCombs_->verticalHeader()->setDefaultSectionSize(20);
+    // A double click stakes the combination (the stake dialog), when staking is possible.
+    connect(lvCombs_, &QTableView::doubleClicked, this, [this] {
+        QAction* stake = host_.action(QStringLiteral("StakeAdd"));
+        if (!stake) return;
+        if (stake->isEnabled()) stake->trigger();
+    });
     lvCombs_->horizontalHeader()->setStretchLastSection(true);
     // The header asks its selection model, for every section it paints, whether the whole column
     // is selected, which walks every selected row: after "Выделить все" on the full list each

@@ -33,6 +33,7 @@ class FavouritesCommands;
 class SettingsCommands;
 class StatsTab;
 class GraphsTab;
+class ScenarioTab;
 class SystemsTab;
 
 inline constexpr const char* kStartError = "Ошибка запуска программы!\r\r%s";
@@ -78,6 +79,7 @@ public:
     CombsTab* combsTab() const { return combsTab_; }
     StatsTab* statsTab() const { return statsTab_; }
     GraphsTab* graphsTab() const { return graphsTab_; }
+    ScenarioTab* scenarioTab() const { return scenarioTab_; }
     FavouritesCommands* favourites() const { return favourites_.get(); }
 
     // Recomputes the enabled state of every command (runs when the interface is idle).
@@ -131,7 +133,7 @@ private:
     void loadStakes();
     void loadRatings();
     void loadRegularTables() {}
-    void loadScriptWorkingCopy() {}
+    void loadScriptWorkingCopy();
     void loadSystemsList() {}
     void loadScriptLibrary() {}
     void setupRatingsSort() {}
@@ -183,6 +185,7 @@ private:
     StatsTab* statsTab_ = nullptr;
     GraphsTab* graphsTab_ = nullptr;
     SystemsTab* systemsTab_ = nullptr;
+    ScenarioTab* scenarioTab_ = nullptr;
 };
 
 }  // namespace tavlora::app

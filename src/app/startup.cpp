@@ -14,6 +14,7 @@
 #include "app/favourites/favourites_commands.h"
 #include "app/main_window.h"
 #include "app/process_list.h"
+#include "app/scenario/scenario_tab.h"
 #include "app/workspace/combs_tab.h"
 #include "app/workspace/norm_files.h"
 #include "archive/download_settings.h"
@@ -177,6 +178,8 @@ void TFormMain::loadStakes() {
     session_->stakes().openChecked(progress_, interaction());
     setPanel(kPanelStakes, qs(fmt("Ставок: %d", session_->stakes().recordCount())));
 }
+
+void TFormMain::loadScriptWorkingCopy() { scenarioTab_->reloadLines(); }
 
 void TFormMain::loadRatings() {
     session_->loadRatings(progress_, *interaction_);

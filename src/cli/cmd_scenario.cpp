@@ -226,9 +226,9 @@ int runScenarioRun(Context& ctx, ArgReader& args, bool test) {
     const TScenario& scenario = session->scenario();
     if (scenario.empty()) throw EError("Сценарий пуст: выполнять нечего.");
     if (session->draws().empty()) throw EError("Архив тиражей пуст: выполнять сценарий не по чему.");
-    const std::optional<TScenarioEnv> env = session->scenarioEnv(ctx.progress, watch);
-    if (!env) return 1;
-    TScenarioRunner runner(*env, ctx.progress, watch);
+    const std::unique_ptr<TScenarioRunner> made = session->scenarioRunner(ctx.progress, watch);
+    if (!made) return 1;
+    TScenarioRunner& runner = *made;
     runner.setLogEnabled(log);
     runner.setCheckEachLine(checkEachLine);
     if (seeded) runner.setSeed(seed);

@@ -28,6 +28,7 @@
 #include "app/archive/draws_model.h"
 #include "app/archive/draws_tab.h"
 #include "app/main_window.h"
+#include "app/scenario/scenario_tab.h"
 #include "app/settings/settings_dialog.h"
 #include "app/settings/shredding_dialog.h"
 #include "app/workspace/combs_model.h"
@@ -142,6 +143,10 @@ private slots:
               "FiltersInfo", "FiltersManager", "FiltersReset", "-", "DrawsStatePrefetchsEnabled",
               "DrawsStatShowTotalLine"}},
             {"&Графики", {"DrawsGraphDraw", "-", "AnalyzeRepeats", "TotalSumCombs"}},
+            {"С&ценарий",
+             {"ScriptAdd", "ScriptEmpty", "ScriptClone", "ScriptEdit", "-", "ScriptDel", "ScriptClr", "-", "ScriptUp",
+              "ScriptDown", "-", "ScriptOpen", "ScriptLoad", "ScriptSave", "-", "ScriptRun", "ScriptTest", "ScriptStop",
+              "-", "LogToggle", "LogsDelete", "StakesCheckLine"}},
             {"&Вид", {"ViewRecalc", "-", "TabGraps", "TabCard", "TabLayout", "TabWeek", "TabTables", "SystemsOn"}},
             {"П&омощь", {"Help", "LotterySite", "-", "AutoSelfUpdate", "CheckUpdate", "-", "About"}},
         };
@@ -154,10 +159,11 @@ private slots:
         QCOMPARE(entries(bar[0]->menu()->actions()[3]->menu()->actions()),
                  QStringList({"AutoDownload0", "AutoDownload1", "AutoDownload2"}));
         const QList<QPair<QWidget*, int>> lists = {
-            {w->drawsTab()->listView(), 1}, {w->combsTab()->listView(), 2}, {w->statsTab()->tableView(), 3}};
+            {w->drawsTab()->listView(), 1}, {w->combsTab()->listView(), 2}, {w->statsTab()->tableView(), 3},
+            {w->scenarioTab()->listView(), 5}};
         for (const auto& [list, menu] : lists) QCOMPARE(entries(list->actions()), expected[menu].second);
         // The optional tabs' commands are checkable and show the state of their pages.
-        for (const QString& name : expected[5].second.mid(2)) {
+        for (const QString& name : expected[6].second.mid(2)) {
             QVERIFY(w->action(name)->isCheckable());
             QVERIFY(w->action(name)->isChecked());
         }

@@ -150,7 +150,10 @@ void TFormFilter::load(const TFilterItem& item) {
     cbDrawsStatType_->setCurrentIndex(row < cbDrawsStatType_->count() ? row : -1);
     if (unknownMethod_) interaction_.warning(fmt(kScriptUnknownMethod, item.methodText));
 
-    edDrawsLen_->setText(item.used ? qs(item.drawsText) : QString::number(context_.drawsLen));
+    QString draws = item.used ? qs(item.drawsText) : QString::number(context_.drawsLen);
+    // An unresolved method keeps its sample lengths as written after the code.
+    if (unknownMethod_) draws = qs(item.methodText).section(QLatin1Char(':'), 1).trimmed();
+    edDrawsLen_->setText(draws);
     cbMultiSelect_->setChecked(item.multiSelect);
     cbLevelMode_->setCurrentIndex(item.selectionMode < kSelectionModeCount ? item.selectionMode : 0);
     edLevelValue_->setText(qs(item.selectionText));

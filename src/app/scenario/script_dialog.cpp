@@ -146,7 +146,8 @@ void TFormScript::accept() {
     }
     ScenarioOptions options;
     options.source = static_cast<uint8_t>(std::max(0, cbStartCombsType_->currentIndex()));
-    options.excludeCount = edDrawsExclude_->value();
+    // The count matters only to the source that removes the latest draws; the others write 0.
+    options.excludeCount = options.source == ssExcl ? edDrawsExclude_->value() : 0;
     options.resultMode = static_cast<uint8_t>(std::max(0, cbResultCombsMode_->currentIndex()));
     options.clearStakes = cbClearStakes_->isChecked();
     options.newOnly = cbNewOnly_->isChecked();

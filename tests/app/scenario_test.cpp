@@ -132,6 +132,68 @@ private slots:
         QVERIFY(si.messages.empty());
     }
 
+    // The editing commands on the list: their enabled rules follow the focused line, and each
+    // change is written to the working copy at once.
+    void editingCommandsChangeTheWorkingCopy() {
+        test::TempDir dir;
+        prepareExample(dir.path());
+        ScriptedInteraction si;
+        si.answers = {true};  // the delete confirmation
+        auto w = test::startWindow(dir.path(), si);
+        app::ScenarioTab& tab = *w->scenarioTab();
+        QTableView* list = tab.listView();
+        const auto select = [&](std::initializer_list<int> rows) {
+            list->clearSelection();
+            for (int r : rows)
+                list->selectionModel()->setCurrentIndex(list->model()->index(r, 0),
+                                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        };
+        const auto lines = [&] { return w->session()->scenario().lines(); };
+        const std::vector<std::string> before = lines();
+        QCOMPARE(list->model()->index(3, 1).data().toString(), QString());  // the separator
+        QCOMPARE(list->model()->index(1, 1).data().toString(),
+                 QString("Текущий список; Не делать ставок; Все создаваемые ставки"));
+
+        // Clone and edit need a command; up not on the first line, down not on the last.
+        const struct {
+            int row;
+            bool command, up, down;
+        } rules[] = {{0, true, false, true}, {3, false, true, true}, {4, true, true, false}};
+        for (const auto& r : rules) {
+            select({r.row});
+            QCOMPARE(test::enabled(*w, "ScriptEdit"), r.command);
+            QCOMPARE(test::enabled(*w, "ScriptClone"), r.command);
+            QCOMPARE(test::enabled(*w, "ScriptUp"), r.up);
+            QCOMPARE(test::enabled(*w, "ScriptDown"), r.down);
+        }
+
+        select({0});
+        QVERIFY(test::enabled(*w, "ScriptDown"));
+        w->action("ScriptDown")->trigger();
+        QCOMPARE(lines()[1], before[0]);
+        QCOMPARE(lines()[0], before[1]);
+        QCOMPARE(tab.focusedRow(), 1);  // the moved line stays selected
+        QVERIFY(test::enabled(*w, "ScriptUp"));
+        w->action("ScriptUp")->trigger();
+        QCOMPARE(lines(), before);
+
+        // Deleting lines 2 and 4 of five leaves lines 1, 3 and 5 in order.
+        select({1, 3});
+        QVERIFY(test::enabled(*w, "ScriptDel"));
+        w->action("ScriptDel")->trigger();
+        QCOMPARE(lines(), (std::vector<std::string>{before[0], before[2], before[4]}));
+        QCOMPARE(tab.panel(0)->text(), QString("Строк: 3"));
+        QVERIFY(test::enabled(*w, "ScriptEmpty"));
+        w->action("ScriptEmpty")->trigger();
+        QCOMPARE(lines().size(), std::size_t{4});
+        QCOMPARE(tab.focusedRow(), 3);
+        QVERIFY(si.answers.empty());
+        // What the list shows is what the working copy holds.
+        TScenario reread(w->session()->scenario().workingCopy());
+        reread.loadWorkingCopy();
+        QCOMPARE(reread.lines(), lines());
+    }
+
     // The editor's checks in order with their focus targets, on the edge cases of the editor.
     void filterEditorRefusesAndFocuses() {
         test::TempDir dir;

@@ -150,9 +150,10 @@ void TFormMain::buildLayout() {
     ratingsTab_ = new RatingsTab(*this, pcRight_);
     stakesTab_ = addTab(pcRight_, new StakesTab(*this, combsTab_, ratingsTab_, pcRight_));
     addTab(pcRight_, ratingsTab_);
-    addTab(pcRight_, new RegularsTab(*this, pcRight_));
+    regularsTab_ = addTab(pcRight_, new RegularsTab(*this, pcRight_));
     systemsTab_ = addTab(pcRight_, new SystemsTab(*this, pcRight_));
-    addTab(pcRight_, new ScenarioTab(*this, pcRight_));
+    scenarioTab_ = addTab(pcRight_, new ScenarioTab(*this, {statsTab_, combsTab_, drawsTab_, {drawsTab_, combsTab_, statsTab_}},
+                                                    pcRight_));
     // Changing a page recomputes the view it shows, without force.
     for (QTabWidget* side : {pcLeft_, pcRight_})
         connect(side, &QTabWidget::currentChanged, this, [this, side] { recalcVisibleViews(side); });
@@ -169,6 +170,7 @@ QAction* TFormMain::addCommand(CommandSpec spec) {
     a->setObjectName(spec.name);
     a->setStatusTip(spec.hint);
     a->setCheckable(spec.checkable);
+    a->setProperty("whileBusy", spec.whileBusy);
     if (spec.run)
         connect(a, &QAction::triggered, this, [this, run = std::move(spec.run)] {
             run();
@@ -382,6 +384,11 @@ void TFormMain::closeEvent(QCloseEvent* event) {
     // The event loop runs during long work: a close request then asks the work to stop and the
     // window closes once it has ended, so that nothing is torn down under a running operation.
     if (busy_.busy()) {
+        for (Tab* tab : tabs_)
+            if (!tab->closeRequested()) {
+                event->ignore();
+                return;
+            }
         progress_.requestStop();
         closePending_ = true;
         event->ignore();
@@ -514,7 +521,8 @@ void TFormMain::scheduleActionUpdate() {
 
 void TFormMain::updateActions() {
     const bool busy = busy_.busy();
-    for (auto& [a, enabled] : updaters_) a->setEnabled(!busy && state_ != State::Ended && enabled());
+    for (auto& [a, enabled] : updaters_)
+        a->setEnabled((!busy || a->property("whileBusy").toBool()) && state_ != State::Ended && enabled());
     for (Tab* tab : tabs_) tab->enableControls(!busy && session_ != nullptr);
 }
 

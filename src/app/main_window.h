@@ -33,6 +33,8 @@ class FavouritesCommands;
 class SettingsCommands;
 class StatsTab;
 class GraphsTab;
+class RegularsTab;
+class ScenarioTab;
 class SystemsTab;
 class StakesTab;
 class RatingsTab;
@@ -80,8 +82,10 @@ public:
     CombsTab* combsTab() const { return combsTab_; }
     StakesTab* stakesTab() const { return stakesTab_; }
     RatingsTab* ratingsTab() const { return ratingsTab_; }
+    RegularsTab* regularsTab() const { return regularsTab_; }
     StatsTab* statsTab() const { return statsTab_; }
     GraphsTab* graphsTab() const { return graphsTab_; }
+    ScenarioTab* scenarioTab() const { return scenarioTab_; }
     FavouritesCommands* favourites() const { return favourites_.get(); }
 
     // Recomputes the enabled state of every command (runs when the interface is idle).
@@ -136,7 +140,7 @@ private:
     void loadStakes();
     void loadRatings();
     void loadRegularTables() {}
-    void loadScriptWorkingCopy() {}
+    void loadScriptWorkingCopy();
     void loadSystemsList() {}
     void loadScriptLibrary() {}
     void setupRatingsSort() {}
@@ -190,6 +194,8 @@ private:
     SystemsTab* systemsTab_ = nullptr;
     StakesTab* stakesTab_ = nullptr;
     RatingsTab* ratingsTab_ = nullptr;
+    RegularsTab* regularsTab_ = nullptr;
+    ScenarioTab* scenarioTab_ = nullptr;
 };
 
 }  // namespace tavlora::app

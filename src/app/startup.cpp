@@ -16,6 +16,7 @@
 #include "app/favourites/favourites_commands.h"
 #include "app/main_window.h"
 #include "app/process_list.h"
+#include "app/scenario/scenario_tab.h"
 #include "app/workspace/combs_tab.h"
 #include "app/workspace/norm_files.h"
 #include "archive/download_settings.h"
@@ -179,6 +180,8 @@ void TFormMain::loadStakes() {
     session_->stakes().openChecked(progress_, interaction());
     stakesTab_->refresh(false);
 }
+
+void TFormMain::loadScriptWorkingCopy() { scenarioTab_->reloadLines(); }
 
 void TFormMain::loadRatings() {
     session_->loadRatings(progress_, *interaction_);

@@ -53,6 +53,8 @@ struct CommandSpec {
     std::function<void()> run{};
     std::function<bool()> enabled{};  // empty: always enabled
     bool checkable = false;
+    // Stays enabled (by its own rule) while long work holds the busy state: the stop of that work.
+    bool whileBusy = false;
 };
 
 // The show/hide command of an optional tab and the per-window key that keeps its state.
@@ -146,6 +148,9 @@ public:
     virtual std::vector<QTableView*> columnLists() const { return {}; }
     // Enables the tab's own controls that are not commands (edits, lists of choices).
     virtual void enableControls(bool) {}
+    // The window is asked to close while long work runs: false keeps it open; true lets the
+    // frame stop the work and close once it has ended.
+    virtual bool closeRequested() { return true; }
     // Notifications passed on by the host.
     virtual void combListChanged() {}
     virtual void methodListsChanged() {}

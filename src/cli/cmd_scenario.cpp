@@ -11,6 +11,7 @@
 #include "core/error.h"
 #include "core/format.h"
 #include "core/text_forms.h"
+#include "scenario/filter_check.h"
 #include "scenario/rating_to_scenario.h"
 #include "scenario/scenario.h"
 #include "scenario/scenario_file.h"
@@ -118,9 +119,16 @@ int lineIndexArg(const TScenario& scenario, const std::string& text) {
 }
 
 // The canonical text of a command line typed on the command line (as the line editor writes it).
+// Every filter passes the filter editor's checks, so that both front ends refuse the same input
+// with the same message.
 std::string commandLineText(const ScenarioSession& s, const std::string& text) {
     if (isSeparatorLine(text)) throw UsageError{"пустая строка - это разделитель: используйте \"scenario separator\""};
-    return ScenarioLine::parse(text, &s.session->statList()).text();
+    const ScenarioLine line = ScenarioLine::parse(text, &s.session->statList());
+    for (int f = 0; f < kScenarioFilterCount; ++f) {
+        const TFilterCheckResult check = checkFilterItem(line.filters[static_cast<size_t>(f)]);
+        if (!check.ok()) throw EError(fmt("Фильтр %d: %s", f + 1, check.message));
+    }
+    return line.text();
 }
 
 // The line must be a command (the editor opens only on those).
@@ -218,9 +226,9 @@ int runScenarioRun(Context& ctx, ArgReader& args, bool test) {
     const TScenario& scenario = session->scenario();
     if (scenario.empty()) throw EError("Сценарий пуст: выполнять нечего.");
     if (session->draws().empty()) throw EError("Архив тиражей пуст: выполнять сценарий не по чему.");
-    const std::optional<TScenarioEnv> env = session->scenarioEnv(ctx.progress, watch);
-    if (!env) return 1;
-    TScenarioRunner runner(*env, ctx.progress, watch);
+    const std::unique_ptr<TScenarioRunner> made = session->scenarioRunner(ctx.progress, watch);
+    if (!made) return 1;
+    TScenarioRunner& runner = *made;
     runner.setLogEnabled(log);
     runner.setCheckEachLine(checkEachLine);
     if (seeded) runner.setSeed(seed);

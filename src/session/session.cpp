@@ -179,6 +179,12 @@ std::optional<TScenarioEnv> Session::scenarioEnv(Progress& progress, Interaction
     return env;
 }
 
+std::unique_ptr<TScenarioRunner> Session::scenarioRunner(Progress& progress, Interaction& interaction) {
+    const std::optional<TScenarioEnv> env = scenarioEnv(progress, interaction);
+    if (!env) return nullptr;
+    return std::make_unique<TScenarioRunner>(*env, progress, interaction);
+}
+
 TStakesStore& Session::stakes() {
     if (!stakes_) {
         stakes_ = std::make_unique<TStakesStore>(filePath(".lsk"));

@@ -189,6 +189,10 @@ public:
     // stakes and rating of this session with its switches. Opens the stakes file and loads the
     // rating first when not done yet; nothing when either fails (shown through interaction).
     std::optional<TScenarioEnv> scenarioEnv(Progress& progress, Interaction& interaction);
+    // A runner of the working scenario over scenarioEnv(), reporting to progress and interaction;
+    // null when the environment could not be made (shown through interaction). The runner works
+    // on this session's objects: nothing else may change them while it runs.
+    std::unique_ptr<TScenarioRunner> scenarioRunner(Progress& progress, Interaction& interaction);
 
     // The graph of the method at methodIndex over `window` draws ending at the analysis end index
     // (the offset applied), with the sorted switch. Throws EError when the method draws no graph.

@@ -28,6 +28,7 @@
 #include "app/archive/draws_model.h"
 #include "app/archive/draws_tab.h"
 #include "app/main_window.h"
+#include "app/scenario/scenario_tab.h"
 #include "app/settings/settings_dialog.h"
 #include "app/settings/shredding_dialog.h"
 #include "app/workspace/combs_model.h"
@@ -150,6 +151,11 @@ private slots:
              {"RatingsRefresh", "-", "RatingsToScript", "-", "StakesGraphOverlap", "StakesGraphProfits",
               "RatingsGraphOverlap", "-", "RatingsExport", "RatingsXlsExport", "-", "RatingsEffMode0",
               "RatingsEffMode1", "RatingsEffMode2"}},
+            {"Р&егуляры", {"TablesAdd", "TablesDel", "-", "TablesStakeAdd", "TablesStakeTest"}},
+            {"С&ценарий",
+             {"ScriptAdd", "ScriptEmpty", "ScriptClone", "ScriptEdit", "-", "ScriptDel", "ScriptClr", "-", "ScriptUp",
+              "ScriptDown", "-", "ScriptOpen", "ScriptLoad", "ScriptSave", "-", "ScriptRun", "ScriptTest", "ScriptStop",
+              "-", "LogToggle", "LogsDelete", "StakesCheckLine"}},
             {"&Вид", {"ViewRecalc", "-", "TabGraps", "TabCard", "TabLayout", "TabWeek", "TabTables", "SystemsOn"}},
             {"П&омощь", {"Help", "LotterySite", "-", "AutoSelfUpdate", "CheckUpdate", "-", "About"}},
         };
@@ -162,10 +168,11 @@ private slots:
         QCOMPARE(entries(bar[0]->menu()->actions()[3]->menu()->actions()),
                  QStringList({"AutoDownload0", "AutoDownload1", "AutoDownload2"}));
         const QList<QPair<QWidget*, int>> lists = {
-            {w->drawsTab()->listView(), 1}, {w->combsTab()->listView(), 2}, {w->statsTab()->tableView(), 3}};
+            {w->drawsTab()->listView(), 1}, {w->combsTab()->listView(), 2}, {w->statsTab()->tableView(), 3},
+            {w->regularsTab()->list(), 7}, {w->scenarioTab()->listView(), 8}};
         for (const auto& [list, menu] : lists) QCOMPARE(entries(list->actions()), expected[menu].second);
         // The optional tabs' commands are checkable and show the state of their pages.
-        for (const QString& name : expected[7].second.mid(2)) {
+        for (const QString& name : expected[9].second.mid(2)) {
             QVERIFY(w->action(name)->isCheckable());
             QVERIFY(w->action(name)->isChecked());
         }

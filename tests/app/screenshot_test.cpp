@@ -14,6 +14,7 @@
 #include <QTableView>
 #include <QTableWidget>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QtTest>
 
 #include "app/archive/draw_dialog.h"
@@ -24,6 +25,9 @@
 
 #include "app/archive/proxy_dialog.h"
 #include "app/main_window.h"
+#include "app/scenario/filter_dialog.h"
+#include "app/scenario/scenario_tab.h"
+#include "app/scenario/script_dialog.h"
 #include "app/settings/settings_dialog.h"
 #include "app/settings/shredding_dialog.h"
 #include "app/workspace/combs_tab.h"
@@ -34,6 +38,7 @@
 #include "app/workspace/stat_table_model.h"
 #include "app/workspace/stats_tab.h"
 #include "core/interaction.h"
+#include "scenario/scenario.h"
 #include "session/session.h"
 #include "stats/custom_stat.h"
 #include "stats/stat_list.h"
@@ -264,6 +269,34 @@ private slots:
         ui::ProgressWindow progress(&w, QStringLiteral("Импорт тиражей из файла..."), 100, true);
         progress.setPosition(40);
         saveShot(progress, "progress-window.png");
+
+        // The scenario tab during a test of the example scenario, taken while the run goes, and
+        // the line editor and the filter editor on the example's second line.
+        app::ScenarioTab& scenario = *w.scenarioTab();
+        QVERIFY(scenario.openPath(QStringLiteral(TAVLORA_SAMPLE_DIR "/example.lsc"), false));
+        w.rightPages()->setCurrentWidget(&scenario);
+        bool shot = false;
+        si.answers.push_back(true);  // "Остановить выполнение сценария?"
+        QTimer probe;
+        probe.setInterval(100);
+        QObject::connect(&probe, &QTimer::timeout, [&] {
+            if (shot || !scenario.running() || scenario.panel(4)->text().isEmpty()) return;
+            shot = true;
+            saveShot(w, "scenario-run.png");
+            w.action("ScriptStop")->trigger();
+        });
+        probe.start();
+        scenario.run(true, 3);
+        probe.stop();
+        QVERIFY(shot);
+        w.session()->setDrawsOffset(0);
+        const QString line = QString::fromStdString(w.session()->scenario().line(1));
+        app::TFormScript lineEditor(QStringLiteral("Редактирование строки"), line, 0, scenario.filterContext(), si);
+        QCOMPARE(lineEditor.filterEdit(0)->text(), QString("TMF1#EVEN:100#LVA:1,2,3#SF:1"));
+        saveShot(lineEditor, "scenario-line-editor.png");
+        app::TFormFilter filterEditor(scenario.filterContext(), lineEditor.filterEdit(0)->text(), si);
+        QCOMPARE(filterEditor.levelMode()->currentIndex(), 31);
+        saveShot(filterEditor, "scenario-filter-editor.png");
     }
 };
 

@@ -133,6 +133,21 @@ TEST(CliScenario, EditingCommandsChangeTheWorkingCopy) {
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("Запись со индексом 3 в файле данных не найдена!"), std::string::npos) << r.err;
     EXPECT_EQ(scenarioCli(dir, {"scenario", "add", " "}).status, 2);
+    // A filter the filter editor would refuse is refused with its message, and nothing is stored.
+    const struct {
+        const char* line;
+        const char* message;
+    } refused[] = {
+        {"FULL:0#RAND|TSD1#NUMS:0,100#LNO:#SF:1", "Фильтр 1: Введен некорректный диапазон значений!"},
+        {"FULL:0#RAND| |TMD1#NUMS:100#LMV:1#SC:1",
+         "Фильтр 2: В режиме мультивыделения остановка сценария по количеству комбинаций"},
+        {"FULL:0#RAND|TSD1#ZZZZ:10#LNO:#SF:1", "Фильтр 1: Метод расчета статистики фильтра не найден: ZZZZ:10!"},
+    };
+    for (const auto& c : refused) {
+        r = scenarioCli(dir, {"scenario", "edit", "1", c.line});
+        EXPECT_EQ(r.status, 1) << c.line;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    }
 
     // Moving: not beyond the edges.
     r = scenarioCli(dir, {"scenario", "up", "3"});

@@ -150,7 +150,7 @@ void TFormMain::buildLayout() {
     ratingsTab_ = new RatingsTab(*this, pcRight_);
     stakesTab_ = addTab(pcRight_, new StakesTab(*this, combsTab_, ratingsTab_, pcRight_));
     addTab(pcRight_, ratingsTab_);
-    regularsTab_ = addTab(pcRight_, new RegularsTab(*this, pcRight_));
+    regularsTab_ = addTab(pcRight_, new RegularsTab(*this, combsTab_, stakesTab_, ratingsTab_, pcRight_));
     systemsTab_ = addTab(pcRight_, new SystemsTab(*this, pcRight_));
     scenarioTab_ = addTab(pcRight_, new ScenarioTab(*this, {statsTab_, combsTab_, drawsTab_, {drawsTab_, combsTab_, statsTab_}},
                                                     pcRight_));
@@ -461,6 +461,7 @@ QTabWidget* TFormMain::sideOf(const Tab* tab) const { return pcLeft_->indexOf(ta
 void TFormMain::setTabShown(Tab* tab, bool shown) {
     QTabWidget* side = sideOf(tab);
     side->setTabVisible(side->indexOf(tab), shown);
+    tab->shownChanged(shown);
 }
 
 void TFormMain::toggleTab(Tab* tab) {

@@ -156,6 +156,8 @@ public:
     virtual void methodListsChanged() {}
     virtual void settingsChanged() {}
     virtual void scenarioChanged() {}
+    // The page of an optional tab was shown or hidden (at start-up and by its command).
+    virtual void shownChanged(bool) {}
 
     // --- the view chain ------------------------------------------------------------------------
     virtual bool isView() const { return false; }

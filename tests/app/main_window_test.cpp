@@ -26,6 +26,7 @@
 #include "app/gui_support.h"
 #include "app/archive/draw_dialog.h"
 #include "app/archive/draws_model.h"
+#include "app/stakes/regulars_tab.h"
 #include "app/archive/draws_tab.h"
 #include "app/main_window.h"
 #include "app/scenario/scenario_tab.h"

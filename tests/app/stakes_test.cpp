@@ -13,6 +13,7 @@
 #include <QtTest>
 
 #include "app/main_window.h"
+#include "app/scenario/scenario_tab.h"
 #include "app/stakes/ratings_tab.h"
 #include "app/stakes/stake_dialogs.h"
 #include "app/stakes/stakes_model.h"
@@ -347,6 +348,8 @@ private slots:
         QCOMPARE(si.messages.size(), size_t{1});
         QVERIFY(si.messages[0].text.find("был обрезан") != std::string::npos);
         QCOMPARE(w->rightPages()->currentWidget()->objectName(), QString("tsScript"));
+        // The scenario page shows the new line at once.
+        QCOMPARE(w->scenarioTab()->listView()->model()->rowCount(), 1);
     }
 };
 

@@ -52,6 +52,8 @@ public:
 
     // Rereads the working scenario into the list (start-up, and after another tab changed it).
     void reloadLines();
+    // Lines were added to the working scenario elsewhere (the rating's "Добавить в сценарий").
+    void scenarioChanged() override { reloadLines(); }
 
     QTableView* listView() const { return lvScript_; }
     QLabel* panel(int index) const { return panels_.at(static_cast<std::size_t>(index)); }

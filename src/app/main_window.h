@@ -33,6 +33,9 @@ class FavouritesCommands;
 class SettingsCommands;
 class StatsTab;
 class GraphsTab;
+class CardTab;
+class LayoutTab;
+class WeekTab;
 class SystemsTab;
 
 inline constexpr const char* kStartError = "Ошибка запуска программы!\r\r%s";
@@ -78,6 +81,9 @@ public:
     CombsTab* combsTab() const { return combsTab_; }
     StatsTab* statsTab() const { return statsTab_; }
     GraphsTab* graphsTab() const { return graphsTab_; }
+    CardTab* cardTab() const { return cardTab_; }
+    LayoutTab* layoutTab() const { return layoutTab_; }
+    WeekTab* weekTab() const { return weekTab_; }
     FavouritesCommands* favourites() const { return favourites_.get(); }
 
     // Recomputes the enabled state of every command (runs when the interface is idle).
@@ -182,6 +188,9 @@ private:
     CombsTab* combsTab_ = nullptr;
     StatsTab* statsTab_ = nullptr;
     GraphsTab* graphsTab_ = nullptr;
+    CardTab* cardTab_ = nullptr;
+    LayoutTab* layoutTab_ = nullptr;
+    WeekTab* weekTab_ = nullptr;
     SystemsTab* systemsTab_ = nullptr;
 };
 

@@ -142,6 +142,13 @@ private slots:
               "FiltersInfo", "FiltersManager", "FiltersReset", "-", "DrawsStatePrefetchsEnabled",
               "DrawsStatShowTotalLine"}},
             {"&Графики", {"DrawsGraphDraw", "-", "AnalyzeRepeats", "TotalSumCombs"}},
+            {"К&арта",
+             {"CardRefresh", "-", "CardFilter_Include", "CardFilter_Exclude", "-", "CardXlsExport", "-", "ColorCard",
+              "ColorCardSequences"}},
+            {"Сх&ема",
+             {"LayoutRefresh", "-", "LayoutFilter_Include", "LayoutFilter_Exclude", "-", "LayoutXlsExport", "-",
+              "LayoutGradient"}},
+            {"&Неделя", {"WeekRefresh", "-", "WeekFilter_Include", "WeekFilter_Exclude", "-", "WeekChartMode", "WeekChartType"}},
             {"&Вид", {"ViewRecalc", "-", "TabGraps", "TabCard", "TabLayout", "TabWeek", "TabTables", "SystemsOn"}},
             {"П&омощь", {"Help", "LotterySite", "-", "AutoSelfUpdate", "CheckUpdate", "-", "About"}},
         };
@@ -157,7 +164,7 @@ private slots:
             {w->drawsTab()->listView(), 1}, {w->combsTab()->listView(), 2}, {w->statsTab()->tableView(), 3}};
         for (const auto& [list, menu] : lists) QCOMPARE(entries(list->actions()), expected[menu].second);
         // The optional tabs' commands are checkable and show the state of their pages.
-        for (const QString& name : expected[5].second.mid(2)) {
+        for (const QString& name : expected[8].second.mid(2)) {
             QVERIFY(w->action(name)->isCheckable());
             QVERIFY(w->action(name)->isChecked());
         }

@@ -183,7 +183,7 @@ int runFilterNumbers(Context& ctx) {
     return ui.failed ? 1 : 0;
 }
 
-const CommandRegistrar kCard{{"card", "карта тиражей: выпавшие числа каждого тиража", kCardUsage, runCard}};
+const CommandRegistrar kCard{{"card", "карта тиражей - выпавшие числа каждого тиража", kCardUsage, runCard}};
 const CommandRegistrar kLayout{{"layout", "схема выпадения номеров и списки сравнения", kLayoutUsage, runLayout}};
 const CommandRegistrar kWeek{{"week", "статистика чисел по дням недели", kWeekUsage, runWeek}};
 const CommandRegistrar kFilterNumbers{{"filter-numbers", "оставить или удалить комбинации с выбранными числами",

@@ -144,9 +144,9 @@ void TFormMain::buildLayout() {
     combsTab_ = addTab(pcLeft_, new CombsTab(*this, pcLeft_));
     statsTab_ = addTab(pcRight_, new StatsTab(*this, pcRight_));
     graphsTab_ = addTab(pcRight_, new GraphsTab(*this, pcRight_));
-    addTab(pcRight_, new CardTab(*this, pcRight_));
-    addTab(pcRight_, new LayoutTab(*this, pcRight_));
-    addTab(pcRight_, new WeekTab(*this, pcRight_));
+    cardTab_ = addTab(pcRight_, new CardTab(*this, pcRight_));
+    layoutTab_ = addTab(pcRight_, new LayoutTab(*this, pcRight_));
+    weekTab_ = addTab(pcRight_, new WeekTab(*this, pcRight_));
     ratingsTab_ = new RatingsTab(*this, pcRight_);
     stakesTab_ = addTab(pcRight_, new StakesTab(*this, combsTab_, ratingsTab_, pcRight_));
     addTab(pcRight_, ratingsTab_);

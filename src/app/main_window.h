@@ -35,6 +35,9 @@ class StatsTab;
 class GraphsTab;
 class RegularsTab;
 class ScenarioTab;
+class CardTab;
+class LayoutTab;
+class WeekTab;
 class SystemsTab;
 class StakesTab;
 class RatingsTab;
@@ -86,6 +89,9 @@ public:
     StatsTab* statsTab() const { return statsTab_; }
     GraphsTab* graphsTab() const { return graphsTab_; }
     ScenarioTab* scenarioTab() const { return scenarioTab_; }
+    CardTab* cardTab() const { return cardTab_; }
+    LayoutTab* layoutTab() const { return layoutTab_; }
+    WeekTab* weekTab() const { return weekTab_; }
     FavouritesCommands* favourites() const { return favourites_.get(); }
 
     // Recomputes the enabled state of every command (runs when the interface is idle).
@@ -191,6 +197,9 @@ private:
     CombsTab* combsTab_ = nullptr;
     StatsTab* statsTab_ = nullptr;
     GraphsTab* graphsTab_ = nullptr;
+    CardTab* cardTab_ = nullptr;
+    LayoutTab* layoutTab_ = nullptr;
+    WeekTab* weekTab_ = nullptr;
     SystemsTab* systemsTab_ = nullptr;
     StakesTab* stakesTab_ = nullptr;
     RatingsTab* ratingsTab_ = nullptr;

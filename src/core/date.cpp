@@ -83,4 +83,20 @@ std::optional<CivilDate> readDateText(std::string_view text) {
     return d;
 }
 
+int weekdayOf(const CivilDate& date) {
+    // Day 0 (12/30/1899) was a Saturday (6); the floor modulo keeps days before it right.
+    const int64_t shifted = (date.dayCount() + 5) % 7;
+    return static_cast<int>(shifted < 0 ? shifted + 7 : shifted) + 1;
+}
+
+std::optional<int> weekdayOfDateText(std::string_view text) {
+    try {
+        const std::optional<CivilDate> d = readDateText(text);
+        if (!d) return std::nullopt;
+        return weekdayOf(*d);
+    } catch (const EError&) {
+        return std::nullopt;
+    }
+}
+
 }  // namespace tavlora

@@ -40,5 +40,9 @@ std::string dateText(const std::optional<CivilDate>& date);
 // decimal integer (0 when not a number). Throws EError("'<text>' is not a valid date") when
 // they do not form a valid calendar date.
 std::optional<CivilDate> readDateText(std::string_view text);
+// Day of the week of a valid date: Monday = 1 ... Sunday = 7.
+int weekdayOf(const CivilDate& date);
+// The day of the week of a date text ("mm/dd/yyyy"); nothing when the text is empty or not a date.
+std::optional<int> weekdayOfDateText(std::string_view text);
 
 }  // namespace tavlora

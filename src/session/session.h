@@ -25,6 +25,7 @@
 #include "stakes/ratings.h"
 #include "stakes/stake_record.h"
 #include "workspace/chart_data.h"
+#include "workspace/number_grids.h"
 #include "workspace/prefetch.h"
 #include "workspace/stat_filter.h"
 #include "workspace/stat_table.h"
@@ -201,6 +202,19 @@ public:
     TRepeatsTable repeatsTable(int drawsLength, int depth, Progress* progress = nullptr) const;
     // The sums of the archive's draws against the sums of all combinations (the whole archive).
     TSumDistribution sumDistribution() const { return computeSumDistribution(draws()); }
+
+    // The number grids: the card of the whole archive; the layout, a compare list and the week
+    // table of the window of `window` draws ending at the analysis end index (the offset applied;
+    // the layout brackets the numbers of the draw after the offset).
+    TCardGrid cardGrid() const { return computeCard(draws()); }
+    TLayoutGrid layoutGrid(int window) const;
+    TCompareList compareList(int length) const { return computeCompareList(draws(), analysisEndIndex(), length); }
+    TWeekTable weekTable(int window) const { return computeWeek(draws(), analysisEndIndex(), window); }
+    // Keeps (or, with remove, removes) the combinations that hold any of the numbers, through the
+    // numbers filter (NUMS) measured from the analysis end index; the applied-filter row is named
+    // `name`. Numbers outside 1..69 are ignored; when none is left EError(kNoGridValuesText) is
+    // thrown before the list or its undo point is touched. Returns whether the step ran.
+    bool filterNumbers(const std::vector<int32_t>& numbers, const std::string& name, bool remove, Progress& progress);
 
     // False when the archive file exists but could not be read whole at start-up: the archive
     // then holds only what was read, and saving it would drop the rest of the file.

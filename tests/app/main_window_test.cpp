@@ -144,6 +144,13 @@ private slots:
               "FiltersInfo", "FiltersManager", "FiltersReset", "-", "DrawsStatePrefetchsEnabled",
               "DrawsStatShowTotalLine"}},
             {"&Графики", {"DrawsGraphDraw", "-", "AnalyzeRepeats", "TotalSumCombs"}},
+            {"К&арта",
+             {"CardRefresh", "-", "CardFilter_Include", "CardFilter_Exclude", "-", "CardXlsExport", "-", "ColorCard",
+              "ColorCardSequences"}},
+            {"Сх&ема",
+             {"LayoutRefresh", "-", "LayoutFilter_Include", "LayoutFilter_Exclude", "-", "LayoutXlsExport", "-",
+              "LayoutGradient"}},
+            {"&Неделя", {"WeekRefresh", "-", "WeekFilter_Include", "WeekFilter_Exclude", "-", "WeekChartMode", "WeekChartType"}},
             {"Ст&авки",
              {"StakeAdd", "StakeAddRandom", "StakeAddSelected", "StakeAddAll", "-", "StakeDel", "StakeFilter",
               "StakeClear", "-", "StakesCheckManual", "StakesGraphDraws", "StakesXlsExport", "-", "LogStakes",
@@ -170,10 +177,10 @@ private slots:
                  QStringList({"AutoDownload0", "AutoDownload1", "AutoDownload2"}));
         const QList<QPair<QWidget*, int>> lists = {
             {w->drawsTab()->listView(), 1}, {w->combsTab()->listView(), 2}, {w->statsTab()->tableView(), 3},
-            {w->regularsTab()->list(), 7}, {w->scenarioTab()->listView(), 8}};
+            {w->regularsTab()->list(), 10}, {w->scenarioTab()->listView(), 11}};
         for (const auto& [list, menu] : lists) QCOMPARE(entries(list->actions()), expected[menu].second);
         // The optional tabs' commands are checkable and show the state of their pages.
-        for (const QString& name : expected[9].second.mid(2)) {
+        for (const QString& name : expected[12].second.mid(2)) {
             QVERIFY(w->action(name)->isCheckable());
             QVERIFY(w->action(name)->isChecked());
         }

@@ -48,6 +48,10 @@
 #include "app/stakes/ratings_tab.h"
 #include "app/stakes/stakes_tab.h"
 #include "ui/chart_panel.h"
+#include <QtCharts/QChart>
+#include "app/workspace/card_tab.h"
+#include "app/workspace/layout_tab.h"
+#include "app/workspace/week_tab.h"
 #include "ui/chart_window.h"
 #include "ui/progress_window.h"
 
@@ -186,6 +190,18 @@ private slots:
         w.rightPages()->setCurrentWidget(graphs);
         QCOMPARE(graphs->chart()->allSeries().size(), size_t(3));
         saveShot(w, "graphs.png");
+
+        // The card, the layout with its compare lists, and the week table with its chart.
+        w.rightPages()->setCurrentWidget(w.cardTab());
+        QCOMPARE(w.cardTab()->model()->rowCount(), 1390);
+        saveShot(w, "card.png");
+        w.rightPages()->setCurrentWidget(w.layoutTab());
+        QVERIFY(w.layoutTab()->model()->rowCount() > 0);
+        saveShot(w, "layout.png");
+        w.rightPages()->setCurrentWidget(w.weekTab());
+        w.weekTab()->grid()->setCurrentIndex(w.weekTab()->model()->index(2, 10));
+        QVERIFY(!w.weekTab()->chart()->chart()->series().isEmpty());
+        saveShot(w, "week.png");
         w.rightPages()->setCurrentWidget(stats);
 
         // The repeats dialog and the sum distribution window.

@@ -89,3 +89,57 @@ void benchFamilies(TCombList& list, const std::function<void()>& regenerate, con
     for (const auto& m : ui.messages) std::fprintf(stderr, "%s\n", m.text.c_str());
     if (bench::wanted("stat_filter_keep_")) regenerate();
 }
+
+namespace {
+
+// Prints the median and the largest of the ratios under the given name.
+void printSpread(const std::string& name, std::vector<double> ratios) {
+    if (ratios.empty()) return;
+    std::sort(ratios.begin(), ratios.end());
+    const std::size_t n = ratios.size();
+    const double median = n % 2 ? ratios[n / 2] : (ratios[n / 2 - 1] + ratios[n / 2]) / 2;
+    std::printf("%s\tmethods %zu\tmedian %.2f\tmax %.2f\n", name.c_str(), n, median, ratios.back());
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+// --all-methods: the typical keep filter of every method of the registry over the full list, and
+// the norm file of every method that has one; then the median and maximum ratio of each kind.
+void benchAllMethods(TCombList& list, const std::function<void()>& regenerate, const TDrawsArray& draws,
+                     double baseline) {
+    const TSettings settings;
+    TStatList registry(settings, draws);
+    registry.rebuild();
+    NullProgress progress;
+    ScriptedInteraction ui;
+    std::vector<double> filterRatios, normRatios;
+    for (int method = 0; method < registry.count(); ++method) {
+        const std::string name = std::string("all_filter_keep_") + registry.item(method).code();
+        if (!bench::wanted(name)) continue;
+        const TStatFilterRequest keep = typicalKeep(registry, method, draws);
+        if (keep.selection.empty()) {
+            std::fprintf(stderr, "tavlora-bench: %s has no value to keep\n", name.c_str());
+            continue;
+        }
+        const double ms = bench::bestOf(2, regenerate, [&] { statFilter(list, registry, method, keep, progress); });
+        printFigure(name, ms, baseline);
+        filterRatios.push_back(ms / baseline);
+    }
+    printSpread("all_filter_keep", filterRatios);
+    regenerate();
+
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("tavlora-bench-all-" + std::to_string(::getpid()));
+    for (int method = 0; method < registry.count(); ++method) {
+        const std::string name = std::string("all_norm_file_") + registry.item(method).code();
+        if (!registry.hasNorm(method) || !bench::wanted(name)) continue;
+        const double ms = bench::bestOf(1, nullptr, [&] { createPrefetchFile(registry, method, dir, progress, ui); });
+        printFigure(name, ms, baseline);
+        normRatios.push_back(ms / baseline);
+    }
+    printSpread("all_norm_file", normRatios);
+    std::error_code ec;
+    std::filesystem::remove_all(dir, ec);
+    for (const auto& m : ui.messages) std::fprintf(stderr, "%s\n", m.text.c_str());
+}

@@ -7,9 +7,7 @@
 // lower bound and the greedy cover's size as further columns. stakes_page_1e6 is one page of the
 // stakes grid (40 rows read and formatted) over a file of a million stakes.
 //
-// Usage: tavlora-bench [SAMPLE.csv] [--only NAME[,NAME...]] [--workers N]. With --only, only the
-// figures whose names contain one of the given words run (the baseline always runs); --workers
-// sets the number of worker threads of the parallel loops (default: every core).
+// Usage: see kUsage below (tavlora-bench --help).
 #include <algorithm>
 #include <array>
 #include <chrono>
@@ -36,6 +34,19 @@ using namespace tavlora;
 namespace {
 
 constexpr int kRepetitions = 5;
+
+const char* kUsage =
+    "Usage: tavlora-bench [SAMPLE.csv] [--only NAME[,NAME...]] [--workers N] [--all-methods]\n"
+    "  Prints \"name<TAB>milliseconds<TAB>ratio\" per figure, the ratio taken to a plain one-thread\n"
+    "  pass over the full list of combinations measured in the same run.\n"
+    "  SAMPLE.csv     the draw archive to use (default: the bundled sample)\n"
+    "  --only WORDS   run only the figures whose names contain one of the comma-separated words\n"
+    "                 (the baseline always runs)\n"
+    "  --workers N    worker threads of the parallel loops (default: every core)\n"
+    "  --all-methods  instead of the usual figures: the typical keep filter of every method and\n"
+    "                 the norm file of every method with norms, each with the median and maximum\n"
+    "                 ratio (all_filter_keep_CODE, all_norm_file_CODE)\n"
+    "  --help         this text\n";
 
 // Best time in milliseconds of fn over the repetitions; prepare runs untimed before each.
 double bestOf(const std::function<void()>& prepare, const std::function<void()>& fn) {
@@ -67,6 +78,13 @@ void benchScenario(const std::filesystem::path& sampleDir, double baseline);
 void benchFamilies(TCombList& list, const std::function<void()>& regenerate, const TDrawsArray& draws,
                    double baseline);
 
+// Every method's keep filter and norm file (bench_families.cpp).
+void benchAllMethods(TCombList& list, const std::function<void()>& regenerate, const TDrawsArray& draws,
+                     double baseline);
+
+// Whole tavlora-cli commands (bench_cli.cpp); false when a command failed.
+bool benchCli(const std::filesystem::path& sample, double baseline);
+
 // The wheel generator's sizes (bench_wheels.cpp); false when a wheel failed its checks.
 bool benchWheels(double baseline);
 bool benchStakesPage(double baseline);
@@ -77,9 +95,18 @@ void benchStatistics(TCombList& list, const std::function<void()>& regenerate, c
 
 int main(int argc, char** argv) {
     std::filesystem::path sample = std::filesystem::path(TAVLORA_SAMPLE_DIR) / "draws.csv";
+    bool allMethods = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         std::string words;
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (arg == "--all-methods") {
+            allMethods = true;
+            continue;
+        }
         if (arg == "--workers" && i + 1 < argc) {
             setWorkerCountOverride(static_cast<unsigned>(std::max(0, std::atoi(argv[++i]))));
             continue;
@@ -88,7 +115,10 @@ int main(int argc, char** argv) {
             words = argv[++i];
         else if (arg.rfind("--only=", 0) == 0)
             words = arg.substr(7);
-        else {
+        else if (arg.rfind("-", 0) == 0) {
+            std::fprintf(stderr, "tavlora-bench: unknown option %s\n%s", arg.c_str(), kUsage);
+            return 2;
+        } else {
             sample = arg;
             continue;
         }
@@ -125,6 +155,11 @@ int main(int argc, char** argv) {
         gSink = gSink + sum;
     });
     print("baseline_sum_pass", baseline, baseline);
+    if (allMethods) {
+        benchAllMethods(list, full, draws, baseline);
+        return 0;
+    }
+    const bool cliOk = benchCli(sample, baseline);
     const bool wheelsOk = benchWheels(baseline);
     const bool stakesOk = benchStakesPage(baseline);
 
@@ -182,6 +217,7 @@ int main(int argc, char** argv) {
     list.release();
     if (bench::wanted("scenario")) benchScenario(sample.parent_path(), baseline);
     if (!stakesOk) return 1;
+    if (!cliOk) return 1;
     if (!wheelsOk) {
         std::cerr << "tavlora-bench: a wheel did not cover every t-set or was larger than the greedy cover\n";
         return 1;

@@ -176,8 +176,9 @@ inline uint64_t flagBits64(const uint8_t* flags) {
 // counts each block's kept items; after prefix sums, the second copies the kept items directly
 // to their place in dst. No full-size temporary copy is made. Returns true when complete; on a
 // stop dst is left as it was and false is returned. Progress covers the predicate pass.
-template <typename T, typename Pred>
-bool parallelFilterAppend(const std::vector<T>& src, std::vector<T>& dst, Pred&& pred, Progress* progress = nullptr) {
+template <typename T, typename SrcAlloc, typename DstAlloc, typename Pred>
+bool parallelFilterAppend(const std::vector<T, SrcAlloc>& src, std::vector<T, DstAlloc>& dst, Pred&& pred,
+                          Progress* progress = nullptr) {
     static_assert(std::is_trivially_copyable_v<T>, "items are copied into place");
     const std::size_t n = src.size();
     constexpr std::size_t kBlock = 16384;  // a multiple of 64: blocks never share a mask word
@@ -226,8 +227,8 @@ bool parallelFilterAppend(const std::vector<T>& src, std::vector<T>& dst, Pred&&
 // is the calling worker's number (0..workerCount()-1). dst's old content is overwritten in place
 // (no zero-filling of storage it already has). Returns true when complete; on a stop dst is left
 // with unspecified content and false is returned. Progress covers the test pass.
-template <typename T, typename ChunkTest>
-bool parallelFilterChunksInto(const std::vector<T>& src, std::vector<T>& dst, ChunkTest&& test, bool want,
+template <typename T, typename SrcAlloc, typename DstAlloc, typename ChunkTest>
+bool parallelFilterChunksInto(const std::vector<T, SrcAlloc>& src, std::vector<T, DstAlloc>& dst, ChunkTest&& test, bool want,
                               std::size_t chunk, Progress* progress = nullptr) {
     static_assert(std::is_trivially_copyable_v<T>, "items are copied into place");
     const std::size_t n = src.size();
@@ -267,10 +268,10 @@ bool parallelFilterChunksInto(const std::vector<T>& src, std::vector<T>& dst, Ch
 }
 
 // Same as parallelFilterAppend, returning the kept items as a new vector.
-template <typename T, typename Pred>
-std::vector<T> parallelFilter(const std::vector<T>& src, Pred&& pred, Progress* progress = nullptr,
-                              bool* completed = nullptr) {
-    std::vector<T> out;
+template <typename T, typename Alloc, typename Pred>
+std::vector<T, Alloc> parallelFilter(const std::vector<T, Alloc>& src, Pred&& pred, Progress* progress = nullptr,
+                                     bool* completed = nullptr) {
+    std::vector<T, Alloc> out;
     const bool ok = parallelFilterAppend(src, out, std::forward<Pred>(pred), progress);
     if (completed) *completed = ok;
     return out;

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/bulk_allocator.h"
+
 namespace tavlora {
 
 // A past draw. Its file form is exactly 24 bytes, little-endian:
@@ -52,7 +54,8 @@ struct TShema {
 };
 
 using TDrawsArray = std::vector<TDraw>;
-using TCombsArray = std::vector<TComb>;
+// The combination list arrays grow without zero-filling and sit on huge pages.
+using TCombsArray = std::vector<TComb, TBulkAllocator<TComb>>;
 using TShemaArray = std::vector<TShema>;
 using TByteArray = std::vector<uint8_t>;
 using TIntArray = std::vector<int32_t>;

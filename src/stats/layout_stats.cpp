@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <bit>
+#include <functional>
+#include <utility>
+#include <vector>
 
 #include "core/format.h"
 #include "core/game.h"
@@ -238,14 +241,79 @@ struct TClassCountTables final : TMatchTables {
     TClassBits zeroSelectedBits;
 };
 
+// The packed form of the same test for layouts of at most kPackedClasses classes: every class of
+// the order gets a 3-bit counter in one 64-bit word, so the counts of a combination are the sum of
+// five per-number increments; the counters are then read four classes (12 bits) at a time from
+// tables that answer "some class of these four has its count selected". Count 0 of a class is
+// answered by the same tables, exactly as the zero-count rule of the plain test. Numbers whose
+// class is not in the order (bytes beyond the game's numbers) add one to a separate counter in
+// the top bits, and such combinations take the plain test.
+struct TPackedClassCountTables final : TMatchTables {
+    static constexpr int kPackedClasses = 20;
+    static constexpr int kGroupBits = 12;
+    static constexpr int kOddShift = 60;
+
+    TPackedClassCountTables(const TStatDrawArray& sel, const TLayoutClasses& classes) : plain(sel, classes) {
+        if (classes.orderCount > kPackedClasses) return;
+        packed = true;
+        std::array<int, 256> dense;
+        dense.fill(-1);
+        for (int i = 0; i < classes.orderCount; ++i) dense[classes.order[static_cast<size_t>(i)]] = i;
+        for (int v = 0; v < 256; ++v) {
+            const int d = kMinNumber <= v && v <= kMaxNumber ? dense[classes.of[static_cast<size_t>(v)]] : -1;
+            increment[static_cast<size_t>(v)] = d >= 0 ? uint64_t{1} << (3 * d) : uint64_t{1} << kOddShift;
+        }
+        groups = (classes.orderCount + 3) / 4;
+        hits.assign(static_cast<size_t>(groups) << kGroupBits, 0);
+        for (int g = 0; g < groups; ++g)
+            for (uint32_t field = 0; field < (1u << kGroupBits); ++field) {
+                uint8_t hit = 0;
+                for (int j = 0; j < 4; ++j) {
+                    const int d = 4 * g + j;
+                    if (d >= classes.orderCount) break;
+                    const unsigned count = (field >> (3 * j)) & 7u;
+                    hit |= (plain.pairs.row(classes.order[static_cast<size_t>(d)]) >> count) & 1u;
+                }
+                hits[(static_cast<size_t>(g) << kGroupBits) | field] = hit;
+            }
+    }
+    TClassCountTables plain;
+    bool packed = false;
+    int groups = 0;
+    std::array<uint64_t, 256> increment{};
+    std::vector<uint8_t> hits;  // groups tables of 4096 answers
+};
+
 }  // namespace
 
 std::unique_ptr<const TMatchTables> TClassCountsStat::buildMatchTables(const TStatMatcher& m) const {
-    return std::make_unique<TClassCountTables>(m.selection(), classes_);
+    return std::make_unique<TPackedClassCountTables>(m.selection(), classes_);
 }
 
 void TClassCountsStat::matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const {
-    const TClassCountTables& t = m.tables<TClassCountTables>();
+    const TPackedClassCountTables& packed = m.tables<TPackedClassCountTables>();
+    if (packed.packed) {
+        constexpr uint64_t kField = (uint64_t{1} << TPackedClassCountTables::kGroupBits) - 1;
+        const uint64_t* inc = packed.increment.data();
+        const uint8_t* hits = packed.hits.data();
+        const int groups = packed.groups;
+        for (size_t k = 0; k < count; ++k) {
+            const uint8_t* n = combs[k].n.data();
+            const uint64_t sum = inc[n[0]] + inc[n[1]] + inc[n[2]] + inc[n[3]] + inc[n[4]];
+            if (sum >> TPackedClassCountTables::kOddShift) [[unlikely]] {
+                // A number outside the order's classes: the plain test.
+                matched[k] = matchTest(combs[k], m) ? 1 : 0;
+                continue;
+            }
+            uint8_t hit = hits[sum & kField];
+            for (int g = 1; g < groups; ++g)
+                hit |= hits[(static_cast<size_t>(g) << TPackedClassCountTables::kGroupBits) |
+                            ((sum >> (TPackedClassCountTables::kGroupBits * g)) & kField)];
+            matched[k] = hit;
+        }
+        return;
+    }
+    const TClassCountTables& t = packed.plain;
     const TPairSelection& pairs = t.pairs;
     // As matchTest: the count of the class of every number is the number of positions in that
     // class; a class with count 0 selected matches when it holds none of the five numbers.
@@ -273,7 +341,7 @@ void TClassCountsStat::matchChunk(const TComb* combs, size_t count, const TStatM
 }
 
 bool TClassCountsStat::matchTest(const TComb& comb, const TStatMatcher& m) const {
-    const TClassCountTables& t = m.tables<TClassCountTables>();
+    const TClassCountTables& t = m.tables<TPackedClassCountTables>().plain;
     // The classes of the combination with their counts (at most five distinct ones).
     std::array<uint8_t, 5> cls{};
     std::array<uint8_t, 5> cnt{};
@@ -343,6 +411,33 @@ int TCountInClassStat::numberOf(const uint8_t* nums) const {
     return count;
 }
 
+void TDistinctClassesStat::matchChunk(const TComb* combs, size_t count, const TStatMatcher& m,
+                                      uint8_t* matched) const {
+    std::array<uint8_t, 8> exact{};
+    m.selectedExactTable(exact.data(), exact.size());
+    const auto& of = classes_.of;
+    for (size_t k = 0; k < count; ++k) {
+        const uint8_t* n = combs[k].n.data();
+        const uint8_t c0 = of[n[0]], c1 = of[n[1]], c2 = of[n[2]], c3 = of[n[3]], c4 = of[n[4]];
+        // A position adds a class when no earlier position has the same one.
+        const int distinct = 1 + (c1 != c0) + ((c2 != c0) & (c2 != c1)) + ((c3 != c0) & (c3 != c1) & (c3 != c2)) +
+                             ((c4 != c0) & (c4 != c1) & (c4 != c2) & (c4 != c3));
+        matched[k] = exact[static_cast<size_t>(distinct)];
+    }
+}
+
+void TCountInClassStat::matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const {
+    std::array<uint8_t, 8> exact{};
+    m.selectedExactTable(exact.data(), exact.size());
+    std::array<uint8_t, 256> in{};
+    const int target = parameter();
+    for (size_t v = 0; v < in.size(); ++v) in[v] = classes_.of[v] == target ? 1 : 0;
+    for (size_t k = 0; k < count; ++k) {
+        const uint8_t* n = combs[k].n.data();
+        matched[k] = exact[static_cast<size_t>(in[n[0]] + in[n[1]] + in[n[2]] + in[n[3]] + in[n[4]])];
+    }
+}
+
 // --- tuples ------------------------------------------------------------------------------
 
 TClassTupleStat::TClassTupleStat(const TStatList& list, const TStatClassInfo& cls, int parameter, TLayoutAxis axis,
@@ -383,23 +478,122 @@ void TClassTupleStat::valuesOfDraw(int index, int lastIndex, bool sorted, TStatD
     }
 }
 
+namespace {
+
+// The selected tuples of classes as one byte per tuple of dense class indices, for tuples of 3 or
+// 4 classes over layouts of few classes: the classes of the order are numbered 0..D-1, a tuple's
+// index packs those numbers in `bits` bits each (first position lowest, as the packed keys), and
+// the table answers whether that tuple is selected. Numbers whose class is not in the order get
+// kOutside, and their combinations take the plain test.
+struct TClassTupleTables final : TMatchTables {
+    static constexpr uint16_t kOutside = 0x8000;
+    static constexpr int kMaxIndexBits = 16;
+
+    TClassTupleTables(const TStatDrawArray& sel, int k, const TLayoutClasses& classes) : tuples(sel, k == 2) {
+        if (k < 3 || k > 4 || classes.orderCount < 1) return;
+        bits = std::bit_width(static_cast<unsigned>(classes.orderCount - 1));
+        if (bits == 0) bits = 1;
+        if (bits * k > kMaxIndexBits) return;
+        std::array<int, 256> denseOfClass;
+        denseOfClass.fill(-1);
+        for (int i = 0; i < classes.orderCount; ++i) denseOfClass[classes.order[static_cast<size_t>(i)]] = i;
+        for (int v = 0; v < 256; ++v) {
+            const int d = kMinNumber <= v && v <= kMaxNumber ? denseOfClass[classes.of[static_cast<size_t>(v)]] : -1;
+            dense[static_cast<size_t>(v)] = d >= 0 ? static_cast<uint16_t>(d) : kOutside;
+        }
+        selected.assign(size_t{1} << (bits * k), 0);
+        // A tuple of a combination carries k classes of the order and zeros beyond them.
+        for (const TStatDraw& v : sel) {
+            size_t index = 0;
+            bool ok = true;
+            for (int j = 0; j < 4 && ok; ++j) {
+                const uint16_t key = v.keys[static_cast<size_t>(j)];
+                if (j >= k) {
+                    ok = key == 0;
+                } else {
+                    const int d = key < 256 ? denseOfClass[key] : -1;
+                    ok = d >= 0;
+                    index |= static_cast<size_t>(d >= 0 ? d : 0) << (bits * j);
+                }
+            }
+            if (ok) selected[index] = 1;
+        }
+        indexed = true;
+    }
+    TTupleTables tuples;
+    bool indexed = false;
+    int bits = 0;
+    std::array<uint16_t, 256> dense{};
+    std::vector<uint8_t> selected;
+};
+
+// The positions of the usual tuple rules, in the order tuplePositions lists them.
+using TTuplePositions = std::array<std::array<uint8_t, 4>, 10>;
+constexpr TTuplePositions kAny3{{{0, 1, 2}, {0, 1, 3}, {0, 1, 4}, {0, 2, 3}, {0, 2, 4}, {0, 3, 4}, {1, 2, 3}, {1, 2, 4},
+                                 {1, 3, 4}, {2, 3, 4}}};
+constexpr TTuplePositions kAny4{{{0, 1, 2, 3}, {0, 1, 2, 4}, {0, 1, 3, 4}, {0, 2, 3, 4}, {1, 2, 3, 4}}};
+constexpr TTuplePositions kAdjacent3{{{0, 1, 2}, {1, 2, 3}, {2, 3, 4}}};
+constexpr TTuplePositions kAdjacent4{{{0, 1, 2, 3}, {1, 2, 3, 4}}};
+
+// The indexed test over a chunk for tuples of K classes at the positions P (Count tuples), the
+// loops over tuples and positions unrolled at compile time.
+template <int K, const TTuplePositions& P, int Count>
+void indexedTupleChunk(const TClassTupleTables& t, const TComb* combs, size_t count, uint8_t* matched,
+                       const std::function<bool(const TComb&)>& plain) {
+    const uint16_t* dense = t.dense.data();
+    const uint8_t* selected = t.selected.data();
+    const unsigned bits = static_cast<unsigned>(t.bits);
+    for (size_t k = 0; k < count; ++k) {
+        const uint8_t* n = combs[k].n.data();
+        const uint32_t d[5] = {dense[n[0]], dense[n[1]], dense[n[2]], dense[n[3]], dense[n[4]]};
+        if ((d[0] | d[1] | d[2] | d[3] | d[4]) & TClassTupleTables::kOutside) [[unlikely]] {
+            matched[k] = plain(combs[k]) ? 1 : 0;
+            continue;
+        }
+        uint8_t hit = 0;
+        [&]<size_t... U>(std::index_sequence<U...>) {
+            auto one = [&](const std::array<uint8_t, 4>& pos) {
+                uint32_t index = 0;
+                [&]<size_t... J>(std::index_sequence<J...>) {
+                    ((index |= d[pos[J]] << (bits * J)), ...);
+                }(std::make_index_sequence<K>{});
+                return selected[index];
+            };
+            ((hit |= one(P[U])), ...);
+        }(std::make_index_sequence<Count>{});
+        matched[k] = hit;
+    }
+}
+
+}  // namespace
+
 std::unique_ptr<const TMatchTables> TClassTupleStat::buildMatchTables(const TStatMatcher& m) const {
-    return std::make_unique<TTupleTables>(m.selection(), k_ == 2);
+    return std::make_unique<TClassTupleTables>(m.selection(), k_, classes_);
 }
 
 bool TClassTupleStat::matchTest(const TComb& comb, const TStatMatcher& m) const {
-    const TPackedKeySet& selected = m.tables<TTupleTables>().keys;
+    const TPackedKeySet& selected = m.tables<TClassTupleTables>().tuples.keys;
     for (int t = 0; t < tupleCount_; ++t)
         if (selected.contains(packedTuple(comb.n.data(), t))) return true;
     return false;
 }
 
 void TClassTupleStat::matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const {
+    const TClassTupleTables& classTables = m.tables<TClassTupleTables>();
+    if (classTables.indexed) {
+        const std::function<bool(const TComb&)> plain = [&](const TComb& c) { return matchTest(c, m); };
+        if (positions_ == kAny3) return indexedTupleChunk<3, kAny3, 10>(classTables, combs, count, matched, plain);
+        if (positions_ == kAdjacent3)
+            return indexedTupleChunk<3, kAdjacent3, 3>(classTables, combs, count, matched, plain);
+        if (positions_ == kAny4) return indexedTupleChunk<4, kAny4, 5>(classTables, combs, count, matched, plain);
+        if (positions_ == kAdjacent4)
+            return indexedTupleChunk<4, kAdjacent4, 2>(classTables, combs, count, matched, plain);
+    }
     if (k_ < 2 || !classesBelowLimit_) {
         TCustomNumbersStat::matchChunk(combs, count, m, matched);
         return;
     }
-    const TTupleTables& tables = m.tables<TTupleTables>();
+    const TTupleTables& tables = classTables.tuples;
     const TPackedKeySet& selected = tables.keys;
     const TKeyPairBytes& pairs = tables.pairs;
     const auto& of = classes_.of;

@@ -141,6 +141,8 @@ class TDistinctClassesStat : public TClassNumberStat {
 public:
     using TClassNumberStat::TClassNumberStat;
     int numberOf(const uint8_t* nums) const override;
+    // The distinct count by branch-free comparisons of the five classes, answered from a table.
+    void matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const override;
 };
 
 // How many of the five numbers lie in the class given by the instance parameter.
@@ -148,6 +150,8 @@ class TCountInClassStat : public TClassNumberStat {
 public:
     using TClassNumberStat::TClassNumberStat;
     int numberOf(const uint8_t* nums) const override;
+    // The count as a sum of five membership bytes, answered from a table.
+    void matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const override;
 };
 
 // Tuples of the classes of k positions (keys 1..k): every choice of k positions in lexicographic

@@ -293,13 +293,25 @@ TEST(FastPaths, ClassCountsChunkTestEqualsThePlainTest) {
     }
 }
 
+// The number of distinct classes and the count in one class, under several widths.
+TEST(FastPaths, ClassNumberChunkTestEqualsThePlainTest) {
+    ChunkTestData d(25);
+    for (const auto& [channel, columns] : kLayoutWidths) {
+        test::Registry r(d.draws);
+        setWidths(r, channel, columns);
+        expectChunkTestsOf({"CHNC", "COLN", "ROWN", "SGMC", "CHN1"}, r, d.combs,
+                           static_cast<unsigned>(channel + columns));
+    }
+}
+
 // The tuples of classes over any or adjacent positions, under several widths.
 TEST(FastPaths, ClassTupleChunkTestEqualsThePlainTest) {
     ChunkTestData d(24, 1200);
     for (const auto& [channel, columns] : kLayoutWidths) {
         test::Registry r(d.draws);
         setWidths(r, channel, columns);
-        expectChunkTestsOf({"KCM2", "KCM3", "KCM4", "KCS2", "KCS3", "KCS4", "KFM2", "KFS3", "KRM3", "KRS2", "KGM2", "KGS4"},
+        expectChunkTestsOf({"KCM2", "KCM3", "KCM4", "KCS2", "KCS3", "KCS4", "KFM2", "KFM3", "KFM4", "KFS3", "KRM3", "KRM4",
+                            "KRS2", "KGM2", "KGM3", "KGS4"},
                            r, d.combs, static_cast<unsigned>(columns));
     }
 }

@@ -10,8 +10,10 @@
 using namespace tavlora;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    // In memory when the system has a tmpfs there: the reader takes a path.
     static const std::filesystem::path file =
-        std::filesystem::temp_directory_path() / ("tavlora-fuzz-system-" + std::to_string(::getpid()) + ".dat");
+        (std::filesystem::is_directory("/dev/shm") ? std::filesystem::path("/dev/shm") : std::filesystem::temp_directory_path()) /
+        ("tavlora-fuzz-system-" + std::to_string(::getpid()) + ".dat");
     {
         std::ofstream out(file, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));

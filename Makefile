@@ -1,6 +1,6 @@
 # The two commands of the README: `make run` and `make test`. `make bench` runs the benchmarks,
 # `make package` builds the Debian package tavlora_<version>_amd64.deb into this folder.
-.PHONY: all deps build run test test-release test-sanitize bench package clean
+.PHONY: all deps build run test test-release test-sanitize test-fuzz fuzz bench package clean
 
 JOBS ?= $(shell nproc)
 RUN_DATA ?= run-data
@@ -46,7 +46,16 @@ test-sanitize: deps build/sanitize/build.ninja
 	cmake --build --preset sanitize -j $(JOBS)
 	ctest --preset sanitize
 
-test: test-release test-sanitize
+# The libFuzzer harnesses of tests/fuzz (clang): `make fuzz` runs each FUZZ_SECONDS seconds and
+# prints the table; the test run gives each 10 s on its corpus, two at a time.
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	FUZZ_SECONDS=$(FUZZ_SECONDS) bash scripts/fuzz.sh
+
+test-fuzz: deps
+	FUZZ_SECONDS=10 bash scripts/fuzz.sh
+
+test: test-release test-sanitize test-fuzz
 
 bench: build
 	build/release/bench/tavlora-bench

@@ -5,6 +5,7 @@ packages=(
   cmake ninja-build g++ make pkg-config
   qt6-base-dev libqt6opengl6-dev qt6-charts-dev libgl-dev fonts-dejavu-core qt6-translations-l10n
   libcurl4-openssl-dev libxlsxwriter-dev tinyproxy python3
+  clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb locales
   dpkg-dev librsvg2-bin lintian desktop-file-utils man-db bsdextrautils

@@ -1,6 +1,12 @@
 #include "archive/draws_csv.h"
 
+#include <algorithm>
+#include <optional>
+
+#include "core/date.h"
+#include "core/error.h"
 #include "core/file_util.h"
+#include "core/game.h"
 #include "core/format.h"
 #include "core/text_forms.h"
 
@@ -107,23 +113,58 @@ void exportDrawsCsv(const DrawArchive& archive, const std::filesystem::path& fil
     writeFileAtomic(file, drawsCsvText(archive.draws()));
 }
 
-int importDrawsCsv(DrawArchive& archive, const std::filesystem::path& file, Progress& progress,
-                   Interaction& interaction) {
-    int added = 0;
+bool isValidCsvDraw(const TDraw& draw) {
+    if (draw.number <= 0) return false;
+    for (size_t i = 0; i < draw.nums.size(); ++i) {
+        const int n = draw.nums[i];
+        if (n < kMinNumber || n > kMaxNumber) return false;
+        for (size_t j = 0; j < i; ++j)
+            if (draw.nums[j] == n) return false;
+    }
+    if (draw.extra < 1 || draw.extra > kMaxExtra) return false;
+    try {
+        return readDateText(draw.dateText()).has_value();
+    } catch (const EError&) {
+        return false;
+    }
+}
+
+std::string skippedLinesText(const DrawsCsvImport& result) {
+    std::string lines;
+    for (int line : result.skippedLines) {
+        if (!lines.empty()) lines += ", ";
+        lines += numberText(line);
+    }
+    if (result.skipped > static_cast<int>(result.skippedLines.size())) lines += ", ...";
+    return fmt("Пропущено строк, не содержащих верного тиража: %d (строки %s).", result.skipped, lines);
+}
+
+DrawsCsvImport importDrawsCsv(DrawArchive& archive, const std::filesystem::path& file, Progress& progress,
+                              Interaction& interaction) {
+    DrawsCsvImport result;
     {
         StatusScope status(progress, fmt(kDrawsImportText, file.string()));
         const std::string text = readFileBytes(file);
+        int lineNumber = 0;
         for (std::string_view line : splitLines(text)) {
+            ++lineNumber;
             if (trimText(line).empty()) continue;
             TDraw d = parseDrawCsvLine(line, archive.count());
-            if (d.number > 0 && archive.findByNumber(d.number) < 0) {
+            if (!isValidCsvDraw(d)) {
+                ++result.skipped;
+                if (result.skippedLines.size() < DrawsCsvImport::kLinesShown) result.skippedLines.push_back(lineNumber);
+                continue;
+            }
+            ++result.valid;
+            if (archive.findByNumber(d.number) < 0) {
                 archive.append(d);
-                ++added;
+                ++result.added;
             }
         }
     }
-    archive.save(progress, interaction);
-    return added;
+    if (result.skipped > 0) interaction.warning(skippedLinesText(result));
+    if (result.added > 0) archive.save(progress, interaction);
+    return result;
 }
 
 }  // namespace tavlora

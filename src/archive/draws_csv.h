@@ -15,6 +15,7 @@ namespace tavlora {
 
 inline constexpr const char* kDrawsExportText = "Экспорт тиражей в файл \"%s\"...";
 inline constexpr const char* kDrawsImportText = "Импорт тиражей из файла \"%s\"...";
+inline constexpr const char* kNoValidDrawLines = "В файле нет ни одной строки с верным тиражом: архив не изменён.";
 
 // One line of the file for a draw (without the line end). The date text is quoted, a quote
 // inside it doubled; numbers in stored order.
@@ -38,12 +39,31 @@ TDraw parseDrawCsvLine(std::string_view line, int archiveLength);
 // EError with the system's message when the file cannot be written.
 void exportDrawsCsv(const DrawArchive& archive, const std::filesystem::path& file, Progress& progress);
 
-// Merges the file into the archive: every line with a positive draw number that the archive
-// does not hold yet is appended, in file order. The whole file is read before anything
-// changes, so an unreadable file (EError with the system's message) leaves the archive as it
-// was. Then the archive is saved (a save failure is reported through interaction). Returns
-// the number of draws appended.
-int importDrawsCsv(DrawArchive& archive, const std::filesystem::path& file, Progress& progress,
-                   Interaction& interaction);
+// Whether a parsed line is a draw the archive may hold: a positive number, five distinct main
+// numbers 1..69, an extra number 1..26 and a date text that reads as a calendar date.
+bool isValidCsvDraw(const TDraw& draw);
+
+// The outcome of an import: draws appended, lines that do not make a valid draw (blank lines
+// are not counted) and the first few of their line numbers (1-based).
+struct DrawsCsvImport {
+    static constexpr std::size_t kLinesShown = 5;
+    int added = 0;
+    int valid = 0;    // lines that make a valid draw, appended or already in the archive
+    int skipped = 0;  // lines that do not
+    std::vector<int> skippedLines;
+};
+
+// The warning for skipped lines: their count and the first line numbers.
+std::string skippedLinesText(const DrawsCsvImport& result);
+
+// Merges the file into the archive: every line that makes a valid draw (isValidCsvDraw) whose
+// number the archive does not hold yet is appended, in file order; other lines are skipped and
+// counted, so that an unreadable value never becomes a draw. The whole file is read before
+// anything changes, so an unreadable file (EError with the system's message) leaves the
+// archive as it was. Skipped lines are reported through interaction as a warning. When draws
+// were appended the archive is saved (a save failure is reported through interaction); a file
+// without a new valid draw changes nothing.
+DrawsCsvImport importDrawsCsv(DrawArchive& archive, const std::filesystem::path& file, Progress& progress,
+                              Interaction& interaction);
 
 }  // namespace tavlora

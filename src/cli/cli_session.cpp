@@ -4,8 +4,9 @@
 
 namespace tavlora::cli {
 
-std::unique_ptr<Session> openSession(const Context& ctx, Interaction& interaction) {
+std::unique_ptr<Session> openSession(const Context& ctx, Interaction& interaction, FolderUse use) {
     auto session = std::make_unique<Session>(ctx.options.data, ctx.progress, interaction);
+    if (use == FolderUse::Write && session->folderInUse()) throw EError(kFolderInUseError);
     session->setDrawsOffset(ctx.options.offset);
     session->setSortedDraws(ctx.options.sorted);
     const TFormMainSettings window = windowSettings(*session);
@@ -14,7 +15,7 @@ std::unique_ptr<Session> openSession(const Context& ctx, Interaction& interactio
     return session;
 }
 
-std::unique_ptr<Session> openSession(Context& ctx) { return openSession(ctx, ctx.interaction); }
+std::unique_ptr<Session> openSession(Context& ctx, FolderUse use) { return openSession(ctx, ctx.interaction, use); }
 
 TFormMainSettings windowSettings(const Session& session) {
     try {

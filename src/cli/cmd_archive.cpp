@@ -62,7 +62,7 @@ void requireWholeArchive(const Session& session) {
 int cmdStatus(Context& ctx, ArgReader& args) {
     args.expectNoOptions();
     if (!args.rest().empty()) throw UsageError{"archive status не принимает аргументов"};
-    const auto session = openSession(ctx);
+    const auto session = openSession(ctx, FolderUse::Read);
     const DrawArchive& a = session->archive();
     ctx.out << a.archiveStatusText() << '\n' << a.nextDrawStatusText() << '\n' << a.actualDrawStatusText() << '\n';
     return 0;
@@ -74,7 +74,7 @@ int cmdList(Context& ctx, ArgReader& args) {
     args.expectNoOptions();
     if (!args.rest().empty()) throw UsageError{"archive list не принимает аргументов"};
     if (last < -1) throw UsageError{"параметру --last нужно число >= 0"};
-    const auto session = openSession(ctx);
+    const auto session = openSession(ctx, FolderUse::Read);
     const DrawArchive& a = session->archive();
     table.header(drawListColumns());
     const int rows = last < 0 ? a.count() : std::min(last, a.count());
@@ -201,8 +201,13 @@ int cmdImport(Context& ctx, ArgReader& args) {
     requireWholeArchive(*session);
     DrawArchive& a = session->archive();
     ErrorWatch watch(ctx.interaction);
-    int added = importDrawsCsv(a, rest[0], ctx.progress, watch);
-    ctx.out << "Добавлено тиражей: " << added << '\n';
+    const DrawsCsvImport result = importDrawsCsv(a, rest[0], ctx.progress, watch);
+    if (result.valid == 0) {
+        ctx.interaction.error(kNoValidDrawLines);
+        return 1;
+    }
+    ctx.out << "Добавлено тиражей: " << result.added << '\n';
+    if (result.skipped > 0) ctx.out << "Пропущено строк: " << result.skipped << '\n';
     return watch.failed ? 1 : 0;
 }
 
@@ -210,7 +215,7 @@ int cmdExport(Context& ctx, ArgReader& args) {
     args.expectNoOptions();
     auto rest = args.rest();
     if (rest.size() != 1) throw UsageError{"archive export требует один файл"};
-    const auto session = openSession(ctx);
+    const auto session = openSession(ctx, FolderUse::Read);
     const DrawArchive& a = session->archive();
     if (a.empty()) throw EError("Архив тиражей пуст: экспортировать нечего.");
     exportDrawsCsv(a, rest[0], ctx.progress);

@@ -30,7 +30,7 @@ int runRepeats(Context& ctx) {
     if (!args.rest().empty()) throw UsageError{"repeats takes no arguments besides its options"};
     if (length < 1) throw UsageError{"option --draws needs a number from 1 to 2147483647"};
     if (depth < 1) throw UsageError{"option --deep needs a number from 1 to 2147483647"};
-    const auto session = openSession(ctx);
+    const auto session = openSession(ctx, FolderUse::Read);
     const TRepeatsTable table = session->repeatsTable(length, depth, &ctx.progress);
     printRow(ctx.out, {"Тираж", "Совпадений", "Кол-во повторов", "Список тиражей"});
     for (const TRepeatsRow& r : table.rows)
@@ -42,7 +42,7 @@ int runSums(Context& ctx) {
     ArgReader args(ctx.args);
     args.expectNoOptions();
     if (!args.rest().empty()) throw UsageError{"sums takes no arguments"};
-    const auto session = openSession(ctx);
+    const auto session = openSession(ctx, FolderUse::Read);
     const TSumDistribution d = session->sumDistribution();
     // Every sum a combination can have, with its combinations and the draws that had it.
     printRow(ctx.out, {"Сумма", "Комбинаций", "Тиражей"});

@@ -56,7 +56,7 @@ int runMethods(Context& ctx) {
     ArgReader args(ctx.args);
     args.expectNoOptions();
     if (!args.rest().empty()) throw UsageError{"methods не принимает аргументов"};
-    const auto session = openSession(ctx);
+    const auto session = openSession(ctx, FolderUse::Read);
     const TStatList& list = session->statList();
     printRow(ctx.out, {"Код", "Метод"});
     for (int i = 0; i < list.count(); ++i) printRow(ctx.out, {list.item(i).code(), list.listCaption(i, true)});
@@ -65,7 +65,7 @@ int runMethods(Context& ctx) {
 
 int runStats(Context& ctx) {
     const MethodArgs a = readMethodArgs(ctx, 1000);
-    const auto session = openSession(ctx);
+    const auto session = openSession(ctx, FolderUse::Read);
     const int index = methodIndex(session->statList(), a.code);
     printRow(ctx.out, {"Значение", "Количество", "Посл. тираж", "Глубина", "Период min", "Период max"});
     const int last = session->analysisEndIndex();
@@ -80,7 +80,7 @@ int runStats(Context& ctx) {
 
 int runGraph(Context& ctx) {
     const MethodArgs a = readMethodArgs(ctx, 100);
-    const auto session = openSession(ctx);
+    const auto session = openSession(ctx, FolderUse::Read);
     const TStatList& list = session->statList();
     const int index = methodIndex(list, a.code);
     const TDrawsGraph graph = session->drawsGraph(index, a.window);

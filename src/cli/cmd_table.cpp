@@ -65,7 +65,7 @@ int runTable(Context& ctx) {
     if (sortColumn < 0 || sortColumn >= kStatColumnCount) throw UsageError{"параметру --sort нужен столбец 0..19"};
 
     ErrorWatch ui(ctx.interaction);
-    const auto session = openSession(ctx, ui);
+    const auto session = openSession(ctx, ui, FolderUse::Read);
     session->setNormsEnabled(norms);
     const int index = statMethodIndex(session->statList(), rest[0]);
     const std::optional<TPrefetchData> data = session->methodNorms(index, ctx.progress, ui);

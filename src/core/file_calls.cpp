@@ -14,6 +14,7 @@ int FileCalls::fsync(int fd) { return ::fsync(fd); }
 int FileCalls::close(int fd) { return ::close(fd); }
 int FileCalls::rename(const char* from, const char* to) { return std::rename(from, to); }
 int FileCalls::unlink(const char* path) { return ::unlink(path); }
+int FileCalls::ftruncate(int fd, off_t length) { return ::ftruncate(fd, length); }
 
 namespace {
 

@@ -20,6 +20,7 @@ public:
     virtual int close(int fd);
     virtual int rename(const char* from, const char* to);
     virtual int unlink(const char* path);
+    virtual int ftruncate(int fd, off_t length);
 };
 
 // The calls in use: the real system calls unless a test installed others.

@@ -80,6 +80,18 @@ std::string readFileBytes(const std::filesystem::path& path) {
     return out;
 }
 
+void appendFileBytes(const std::filesystem::path& path, std::string_view bytes) {
+    FileCalls& sys = fileCalls();
+    const int fd = sys.open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) throw EError(systemMessage(errno));
+    if (!writeAll(fd, bytes.data(), bytes.size())) {
+        const int e = errno;
+        sys.close(fd);
+        throw EError(systemMessage(e));
+    }
+    if (sys.close(fd) != 0) throw EError(systemMessage(errno));
+}
+
 namespace {
 
 // Whether a failed sync of a folder only means that its file system cannot sync folders (nothing

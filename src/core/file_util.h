@@ -20,6 +20,10 @@ std::string readFileBytes(const std::filesystem::path& path);
 // The system calls go through fileCalls() (core/file_calls.h).
 void writeFileAtomic(const std::filesystem::path& path, std::string_view bytes);
 
+// Appends the bytes at the end of a file (created when missing) in one write call sequence.
+// Throws EError with the system's message on failure. The calls go through fileCalls().
+void appendFileBytes(const std::filesystem::path& path, std::string_view bytes);
+
 // Reads exactly `size` bytes at byte offset `offset` of fd, continuing after short reads and
 // interrupted calls. Returns false with errno set on failure; a file that ends before the last
 // byte gives EIO (a record cut short is an error, never half a record).

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "core/codepage.h"
+#include "core/error.h"
 #include "core/file_util.h"
 #include "core/format.h"
 
@@ -37,15 +38,11 @@ void TScenarioLog::open() { path_ = fileFor(folder_, clock_()); }
 void TScenarioLog::write(const std::string& line, Interaction& interaction) {
     if (path_.empty()) open();
     const std::string bytes = utf8ToCp1251(stamp(clock_()) + line) + "\r\n";
-    std::FILE* f = std::fopen(path_.c_str(), "ab");
-    int err = 0;
-    if (!f) {
-        err = errno;
-    } else {
-        if (std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size()) err = errno ? errno : EIO;
-        if (std::fclose(f) != 0 && err == 0) err = errno ? errno : EIO;
+    try {
+        appendFileBytes(path_, bytes);
+    } catch (const EError& e) {
+        interaction.error(fmt(kScriptLogWriteError, std::string(e.what())));
     }
-    if (err != 0) interaction.error(fmt(kScriptLogWriteError, systemMessage(err)));
 }
 
 std::filesystem::path TScenarioLog::close() {

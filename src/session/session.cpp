@@ -201,6 +201,8 @@ bool Session::openStakes(Progress& progress, Interaction& interaction) {
 
 bool Session::stakesOpen() const { return stakes_ && stakes_->isOpen(); }
 
+bool Session::folderInUse() const { return !stakesOpen() && stakesFileLockedElsewhere(filePath(".lsk")); }
+
 TRatings& Session::ratings() {
     if (!ratings_) ratings_ = std::make_unique<TRatings>(filePath(".lrt"));
     return *ratings_;

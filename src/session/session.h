@@ -34,6 +34,11 @@ namespace tavlora {
 
 inline constexpr std::string_view kBaseName = "Tavlora_5d69";
 
+// Refusal of a change while another copy of the program (the window) works on the data folder.
+inline constexpr const char* kFolderInUseError =
+    "Каталог данных используется другой копией программы: изменения в нём сейчас невозможны. "
+    "Закройте другую копию программы или укажите другой каталог данных (параметр --data).";
+
 class TStatList;
 class TCombList;
 class TStakesStore;
@@ -111,6 +116,9 @@ public:
     // whether it is open. Failures are reported through interaction and give false.
     bool openStakes(Progress& progress, Interaction& interaction);
     bool stakesOpen() const;
+    // Whether another copy of the program works on this data folder: it holds the stakes file's
+    // lock, the single-copy guard of the window. False while this session holds it itself.
+    bool folderInUse() const;
 
     // The rating (<base>.lrt), created empty at the first call; loadRatings() reads the file
     // once (a read error is reported, gives false and leaves the rating unread for a retry).

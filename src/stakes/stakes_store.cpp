@@ -13,6 +13,7 @@
 #include "archive/draw_archive.h"
 #include "core/codepage.h"
 #include "core/error.h"
+#include "core/file_calls.h"
 #include "core/file_util.h"
 #include "core/format.h"
 #include "core/settings.h"
@@ -24,6 +25,8 @@ namespace tavlora {
 namespace {
 
 constexpr int64_t kRec = static_cast<int64_t>(TStakeRecord::kSize);
+// Records of the previous version of the file were one byte longer.
+constexpr int64_t kOldRec = kRec + 1;
 
 std::string nowText() {
     std::time_t t = std::time(nullptr);
@@ -64,6 +67,14 @@ std::string deleteConfirmationText(int64_t count) {
     return fmt("Удалить все выделенные записи (всего будет удалено %d записи(ей))?", count);
 }
 
+bool stakesFileLockedElsewhere(const std::filesystem::path& file) {
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool held = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(fd);  // closing drops the lock taken here
+    return held;
+}
+
 TStakesStore::TStakesStore(std::filesystem::path file) : file_(std::move(file)) {}
 
 TStakesStore::~TStakesStore() { close(); }
@@ -76,11 +87,12 @@ std::filesystem::path TStakesStore::tempFile() const {
 
 void TStakesStore::open() {
     close();
-    int fd = ::open(file_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    FileCalls& sys = fileCalls();
+    int fd = sys.open(file_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) throw EError(systemMessage(errno));
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         int err = errno;
-        ::close(fd);
+        sys.close(fd);
         throw EError(systemMessage(err));
     }
     fd_ = fd;
@@ -95,13 +107,21 @@ bool TStakesStore::openChecked(Progress& progress, Interaction& interaction) {
         if (size > 0) {
             char first = 0;
             if (!readAllAt(fd_, &first, 1, 0)) throw EError(systemMessage(errno));
-            if (size % kRec != 0 || static_cast<uint8_t>(first) != TStakeRecord::kVersion) {
+            const bool current = static_cast<uint8_t>(first) == TStakeRecord::kVersion;
+            if (current && size > kRec && size % kRec != 0 && size % kOldRec != 0) {
+                // Whole records of this version followed by part of one: an append cut short
+                // (the program stopped in the middle of writing it). The part is dropped and
+                // the records before it kept, instead of emptying the file.
+                if (fileCalls().ftruncate(fd_, static_cast<off_t>(size - size % kRec)) != 0)
+                    throw EError(systemMessage(errno));
+                cache_.reset();
+            } else if (size % kRec != 0 || !current) {
                 interaction.warning(kOldStakesFile);
                 // The old records stay readable beside the emptied file.
                 std::error_code ec;
                 std::filesystem::copy_file(file_, std::filesystem::path(file_.string() + ".old"),
                                            std::filesystem::copy_options::overwrite_existing, ec);
-                if (::ftruncate(fd_, 0) != 0) throw EError(systemMessage(errno));
+                if (fileCalls().ftruncate(fd_, 0) != 0) throw EError(systemMessage(errno));
                 cache_.reset();
             }
         }
@@ -116,7 +136,7 @@ bool TStakesStore::openChecked(Progress& progress, Interaction& interaction) {
 void TStakesStore::close() {
     if (fd_ < 0) return;
     ::flock(fd_, LOCK_UN);
-    ::close(fd_);
+    fileCalls().close(fd_);
     fd_ = -1;
     cache_.reset();
 }
@@ -125,7 +145,7 @@ bool TStakesStore::reopen(Interaction& interaction) {
     bool closed = true;
     if (fd_ >= 0) {
         ::flock(fd_, LOCK_UN);
-        int rc = ::close(fd_);
+        int rc = fileCalls().close(fd_);
         int err = errno;
         fd_ = -1;
         cache_.reset();
@@ -198,7 +218,7 @@ void TStakesStore::writeRecord(const TStakeRecord& record, Origin origin, int64_
         if (!writeAllAt(fd_, bytes.data(), bytes.size(), pos)) {
             int err = errno;
             // Never leave a partial record behind a failed append.
-            if (pos + kRec > size) (void)!::ftruncate(fd_, static_cast<off_t>(size));
+            if (pos + kRec > size) (void)!fileCalls().ftruncate(fd_, static_cast<off_t>(size));
             throw EError(systemMessage(err));
         }
     } catch (const EError& e) {
@@ -300,11 +320,12 @@ bool TStakesStore::rewriteKeeping(const std::vector<bool>& keep, Progress& progr
     const std::filesystem::path tmp = tempFile();
     std::error_code ignored;
     std::filesystem::remove(tmp, ignored);
+    FileCalls& sys = fileCalls();
     int tfd = -1;
     bool ok = true;
     try {
         if (!isOpen()) throw EError(kStakesNotOpen);
-        tfd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        tfd = sys.open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
         if (tfd < 0) throw EError(fmt(kStakeTempFileError, tmp.filename().string(), systemMessage(errno)));
         std::string buffer;
         const int64_t n = static_cast<int64_t>(keep.size());
@@ -317,21 +338,25 @@ bool TStakesStore::rewriteKeeping(const std::vector<bool>& keep, Progress& progr
             }
         }
         if (!writeAll(tfd, buffer.data(), buffer.size())) throw EError(systemMessage(errno));
-        if (::fsync(tfd) != 0) throw EError(systemMessage(errno));
-        int rc = ::close(tfd);
+        if (sys.fsync(tfd) != 0) throw EError(systemMessage(errno));
+        int rc = sys.close(tfd);
         tfd = -1;
         if (rc != 0) throw EError(systemMessage(errno));
         // rename replaces the stakes file in one step: there is always either the old file or
         // the new one under its name.
-        if (::rename(tmp.c_str(), file_.c_str()) != 0)
+        if (sys.rename(tmp.c_str(), file_.c_str()) != 0)
             throw EError(fmt(kStakeTempFileError, tmp.filename().string(), systemMessage(errno)));
-        int dfd = ::open(file_.parent_path().empty() ? "." : file_.parent_path().c_str(), O_RDONLY | O_DIRECTORY);
+        int dfd = sys.open(file_.parent_path().empty() ? "." : file_.parent_path().c_str(), O_RDONLY | O_DIRECTORY, 0);
         if (dfd >= 0) {
-            ::fsync(dfd);
-            ::close(dfd);
+            // The new name must survive a crash too; a file system that cannot sync folders
+            // has nothing more to do.
+            const bool synced = sys.fsync(dfd) == 0 || errno == EINVAL || errno == EBADF || errno == ENOTSUP;
+            const int err = errno;
+            sys.close(dfd);
+            if (!synced) throw EError(systemMessage(err));
         }
     } catch (const EError& e) {
-        if (tfd >= 0) ::close(tfd);
+        if (tfd >= 0) sys.close(tfd);
         interaction.error(fmt(kStakeDeleteError, e.what()));
         ok = false;
     }
@@ -373,7 +398,7 @@ bool TStakesStore::clear(Interaction& interaction) {
         return false;
     }
     cache_.reset();
-    if (::ftruncate(fd_, 0) != 0) {
+    if (fileCalls().ftruncate(fd_, 0) != 0) {
         interaction.error(fmt(kStakeDeleteError, systemMessage(errno)));
         reopen(interaction);
         return false;
@@ -421,14 +446,15 @@ bool TStakesStore::writeLog(const TStakeRecord& stake, Interaction& interaction)
         }
     }
     const std::string line = utf8ToCp1251(logLine(stake, nowText())) + "\r\n";
-    int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    FileCalls& sys = fileCalls();
+    int fd = sys.open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0 || !writeAll(fd, line.data(), line.size())) {
         int err = errno;
-        if (fd >= 0) ::close(fd);
+        if (fd >= 0) sys.close(fd);
         interaction.error(fmt(kLogWriteError, path.string(), systemMessage(err)));
         return false;
     }
-    if (::close(fd) != 0) {
+    if (sys.close(fd) != 0) {
         interaction.error(fmt(kLogWriteError, path.string(), systemMessage(errno)));
         return false;
     }

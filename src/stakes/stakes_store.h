@@ -73,6 +73,11 @@ inline constexpr const char* kExclusiveAccessError =
     "(параметр --data).\r\r"
     "Программа будет закрыта!";
 
+// Whether another open file holds the lock of the stakes file (another copy of the program works
+// on the data folder). A missing file is held by nobody. The lock is taken only for the moment of
+// asking; this process's own open store counts as another holder.
+bool stakesFileLockedElsewhere(const std::filesystem::path& file);
+
 class TStakesStore {
 public:
     enum class Origin { Start, End };

@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <fcntl.h>
 #include <fstream>
 #include <string>
 #include <system_error>
 #include <type_traits>
 
 #include "core/error.h"
+#include "core/file_calls.h"
 #include "core/file_util.h"
 #include "core/format.h"
 
@@ -28,22 +30,23 @@ bool TCombBuffer::save(const TCombsArray& combs, int offset, int excluded, Progr
         if (file_.empty()) throw EError(systemMessage(ENOENT));
         // Written in place: a partial file is harmless, since a failure forgets the key and
         // removes the file.
-        errno = 0;
-        std::ofstream out(file_, std::ios::binary | std::ios::trunc);
-        if (!out) throw EError(systemMessage(errno ? errno : EIO));
+        FileCalls& sys = fileCalls();
+        const int fd = sys.open(file_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (fd < 0) throw EError(systemMessage(errno));
         const std::size_t n = combs.size();
         const std::size_t step = std::max<std::size_t>(1, n / 100);
         for (std::size_t done = 0; done < n;) {
             const std::size_t part = std::min(step, n - done);
-            out.write(reinterpret_cast<const char*>(combs.data() + done),
-                      static_cast<std::streamsize>(part * sizeof(TComb)));
-            if (!out) throw EError(systemMessage(errno ? errno : EIO));
+            if (!writeAll(fd, combs.data() + done, part * sizeof(TComb))) {
+                const int e = errno;
+                sys.close(fd);
+                throw EError(systemMessage(e));
+            }
             done += part;
             status.update(fmt(kBufferSavingProgress, 100.0 * static_cast<double>(done) / static_cast<double>(n)));
             progress.pump();
         }
-        out.close();
-        if (!out) throw EError(systemMessage(errno ? errno : EIO));
+        if (sys.close(fd) != 0) throw EError(systemMessage(errno));
     } catch (const std::exception& e) {
         // A key must never describe a file that was not written.
         drop();

@@ -250,7 +250,12 @@ bool TCombList::pasteText(std::string_view text, Progress& progress, Interaction
     current_.clear();
     bool ok = true;
     try {
-        for (std::string_view line : lines) current_.push_back(parseCombination(line));
+        for (std::string_view line : lines) {
+            const TComb c = parseCombination(line);
+            // Unreadable, out-of-range or repeated numbers are refused, never stored as 0.
+            if (!combIsValid(c)) throw EError(fmt(kBadPastedComb, std::string(trimText(line).substr(0, 60))));
+            current_.push_back(c);
+        }
     } catch (const std::exception& e) {
         ok = false;
         current_.swap(snap_);  // restore the list as it was

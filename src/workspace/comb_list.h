@@ -40,6 +40,7 @@ inline constexpr const char* kCombsRemoveSelectedText = "Удаление выд
 inline constexpr const char* kCombsUndoText = "Отмена изменений...";
 inline constexpr const char* kCombsLoadingText = "Загрузка файла \"%s\"...";
 inline constexpr const char* kCombsSavingText = "Сохранение файла \"%s\"...";
+inline constexpr const char* kBadPastedComb = "Некорректная комбинация: \"%s\" (нужны пять разных чисел от 1 до 69)!";
 inline constexpr const char* kCombsReadError = "Ошибка чтения файла \"%s\"!\r\r%s";
 inline constexpr const char* kCombsWriteError = "Ошибка записи в файл \"%s\"!\r\r%s";
 inline constexpr const char* kCombsWaitText = "Подождите пожалуйста...";

@@ -1,6 +1,8 @@
 #include "workspace/lcv_file.h"
 
+#include "core/error.h"
 #include "core/file_util.h"
+#include "core/format.h"
 #include "core/game.h"
 #include "core/text_forms.h"
 
@@ -27,7 +29,10 @@ std::string lcvText(const TCombsArray& combs) {
 }
 
 void parseLcvText(std::string_view text, TCombsArray& out) {
+    const std::size_t before = out.size();
+    int lineNumber = 0;
     for (std::string_view line : splitLines(text)) {
+        ++lineNumber;
         if (trimText(line).empty()) continue;
         const auto words = splitWords(line, ",;");
         if (words.size() != static_cast<std::size_t>(kBallsInDraw)) continue;
@@ -35,6 +40,12 @@ void parseLcvText(std::string_view text, TCombsArray& out) {
         for (int i = 0; i < kBallsInDraw; ++i) {
             const int v = readInt(trimText(words[static_cast<std::size_t>(i)]), 0);
             c.n[static_cast<std::size_t>(i)] = static_cast<uint8_t>(v >= 0 && v <= 255 ? v : 0);
+        }
+        if (!combIsValid(c)) {
+            // A number that is not a number, out of range or repeated never becomes a
+            // combination: the file is refused and out is left as it was.
+            out.resize(before);
+            throw EError(fmt(kLcvBadLine, lineNumber, std::string(trimText(line).substr(0, 60))));
         }
         out.push_back(c);
     }

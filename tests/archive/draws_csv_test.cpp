@@ -38,7 +38,7 @@ TEST(DrawsCsv, RealArchiveRoundTripsByteForByte) {
     ScriptedInteraction ui;
     DrawArchive a(ldr);
     a.load(progress, ui);
-    EXPECT_EQ(importDrawsCsv(a, sample, progress, ui), 1390);
+    EXPECT_EQ(importDrawsCsv(a, sample, progress, ui).added, 1390);
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(a.archiveStatusText(), "Архив тиражей: 1390");
     EXPECT_EQ(a.nextDrawStatusText(), "Следующий тираж: 1391");
@@ -54,7 +54,7 @@ TEST(DrawsCsv, RealArchiveRoundTripsByteForByte) {
     EXPECT_EQ(fileBytes(out), fileBytes(sample));
 
     // A second import of the same file finds every number already there.
-    EXPECT_EQ(importDrawsCsv(a, out, progress, ui), 0);
+    EXPECT_EQ(importDrawsCsv(a, out, progress, ui).added, 0);
     EXPECT_EQ(a.count(), 1390);
 
     DrawArchive b(ldr);
@@ -93,34 +93,88 @@ TEST(DrawsCsv, ImportMergesLinesByTheirFieldCount) {
     DrawArchive a(dir / "Tavlora_5d69.ldr");
     const auto csv = dir / "in.csv";
     writeBytes(csv,
-               "\"01/07/2009\";3;17;20;40;57;12\r\n"           // seven fields: numbered 1
-               "   \r\n"                                         // blank: skipped
-               "\"01/10/2009\";1;2;3;4;5;6\r\n"                // numbered 2
-               "\"01/14/2009\";1;2;3;4;5\r\n"                  // six fields: ignored
-               "7;01/17/2009 12:00;1;2;3;4;5;6\r\n"            // unquoted date with a blank: ignored
-               "9;\"01/21/2009\";300;x;-1;69;70;27\n"          // kept; unfit numbers read as 0
-               "\"01/24/2009\";11;12;13;14;15;16\r\n"          // numbered 4 (length 3 + 1)
-               "2;\"dup\";1;2;3;4;5;6\r\n"                     // number 2 exists: ignored
-               "0;\"zero\";1;2;3;4;5;6\r\n"                    // not positive: ignored
-               "-5;\"neg\";1;2;3;4;5;6\r\n"
-               "99999999999;\"big\";1;2;3;4;5;6\r\n"           // does not fit: ignored
-               "8;\"01/28/2009 extra\";1;2;3;4;5;6;\r\n"       // nine fields (";" at the end): ignored
-               "5;\"02/01/2009xyz\";1;2;3;4;5;6");             // last line without line end
-    EXPECT_EQ(importDrawsCsv(a, csv, progress, ui), 5);
+               "\"01/07/2009\";3;17;20;40;57;12\r\n"           // 1: seven fields, numbered 1
+               "   \r\n"                                         // 2: blank, not counted
+               "\"01/10/2009\";1;2;3;4;5;6\r\n"                // 3: numbered 2
+               "\"01/14/2009\";1;2;3;4;5\r\n"                  // 4: six fields
+               "7;01/17/2009 12:00;1;2;3;4;5;6\r\n"            // 5: unquoted date with a blank
+               "9;\"01/21/2009\";9;10;11;69;1;26\n"            // 6: kept
+               "\"01/24/2009\";11;12;13;14;15;16\r\n"          // 7: numbered 4 (length 3 + 1)
+               "2;\"01/26/2009\";1;2;3;4;5;6\r\n"              // 8: number 2 exists: valid, not added
+               "0;\"01/26/2009\";1;2;3;4;5;6\r\n"              // 9: not positive
+               "8;\"01/28/2009 extra\";1;2;3;4;5;6;\r\n"       // 10: nine fields
+               "5;\"02/01/2009xyz\";1;2;3;4;5;6");             // 11: cut to 10; no line end
+    const DrawsCsvImport r = importDrawsCsv(a, csv, progress, ui);
+    EXPECT_EQ(r.added, 5);
+    EXPECT_EQ(r.valid, 6);
+    EXPECT_EQ(r.skipped, 4);
+    EXPECT_EQ(r.skippedLines, (std::vector<int>{4, 5, 9, 10}));
     EXPECT_EQ(numbersOf(a), (std::vector<int>{1, 2, 9, 4, 5}));
     EXPECT_EQ(a.at(0).dateText(), "01/07/2009");
     EXPECT_EQ(a.at(0).nums, (std::array<uint8_t, 5>{3, 17, 20, 40, 57}));
     EXPECT_EQ(a.at(0).extra, 12);
-    EXPECT_EQ(a.at(2).nums, (std::array<uint8_t, 5>{0, 0, 0, 69, 70}));
-    EXPECT_EQ(a.at(2).extra, 27);
-    EXPECT_EQ(a.at(4).dateText(), "02/01/2009");  // cut to 10 characters
+    EXPECT_EQ(a.at(4).dateText(), "02/01/2009");
     EXPECT_EQ(std::filesystem::file_size(dir / "Tavlora_5d69.ldr"), 5u * 24u);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].kind, MessageKind::Warning);
+    EXPECT_EQ(ui.messages[0].text, "Пропущено строк, не содержащих верного тиража: 4 (строки 4, 5, 9, 10).");
 
     // Older draws go after the newest one: the archive is not re-sorted.
+    ui.messages.clear();
     writeBytes(csv, "3;\"01/12/2009\";1;2;3;4;5;6\r\n");
-    EXPECT_EQ(importDrawsCsv(a, csv, progress, ui), 1);
+    EXPECT_EQ(importDrawsCsv(a, csv, progress, ui).added, 1);
     EXPECT_EQ(numbersOf(a), (std::vector<int>{1, 2, 9, 4, 5, 3}));
     EXPECT_TRUE(ui.messages.empty());
+}
+
+// Each line holds one fault that would store a value the game cannot have; none becomes a draw.
+TEST(DrawsCsv, LinesWithUnfitValuesAreSkippedAndNothingIsStored) {
+    const std::vector<std::string> bad = {
+        "1;\"01/07/2009\";0;17;20;40;57;12",      // main number 0
+        "1;\"01/07/2009\";3;17;20;40;70;12",      // main number above 69
+        "1;\"01/07/2009\";3;17;20;40;300;12",     // does not fit a byte
+        "1;\"01/07/2009\";3;x;20;40;57;12",       // not a number
+        "1;\"01/07/2009\";3;-1;20;40;57;12",      // negative
+        "1;\"01/07/2009\";3;17;17;40;57;12",      // repeated main number
+        "1;\"01/07/2009\";3;17;20;40;57;0",       // extra 0
+        "1;\"01/07/2009\";3;17;20;40;57;27",      // extra above 26
+        "1;\"13/07/2009\";3;17;20;40;57;12",      // month 13
+        "1;\"02/30/2009\";3;17;20;40;57;12",      // no such day
+        "1;\"\";3;17;20;40;57;12",                // no date
+        "1;\"\x01\xff\x80garbage\";3;17;20;40;57;12",  // random bytes as date
+        "99999999999;\"01/07/2009\";3;17;20;40;57;12",  // number does not fit
+        "\x8f\x13\xfe;;\x01",                     // random bytes
+    };
+    TempDir dir;
+    NullProgress progress;
+    const auto ldr = dir / "Tavlora_5d69.ldr";
+    const auto csv = dir / "in.csv";
+    for (const std::string& line : bad) {
+        SCOPED_TRACE(line);
+        ScriptedInteraction ui;
+        DrawArchive a(ldr);
+        writeBytes(csv, line + "\r\n");
+        const DrawsCsvImport r = importDrawsCsv(a, csv, progress, ui);
+        EXPECT_EQ(r.added, 0);
+        EXPECT_EQ(r.valid, 0);
+        EXPECT_EQ(r.skippedLines, (std::vector<int>{1}));
+        EXPECT_EQ(a.count(), 0);
+        EXPECT_FALSE(std::filesystem::exists(ldr));
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.messages[0].kind, MessageKind::Warning);
+    }
+
+    // Many skipped lines: the count and only the first five line numbers.
+    std::string many;
+    for (int i = 0; i < 8; ++i) many += bad[static_cast<size_t>(i)] + "\r\n";
+    many += "1;\"01/07/2009\";3;17;20;40;57;12\r\n";
+    writeBytes(csv, many);
+    ScriptedInteraction ui;
+    DrawArchive a(ldr);
+    const DrawsCsvImport r = importDrawsCsv(a, csv, progress, ui);
+    EXPECT_EQ(r.added, 1);
+    EXPECT_EQ(skippedLinesText(r), "Пропущено строк, не содержащих верного тиража: 8 (строки 1, 2, 3, 4, 5, ...).");
+    EXPECT_EQ(std::filesystem::file_size(ldr), 24u);
 }
 
 TEST(DrawsCsv, UnreadableOrUnwritableFilesChangeNothing) {

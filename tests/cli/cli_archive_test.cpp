@@ -18,6 +18,10 @@ using tavlora::test::textLines;
 
 using CliRun = tavlora::test::CliResult;
 
+void writeTextFile(const std::filesystem::path& p, const std::string& bytes) {
+    std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes;
+}
+
 // Runs the program in dir with the given arguments; stdout and stderr are captured.
 CliRun cli(const TempDir& dir, const std::vector<std::string>& args) {
     return tavlora::test::runCli(dir.path(), args, "", {});
@@ -26,6 +30,33 @@ CliRun cli(const TempDir& dir, const std::vector<std::string>& args) {
 const std::string kSample = tavlora::test::sampleCsv();
 
 }  // namespace
+
+// A file of random bytes imported as CSV adds nothing, says why and exits 1; a file with some
+// valid lines adds those and names the skipped ones.
+TEST(CliArchive, ImportOfGarbageChangesNothing) {
+    TempDir dir;
+    ASSERT_EQ(cli(dir, {"--data", "d", "archive", "add", "--number", "7", "--numbers", "1;2;3;4;5;6"}).status, 0);
+    const std::string before = readTextFile(dir / "d/Tavlora_5d69.ldr");
+    std::string garbage;
+    uint32_t x = 12345;
+    for (int i = 0; i < 4000; ++i) {
+        x = x * 1103515245u + 12345u;
+        garbage += static_cast<char>((x >> 16) & 0xFF);
+        if (i % 37 == 0) garbage += ";0;0;0;0;0;0\r\n";
+    }
+    writeTextFile(dir / "garbage.csv", garbage);
+    CliRun r = cli(dir, {"--data", "d", "archive", "import", "garbage.csv"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("В файле нет ни одной строки с верным тиражом"), std::string::npos) << r.err;
+    EXPECT_EQ(readTextFile(dir / "d/Tavlora_5d69.ldr"), before);
+
+    writeTextFile(dir / "mixed.csv", "x;y\r\n8;\"01/10/2009\";9;8;7;6;5;4\r\n8;\"01/10/2009\";9;8;7;6;5;40\r\n");
+    r = cli(dir, {"--data", "d", "archive", "import", "mixed.csv"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "Добавлено тиражей: 1\nПропущено строк: 2\n");
+    EXPECT_NE(r.err.find("(строки 1, 3)"), std::string::npos) << r.err;
+    EXPECT_EQ(std::filesystem::file_size(dir / "d/Tavlora_5d69.ldr"), 48u);
+}
 
 TEST(CliArchive, ImportStatusListAndExportOfTheRealArchive) {
     TempDir dir;

@@ -204,7 +204,9 @@ TEST_F(StakesStoreTest, OldVersionFilesAreReportedAndEmptied) {
     };
     const std::string good = stake(5, {1, 2, 3, 4, 5}).toBytes();
 
-    for (const std::string& old : {good + "x", std::string(1, '\1') + good.substr(1)}) {
+    // 313 bytes, 2 x 313 bytes or a first byte of an old version: an old file.
+    for (const std::string& old : {good + "x", good + "x" + good + "x", std::string(1, '\1') + good.substr(1),
+                                   std::string(1, '\1') + good.substr(1) + good + "abc"}) {
         writeFile(old);
         TStakesStore store(lsk());
         ScriptedInteraction ui;
@@ -217,6 +219,17 @@ TEST_F(StakesStoreTest, OldVersionFilesAreReportedAndEmptied) {
         EXPECT_EQ(std::filesystem::file_size(lsk()), 0u);
         // The old records are kept beside the emptied file.
         EXPECT_EQ(fileBytes(dir / "Tavlora_5d69.lsk.old"), old);
+    }
+
+    // Records of this version followed by part of one (an append cut short by a crash): the part
+    // is dropped silently and the whole records kept.
+    for (const std::string& torn : {good + good + good.substr(0, 100), good + good + good.substr(0, 1)}) {
+        writeFile(torn);
+        TStakesStore store(lsk());
+        ScriptedInteraction ui;
+        ASSERT_TRUE(store.openChecked(progress, ui));
+        EXPECT_TRUE(ui.messages.empty());
+        EXPECT_EQ(fileBytes(lsk()), torn.substr(0, torn.size() - torn.size() % good.size()));
     }
 
     writeFile(good + good);

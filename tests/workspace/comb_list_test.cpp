@@ -17,6 +17,7 @@
 #include "core/parallel.h"
 #include "core/settings.h"
 #include "test_support.h"
+#include "workspace/lcv_file.h"
 
 using namespace tavlora;
 
@@ -269,18 +270,18 @@ TEST(CombList, RemoveLastDrawsIgnoresOrderAndClampsToTheArchive) {
     TCombList list;
     NullProgress progress;
     ScriptedInteraction ui;
-    ASSERT_TRUE(list.pasteText("5 4 3 2 1\r\n1 1 2 3 4\r\n1 2 3 4 6\r\n4 5 6 7 8\r\n1 2 3 4 7\r\n", progress, ui));
+    ASSERT_TRUE(list.pasteText("5 4 3 2 1\r\n1 11 2 3 4\r\n1 2 3 4 6\r\n4 5 6 7 8\r\n1 2 3 4 7\r\n", progress, ui));
     const TDrawsArray draws{draw(10, 3, 1, 2, 5, 4), draw(11, 1, 2, 4, 3, 9), draw(12, 8, 7, 6, 5, 4),
                             draw(13, 1, 2, 3, 4, 7)};
 
     // End index 2 (the newest draw hidden), N far beyond the archive: draws 0..2 are considered.
     ASSERT_TRUE(list.removeLastDraws(draws, 2, 1000, progress));
-    EXPECT_EQ(list.combs(), (TCombsArray{comb(1, 1, 2, 3, 4), comb(1, 2, 3, 4, 6), comb(1, 2, 3, 4, 7)}));
+    EXPECT_EQ(list.combs(), (TCombsArray{comb(1, 11, 2, 3, 4), comb(1, 2, 3, 4, 6), comb(1, 2, 3, 4, 7)}));
     EXPECT_EQ(list.appliedFilters().back(), (TAppliedFilter{"Последние тиражи", "1000", 3, TFilterIcon::Remove}));
 
     // N = 1 at the end index: only the newest visible draw.
     ASSERT_TRUE(list.removeLastDraws(draws, 3, 1, progress));
-    EXPECT_EQ(list.combs(), (TCombsArray{comb(1, 1, 2, 3, 4), comb(1, 2, 3, 4, 6)}));
+    EXPECT_EQ(list.combs(), (TCombsArray{comb(1, 11, 2, 3, 4), comb(1, 2, 3, 4, 6)}));
 
     // N = 0 and an end index before the archive consider no draw, but still make a step.
     ASSERT_TRUE(list.removeLastDraws(draws, 3, 0, progress));
@@ -331,10 +332,10 @@ TEST(CombList, SaveAndOpenFiles) {
     TCombList list;
     NullProgress progress;
     ScriptedInteraction ui;
-    ASSERT_TRUE(list.pasteText("69 12 5 33 41\n1 2 3 4 5\n0 200 7 7 9", progress, ui));
+    ASSERT_TRUE(list.pasteText("69 12 5 33 41\n1 2 3 4 5\n8 20 7 6 9", progress, ui));
     const TCombsArray pasted = list.combs();
     ASSERT_TRUE(list.saveFile(dir / "a.lcv", progress, ui));
-    EXPECT_EQ(readFileBytes(dir / "a.lcv"), "69;12;5;33;41\r\n1;2;3;4;5\r\n0;200;7;7;9\r\n");
+    EXPECT_EQ(readFileBytes(dir / "a.lcv"), "69;12;5;33;41\r\n1;2;3;4;5\r\n8;20;7;6;9\r\n");
 
     ASSERT_TRUE(list.removeSelected({0}, progress));
     ASSERT_TRUE(list.openFile(dir / "a.lcv", progress, ui));
@@ -342,12 +343,36 @@ TEST(CombList, SaveAndOpenFiles) {
     EXPECT_FALSE(list.canUndo());
     EXPECT_TRUE(list.appliedFilters().empty());
 
-    // Lines that are empty or not five words are skipped; words that are not numbers or do not
-    // fit a byte read as 0.
-    writeFileAtomic(dir / "b.lcv", "1;2;3;4;5\r\n\r\n1;2;3;4\r\n 6, 7 ,8,9,10\nx;y;z;w;v\r1;2;3;4;300\r\n1;2;3;4;5;6\r\n");
+    // Lines that are empty or not five words are skipped.
+    writeFileAtomic(dir / "b.lcv", "1;2;3;4;5\r\n\r\n1;2;3;4\r\n 6, 7 ,8,9,10\n1;2;3;4;5;6\r\n69,68,67,66,65\r\n");
     ASSERT_TRUE(list.openFile(dir / "b.lcv", progress, ui));
-    EXPECT_EQ(list.combs(), (TCombsArray{comb(1, 2, 3, 4, 5), comb(6, 7, 8, 9, 10), comb(0, 0, 0, 0, 0),
-                                         comb(1, 2, 3, 4, 0)}));
+    EXPECT_EQ(list.combs(), (TCombsArray{comb(1, 2, 3, 4, 5), comb(6, 7, 8, 9, 10), comb(69, 68, 67, 66, 65)}));
+    ASSERT_TRUE(ui.messages.empty());
+
+    // A five-word line that is not a combination refuses the file: nothing of it is stored.
+    const TCombsArray loaded = list.combs();
+    for (const char* text : {"1;2;3;4;5\r\nx;y;z;w;v\r\n", "1;2;3;4;5\r\n\r\n1;2;3;4;300\r\n", "1;2;3;4;70\r\n",
+                             "1;2;3;4;0\r\n", "7;7;3;4;5\r\n", "-1;2;3;4;5\r\n"}) {
+        SCOPED_TRACE(text);
+        writeFileAtomic(dir / "bad.lcv", text);
+        ScriptedInteraction bad;
+        EXPECT_FALSE(list.openFile(dir / "bad.lcv", progress, bad));
+        ASSERT_EQ(bad.messages.size(), 1u);
+        EXPECT_NE(bad.messages[0].text.find("неверная комбинация"), std::string::npos) << bad.messages[0].text;
+        EXPECT_EQ(list.combs(), loaded);
+        EXPECT_FALSE(list.generate(4, (dir / "bad.lcv").string(), progress, bad));
+        EXPECT_TRUE(list.empty());
+        ASSERT_TRUE(list.openFile(dir / "b.lcv", progress, ui));
+    }
+    writeFileAtomic(dir / "bad.lcv", "1;2;3;4;5\r\n\r\n1;2;3;4;300\r\n");
+    TCombsArray out{comb(9, 8, 7, 6, 5)};
+    try {
+        readLcvFile(dir / "bad.lcv", out);
+        ADD_FAILURE() << "an out-of-range number was read";
+    } catch (const EError& e) {
+        EXPECT_EQ(std::string(e.what()), "Строка 3: неверная комбинация \"1;2;3;4;300\" (нужны пять разных чисел от 1 до 69).");
+    }
+    EXPECT_EQ(out, (TCombsArray{comb(9, 8, 7, 6, 5)}));
 
     // A missing file: the error, the list restored, undo and applied filters dropped.
     ASSERT_TRUE(list.removeSelected({3}, progress));
@@ -396,6 +421,15 @@ TEST(CombList, PasteCopyAndQueries) {
     EXPECT_EQ(ui.messages[0].kind, MessageKind::Error);
     EXPECT_EQ(ui.messages[0].text, "Некорректная комбинация: \"1 2 3 4\"!");
     EXPECT_EQ(list.combs(), filtered);
+    // Numbers that are not numbers, out of range or repeated are refused the same way.
+    for (const char* text : {"1 2 3 4 x", "1 2 3 4 70", "0 1 2 3 4", "5 5 1 2 3", "1 2 3 4 300"}) {
+        ScriptedInteraction bad;
+        EXPECT_FALSE(list.pasteText(std::string("1 2 3 4 5\r\n") + text, progress, bad)) << text;
+        ASSERT_EQ(bad.messages.size(), 1u);
+        EXPECT_EQ(bad.messages[0].text, std::string("Некорректная комбинация: \"") + text +
+                                            "\" (нужны пять разных чисел от 1 до 69)!");
+        EXPECT_EQ(list.combs(), filtered);
+    }
     EXPECT_FALSE(list.canUndo());
     EXPECT_EQ(list.appliedFilters().size(), 1u);
 
@@ -416,8 +450,8 @@ TEST(CombList, PasteCopyAndQueries) {
     EXPECT_EQ(list.uniqueNumberCount(), 10);
     list.showUniqueNumbers(ui);
     EXPECT_EQ(ui.messages.back().text, "В текущем списке комбинаций содержится 10 уникальных номеров");
-    ASSERT_TRUE(list.pasteText("0 70 200 1 1", progress, ui));
-    EXPECT_EQ(list.uniqueNumberCount(), 1);
+    ASSERT_TRUE(list.pasteText("1 2 3 4 5\n5 4 3 2 1", progress, ui));
+    EXPECT_EQ(list.uniqueNumberCount(), 5);
 
     // Contains is byte by byte: the order matters.
     ASSERT_TRUE(list.pasteText("5 4 3 2 1\n7 8 9 10 11", progress, ui));
@@ -454,13 +488,13 @@ TEST(CombList, BufferFileCache) {
     TCombList list(file);
     RecordingProgress progress;
     ScriptedInteraction ui;
-    ASSERT_TRUE(list.pasteText("5 4 3 2 1\n7 8 9 10 11\n0 0 0 0 200", progress, ui));
+    ASSERT_TRUE(list.pasteText("5 4 3 2 1\n7 8 9 10 11\n69 68 67 66 65", progress, ui));
     const TCombsArray saved = list.combs();
 
     EXPECT_EQ(list.bufferKey(), std::make_pair(-1, -1));
     EXPECT_FALSE(list.loadBuffer(0, 5, progress, ui));
     ASSERT_TRUE(list.saveBuffer(0, 5, progress, ui));
-    EXPECT_EQ(readFileBytes(file), std::string("\5\4\3\2\1\7\10\11\12\13\0\0\0\0\310", 15));
+    EXPECT_EQ(readFileBytes(file), std::string("\5\4\3\2\1\7\10\11\12\13\105\104\103\102\101", 15));
     // The progress text follows the records written (every record of so short a list).
     for (const char* done : {"33", "67", "100"})
         EXPECT_NE(std::find(progress.texts.begin(), progress.texts.end(),

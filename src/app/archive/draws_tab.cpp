@@ -374,8 +374,13 @@ bool DrawsTab::importDraws(const QString& fileName) {
     bool ok = true;
     lastImportCount_ = 0;
     try {
-        lastImportCount_ =
+        const DrawsCsvImport result =
             importDrawsCsv(session->archive(), std::filesystem::path(path), host_.progress(), host_.interaction());
+        lastImportCount_ = result.added;
+        if (result.valid == 0) {
+            host_.interaction().error(kNoValidDrawLines);
+            ok = false;
+        }
     } catch (const std::exception& e) {
         host_.interaction().error(e.what());
         ok = false;

@@ -78,7 +78,7 @@ int runCard(Context& ctx) {
     args.expectNoOptions();
     if (!args.rest().empty()) throw UsageError{"лишний аргумент: " + args.rest().front()};
     if (rows == 0 || rows < -1) throw UsageError{"параметру --rows нужно число от 1 до 2147483647"};
-    const auto session = openSession(ctx);
+    const auto session = openSession(ctx, FolderUse::Read);
     const TCardGrid card = session->cardGrid();
     std::vector<std::string> header{"Тираж"};
     for (int n = 1; n <= 69; ++n) header.push_back(std::to_string(n));
@@ -109,7 +109,7 @@ int runLayout(Context& ctx) {
         if (!v) throw UsageError{"параметру --compare нужны целые числа через запятую: " + word};
         lengths.push_back(*v);
     }
-    const auto session = openSession(ctx);
+    const auto session = openSession(ctx, FolderUse::Read);
     const TLayoutGrid grid = session->layoutGrid(window);
     std::vector<std::string> header{""};
     for (int32_t d : grid.draws) header.push_back(std::to_string(d));
@@ -137,7 +137,7 @@ int runWeek(Context& ctx) {
     args.expectNoOptions();
     if (!args.rest().empty()) throw UsageError{"лишний аргумент: " + args.rest().front()};
     if (window < 1) throw UsageError{"параметру --window нужно число от 1 до 2147483647"};
-    const auto session = openSession(ctx);
+    const auto session = openSession(ctx, FolderUse::Read);
     const TWeekTable table = session->weekTable(window);
     std::vector<std::string> header{""};
     for (int n = 1; n <= 69; ++n) header.push_back(std::to_string(n));

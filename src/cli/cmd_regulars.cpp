@@ -45,7 +45,8 @@ std::pair<int, int> readRows(const std::string& text) {
 // The session with its regulars read; the stakes file and the rating only for the commands that
 // stake.
 struct RegularsSession {
-    RegularsSession(Context& ctx, bool stakes) : watch(ctx.interaction), session(openSession(ctx)) {
+    RegularsSession(Context& ctx, bool stakes, FolderUse use = FolderUse::Write)
+        : watch(ctx.interaction), session(openSession(ctx, use)) {
         if (!session->regulars().load(ctx.progress, watch)) throw Reported{};
         if (stakes && (!session->openStakes(ctx.progress, watch) || !session->loadRatings(ctx.progress, watch)))
             throw Reported{};
@@ -68,7 +69,7 @@ int cmdList(Context& ctx, ArgReader& args) {
     TableOutput table(&ctx.out, args, "Регуляры");
     args.expectNoOptions();
     if (!args.rest().empty()) throw UsageError{"regulars list не принимает аргументов"};
-    RegularsSession s(ctx, false);
+    RegularsSession s(ctx, false, FolderUse::Read);
     table.header(regularListColumns());
     for (const TRegular& r : s.regulars().items()) table.row(regularListRow(r));
     table.finish();

@@ -52,7 +52,8 @@ std::vector<TComb> cliFiltered(const std::filesystem::path& dir, const std::vect
                 std::to_string(c.n[3]) + " " + std::to_string(c.n[4]) + "\n";
     in.pasteText(text, progress, ui);
     in.saveFile(dir / "before.lcv", progress, ui);
-    const CliResult r = runCli(dir, {"filter-numbers", "--values", values, remove ? "--remove" : "--keep", "--in",
+    // A folder of its own: the window holds its data folder against other copies.
+    const CliResult r = runCli(dir, {"--data", (dir / "cli").string(), "filter-numbers", "--values", values, remove ? "--remove" : "--keep", "--in",
                                      (dir / "before.lcv").string(), "--out", (dir / "after.lcv").string()});
     if (r.status != 0) return {};
     TCombList out;

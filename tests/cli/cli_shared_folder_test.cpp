@@ -95,6 +95,7 @@ TEST(CliSharedFolder, WritesAreRefusedWhileAnotherCopyHoldsTheFolder) {
         {"combs", "generate"},
         {"scenario", "add", "SUM 100-200"},
         {"prefetch"},
+        {"regulars", "add", "--comment", "R", "--last-draw"},
     };
     for (const auto& args : writes) {
         SCOPED_TRACE(args[0] + " " + args[1 % args.size()]);
@@ -112,6 +113,10 @@ TEST(CliSharedFolder, WritesAreRefusedWhileAnotherCopyHoldsTheFolder) {
         {"archive", "export", "out.csv"},
         {"methods"},
         {"sums"},
+        {"regulars", "list"},
+        {"card", "--rows", "2"},
+        {"layout"},
+        {"week"},
     };
     for (const auto& args : reads) {
         SCOPED_TRACE(args[0]);

@@ -2,8 +2,10 @@
 
 #include <charconv>
 #include <iostream>
+#include <optional>
 #include <unistd.h>
 
+#include "core/text_forms.h"
 #include "core/xlsx_table.h"
 
 namespace tavlora::cli {
@@ -52,6 +54,29 @@ int ArgReader::intOption(const std::string& name, int defaultValue) {
 void ArgReader::expectNoOptions() const {
     for (const auto& a : args_)
         if (a.size() > 2 && a.rfind("--", 0) == 0) throw UsageError{"неизвестный параметр " + a};
+}
+
+std::pair<int64_t, int64_t> readRowRange(const std::string& text) {
+    const auto whole = [](std::string_view t) -> std::optional<int64_t> {
+        int64_t v = 0;
+        const auto [p, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
+        if (ec != std::errc() || p != t.data() + t.size()) return std::nullopt;
+        return v;
+    };
+    const size_t dash = text.find('-');
+    const std::string_view all(text);
+    const auto first = whole(all.substr(0, dash));
+    const auto last = dash == std::string::npos ? first : whole(all.substr(dash + 1));
+    if (!first || !last || *first < 1 || *last < *first)
+        throw UsageError{"параметру --rows нужны строки A-B, где 1 <= A <= B"};
+    return {*first, *last};
+}
+
+std::vector<std::string> listWords(std::string_view text, char separator) {
+    std::vector<std::string> out;
+    for (std::string_view word : splitWords(text, std::string_view(&separator, 1)))
+        if (const std::string_view t = trimText(word); !t.empty()) out.emplace_back(t);
+    return out;
 }
 
 void printRow(std::ostream& out, const std::vector<std::string>& cells) {

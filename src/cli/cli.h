@@ -4,7 +4,10 @@
 #include <filesystem>
 #include <functional>
 #include <iosfwd>
+#include <cstdint>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/interaction.h"
@@ -61,6 +64,14 @@ public:
 private:
     std::vector<std::string> args_;
 };
+
+// Ends a command with status 1 after its failure has been reported.
+struct Reported {};
+
+// "A-B" or "A": rows of a printed list, 1-based, A <= B (UsageError naming --rows otherwise).
+std::pair<int64_t, int64_t> readRowRange(const std::string& text);
+// The words of a list separated by separator, trimmed, empty ones dropped ("7; ;21" gives two).
+std::vector<std::string> listWords(std::string_view text, char separator);
 
 // Prints tab-separated rows.
 void printRow(std::ostream& out, const std::vector<std::string>& cells);

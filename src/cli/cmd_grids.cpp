@@ -9,6 +9,7 @@
 #include "cli/cli.h"
 #include "cli/cli_session.h"
 #include "core/error.h"
+#include "core/text_forms.h"
 #include "session/session.h"
 #include "workspace/comb_generator.h"
 #include "workspace/comb_list.h"
@@ -37,37 +38,6 @@ const char* kFilterNumbersUsage =
     "  оставить (--keep) или удалить (--remove) комбинации, содержащие любое из чисел 1..69 (метод NUMS)\n"
     "  --in FILE   исходный список комбинаций (по умолчанию - полный список)\n"
     "  --out FILE  сохранить результат в файл комбинаций";
-
-std::string trimmed(std::string_view s) {
-    const auto b = s.find_first_not_of(" \t");
-    if (b == std::string_view::npos) return {};
-    const auto e = s.find_last_not_of(" \t");
-    return std::string(s.substr(b, e - b + 1));
-}
-
-// The words of a list separated by `separator`, trimmed, empty ones dropped.
-std::vector<std::string> words(std::string_view text, char separator) {
-    std::vector<std::string> out;
-    while (true) {
-        const auto cut = text.find(separator);
-        std::string word = trimmed(text.substr(0, cut));
-        if (!word.empty()) out.push_back(std::move(word));
-        if (cut == std::string_view::npos) break;
-        text.remove_prefix(cut + 1);
-    }
-    return out;
-}
-
-// A whole decimal integer, or nothing.
-std::optional<int> integer(const std::string& word) {
-    try {
-        std::size_t used = 0;
-        const int v = std::stoi(word, &used);
-        if (used == word.size()) return v;
-    } catch (const std::exception&) {
-    }
-    return std::nullopt;
-}
 
 std::string countText(int32_t n) { return n ? std::to_string(n) : std::string(); }
 
@@ -104,8 +74,8 @@ int runLayout(Context& ctx) {
     if (!args.rest().empty()) throw UsageError{"лишний аргумент: " + args.rest().front()};
     if (window < 1) throw UsageError{"параметру --window нужно число от 1 до 2147483647"};
     std::vector<int> lengths;
-    for (const std::string& word : words(compareText, ',')) {
-        const auto v = integer(word);
+    for (const std::string& word : listWords(compareText, ',')) {
+        const auto v = tryReadInt(word);
         if (!v) throw UsageError{"параметру --compare нужны целые числа через запятую: " + word};
         lengths.push_back(*v);
     }
@@ -163,8 +133,8 @@ int runFilterNumbers(Context& ctx) {
     if (!haveValues) throw UsageError{"нужен параметр --values"};
     if (keep == remove) throw UsageError{"укажите один из параметров --keep и --remove"};
     std::vector<int32_t> numbers;
-    for (const std::string& word : words(values, ';')) {
-        const auto v = integer(word);
+    for (const std::string& word : listWords(values, ';')) {
+        const auto v = tryReadInt(word);
         if (!v || *v < 1 || *v > 69) throw UsageError{"параметру --values нужны числа 1..69 через \";\": " + word};
         numbers.push_back(*v);
     }

@@ -30,18 +30,6 @@ const char* kRegularsUsage =
     "                                       следующий за смещением\n"
     "  regulars test N --rows A-B           тест регуляров строк A..B на N последних тиражах";
 
-struct Reported {};
-
-// "A-B" or "A": list rows, 1-based.
-std::pair<int, int> readRows(const std::string& text) {
-    const size_t dash = text.find('-');
-    const auto first = tryReadInt(text.substr(0, dash));
-    const auto last = dash == std::string::npos ? first : tryReadInt(text.substr(dash + 1));
-    if (!first || !last || *first < 1 || *last < *first)
-        throw UsageError{"параметру --rows нужны строки A-B, где 1 <= A <= B"};
-    return {*first, *last};
-}
-
 // The session with its regulars read; the stakes file and the rating only for the commands that
 // stake.
 struct RegularsSession {
@@ -53,11 +41,11 @@ struct RegularsSession {
     }
     TRegulars& regulars() { return session->regulars(); }
     // 0-based rows first..last, checked against the list.
-    std::vector<int> rows(std::pair<int, int> range) {
+    std::vector<int> rows(std::pair<int64_t, int64_t> range) {
         if (range.second > regulars().count())
             throw EError(fmt("В списке регулярных ставок только %d строк(и)!", regulars().count()));
         std::vector<int> r;
-        for (int i = range.first; i <= range.second; ++i) r.push_back(i - 1);
+        for (int64_t i = range.first; i <= range.second; ++i) r.push_back(static_cast<int>(i - 1));
         return r;
     }
 
@@ -118,7 +106,7 @@ int cmdDelete(Context& ctx, ArgReader& args) {
     if (!args.option("--rows", rowsText)) throw UsageError{"regulars delete требует --rows A-B"};
     args.expectNoOptions();
     if (!args.rest().empty()) throw UsageError{"regulars delete принимает только --rows A-B"};
-    const auto range = readRows(rowsText);
+    const auto range = readRowRange(rowsText);
     RegularsSession s(ctx, false);
     const std::vector<int> rows = s.rows(range);
     if (!ctx.interaction.question("Предупреждение", deleteConfirmationText(static_cast<int64_t>(rows.size())), false))
@@ -163,7 +151,7 @@ int cmdTest(Context& ctx, ArgReader& args) {
     if (rest.size() != 1) throw UsageError{"regulars test требует количество тестов N"};
     const auto n = tryReadInt(rest[0]);
     if (!n || *n < 1) throw UsageError{"regulars test требует количество тестов N >= 1"};
-    const auto range = readRows(rowsText);
+    const auto range = readRowRange(rowsText);
     RegularsSession s(ctx, true);
     const int maxTests = s.session->archive().count() - 1;
     if (*n > maxTests) throw EError(fmt("Количество тестов не больше %d (тиражей в архиве без одного)!", maxTests));

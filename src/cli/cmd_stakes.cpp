@@ -44,9 +44,6 @@ const char* kRatingsUsage =
     "  ratings to-scenario ROW...           добавить строки рейтинга (номера строк \"ratings list\", с 1)\n"
     "                                       в рабочий сценарий";
 
-// Ends a command with status 1 after its failure has been reported.
-struct Reported {};
-
 std::optional<int64_t> wholeNumber(const std::string& text) {
     int64_t v = 0;
     auto [p, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
@@ -143,15 +140,6 @@ int cmdCheck(Context& ctx, ArgReader& args) {
     return finish(ctx, s);
 }
 
-// "A-B" or "A": grid rows, 1-based.
-std::pair<int64_t, int64_t> readRows(const std::string& text) {
-    const size_t dash = text.find('-');
-    auto first = wholeNumber(text.substr(0, dash));
-    auto last = dash == std::string::npos ? first : wholeNumber(text.substr(dash + 1));
-    if (!first || !last || *first < 1 || *last < *first) throw UsageError{"параметру --rows нужны строки A-B, где 1 <= A <= B"};
-    return {*first, *last};
-}
-
 // "<= 1", ">=2", "= 0": a condition and a number of matches 0..5.
 std::pair<TStakeCondition, int> readCondition(const std::string& text) {
     const std::string t(trimText(text));
@@ -177,7 +165,7 @@ int cmdDelete(Context& ctx, ArgReader& args) {
         throw UsageError{"stakes delete требует --rows A-B или --where УСЛОВИЕ"};
     std::pair<int64_t, int64_t> rows;
     std::pair<TStakeCondition, int> condition;
-    if (byRows) rows = readRows(rowsText);
+    if (byRows) rows = readRowRange(rowsText);
     if (byCondition) condition = readCondition(whereText);
 
     StakesSession s(ctx);

@@ -9,6 +9,7 @@
 #include "cli/cli_session.h"
 #include "core/error.h"
 #include "core/format.h"
+#include "core/text_forms.h"
 #include "workspace/comb_list.h"
 #include "workspace/prefetch.h"
 #include "workspace/stat_filter.h"
@@ -38,13 +39,6 @@ const char* kPrefetchUsage =
     "Использование: tavlora-cli [--data DIR] prefetch [--force] [--groups 0,1,2]\n"
     "  создать отсутствующие файлы норм (Prefetchs\\*.dfc) для всех методов с нормой;\n"
     "  --force пересоздать и существующие файлы групп --groups (по умолчанию - всех групп 0..12)";
-
-std::string trimmed(std::string_view s) {
-    const auto b = s.find_first_not_of(" \t");
-    if (b == std::string_view::npos) return {};
-    const auto e = s.find_last_not_of(" \t");
-    return std::string(s.substr(b, e - b + 1));
-}
 
 struct TableArgs {
     std::string code;
@@ -108,12 +102,7 @@ int runFilter(Context& ctx) {
     TStatTable table = computeStatTable(registry, index, session->statTableInput(window));
     sortStatRows(table.rows, TListSort{});
     std::vector<std::size_t> rows;
-    std::string_view text(values);
-    while (!text.empty()) {
-        const auto cut = text.find(';');
-        const std::string word = trimmed(text.substr(0, cut));
-        text = cut == std::string_view::npos ? std::string_view() : text.substr(cut + 1);
-        if (word.empty()) continue;
+    for (const std::string& word : listWords(values, ';')) {
         const auto row = findStatRow(table.rows, word);
         if (!row)
             throw EError(fmt("Значение \"%s\" отсутствует в таблице статистики метода %s!", word,
@@ -143,20 +132,8 @@ int runPrefetch(Context& ctx) {
     if (!args.rest().empty()) throw UsageError{"лишний аргумент: " + args.rest().front()};
     TGroupSet groups;
     if (haveGroups) {
-        std::string_view text(groupsText);
-        while (!text.empty()) {
-            const auto cut = text.find(',');
-            const std::string word = trimmed(text.substr(0, cut));
-            text = cut == std::string_view::npos ? std::string_view() : text.substr(cut + 1);
-            if (word.empty()) continue;
-            int g = -1;
-            try {
-                std::size_t used = 0;
-                g = std::stoi(word, &used);
-                if (used != word.size()) g = -1;
-            } catch (const std::exception&) {
-                g = -1;
-            }
+        for (const std::string& word : listWords(groupsText, ',')) {
+            const int g = tryReadInt(word).value_or(-1);
             if (g < 0 || g >= static_cast<int>(groups.size())) throw UsageError{"параметру --groups нужны числа 0..12"};
             groups.set(static_cast<std::size_t>(g));
         }

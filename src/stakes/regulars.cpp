@@ -1,7 +1,6 @@
 #include "stakes/regulars.h"
 
 #include <algorithm>
-#include <set>
 
 #include "archive/draw_archive.h"
 #include "core/binary.h"
@@ -23,22 +22,7 @@ bool allZero(const TComb& c) {
     return std::all_of(c.n.begin(), c.n.end(), [](uint8_t v) { return v == 0; });
 }
 
-// Five distinct numbers 1..69.
-bool validComb(const TComb& c) {
-    std::set<int> seen;
-    for (uint8_t v : c.n)
-        if (v < 1 || v > kMaxNumber || !seen.insert(v).second) return false;
-    return true;
-}
-
-std::string combText(const TComb& c) {
-    std::string s;
-    for (size_t i = 0; i < c.n.size(); ++i) {
-        if (i) s += ';';
-        s += std::to_string(c.n[i]);
-    }
-    return s;
-}
+std::string combText(const TComb& c) { return joinedForm(shemaOf(c), ";"); }
 
 }  // namespace
 
@@ -65,7 +49,7 @@ TRegular TRegular::decode(const uint8_t* p) {
     bin::getBytes(p, 262, r.current.n.data(), 5);
     // A combination is either empty (a regular made without one) or five distinct numbers.
     for (const TComb* c : {&r.start, &r.current})
-        if (!allZero(*c) && !validComb(*c)) throw EError(fmt("некорректная комбинация %s", combText(*c)));
+        if (!allZero(*c) && !combIsValid(*c)) throw EError(fmt("некорректная комбинация %s", combText(*c)));
     r.step = bin::getI32(p, 268);
     if (r.step < -kRegularStepLimit || r.step > kRegularStepLimit) throw EError(fmt("некорректный шаг %d", r.step));
     r.stakes = bin::getI32(p, 272);
@@ -95,7 +79,7 @@ std::optional<TComb> regularBase(const TRegular& regular, const DrawArchive& arc
         if (!archive.validListPos(archive.drawsOffset())) return std::nullopt;
         return archive.numbersAt(archive.drawsOffset());
     }
-    if (!validComb(regular.current)) return std::nullopt;
+    if (!combIsValid(regular.current)) return std::nullopt;
     return regular.current;
 }
 

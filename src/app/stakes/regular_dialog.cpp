@@ -9,20 +9,11 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "core/text_forms.h"
 #include "ui/text.h"
 #include "ui/window_settings.h"
 
 namespace tavlora::app {
-
-namespace {
-
-QString combText(const TComb& c) {
-    QStringList parts;
-    for (uint8_t n : c.n) parts << QString::number(n);
-    return parts.join(QLatin1Char(';'));
-}
-
-}  // namespace
 
 TFormTable::TFormTable(std::vector<TSelectedComb> selected, const std::vector<TRegular>& existing,
                        Interaction& interaction, QWidget* parent)
@@ -43,7 +34,7 @@ TFormTable::TFormTable(std::vector<TSelectedComb> selected, const std::vector<TR
     layout->addWidget(rbUseMyComb_);
     edCombStart_ = new QLineEdit(this);
     edCombStart_->setObjectName(QStringLiteral("edCombStart"));
-    edCombStart_->setText(selected_.size() == 1 ? combText(selected_.front().second)
+    edCombStart_->setText(selected_.size() == 1 ? ui::qs(joinedForm(shemaOf(selected_.front().second), ";"))
                                                 : ui::qs(kRegularSelectedCombsText));
     layout->addWidget(edCombStart_);
     rbUseLastDraw_ = new QRadioButton(QStringLiteral("Использовать данные предыдущего тиража"), this);

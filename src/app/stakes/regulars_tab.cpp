@@ -119,13 +119,12 @@ int32_t RegularsTab::listSize() const {
 void RegularsTab::sessionOpened() {
     // The list starts empty; a shown page reads the file.
     unload();
-    if (shown_) load();
+    if (shown()) load();
 }
 
-void RegularsTab::shownChanged(bool shown) {
-    shown_ = shown;
+void RegularsTab::shownChanged(bool on) {
     if (!host_.session()) return;
-    if (shown) load();
+    if (on) load();
     else unload();
 }
 
@@ -221,18 +220,18 @@ void RegularsTab::testSelected() {
 }
 
 void RegularsTab::buildCommands() {
-    auto shown = [this] { return shown_ && regulars() != nullptr; };
+    auto ready = [this] { return shown() && regulars() != nullptr; };
     host_.addCommand({QStringLiteral("TablesAdd"), QStringLiteral("Добавить регулярную ставку"),
-                      QStringLiteral("Добавить регулярную ставку"), [this] { addRegulars(); }, shown});
+                      QStringLiteral("Добавить регулярную ставку"), [this] { addRegulars(); }, ready});
     host_.addCommand({QStringLiteral("TablesDel"), QStringLiteral("Удалить регулярную ставку"),
                       QStringLiteral("Удалить выделенные регулярные ставки"), [this] { deleteRegulars(); },
-                      [this, shown] { return shown() && !selectedRows().empty(); }});
+                      [this, ready] { return ready() && !selectedRows().empty(); }});
     host_.addCommand({QStringLiteral("TablesStakeAdd"), QStringLiteral("Сделать ставку по регуляру"),
                       QStringLiteral("Сделать следующую ставку по выбранному регуляру"), [this] { stakeFocused(); },
-                      [this, shown] { return shown() && focusedRow() >= 0; }});
+                      [this, ready] { return ready() && focusedRow() >= 0; }});
     host_.addCommand({QStringLiteral("TablesStakeTest"), QStringLiteral("Тест регуляров"),
                       QStringLiteral("Сделать ставки по выделенным регулярам на прошедшие тиражи"),
-                      [this] { testSelected(); }, [this, shown] { return shown() && !selectedRows().empty(); }});
+                      [this] { testSelected(); }, [this, ready] { return ready() && !selectedRows().empty(); }});
 }
 
 std::optional<TabMenu> RegularsTab::menu() const {

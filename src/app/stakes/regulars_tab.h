@@ -57,6 +57,8 @@ public:
 
 private:
     TRegulars* regulars() const;
+    // Whether the page is shown (its per-window key).
+    bool shown() const { return host_.formSettings().tabTables; }
     std::vector<int> selectedRows() const;
     int focusedRow() const;
     void load();
@@ -67,7 +69,6 @@ private:
     CombsTab* combs_;
     StakesTab* stakes_;
     RatingsTab* ratings_;
-    bool shown_ = false;
     QTableView* lvTables_ = nullptr;
     RegularsModel* model_ = nullptr;
 };

@@ -26,7 +26,7 @@ const std::array<uint8_t, 256>& axisTable(const TLayoutTables& t, TLayoutAxis ax
 }
 
 // Positions (0-based) of every k-tuple: all choices in lexicographic order, or the adjacent runs.
-int tuplePositions(int k, bool adjacent, std::array<std::array<uint8_t, 4>, 10>& out) {
+constexpr int tuplePositions(int k, bool adjacent, std::array<std::array<uint8_t, 4>, 10>& out) {
     int count = 0;
     if (k < 1 || k > 4) return 0;
     if (adjacent) {
@@ -527,13 +527,17 @@ struct TClassTupleTables final : TMatchTables {
     std::vector<uint8_t> selected;
 };
 
-// The positions of the usual tuple rules, in the order tuplePositions lists them.
+// The positions of the usual tuple rules, as tuplePositions lists them.
 using TTuplePositions = std::array<std::array<uint8_t, 4>, 10>;
-constexpr TTuplePositions kAny3{{{0, 1, 2}, {0, 1, 3}, {0, 1, 4}, {0, 2, 3}, {0, 2, 4}, {0, 3, 4}, {1, 2, 3}, {1, 2, 4},
-                                 {1, 3, 4}, {2, 3, 4}}};
-constexpr TTuplePositions kAny4{{{0, 1, 2, 3}, {0, 1, 2, 4}, {0, 1, 3, 4}, {0, 2, 3, 4}, {1, 2, 3, 4}}};
-constexpr TTuplePositions kAdjacent3{{{0, 1, 2}, {1, 2, 3}, {2, 3, 4}}};
-constexpr TTuplePositions kAdjacent4{{{0, 1, 2, 3}, {1, 2, 3, 4}}};
+constexpr TTuplePositions positionsOf(int k, bool adjacent) {
+    TTuplePositions p{};
+    tuplePositions(k, adjacent, p);
+    return p;
+}
+constexpr TTuplePositions kAny3 = positionsOf(3, false);
+constexpr TTuplePositions kAny4 = positionsOf(4, false);
+constexpr TTuplePositions kAdjacent3 = positionsOf(3, true);
+constexpr TTuplePositions kAdjacent4 = positionsOf(4, true);
 
 // The indexed test over a chunk for tuples of K classes at the positions P (Count tuples), the
 // loops over tuples and positions unrolled at compile time.

@@ -79,6 +79,16 @@ CurlHttpClient::~CurlHttpClient() {
 }
 
 FetchResult CurlHttpClient::fetch(const std::string& url, const ProxyAddress& proxy, Progress& progress) {
+    return perform(url, nullptr, proxy, progress);
+}
+
+FetchResult CurlHttpClient::post(const std::string& url, const std::string& formBody, const ProxyAddress& proxy,
+                                 Progress& progress) {
+    return perform(url, &formBody, proxy, progress);
+}
+
+FetchResult CurlHttpClient::perform(const std::string& url, const std::string* formBody, const ProxyAddress& proxy,
+                                    Progress& progress) {
     if (progress.stopRequested()) return FetchResult::stop();
     if (!impl_->multi) return FetchResult::failure("libcurl could not be initialised");
     CURL* easy = curl_easy_init();
@@ -91,8 +101,14 @@ FetchResult CurlHttpClient::fetch(const std::string& url, const ProxyAddress& pr
     HeaderList headers;
     headers.add(std::string("Accept: ") + kHttpAccept);
     headers.add("Connection: close");
+    if (formBody) headers.add("Expect:");  // no wait for "100 Continue" before a larger form
 
     curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
+    if (formBody) {
+        // The body is copied by libcurl; the default content type is the form's.
+        curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(formBody->size()));
+        curl_easy_setopt(easy, CURLOPT_COPYPOSTFIELDS, formBody->c_str());
+    }
     curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https,file");
     curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);

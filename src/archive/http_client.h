@@ -40,6 +40,13 @@ public:
     // early, as a failure with stopped set, once progress.stopRequested() is true. Network and
     // HTTP errors come back as failures, never as exceptions.
     virtual FetchResult fetch(const std::string& url, const ProxyAddress& proxy, Progress& progress) = 0;
+    // Posts a form (an application/x-www-form-urlencoded body) to url, with the same rules as
+    // fetch. A fetcher that only reads pages refuses it.
+    virtual FetchResult post(const std::string& url, const std::string& formBody, const ProxyAddress& proxy,
+                             Progress& progress) {
+        (void)url, (void)formBody, (void)proxy, (void)progress;
+        return FetchResult::failure("Отправка форм не поддерживается");
+    }
 };
 
 struct HttpClientOptions {
@@ -69,8 +76,12 @@ public:
     CurlHttpClient& operator=(const CurlHttpClient&) = delete;
 
     FetchResult fetch(const std::string& url, const ProxyAddress& proxy, Progress& progress) override;
+    FetchResult post(const std::string& url, const std::string& formBody, const ProxyAddress& proxy,
+                     Progress& progress) override;
 
 private:
+    FetchResult perform(const std::string& url, const std::string* formBody, const ProxyAddress& proxy,
+                        Progress& progress);
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

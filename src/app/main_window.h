@@ -86,6 +86,7 @@ public:
     StakesTab* stakesTab() const { return stakesTab_; }
     RatingsTab* ratingsTab() const { return ratingsTab_; }
     RegularsTab* regularsTab() const { return regularsTab_; }
+    SystemsTab* systemsTab() const { return systemsTab_; }
     StatsTab* statsTab() const { return statsTab_; }
     GraphsTab* graphsTab() const { return graphsTab_; }
     ScenarioTab* scenarioTab() const { return scenarioTab_; }
@@ -147,7 +148,7 @@ private:
     void loadRatings();
     void loadRegularTables() {}
     void loadScriptWorkingCopy();
-    void loadSystemsList() {}
+    void loadSystemsList();
     void loadScriptLibrary() {}
     void setupRatingsSort() {}
     bool selfUpdateInstalled() { return false; }

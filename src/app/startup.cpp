@@ -17,6 +17,7 @@
 #include "app/main_window.h"
 #include "app/process_list.h"
 #include "app/scenario/scenario_tab.h"
+#include "app/systems/systems_tab.h"
 #include "app/workspace/combs_tab.h"
 #include "app/workspace/norm_files.h"
 #include "archive/download_settings.h"
@@ -182,6 +183,11 @@ void TFormMain::loadStakes() {
 }
 
 void TFormMain::loadScriptWorkingCopy() { scenarioTab_->reloadLines(); }
+
+// The systems list is read only while its page is shown (hidden, it stays empty).
+void TFormMain::loadSystemsList() {
+    if (form_.systemsEnabled) systemsTab_->loadList();
+}
 
 void TFormMain::loadRatings() {
     session_->loadRatings(progress_, *interaction_);

@@ -11,6 +11,7 @@
 #include "core/format.h"
 #include "core/interaction.h"
 #include "session/session.h"
+#include "session/session_systems.h"
 #include "stats/stat_list.h"
 #include "ui/busy_state.h"
 #include "ui/gui_progress.h"
@@ -29,8 +30,17 @@ void SettingsCommands::buildCommands() {
 void SettingsCommands::editSettings() {
     const Session* session = host_.session();
     if (!session) return;
-    TSettingsDialog dialog(window_, session->settings().config, host_.interaction());
-    if (dialog.exec() == QDialog::Accepted) applySettings(dialog.config());
+    const TSystemsSettings systems = systemsSettings(*session);
+    TSettingsDialog dialog(window_, session->settings().config, host_.interaction(), systems);
+    if (dialog.exec() != QDialog::Accepted) return;
+    if (dialog.systems() != systems) {
+        try {
+            storeSystemsSettings(*host_.session(), dialog.systems());
+        } catch (const EError& e) {
+            host_.interaction().error(e.what());
+        }
+    }
+    applySettings(dialog.config());
 }
 
 void SettingsCommands::applySettings(const TConfigData& config) {

@@ -62,7 +62,8 @@ QDoubleSpinBox* realEdit(QWidget* parent, int decimals, double min, double max) 
 
 }  // namespace
 
-TSettingsDialog::TSettingsDialog(QWidget* parent, const TConfigData& config, Interaction& interaction)
+TSettingsDialog::TSettingsDialog(QWidget* parent, const TConfigData& config, Interaction& interaction,
+                                 const TSystemsSettings& systems)
     : QDialog(parent), interaction_(interaction), original_(config) {
     setObjectName(QStringLiteral("TSettingsDialog"));
     setWindowTitle(QStringLiteral("Параметры системы"));
@@ -149,6 +150,21 @@ TSettingsDialog::TSettingsDialog(QWidget* parent, const TConfigData& config, Int
     wForm->addRow(cbUsePercents_);
     wForm->addRow(cbUseAbsValues_);
     left->addWidget(weights);
+
+    // The systems catalogue: an empty address means no catalogue (the systems on disk are listed);
+    // the e-mail tells the user's own systems from others'.
+    auto* catalogue = new QGroupBox(QStringLiteral("Каталог систем"), this);
+    auto* cForm = new QFormLayout(catalogue);
+    edSystemsUrl_ = new QLineEdit(ui::qs(systems.url), catalogue);
+    edSystemsUrl_->setObjectName(QStringLiteral("edSystemsUrl"));
+    edSystemsUrl_->setPlaceholderText(QStringLiteral("http://..."));
+    edSystemsUrl_->setToolTip(QStringLiteral("Адрес каталога систем (пусто: только системы на компьютере)"));
+    edSystemsMail_ = new QLineEdit(ui::qs(systems.mail), catalogue);
+    edSystemsMail_->setObjectName(QStringLiteral("edSystemsMail"));
+    edSystemsMail_->setToolTip(QStringLiteral("Ваш адрес электронной почты: по нему отличаются Ваши системы"));
+    cForm->addRow(QStringLiteral("Адрес каталога:"), edSystemsUrl_);
+    cForm->addRow(QStringLiteral("Ваш e-mail:"), edSystemsMail_);
+    left->addWidget(catalogue);
     left->addStretch();
 
     // Right column: the segment grid laid out like the matrix.
@@ -194,6 +210,10 @@ TSettingsDialog::TSettingsDialog(QWidget* parent, const TConfigData& config, Int
     resize(760, 520);
     // Opens where and at the size it was last closed.
     ui::keepPlacement(*this, "TSettingsDialog");
+}
+
+TSystemsSettings TSettingsDialog::systems() const {
+    return {ui::us(edSystemsUrl_->text().trimmed()), ui::us(edSystemsMail_->text().trimmed())};
 }
 
 void TSettingsDialog::fillSegmentGrid(const std::array<uint8_t, 69>& segments) {

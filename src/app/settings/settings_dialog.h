@@ -1,17 +1,20 @@
 #pragma once
 // The settings dialog "Параметры системы": matrix size with its row count, channel size, stake
-// cost, the six prize rows, the weight coefficients and the matrix segment grid. Opened with a
-// copy of the settings record; config() returns the edited record after OK.
+// cost, the six prize rows, the weight coefficients, the matrix segment grid, and the systems
+// catalogue's address with the user's e-mail. Opened with a copy of the settings record and of the
+// systems settings; config() and systems() return the edited values after OK.
 #include <QDialog>
 #include <QString>
 #include <array>
 
 #include "core/interaction.h"
 #include "core/settings.h"
+#include "stakes/systems_catalogue.h"
 
 class QCheckBox;
 class QDoubleSpinBox;
 class QLabel;
+class QLineEdit;
 class QSpinBox;
 class QTableWidget;
 class QTableWidgetItem;
@@ -24,10 +27,13 @@ inline constexpr int kPrizeRows = 6;
 class TSettingsDialog : public QDialog {
     Q_OBJECT
 public:
-    TSettingsDialog(QWidget* parent, const TConfigData& config, Interaction& interaction);
+    TSettingsDialog(QWidget* parent, const TConfigData& config, Interaction& interaction,
+                    const TSystemsSettings& systems = {});
 
     // The record as the fields hold it now.
     TConfigData config() const;
+    // The catalogue address and e-mail as typed (trimmed).
+    TSystemsSettings systems() const;
 
     QSpinBox* matrixColsEdit() const { return edMatrixCols_; }
     QSpinBox* matrixRowsEdit() const { return edMatrixRows_; }
@@ -61,6 +67,8 @@ private:
     QCheckBox* cbUsePercents_;
     QCheckBox* cbUseAbsValues_;
     QTableWidget* sgSegments_;
+    QLineEdit* edSystemsUrl_;
+    QLineEdit* edSystemsMail_;
     // The values the money and weight fields showed when opened: a field still showing its value
     // keeps the stored value with all its decimals.
     double shownCost_ = 0;

@@ -114,7 +114,7 @@ std::optional<StakeDialogResult> TFormStake::ask(QWidget* parent, const TStakeRe
 
 // --- "Добавление мультиставки" ------------------------------------------------------------------
 
-TFormMulti::TFormMulti(int32_t nextDraw, Interaction& interaction, QWidget* parent)
+TFormMulti::TFormMulti(int32_t nextDraw, Interaction& interaction, QWidget* parent, const std::string& comment)
     : QDialog(parent), interaction_(interaction) {
     setObjectName(QStringLiteral("TFormMulti"));
     setWindowTitle(QStringLiteral("Добавление мультиставки"));
@@ -123,7 +123,7 @@ TFormMulti::TFormMulti(int32_t nextDraw, Interaction& interaction, QWidget* pare
                          "Номер первого тиража");
     edDrawsCount_ = spin(this, "edDrawsCount", 1, 65535, 1,
                          "Количество тиражей, на которые нужно сделать ставку (начиная с указанного)");
-    edComment_ = line(this, "edComment", qs(kManualStakeComment));
+    edComment_ = line(this, "edComment", qs(comment.empty() ? std::string(kManualStakeComment) : comment));
     edComment_->setMaxLength(kStakeCommentMaxChars);
     form->addRow(QStringLiteral("Номер тиража:"), edDrawNumber_);
     form->addRow(QStringLiteral("Кол-во тиражей:"), edDrawsCount_);
@@ -144,8 +144,9 @@ void TFormMulti::accept() {
     QDialog::accept();
 }
 
-std::optional<MultiStakeResult> TFormMulti::ask(QWidget* parent, int32_t nextDraw, Interaction& interaction) {
-    TFormMulti dialog(nextDraw, interaction, parent);
+std::optional<MultiStakeResult> TFormMulti::ask(QWidget* parent, int32_t nextDraw, Interaction& interaction,
+                                                const std::string& comment) {
+    TFormMulti dialog(nextDraw, interaction, parent, comment);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return dialog.values();
 }

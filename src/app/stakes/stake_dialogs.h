@@ -60,8 +60,10 @@ struct MultiStakeResult {
 class TFormMulti : public QDialog {
     Q_OBJECT
 public:
-    TFormMulti(int32_t nextDraw, Interaction& interaction, QWidget* parent = nullptr);
-    static std::optional<MultiStakeResult> ask(QWidget* parent, int32_t nextDraw, Interaction& interaction);
+    // comment: the comment the dialog starts with (empty: the manual stake's comment).
+    TFormMulti(int32_t nextDraw, Interaction& interaction, QWidget* parent = nullptr, const std::string& comment = {});
+    static std::optional<MultiStakeResult> ask(QWidget* parent, int32_t nextDraw, Interaction& interaction,
+                                               const std::string& comment = {});
     const MultiStakeResult& values() const { return result_; }
     void accept() override;
 

@@ -443,7 +443,7 @@ std::optional<TabMenu> CombsTab::menu() const {
                    lvCombs_,
                    {"CombsGen", "CombsOpen", "CombsSave", "", "CombsUndo", "CombsDelExists", "CombsDelSelected", "",
                     "CombsCopy", "CombsPaste", "CombsSelectAll", "", "CombsCheckNums", "CombsFindInDraws", "CombsInfo",
-                    "", "CombsXlsExport", "", "ViewColorCombs"}};
+                    "", "CombsXlsExport", "", "ViewColorCombs", "", "SystemStakeAll", "SystemStakeFilter"}};
 }
 
 void CombsTab::restoreSettings(const TFormMainSettings& s) {

@@ -108,12 +108,13 @@ struct TNormalisedSystem {
     int count = 0;     // number of kept lines
 };
 // Every line of exactly five words (separated by any of " \t*+,-./:;=\_|~"), each a whole number
-// 1..69, becomes the five values with two digits joined by one blank; every other line is dropped.
+// 1..69 and no value twice, becomes the five values with two digits joined by one blank; every
+// other line is dropped (a repeated value could never be a ticket).
 // K is the largest value, so that a list over positions 3..8 asks for 8 numbers.
 TNormalisedSystem normaliseSystemText(std::string_view text);
 
-// The first failing check of an own system, in order: title, K 6..69, block 0..4, author,
-// description, combination list; nullopt when all pass. Texts count as given when they hold
+// The first failing check of an own system, in order: title, K 6..69 and not below the largest
+// position of the list, block 0..4, author, description, combination list; nullopt when all pass. Texts count as given when they hold
 // more than blanks.
 std::optional<std::string> checkSystemInput(const TSystemData& data);
 
@@ -181,7 +182,7 @@ private:
 std::filesystem::path systemFilePath(const std::filesystem::path& systemsDir, const TSystemInfo& info);
 
 // Whether a file's modification time is within 2 s of the date (file systems and copies round
-// file times); false when the file is missing or the date unreadable.
+// file times); false when the file is missing, true when the date is unknown (nothing to compare).
 bool systemFileCurrent(const std::filesystem::path& file, std::string_view created);
 
 // Writes a downloaded system: checks that the text holds exactly info.count non-empty lines

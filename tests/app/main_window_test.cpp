@@ -27,6 +27,7 @@
 #include "app/archive/draw_dialog.h"
 #include "app/archive/draws_model.h"
 #include "app/stakes/regulars_tab.h"
+#include "app/systems/systems_tab.h"
 #include "app/archive/draws_tab.h"
 #include "app/main_window.h"
 #include "app/scenario/scenario_tab.h"
@@ -138,7 +139,7 @@ private slots:
             {"&Комбинации",
              {"CombsGen", "CombsOpen", "CombsSave", "-", "CombsUndo", "CombsDelExists", "CombsDelSelected", "-",
               "CombsCopy", "CombsPaste", "CombsSelectAll", "-", "CombsCheckNums", "CombsFindInDraws", "CombsInfo", "-",
-              "CombsXlsExport", "-", "ViewColorCombs"}},
+              "CombsXlsExport", "-", "ViewColorCombs", "-", "SystemStakeAll", "SystemStakeFilter"}},
             {"&Статистика",
              {"DrawsStatCalc", "-", "StatFilter_Include", "StatFilter_Exclude", "-", "DrawsStatExportToExcel",
               "FiltersInfo", "FiltersManager", "FiltersReset", "-", "DrawsStatePrefetchsEnabled",
@@ -160,6 +161,9 @@ private slots:
               "RatingsGraphOverlap", "-", "RatingsExport", "RatingsXlsExport", "-", "RatingsEffMode0",
               "RatingsEffMode1", "RatingsEffMode2"}},
             {"Р&егуляры", {"TablesAdd", "TablesDel", "-", "TablesStakeAdd", "TablesStakeTest"}},
+            {"С&истемы",
+             {"SystemsRefresh", "SystemsDownload", "-", "SystemsAdd", "SystemsProp", "SystemsDel", "-",
+              "SystemsCreate", "-", "SystemStakeAll", "SystemStakeFilter"}},
             {"С&ценарий",
              {"ScriptAdd", "ScriptEmpty", "ScriptClone", "ScriptEdit", "-", "ScriptDel", "ScriptClr", "-", "ScriptUp",
               "ScriptDown", "-", "ScriptOpen", "ScriptLoad", "ScriptSave", "-", "ScriptRun", "ScriptTest", "ScriptStop",
@@ -177,10 +181,10 @@ private slots:
                  QStringList({"AutoDownload0", "AutoDownload1", "AutoDownload2"}));
         const QList<QPair<QWidget*, int>> lists = {
             {w->drawsTab()->listView(), 1}, {w->combsTab()->listView(), 2}, {w->statsTab()->tableView(), 3},
-            {w->regularsTab()->list(), 10}, {w->scenarioTab()->listView(), 11}};
+            {w->regularsTab()->list(), 10}, {w->systemsTab()->list(), 11}, {w->scenarioTab()->listView(), 12}};
         for (const auto& [list, menu] : lists) QCOMPARE(entries(list->actions()), expected[menu].second);
         // The optional tabs' commands are checkable and show the state of their pages.
-        for (const QString& name : expected[12].second.mid(2)) {
+        for (const QString& name : expected[13].second.mid(2)) {
             QVERIFY(w->action(name)->isCheckable());
             QVERIFY(w->action(name)->isChecked());
         }

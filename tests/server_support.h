@@ -170,6 +170,34 @@ private:
     int port_ = 0;
 };
 
+// The catalogue service of wheeling systems (tests/servers/systems_server.py) on a free port,
+// answering from the catalogue file (JSON; saves and deletes change it). Options are those of the
+// script (--error TEXT, --status N).
+class SystemsServer {
+public:
+    SystemsServer(const std::filesystem::path& dir, const std::string& name, const std::filesystem::path& catalogue,
+                  std::vector<std::string> options = {})
+        : portFile_(dir / (name + ".port")), log_(dir / (name + ".log")) {
+        std::vector<std::string> argv{TAVLORA_PYTHON, std::string(TAVLORA_TEST_SERVERS_DIR) + "/systems_server.py",
+                                      "--port-file", portFile_.string(), "--log", log_.string(),
+                                      "--catalogue", catalogue.string()};
+        argv.insert(argv.end(), options.begin(), options.end());
+        process_.emplace(argv, dir / (name + ".out"));
+        const bool up = waitFor([&] { return std::filesystem::exists(portFile_); });
+        if (up) port_ = std::stoi(readWholeFile(portFile_));
+        TAVLORA_SERVER_EXPECT(up, "the systems server did not start: " + readWholeFile(dir / (name + ".out")));
+    }
+    std::string url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/"; }
+    // One line per request: path, the form body as sent, what was answered (tab-separated).
+    std::vector<std::string> log() const { return fileLines(log_); }
+
+private:
+    std::filesystem::path portFile_;
+    std::filesystem::path log_;
+    std::optional<ChildProcess> process_;
+    int port_ = 0;
+};
+
 // tinyproxy on a free port with a generated configuration; basic authentication when a user is
 // given. Its log (LogLevel Info) records every request line it forwards.
 class TinyProxy {

@@ -58,38 +58,79 @@ void storeSystemsSettings(Session& session, const TSystemsSettings& settings) {
 }
 
 TSystemsListing listSystems(Session& session, PageFetcher& fetcher, Progress& progress, Interaction& interaction) {
-    const TSystemsSettings settings = systemsSettings(session);
-    if (settings.url.empty()) return diskSystemsListing(session.systemsDir());
+    return listSystems(session, systemsSettings(session), fetcher, progress, interaction);
+}
+
+TSystemsListing catalogueSystems(Session& session, const TSystemsSettings& settings, PageFetcher& fetcher,
+                                 Progress& progress, Interaction& interaction) {
+    if (trimText(settings.url).empty()) return diskSystemsListing(session.systemsDir());
     StatusScope status(progress, kSystemsListStatus);
     SystemsCatalogue catalogue = catalogueOf(session, fetcher, settings);
     TSystemsListing listing;
-    TSystemListReply reply;
     try {
-        reply = catalogue.list(progress);
+        const TSystemListReply reply = catalogue.list(progress);
+        listing.fromCatalogue = true;
+        listing.skipped = reply.skipped;
+        listing.rows = systemRows(reply.systems, session.systemsDir(), settings.mail);
     } catch (const EError& e) {
         listing.available = false;
         listing.error = e.what();
         interaction.error(fmt(kSystemsListError, listing.error));
         listing.rows.push_back(TSystemRow{systemsPlaceholder(), false, false, {}});
-        return listing;
     }
-    listing.fromCatalogue = true;
-    listing.skipped = reply.skipped;
+    return listing;
+}
+
+TSystemsListing listSystems(Session& session, const TSystemsSettings& settings, PageFetcher& fetcher,
+                            Progress& progress, Interaction& interaction) {
+    TSystemsListing listing = catalogueSystems(session, settings, fetcher, progress, interaction);
+    if (!listing.fromCatalogue) return listing;
+    StatusScope status(progress, kSystemsListStatus);
+    SystemsCatalogue catalogue = catalogueOf(session, fetcher, settings);
     // A downloaded system whose file does not carry the catalogue's date changed there: fetch it again.
-    for (const TSystemRow& row : systemRows(reply.systems, session.systemsDir(), settings.mail)) {
+    bool changed = false;
+    for (const TSystemRow& row : listing.rows) {
         if (!row.downloaded || systemFileCurrent(row.file, row.info.created)) continue;
         if (downloadWith(catalogue, session, row.info, progress, interaction)) listing.redownloaded.push_back(row.info.id);
+        changed = true;
         status.update(kSystemsListStatus);
     }
     // Downloads may have deleted other systems of the same K: the marks are taken afterwards.
-    listing.rows = systemRows(reply.systems, session.systemsDir(), settings.mail);
+    if (changed) {
+        std::vector<TSystemInfo> systems;
+        for (const TSystemRow& row : listing.rows) systems.push_back(row.info);
+        listing.rows = systemRows(systems, session.systemsDir(), settings.mail);
+    }
     return listing;
+}
+
+std::optional<std::string> systemCombinations(Session& session, const TSystemsSettings& settings, PageFetcher& fetcher,
+                                              const TSystemRow& row, Progress& progress, Interaction& interaction) {
+    try {
+        if (row.downloaded) {
+            std::string text;
+            for (const TComb& c : readSystemPositions(row.file, row.info.numbers))
+                text += fmt("%.2d %.2d %.2d %.2d %.2d\n", int{c.n[0]}, int{c.n[1]}, int{c.n[2]}, int{c.n[3]}, int{c.n[4]});
+            return text;
+        }
+        if (trimText(settings.url).empty()) throw EError(kSystemsUrlMissing);
+        StatusScope status(progress, fmt(kSystemDataStatus, row.info.title));
+        SystemsCatalogue catalogue = catalogueOf(session, fetcher, settings);
+        return catalogue.combinations(row.info.id, progress);
+    } catch (const EError& e) {
+        interaction.error(fmt(kSystemDownloadError, row.info.id, std::string(e.what())));
+        return std::nullopt;
+    }
 }
 
 bool downloadSystem(Session& session, PageFetcher& fetcher, const TSystemInfo& info, Progress& progress,
                     Interaction& interaction) {
-    const TSystemsSettings settings = systemsSettings(session);
-    if (settings.url.empty()) {
+    return downloadSystem(session, systemsSettings(session), fetcher, info, progress, interaction);
+}
+
+bool downloadSystem(Session& session, const TSystemsSettings& settings, PageFetcher& fetcher, const TSystemInfo& info,
+                    Progress& progress, Interaction& interaction) {
+    if (trimText(settings.url).empty()) {
         interaction.error(fmt(kSystemDownloadError, info.id, std::string(kSystemsUrlMissing)));
         return false;
     }
@@ -99,24 +140,28 @@ bool downloadSystem(Session& session, PageFetcher& fetcher, const TSystemInfo& i
 
 std::optional<int32_t> saveOwnSystem(Session& session, PageFetcher& fetcher, const TSystemData& data,
                                      Progress& progress, Interaction& interaction) {
+    return saveOwnSystem(session, systemsSettings(session), fetcher, data, progress, interaction);
+}
+
+std::optional<int32_t> saveOwnSystem(Session& session, const TSystemsSettings& settings, PageFetcher& fetcher,
+                                     const TSystemData& data, Progress& progress, Interaction& interaction) {
     const char* frame = data.info.id > 0 ? kSystemChangeError : kSystemAddError;
     if (const auto failed = checkSystemInput(data)) {
         interaction.error(fmt(frame, *failed));
         return std::nullopt;
     }
-    const TSystemsSettings settings = systemsSettings(session);
-    if (settings.url.empty()) {
+    if (trimText(settings.url).empty()) {
         interaction.error(fmt(frame, std::string(kSystemsUrlMissing)));
         return std::nullopt;
     }
-    if (settings.mail.empty()) {
+    if (trimText(settings.mail).empty()) {
         interaction.error(fmt(frame, std::string(kSystemsMailMissing)));
         return std::nullopt;
     }
     StatusScope status(progress, fmt(kSystemSaveStatus, data.info.title));
     SystemsCatalogue catalogue = catalogueOf(session, fetcher, settings);
     try {
-        return catalogue.save(data, settings.mail, progress);
+        return catalogue.save(data, std::string(trimText(settings.mail)), progress);
     } catch (const EError& e) {
         if (data.info.id > 0)
             interaction.error(fmt(kSystemSaveError, data.info.id, std::string(e.what())));
@@ -128,12 +173,17 @@ std::optional<int32_t> saveOwnSystem(Session& session, PageFetcher& fetcher, con
 
 bool deleteOwnSystem(Session& session, PageFetcher& fetcher, const TSystemInfo& info, Progress& progress,
                      Interaction& interaction) {
-    const TSystemsSettings settings = systemsSettings(session);
-    if (info.id <= 0 || settings.mail.empty() || !equalsIgnoreCase(trimText(info.ownerMail), settings.mail)) {
+    return deleteOwnSystem(session, systemsSettings(session), fetcher, info, progress, interaction);
+}
+
+bool deleteOwnSystem(Session& session, const TSystemsSettings& settings, PageFetcher& fetcher, const TSystemInfo& info,
+                     Progress& progress, Interaction& interaction) {
+    const std::string_view mail = trimText(settings.mail);
+    if (info.id <= 0 || mail.empty() || !equalsIgnoreCase(trimText(info.ownerMail), mail)) {
         interaction.error(kSystemDeleteNotOwn);
         return false;
     }
-    if (settings.url.empty()) {
+    if (trimText(settings.url).empty()) {
         interaction.error(fmt(kSystemDeleteError, std::string(kSystemsUrlMissing)));
         return false;
     }
@@ -141,7 +191,7 @@ bool deleteOwnSystem(Session& session, PageFetcher& fetcher, const TSystemInfo& 
     StatusScope status(progress, fmt(kSystemDeleteStatus, info.title));
     SystemsCatalogue catalogue = catalogueOf(session, fetcher, settings);
     try {
-        catalogue.remove(info, settings.mail, progress);
+        catalogue.remove(info, std::string(mail), progress);
         return true;
     } catch (const EError& e) {
         interaction.error(fmt(kSystemDeleteError, std::string(e.what())));

@@ -51,10 +51,27 @@ void storeSystemsSettings(Session& session, const TSystemsSettings& settings);
 // address, the system files on disk. Status "Загрузка списка систем..." while it runs.
 TSystemsListing listSystems(Session& session, PageFetcher& fetcher, Progress& progress, Interaction& interaction);
 
+// The same with given settings instead of those of <base>.ini (the command line's --url).
+TSystemsListing listSystems(Session& session, const TSystemsSettings& settings, PageFetcher& fetcher,
+                            Progress& progress, Interaction& interaction);
+
+// The catalogue's rows as they are (nothing downloaded): what a command looks an entry up in.
+// With no address, the files on disk. A catalogue that gives no list is shown as kSystemsListError
+// and gives the placeholder row alone (available false).
+TSystemsListing catalogueSystems(Session& session, const TSystemsSettings& settings, PageFetcher& fetcher,
+                                 Progress& progress, Interaction& interaction);
+
+// The combination lines of a row: the file's lines when it is downloaded, else the catalogue's
+// (not stored). Failures are shown (kSystemDownloadError) and give nullopt.
+std::optional<std::string> systemCombinations(Session& session, const TSystemsSettings& settings, PageFetcher& fetcher,
+                                              const TSystemRow& row, Progress& progress, Interaction& interaction);
+
 // Downloads one catalogue entry into the systems folder (storeDownloadedSystem). Failures are
 // shown as kSystemDownloadError and give false.
 bool downloadSystem(Session& session, PageFetcher& fetcher, const TSystemInfo& info, Progress& progress,
                     Interaction& interaction);
+bool downloadSystem(Session& session, const TSystemsSettings& settings, PageFetcher& fetcher, const TSystemInfo& info,
+                    Progress& progress, Interaction& interaction);
 
 // Saves an own system in the catalogue: the six checks first (the first failing one is shown),
 // the user's mail required (kSystemsMailMissing), then the save (info.id <= 0: a new system).
@@ -62,6 +79,8 @@ bool downloadSystem(Session& session, PageFetcher& fetcher, const TSystemInfo& i
 // kSystemChangeError for an existing one) and give nullopt.
 std::optional<int32_t> saveOwnSystem(Session& session, PageFetcher& fetcher, const TSystemData& data,
                                      Progress& progress, Interaction& interaction);
+std::optional<int32_t> saveOwnSystem(Session& session, const TSystemsSettings& settings, PageFetcher& fetcher,
+                                     const TSystemData& data, Progress& progress, Interaction& interaction);
 
 // Deletes an own system from the catalogue: refused with kSystemDeleteNotOwn (shown) unless the
 // owner's mail equals the user's without regard to case; then asks kSystemDeleteQuestion through
@@ -69,6 +88,8 @@ std::optional<int32_t> saveOwnSystem(Session& session, PageFetcher& fetcher, con
 // on disk stays: it still plays. Returns whether the catalogue deleted it.
 bool deleteOwnSystem(Session& session, PageFetcher& fetcher, const TSystemInfo& info, Progress& progress,
                      Interaction& interaction);
+bool deleteOwnSystem(Session& session, const TSystemsSettings& settings, PageFetcher& fetcher, const TSystemInfo& info,
+                     Progress& progress, Interaction& interaction);
 
 // What system play from the combination list needs before the multi-stake dialog.
 struct TSystemPlayPrepared {

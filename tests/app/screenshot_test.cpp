@@ -17,7 +17,18 @@
 #include <QTimer>
 #include <QtTest>
 
+#include "core/interaction.h"
+
+// Server start failures are failures of the running Qt test function.
+#define TAVLORA_SERVER_EXPECT(cond, message)                                                    \
+    do {                                                                                        \
+        if (!(cond)) QTest::qFail(std::string(message).c_str(), __FILE__, __LINE__);           \
+    } while (0)
+#include "server_support.h"
+
 #include "app/archive/draw_dialog.h"
+#include "app/systems/system_dialog.h"
+#include "app/systems/systems_tab.h"
 #include "app/archive/draws_tab.h"
 #include "app/favourites/favourites_dialog.h"
 #include "app/favourites/help_browser.h"
@@ -125,6 +136,44 @@ private slots:
         ratings->selectRow(0);
         QCOMPARE(w->statusPanel(5)->text(), QStringLiteral("Рейтинг: %1").arg(ratings->model()->rowCount()));
         saveShot(*w, "ratings.png");
+    }
+
+    // The systems tab over a small catalogue served by the local catalogue service: one system
+    // downloaded, one of the user's own, and the system dialog of the own one.
+    void systems() {
+        test::TempDir dir;
+        const auto catalogue = dir.path() / "catalogue.json";
+        std::ofstream(catalogue)
+            << "[{\"id\": 7, \"nums\": 6, \"olap\": 0, \"title\": \"Шесть чисел, гарантия 3\", \"descr\": "
+               "\"Шесть билетов на шесть чисел\", \"author\": \"Клуб\", \"cl_mail\": \"club@example.org\", \"url\": "
+               "\"http://example.org/6\", \"created\": \"2024-01-02 03:04:05\", \"downloads\": 41, \"last_download\": "
+               "\"2024-05-06 07:08:09\", \"clist\": \"01 02 03 04 05\\n01 02 03 04 06\\n01 02 03 05 06\\n01 02 04 05 06\\n"
+               "01 03 04 05 06\\n02 03 04 05 06\\n\"},"
+               " {\"id\": 12, \"nums\": 8, \"olap\": 2, \"title\": \"Восемь чисел\", \"descr\": \"Моя первая система\", "
+               "\"author\": \"Я\", \"cl_mail\": \"me@example.org\", \"url\": \"\", \"created\": \"2024-02-03 04:05:06\", "
+               "\"downloads\": 2, \"last_download\": \"2024-03-01 10:00:00\", \"clist\": \"01 02 03 04 05\\n04 05 06 07 08\\n\"},"
+               " {\"id\": 30, \"nums\": 10, \"olap\": 0, \"title\": \"Десять чисел\", \"descr\": \"Гарантия 2 из 2\", "
+               "\"author\": \"Клуб\", \"cl_mail\": \"club@example.org\", \"url\": \"\", \"created\": \"2024-04-05 06:07:08\", "
+               "\"downloads\": 9, \"last_download\": \"2024-06-01 12:00:00\", \"clist\": \"01 02 03 04 05\\n06 07 08 09 10\\n\"}]";
+        test::SystemsServer server(dir.path(), "systems", catalogue);
+        test::writeSmallGeneration(dir.path());
+        std::ofstream(dir.path() / "Tavlora_5d69.ini", std::ios::binary | std::ios::app)
+            << "[SYSTEMS]\r\nUrl=" << server.url() << "\r\nMail=me@example.org\r\n";
+        ScriptedInteraction si;
+        auto w = test::startWindow(dir.path(), si);
+        app::SystemsTab& tab = *w->systemsTab();
+        QCOMPARE(tab.model()->rowCount(), 3);
+        tab.list()->selectRow(0);
+        QVERIFY(test::enabled(*w, "SystemsDownload"));
+        w->action("SystemsDownload")->trigger();
+        QVERIFY(si.messages.empty());
+        QCOMPARE(tab.model()->index(0, 6).data().toString(), QStringLiteral("Загружена"));
+        w->rightPages()->setCurrentWidget(&tab);
+        saveShot(*w, "systems.png");
+
+        TSystemData own{tab.model()->rows()[1].info, "01 02 03 04 05\n04 05 06 07 08\n"};
+        app::TFormSystem dialog(own, true, si, w.get());
+        saveShot(dialog, "system-dialog.png");
     }
 
     void tour() {

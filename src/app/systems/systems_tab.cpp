@@ -125,7 +125,7 @@ SystemsTab::SystemsTab(TabHost& host, CombsTab* combs, StakesTab* stakes, Rating
     lvSystems_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     lvSystems_->verticalHeader()->setDefaultSectionSize(20);
     lvSystems_->horizontalHeader()->setStretchLastSection(true);
-    const int widths[] = {200, 120, 50, 40, 80, 130, 80, 70, 130, 250, 150};
+    const int widths[] = {200, 90, 50, 40, 90, 140, 80, 70, 140, 250, 150};
     for (int c = 0; c < 11; ++c) lvSystems_->setColumnWidth(c, widths[c]);
     connect(lvSystems_, &QTableView::doubleClicked, this, [this] { editFocused(); });
     layout->addWidget(lvSystems_);

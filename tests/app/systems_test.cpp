@@ -26,6 +26,7 @@
 #include "app/systems/system_dialog.h"
 #include "app/systems/systems_tab.h"
 #include "session/session.h"
+#include "session/session_systems.h"
 #include "stakes/stakes_store.h"
 #include "test_support.h"
 
@@ -108,6 +109,14 @@ private slots:
         QVERIFY(icon(own) != icon(other));
         QVERIFY(!enabled(*w, "SystemsDownload"));
 
+        // No system for six numbers on disk yet: system play says so and stakes nothing.
+        QVERIFY(enabled(*w, "SystemStakeAll"));
+        w->action("SystemStakeAll")->trigger();
+        QCOMPARE(si.messages.size(), size_t{1});
+        QVERIFY(QString::fromStdString(si.messages[0].text).startsWith("Система для 6 чисел не найдена"));
+        QVERIFY(w->session()->stakes().readAll().empty());
+        si.messages.clear();
+
         // "Загрузить" writes the file with the catalogue's line and marks the row; the selection
         // stays on the same system after the list is read again.
         selectRow(tab, other);
@@ -141,6 +150,21 @@ private slots:
                  std::vector<int>({3, 8, 15, 22, 40}));
         QCOMPARE(stakes[0].kind, static_cast<uint8_t>(TStakeKind::System));
         QCOMPARE(stakes[0].comment, comment.toStdString());
+        QCOMPARE(stakes[0].listSize, 1);
+        // Only the tickets also in the list: the one ticket is one of the list's combinations.
+        whenModal([&](QWidget* d) {
+            comment = d->findChild<QLineEdit*>("edComment")->text();
+            qobject_cast<QDialog*>(d)->accept();
+        });
+        QVERIFY(enabled(*w, "SystemStakeFilter"));
+        w->action("SystemStakeFilter")->trigger();
+        QCOMPARE(comment, QString("Системная игра для 6 чисел [комбинации]: 5-06-0_0021"));
+        const auto filtered = w->session()->stakes().readAll();
+        QVERIFY(filtered.size() > stakes.size());
+        QCOMPARE(std::vector<int>(filtered.back().numbers.nums.begin(), filtered.back().numbers.nums.begin() + 5),
+                 std::vector<int>({3, 8, 15, 22, 40}));
+        QCOMPARE(filtered.back().comment, comment.toStdString());
+        QCOMPARE(filtered.back().listSize, 6);
 
         // An own system added through the dialog reaches the catalogue and comes back as own.
         whenModal([&](QWidget* d) {
@@ -275,6 +299,29 @@ private slots:
         QVERIFY(listed);
         QCOMPARE(si.messages.size(), size_t{1});
         QVERIFY(QString::fromStdString(si.messages[0].text).contains("5-07-2_0000.dat"));
+
+        // The catalogue address and e-mail come from the settings dialog (trimmed); the shown list
+        // is read again at once. Nobody answers there: the error, the placeholder row, and the
+        // wheel made here still listed.
+        si.messages.clear();
+        whenModal([&](QWidget* d) {
+            QCOMPARE(d->findChild<QLineEdit*>("edSystemsUrl")->text(), QString());
+            QCOMPARE(d->findChild<QLineEdit*>("edSystemsMail")->text(), QString("me@example.org"));
+            d->findChild<QLineEdit*>("edSystemsUrl")->setText(" http://127.0.0.1:1/ ");
+            d->findChild<QLineEdit*>("edSystemsMail")->setText("you@example.org ");
+            qobject_cast<QDialog*>(d)->accept();
+        });
+        w->action("EditSettings")->trigger();
+        QCOMPARE(systemsSettings(*w->session()), (TSystemsSettings{"http://127.0.0.1:1/", "you@example.org"}));
+        QCOMPARE(si.messages.size(), size_t{1});
+        QVERIFY(QString::fromStdString(si.messages[0].text).startsWith("Ошибка загрузки списка систем!"));
+        QCOMPARE(cell(tab, 0, 0), QString("Список систем не доступен!"));
+        QCOMPARE(rowOf(tab, 42), -1);
+        QVERIFY(rowOf(tab, 0) > 0);
+        // The placeholder is no system: nothing to download or show.
+        selectRow(tab, 0);
+        QVERIFY(!enabled(*w, "SystemsProp"));
+        QVERIFY(!enabled(*w, "SystemsDownload"));
     }
 };
 

@@ -184,6 +184,21 @@ private slots:
         QCOMPARE(cell(tab, added, 4), QString("2"));
         QVERIFY(tab.model()->rows()[static_cast<size_t>(added)].own);
 
+        // "Свойства" of an own system not on disk shows the catalogue's list; a changed description
+        // is saved there.
+        selectRow(tab, rowOf(tab, 22));
+        QVERIFY(enabled(*w, "SystemsProp"));
+        QString shownList;
+        whenModal([&](QWidget* d) {
+            shownList = d->findChild<QPlainTextEdit*>("mmCombs")->toPlainText();
+            fill(d, "mmDescr", "Исправлено");
+            qobject_cast<QDialog*>(d)->accept();
+        });
+        w->action("SystemsProp")->trigger();
+        QCOMPARE(shownList, QString("01 02 03 04 05\n06 07 08 09 10\n08 09 10 11 12\n"));
+        QCOMPARE(cell(tab, rowOf(tab, 22), 9), QString("Исправлено"));
+        QCOMPARE(tab.list()->currentIndex().row(), rowOf(tab, 22));
+
         // Deleting asks first: No keeps it, Yes removes it from the catalogue.
         selectRow(tab, added);
         QVERIFY(enabled(*w, "SystemsDel"));

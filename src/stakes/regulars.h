@@ -34,7 +34,7 @@ inline constexpr const char* kRegularsReadError = "Ошибка чтения ф�
 inline constexpr const char* kRegularsWriteError = "Ошибка записи в файл регулярных ставок!\r\r%s";
 inline constexpr const char* kRegularIndexNotFound = "Запись со индексом %d в файле данных не найдена!";
 inline constexpr const char* kRegularCommentTaken =
-    "Запись с таким комментарией уже присутствует в списке!\rВыберите другой комментарий.";
+    "Запись с таким комментарием уже присутствует в списке!\rВыберите другой комментарий.";
 inline constexpr const char* kRegularDefaultComment = "Регулярная ставка";
 inline constexpr const char* kRegularSelectedCombsText = "{...Выделенные комбинации...}";
 inline constexpr const char* kRegularsCreateStatus = "Создание регулярных ставок...";

@@ -96,6 +96,10 @@ TEST(CliSharedFolder, WritesAreRefusedWhileAnotherCopyHoldsTheFolder) {
         {"scenario", "add", "SUM 100-200"},
         {"prefetch"},
         {"regulars", "add", "--comment", "R", "--last-draw"},
+        {"systems", "play", "--all", "--in", "list.lcv"},
+        {"systems", "download", "1", "--url", "http://127.0.0.1:9/"},
+        {"systems", "list", "--url", "http://127.0.0.1:9/"},
+        {"systems", "generate", "6", "--guarantee", "2", "--seconds", "1"},
     };
     for (const auto& args : writes) {
         SCOPED_TRACE(args[0] + " " + args[1 % args.size()]);
@@ -117,6 +121,7 @@ TEST(CliSharedFolder, WritesAreRefusedWhileAnotherCopyHoldsTheFolder) {
         {"card", "--rows", "2"},
         {"layout"},
         {"week"},
+        {"systems", "list"},
     };
     for (const auto& args : reads) {
         SCOPED_TRACE(args[0]);

@@ -151,7 +151,7 @@ void TFormMain::buildLayout() {
     stakesTab_ = addTab(pcRight_, new StakesTab(*this, combsTab_, ratingsTab_, pcRight_));
     addTab(pcRight_, ratingsTab_);
     regularsTab_ = addTab(pcRight_, new RegularsTab(*this, combsTab_, stakesTab_, ratingsTab_, pcRight_));
-    systemsTab_ = addTab(pcRight_, new SystemsTab(*this, combsTab_, stakesTab_, ratingsTab_, pcRight_));
+    systemsTab_ = addTab(pcRight_, new SystemsTab(*this, stakesTab_, ratingsTab_, pcRight_));
     scenarioTab_ = addTab(pcRight_, new ScenarioTab(*this, {statsTab_, combsTab_, drawsTab_, {drawsTab_, combsTab_, statsTab_}},
                                                     pcRight_));
     // Changing a page recomputes the view it shows, without force.

@@ -10,6 +10,7 @@
 #include <QTableView>
 #include <QtTest>
 #include <fstream>
+#include <optional>
 #include <string>
 
 #include "core/interaction.h"
@@ -86,8 +87,9 @@ private slots:
         TempDir dir;
         const auto catalogue = dir.path() / "catalogue.json";
         std::ofstream(catalogue) << kCatalogue;
-        SystemsServer server(dir.path(), "systems", catalogue);
-        writeSettings(dir.path(), server.url());
+        std::optional<SystemsServer> server;
+        server.emplace(dir.path(), "systems", catalogue);
+        writeSettings(dir.path(), server->url());
         ScriptedInteraction si;
         auto w = startWindow(dir.path(), si);
         app::SystemsTab& tab = *w->systemsTab();
@@ -221,6 +223,29 @@ private slots:
         QCOMPARE(tab.model()->rowCount(), 2);
         QVERIFY(w->action("SystemStakeAll")->isVisible());
         QCOMPARE(w->rightPages()->currentWidget(), static_cast<QWidget*>(&tab));
+
+        // The service gone: a failed save shows its error and opens the dialog again with what
+        // was typed.
+        server.reset();
+        QString reopenedTitle, reopenedList;
+        whenModal([&](QWidget* d) {
+            fill(d, "edTitle", "Потерянная?");
+            fill(d, "edAuthor", "Я");
+            fill(d, "mmDescr", "Проба");
+            fill(d, "mmCombs", "1 2 3 4 6\n");
+            whenModal([&](QWidget* again) {
+                reopenedTitle = again->findChild<QLineEdit*>("edTitle")->text();
+                reopenedList = again->findChild<QPlainTextEdit*>("mmCombs")->toPlainText();
+                qobject_cast<QDialog*>(again)->reject();
+            });
+            qobject_cast<QDialog*>(d)->accept();
+        });
+        QVERIFY(enabled(*w, "SystemsAdd"));
+        w->action("SystemsAdd")->trigger();
+        QCOMPARE(reopenedTitle, QString("Потерянная?"));
+        QCOMPARE(reopenedList, QString("01 02 03 04 06\n"));
+        QCOMPARE(si.messages.size(), size_t{1});
+        QVERIFY(QString::fromStdString(si.messages[0].text).startsWith("Ошибка добавления системы!"));
     }
 
     // The dialog's list is normalised when it loses the focus (K is the largest position), and OK

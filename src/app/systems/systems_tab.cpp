@@ -16,7 +16,6 @@
 #include "app/stakes/stake_dialogs.h"
 #include "app/stakes/stakes_tab.h"
 #include "app/systems/system_dialog.h"
-#include "app/workspace/combs_tab.h"
 #include "archive/http_client.h"
 #include "core/error.h"
 #include "core/format.h"
@@ -103,12 +102,11 @@ QVariant SystemsModel::headerData(int section, Qt::Orientation orientation, int 
 
 // --- the tab ---------------------------------------------------------------------------------
 
-SystemsTab::SystemsTab(TabHost& host, CombsTab* combs, StakesTab* stakes, RatingsTab* ratings, QWidget* parent)
+SystemsTab::SystemsTab(TabHost& host, StakesTab* stakes, RatingsTab* ratings, QWidget* parent)
     : Tab(host, "tsSystems", QStringLiteral("Системы"),
           TabToggle{QStringLiteral("SystemsOn"), QStringLiteral("Системная игра"), QStringLiteral("SystemsEnabled"),
                     &TFormMainSettings::systemsEnabled},
           parent),
-      combs_(combs),
       stakes_(stakes),
       ratings_(ratings) {
     auto* layout = new QVBoxLayout(this);
@@ -265,34 +263,41 @@ std::optional<TSystemData> SystemsTab::systemData(const TSystemRow& row) {
 void SystemsTab::addSystem() {
     Session* s = host_.session();
     if (!s) return;
-    TSystemData blank;
-    blank.info.id = -1;
-    const auto edited = TFormSystem::ask(window(), blank, true, host_.interaction());
-    if (!edited) return;
-    std::optional<int32_t> id;
-    {
-        ui::BusyScope busy(host_.busyState());
-        id = saveOwnSystem(*s, fetcher(), *edited, host_.progress(), host_.interaction());
+    // Without the e-mail the catalogue cannot tell the system is the user's: said before any typing.
+    if (systemsSettings(*s).mail.empty()) {
+        host_.interaction().error(fmt(kSystemAddError, std::string(kSystemsMailMissing)));
+        return;
     }
-    if (id) loadList();
+    TSystemData blank;
+    blank.info.id = 0;
+    editAndSave(blank, true);
 }
 
 void SystemsTab::editFocused() {
-    Session* s = host_.session();
     const TSystemRow* focused = focusedRow();
-    if (!s || !focused) return;
+    if (!host_.session() || !focused) return;
     const TSystemRow row = *focused;
     const auto data = systemData(row);
     if (!data) return;
-    const bool editable = row.own && catalogueSet();
-    const auto edited = TFormSystem::ask(window(), *data, editable, host_.interaction());
-    if (!edited) return;
-    std::optional<int32_t> id;
-    {
-        ui::BusyScope busy(host_.busyState());
-        id = saveOwnSystem(*s, fetcher(), *edited, host_.progress(), host_.interaction());
+    editAndSave(*data, row.own && catalogueSet());
+}
+
+void SystemsTab::editAndSave(TSystemData data, bool editable) {
+    Session* s = host_.session();
+    // A save that fails (the message is shown) opens the dialog again with what was typed, so
+    // that nothing typed is lost; Cancel ends it.
+    for (;;) {
+        const auto edited = TFormSystem::ask(window(), data, editable, host_.interaction());
+        if (!edited || !s) return;
+        data = *edited;
+        std::optional<int32_t> id;
+        {
+            ui::BusyScope busy(host_.busyState());
+            id = saveOwnSystem(*s, fetcher(), data, host_.progress(), host_.interaction());
+        }
+        if (id) break;
     }
-    if (id) loadList();
+    loadList();
 }
 
 void SystemsTab::deleteFocused() {

@@ -20,7 +20,6 @@ class PageFetcher;
 
 namespace tavlora::app {
 
-class CombsTab;
 class RatingsTab;
 class StakesTab;
 
@@ -43,7 +42,7 @@ private:
 class SystemsTab : public Tab {
     Q_OBJECT
 public:
-    SystemsTab(TabHost& host, CombsTab* combs, StakesTab* stakes, RatingsTab* ratings, QWidget* parent = nullptr);
+    SystemsTab(TabHost& host, StakesTab* stakes, RatingsTab* ratings, QWidget* parent = nullptr);
 
     QTableView* list() const { return lvSystems_; }
     SystemsModel* model() const { return model_; }
@@ -80,8 +79,9 @@ private:
     // Reads one system's combinations: from its file when downloaded, else from the catalogue.
     std::optional<TSystemData> systemData(const TSystemRow& row);
     void showPlayCommands(bool on);
+    // Shows the system dialog and saves an accepted own system in the catalogue.
+    void editAndSave(TSystemData data, bool editable);
 
-    CombsTab* combs_;
     StakesTab* stakes_;
     RatingsTab* ratings_;
     QTableView* lvSystems_ = nullptr;

@@ -99,6 +99,12 @@ int shredValue(long double value, int digits);
 // those sums, each worked out by the evaluator itself, so a lookup gives exactly its result.
 class ShredTable {
 public:
+    // Whether the table holds the numbers n[0..4]: each is 1..69.
+    static bool covers(const uint8_t* n) {
+        bool in = true;
+        for (std::size_t k = 0; k < 5; ++k) in &= static_cast<uint8_t>(n[k] - 1) < 69;
+        return in;
+    }
     // Position in the table of the numbers n[0..4] (each 1..69).
     std::size_t indexOf(const uint8_t* n) const {
         int64_t i = base_;

@@ -109,14 +109,21 @@ void TstShreddingStat::matchChunk(const TComb* combs, size_t count, const TStatM
     }
     const ShredTable& table = *t.table;
     const uint8_t* sel = t.selected.data();
-    for (size_t k = 0; k < count; ++k) matched[k] = sel[table.indexOf(combs[k].n.data())];
+    for (size_t k = 0; k < count; ++k) {
+        const uint8_t* n = combs[k].n.data();
+        matched[k] = ShredTable::covers(n) ? sel[table.indexOf(n)] : (matchTest(combs[k], m) ? 1 : 0);
+    }
 }
 
 bool TstShreddingStat::countCombValues(const TComb* combs, size_t count, TValueCounts& counts) const {
     std::call_once(normTableOnce_, [this] { normTable_ = compiled_.tableFor(FormulaVars{}, digits_, kNormTableMax); });
     if (!normTable_) return false;
-    for (size_t k = 0; k < count; ++k)
-        counts.add(static_cast<uint32_t>(normTable_->valueOf(combs[k].n.data())), 1);
+    for (size_t k = 0; k < count; ++k) {
+        const uint8_t* n = combs[k].n.data();
+        FormulaVars vars{};
+        if (!ShredTable::covers(n)) putNumbers(vars, 0, n);  // beyond the table: evaluated
+        counts.add(static_cast<uint32_t>(ShredTable::covers(n) ? normTable_->valueOf(n) : shredded(vars)), 1);
+    }
     return true;
 }
 

@@ -316,6 +316,48 @@ TEST(FastPaths, ClassTupleChunkTestEqualsThePlainTest) {
     }
 }
 
+// The one-value kernels of the sums, gaps and shredding formulas, and the matrix adjacency,
+// under several widths (the widest matrix has lines beyond the tables' 64).
+TEST(FastPaths, ValueKernelChunkTestEqualsThePlainTest) {
+    ChunkTestData d(26, 2000);
+    for (const auto& [channel, columns] : kLayoutWidths) {
+        test::Registry r(d.draws);
+        setWidths(r, channel, columns);
+        // formulas with p and t, and one that splits into no table (the plain evaluation)
+        r.settings.formulas = {"(n1+n2+p1)/(n4+n5+t5)", "(2*n2-n3)/(n1+n4+n5)", "n1/n2/n3/n4/n5"};
+        r.list.rebuild();
+        std::vector<std::string> codes{"SUME", "SUMP", "S2T3", "DIFM", "DIFD", "DIFK", "DIFO", "ROWA", "ROWC", "SHR1",
+                                       "SHR2", "SHR3"};
+        if (columns < 69) codes.insert(codes.end(), {"COLA", "COLC"});  // one row: no column holds two numbers
+        expectChunkTestsOf(codes, r, d.combs, static_cast<unsigned>(channel * columns));
+    }
+}
+
+// Norm runs of the value kernels: each has the batch-counting shortcut and counts exactly the
+// values of combinations, including bytes beyond the game's numbers.
+TEST(FastPaths, ValueKernelNormCountsEqualTheValueList) {
+    ChunkTestData d(27, 2500);
+    for (const auto& [channel, columns] : kLayoutWidths) {
+        test::Registry r(d.draws);
+        setWidths(r, channel, columns);
+        r.settings.formulaDigits = {2, 5, 3};
+        r.list.rebuild();
+        for (const std::string code : {"SUME", "SUMP", "S2T3", "DIFM", "DIFD", "DIFK", "DIFO", "COLA", "ROWA", "COLC",
+                                       "ROWC", "SHR1", "SHR2", "SHR3"}) {
+            auto plain = r.create(code);
+            auto fast = r.create(code);
+            ASSERT_TRUE(plain && fast) << code;
+            TStatDrawArray list;
+            bool shortcut = false;
+            expectNormCountsAgree(*plain, *fast, d.combs, 7, code + " width " + std::to_string(columns), list, shortcut);
+            EXPECT_TRUE(shortcut) << code;
+            if (columns < 69 || code.rfind("COL", 0) != 0) {
+                EXPECT_GT(list.size(), 1u) << code;  // the combinations differ in value
+            }
+        }
+    }
+}
+
 // Norm runs of the methods with direct counting: the counts equal the value list of the plain
 // values of combinations, over a run of neighbouring combinations as a norm run walks them (the
 // scratch list emptied at eight entries, as the norm run does) and random ones.

@@ -333,6 +333,19 @@ TEST(FastPaths, ValueKernelChunkTestEqualsThePlainTest) {
     }
 }
 
+// The chain members: the later item of any number, the count in one channel or segment, and
+// the numbers allowed within channels, each answered from per-number tables.
+TEST(FastPaths, ChainChunkTestEqualsThePlainTest) {
+    ChunkTestData d(28, 1500);
+    for (const auto& [channel, columns] : kLayoutWidths) {
+        test::Registry r(d.draws);
+        setWidths(r, channel, columns);
+        expectChunkTestsOf({"SDV2", "SDP2", "SDN3", "SCV2", "SCP2", "SCN5", "SC2C3", "SC3C4", "SDA2",
+                            "SDG2", "SDZ2", "SDC2", "SSV2", "SSN2", "SSM4", "SS2C1", "SS3C1"},
+                           r, d.combs, static_cast<unsigned>(channel + 2 * columns));
+    }
+}
+
 // Norm runs of the value kernels: each has the batch-counting shortcut and counts exactly the
 // values of combinations, including bytes beyond the game's numbers.
 TEST(FastPaths, ValueKernelNormCountsEqualTheValueList) {

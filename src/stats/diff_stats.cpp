@@ -323,11 +323,58 @@ public:
             addWorking(list, start == 0);
         }
     }
+    // The selected runs of two or three gaps of at most kMaxGap as a byte table indexed by the
+    // gaps (gap 1 the most significant), beside the packed keys of the whole selection.
+    struct TRunHits final : TMatchTables {
+        TRunHits(const TStatDrawArray& selection, int k) {
+            keys.build(selection);
+            if (k > 3) return;
+            hit.assign(static_cast<size_t>(k == 2 ? kSide * kSide : kSide * kSide * kSide), 0);
+            for (const TStatDraw& v : selection) {
+                size_t index = 0;
+                bool fits = true;
+                for (size_t j = 0; j < 4; ++j) {
+                    if (j < static_cast<size_t>(k)) {
+                        fits = fits && v.keys[j] < kSide;
+                        index = index * kSide + v.keys[j];
+                    } else {
+                        fits = fits && v.keys[j] == 0;
+                    }
+                }
+                if (fits) hit[index] = 1;
+            }
+        }
+        static constexpr size_t kSide = kMaxGap + 1;
+        TPackedKeySet keys;
+        std::vector<uint8_t> hit;  // empty for runs of four
+    };
     std::unique_ptr<const TMatchTables> buildMatchTables(const TStatMatcher& m) const override {
-        return std::make_unique<TPackedKeyTables>(m.selection());
+        return std::make_unique<TRunHits>(m.selection(), k_);
+    }
+    // Runs of two or three gaps from the byte table; combinations with a gap beyond kMaxGap (not
+    // game numbers) and runs of four through matchTest.
+    void matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const override {
+        const TRunHits& t = m.tables<TRunHits>();
+        if (t.hit.empty()) {
+            TCustomStat::matchChunk(combs, count, m, matched);
+            return;
+        }
+        constexpr size_t side = TRunHits::kSide;
+        const uint8_t* hit = t.hit.data();
+        for (size_t k = 0; k < count; ++k) {
+            const Gaps gaps(combs[k].n.data());
+            const auto g = [&](size_t i) { return static_cast<size_t>(gaps.g[i]); };
+            if (std::max(std::max(g(0), g(1)), std::max(g(2), g(3))) >= side) {
+                matched[k] = matchTest(combs[k], m) ? 1 : 0;
+            } else if (k_ == 2) {
+                matched[k] = hit[g(0) * side + g(1)] | hit[g(1) * side + g(2)] | hit[g(2) * side + g(3)];
+            } else {
+                matched[k] = hit[(g(0) * side + g(1)) * side + g(2)] | hit[(g(1) * side + g(2)) * side + g(3)];
+            }
+        }
     }
     bool matchTest(const TComb& comb, const TStatMatcher& m) const override {
-        const TPackedKeySet& keys = m.tables<TPackedKeyTables>().keys;
+        const TPackedKeySet& keys = m.tables<TRunHits>().keys;
         const Gaps gaps(comb.n.data());
         for (int start = 0; start + k_ <= 4; ++start) {
             uint64_t key = 0;

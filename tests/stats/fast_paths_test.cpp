@@ -356,7 +356,7 @@ TEST(FastPaths, ValueKernelNormCountsEqualTheValueList) {
         r.settings.formulaDigits = {2, 5, 3};
         r.list.rebuild();
         for (const std::string code : {"SUME", "SUMP", "S2T3", "DIFM", "DIFD", "DIFK", "DIFO", "COLA", "ROWA", "COLC",
-                                       "ROWC", "SHR1", "SHR2", "SHR3", "SEQL", "SEQS", "LENS"}) {
+                                       "ROWC", "SHR1", "SHR2", "SHR3", "SEQL", "SEQS", "LENS", "HCO1", "HCO2"}) {
             auto plain = r.create(code);
             auto fast = r.create(code);
             ASSERT_TRUE(plain && fast) << code;

@@ -386,7 +386,8 @@ TEST(FastPaths, DirectNormCountsEqualTheValueList) {
     for (const auto& [channel, columns] : kLayoutWidths) {
         test::Registry r(draws);
         setWidths(r, channel, columns);
-        for (const std::string code : {"DIFA", "CHNV", "COLV", "ROWV", "SGMV"}) {
+        for (const std::string code : {"DIFA", "CHNV", "COLV", "ROWV", "SGMV", "CHAN", "COLS", "ROWS", "SGMS", "CHNC",
+                                       "COLN", "ROWN", "SGMC", "CHN1", "COL2", "ROW3", "SGM1"}) {
             auto plain = r.create(code);
             auto fast = r.create(code);
             ASSERT_TRUE(plain && fast) << code;

@@ -327,7 +327,8 @@ TEST(FastPaths, ValueKernelChunkTestEqualsThePlainTest) {
         r.settings.formulas = {"(n1+n2+p1)/(n4+n5+t5)", "(2*n2-n3)/(n1+n4+n5)", "n1/n2/n3/n4/n5"};
         r.list.rebuild();
         std::vector<std::string> codes{"SUME", "SUMP", "S2T3", "DIFM", "DIFD", "DIFK", "DIFO", "ROWA", "ROWC", "SHR1",
-                                       "SHR2", "SHR3", "SEQL", "SEQS", "LENS", "KDS2", "KDS3", "KDS4"};
+                                       "SHR2", "SHR3", "SEQL", "SEQS", "LENS", "KDS2", "KDS3", "KDS4", "DIGS", "EVEN", "SMAL",
+                                       "PRIM", "EVNV", "SMLV", "PRMV"};
         if (columns < 69) codes.insert(codes.end(), {"COLA", "COLC"});  // one row: no column holds two numbers
         expectChunkTestsOf(codes, r, d.combs, static_cast<unsigned>(channel * columns));
     }
@@ -356,7 +357,8 @@ TEST(FastPaths, ValueKernelNormCountsEqualTheValueList) {
         r.settings.formulaDigits = {2, 5, 3};
         r.list.rebuild();
         for (const std::string code : {"SUME", "SUMP", "S2T3", "DIFM", "DIFD", "DIFK", "DIFO", "COLA", "ROWA", "COLC",
-                                       "ROWC", "SHR1", "SHR2", "SHR3", "SEQL", "SEQS", "LENS", "HCO1", "HCO2"}) {
+                                       "ROWC", "SHR1", "SHR2", "SHR3", "SEQL", "SEQS", "LENS", "HCO1", "HCO2", "DIGS", "EVEN",
+                                       "SMAL", "PRIM", "EVNV", "SMLV", "PRMV", "POS1", "POS5"}) {
             auto plain = r.create(code);
             auto fast = r.create(code);
             ASSERT_TRUE(plain && fast) << code;

@@ -102,6 +102,15 @@ public:
             if (m.selectedKey1(g)) return true;
         return false;
     }
+    // Norm runs: every gap of every combination counted per batch.
+    bool countCombValues(const TComb* combs, size_t count, TValueCounts& counts) const override {
+        std::array<int32_t, 256> seen{};
+        for (size_t k = 0; k < count; ++k)
+            for (int g : Gaps(combs[k].n.data()).g) ++seen[static_cast<size_t>(g)];
+        for (size_t g = 0; g < seen.size(); ++g)
+            if (seen[g] != 0) counts.add(g, seen[g]);
+        return true;
+    }
 
 private:
     TValueSlots<256> slots_;

@@ -108,6 +108,11 @@ public:
     bool matchTest(const TComb& comb, const TStatMatcher& m) const override {
         return m.tables<TPackedKeyTables>().keys.contains(packedOf(comb.n.data()));
     }
+    // Norm runs: the pattern of each combination counted straight into the counts.
+    bool countCombValues(const TComb* combs, size_t count, TValueCounts& counts) const override {
+        for (size_t k = 0; k < count; ++k) counts.add(packedOf(combs[k].n.data()), 1);
+        return true;
+    }
 
 private:
     uint64_t packedOf(const TClassBits& marked) const {

@@ -256,6 +256,14 @@ public:
         return m.selectedKey1(1) ? inside : !inside;
     }
     int32_t numberOfComb(const TComb& nums, int, int, bool) const override { return inRange(combSum(nums)); }
+    // Norm runs: the combinations inside and outside the range counted per batch.
+    bool countCombValues(const TComb* combs, size_t count, TValueCounts& counts) const override {
+        std::array<int32_t, 2> seen{};
+        for (size_t k = 0; k < count; ++k) ++seen[static_cast<size_t>(inRange(combSum(combs[k])))];
+        for (size_t v = 0; v < seen.size(); ++v)
+            if (seen[v] != 0) counts.add(v, seen[v]);
+        return true;
+    }
 
     static std::string caption(const TStatClassInfo& cls, int parameter) {
         if (parameter < 1 || parameter > 3) return {};

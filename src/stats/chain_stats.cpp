@@ -31,10 +31,15 @@ struct TItemBits {
     bool has(int i) const { return i >= 0 && i <= 127 && (((i < 64 ? lo : hi) >> (i & 63)) & 1u); }
 };
 
-// The items a filter run matches, worked out once from the selection.
+// The items a filter run matches, worked out once from the selection, with the chunk match test's
+// tables: a combination matches when one of its numbers has numberHit set, or, by count, when
+// countHit is set at the sum of numberHit over its numbers.
 struct TItemTables final : TMatchTables {
     explicit TItemTables(TItemBits bits) : items(bits) {}
     const TItemBits items;
+    bool byCount = false;
+    std::array<uint8_t, 256> numberHit{};
+    std::array<uint8_t, 6> countHit{};
 };
 
 // The channel width the members compute with: a width below 1 is taken as 1, one above 69 as 69
@@ -92,12 +97,37 @@ public:
         addTransitions(index, lastIndex, sorted, list);
     }
 
-    // The later items (the last keys) of the selected values.
+    // The later items (the last keys) of the selected values, and per number whether its item is
+    // one of them (or, for a count member, whether it counts).
     std::unique_ptr<const TMatchTables> buildMatchTables(const TStatMatcher& m) const override {
         TItemBits b;
         const size_t last = keyCount_ == 3 ? 2 : 1;
         for (const TStatDraw& v : m.selection()) b.set(v.keys[last]);
-        return std::make_unique<TItemTables>(b);
+        auto t = std::make_unique<TItemTables>(b);
+        t->byCount = matchesByCount();
+        const int p = parameter();
+        for (size_t n = 0; n < t->numberHit.size(); ++n) {
+            const int item = itemOf(static_cast<int>(n));
+            t->numberHit[n] = t->byCount ? (p >= 1 && item == p) : b.has(item);
+        }
+        for (size_t k = 0; k < t->countHit.size(); ++k) t->countHit[k] = b.has(static_cast<int>(k));
+        return t;
+    }
+    // The match tests of a chunk from the matcher's per-number tables (one lookup per number).
+    void matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const final {
+        const TItemTables& t = m.tables<TItemTables>();
+        const uint8_t* hit = t.numberHit.data();
+        if (t.byCount) {
+            for (size_t k = 0; k < count; ++k) {
+                const auto& n = combs[k].n;
+                matched[k] = t.countHit[static_cast<size_t>(hit[n[0]] + hit[n[1]] + hit[n[2]] + hit[n[3]] + hit[n[4]])];
+            }
+            return;
+        }
+        for (size_t k = 0; k < count; ++k) {
+            const auto& n = combs[k].n;
+            matched[k] = hit[n[0]] | hit[n[1]] | hit[n[2]] | hit[n[3]] | hit[n[4]];
+        }
     }
     // The item of one of the five numbers, at any position, is the later item of a selected value.
     bool matchTest(const TComb& comb, const TStatMatcher& m) const override {
@@ -110,6 +140,8 @@ public:
 protected:
     // Adds the values of draw a (current_, already loaded with the reference draw).
     virtual void addTransitions(int index, int lastIndex, bool sorted, TStatDrawArray& list) = 0;
+    // True for the members whose match test compares the count of numbers of the parameter's item.
+    virtual bool matchesByCount() const { return false; }
 
     template <typename F>
     void setItems(F itemOfNumber) {
@@ -396,6 +428,7 @@ public:
     }
 
 protected:
+    bool matchesByCount() const override { return true; }
     void addTransitions(int index, int, bool, TStatDrawArray& list) override { ruleCount2(index, list); }
 };
 
@@ -412,6 +445,7 @@ public:
     }
 
 protected:
+    bool matchesByCount() const override { return true; }
     void addTransitions(int index, int lastIndex, bool, TStatDrawArray& list) override {
         ruleCount3(index, lastIndex, list);
     }
@@ -428,7 +462,9 @@ public:
 
     // The candidate numbers that satisfy some selected value with the draw at the reference index.
     std::unique_ptr<const TMatchTables> buildMatchTables(const TStatMatcher& m) const override {
-        return std::make_unique<TItemTables>(allowedNumbers(m.selection(), m.referenceIndex()));
+        auto t = std::make_unique<TItemTables>(allowedNumbers(m.selection(), m.referenceIndex()));
+        for (size_t n = 0; n < t->numberHit.size(); ++n) t->numberHit[n] = t->items.has(static_cast<int>(n));
+        return t;
     }
     // For a number x of the draw before the candidate and a selected value (x, v): the candidate
     // matches with the number v, or, when v is 0 or in count mode, with any number in the
@@ -597,6 +633,7 @@ public:
     }
 
 protected:
+    bool matchesByCount() const override { return true; }
     void addTransitions(int index, int, bool, TStatDrawArray& list) override { ruleCount2(index, list); }
 };
 
@@ -612,6 +649,7 @@ public:
     }
 
 protected:
+    bool matchesByCount() const override { return true; }
     void addTransitions(int index, int lastIndex, bool, TStatDrawArray& list) override {
         ruleCount3(index, lastIndex, list);
     }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <vector>
 
 #include "core/format.h"
 #include "core/text_forms.h"
@@ -101,6 +102,15 @@ public:
             if (m.selectedKey1(g)) return true;
         return false;
     }
+    // Norm runs: every gap of every combination counted per batch.
+    bool countCombValues(const TComb* combs, size_t count, TValueCounts& counts) const override {
+        std::array<int32_t, 256> seen{};
+        for (size_t k = 0; k < count; ++k)
+            for (int g : Gaps(combs[k].n.data()).g) ++seen[static_cast<size_t>(g)];
+        for (size_t g = 0; g < seen.size(); ++g)
+            if (seen[g] != 0) counts.add(g, seen[g]);
+        return true;
+    }
 
 private:
     TValueSlots<256> slots_;
@@ -142,25 +152,74 @@ private:
     TValueSlots<256> slots_;
 };
 
-// The largest gap between neighbouring positions.
-class TstDiffMax : public TOneDiffValueStat {
+// Whether each key 1 of 0..255 is selected, worked out once per filter run.
+struct TKey1Hits final : TMatchTables {
+    std::array<uint8_t, 256> hit{};
+};
+
+// A one-value member whose value is the function Value of the numbers (at most 255): the chunk
+// match test and the norm count call it directly, once per combination.
+template <typename Value>
+class TOneDiffValueKernel : public TOneDiffValueStat {
 public:
     using TOneDiffValueStat::TOneDiffValueStat;
-    int valueOf(const uint8_t* nums) const override { return Gaps(nums).largest(); }
+    int valueOf(const uint8_t* nums) const final { return Value{}(nums); }
+
+    std::unique_ptr<const TMatchTables> buildMatchTables(const TStatMatcher& m) const final {
+        auto t = std::make_unique<TKey1Hits>();
+        for (size_t v = 0; v < t->hit.size(); ++v) t->hit[v] = m.selectedKey1(static_cast<int>(v)) ? 1 : 0;
+        return t;
+    }
+    void matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const final {
+        const auto& hit = m.tables<TKey1Hits>().hit;
+        for (size_t k = 0; k < count; ++k) matched[k] = hit[static_cast<size_t>(Value{}(combs[k].n.data()))];
+    }
+    // One value per combination: key 1 the value.
+    bool countCombValues(const TComb* combs, size_t count, TValueCounts& counts) const final {
+        std::array<int32_t, 256> seen{};
+        for (size_t k = 0; k < count; ++k) ++seen[static_cast<size_t>(Value{}(combs[k].n.data()))];
+        for (size_t v = 0; v < seen.size(); ++v)
+            if (seen[v] != 0) counts.add(v, seen[v]);
+        return true;
+    }
+};
+
+struct LargestGap {
+    int operator()(const uint8_t* nums) const { return Gaps(nums).largest(); }
+};
+struct Spread {
+    int operator()(const uint8_t* nums) const { return spreadOf(nums); }
+};
+// The largest multiplicity of the four gaps, counted without a table: gap i occurs as often as
+// the gaps equal to it.
+struct LargestGapMultiplicity {
+    int operator()(const uint8_t* nums) const {
+        const Gaps gaps(nums);
+        int m = 0;
+        for (size_t i = 0; i < 4; ++i) {
+            const int g = gaps.g[i];
+            m = std::max(m, (g == gaps.g[0]) + (g == gaps.g[1]) + (g == gaps.g[2]) + (g == gaps.g[3]));
+        }
+        return m;
+    }
+};
+
+// The largest gap between neighbouring positions.
+class TstDiffMax : public TOneDiffValueKernel<LargestGap> {
+public:
+    using TOneDiffValueKernel::TOneDiffValueKernel;
 };
 
 // The spread between the smallest and the largest number (order plays no part).
-class TstMinMaxDiffs : public TOneDiffValueStat {
+class TstMinMaxDiffs : public TOneDiffValueKernel<Spread> {
 public:
-    using TOneDiffValueStat::TOneDiffValueStat;
-    int valueOf(const uint8_t* nums) const override { return spreadOf(nums); }
+    using TOneDiffValueKernel::TOneDiffValueKernel;
 };
 
 // The largest multiplicity of any gap, 1..4.
-class TstDiffSameCnt : public TOneDiffValueStat {
+class TstDiffSameCnt : public TOneDiffValueKernel<LargestGapMultiplicity> {
 public:
-    using TOneDiffValueStat::TOneDiffValueStat;
-    int valueOf(const uint8_t* nums) const override { return GapCounts(Gaps(nums)).largestMultiplicity(); }
+    using TOneDiffValueKernel::TOneDiffValueKernel;
     int maxListed() const override { return 4; }
 };
 
@@ -185,11 +244,50 @@ public:
         TCustomStat::valuesOfDraw(index, lastIndex, sorted, list, state, lastValues);
         addPairs(current_.nums.data(), list, true);
     }
+    // Whether each gap 0..255 with each multiplicity 1..4 is selected (gap * 5 + multiplicity).
+    struct TGapHits final : TMatchTables {
+        explicit TGapHits(const TStatDrawArray& selection) {
+            keys.build(selection);
+            for (uint64_t g = 0; g < 256; ++g)
+                for (uint64_t m = 1; m <= 4; ++m) hit[g * 5 + m] = keys.contains(TPackedKeySet::pack(g, m)) ? 1 : 0;
+        }
+        TPackedKeySet keys;
+        std::array<uint8_t, 256 * 5> hit{};
+    };
     std::unique_ptr<const TMatchTables> buildMatchTables(const TStatMatcher& m) const override {
-        return std::make_unique<TPackedKeyTables>(m.selection());
+        return std::make_unique<TGapHits>(m.selection());
+    }
+    // Each gap with its multiplicity looked up (a repeated gap is looked up once per position).
+    void matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const override {
+        const auto& hit = m.tables<TGapHits>().hit;
+        for (size_t k = 0; k < count; ++k) {
+            const Gaps gaps(combs[k].n.data());
+            const auto& g = gaps.g;
+            uint8_t any = 0;
+            for (size_t i = 0; i < 4; ++i)
+                any |= hit[static_cast<size_t>(g[i] * 5 + (g[i] == g[0]) + (g[i] == g[1]) + (g[i] == g[2]) + (g[i] == g[3]))];
+            matched[k] = any;
+        }
+    }
+    // Norm runs: each distinct gap (its first position) counted with its multiplicity.
+    bool countCombValues(const TComb* combs, size_t count, TValueCounts& counts) const override {
+        std::vector<int32_t> seen(256 * 5, 0);
+        for (size_t k = 0; k < count; ++k) {
+            const Gaps gaps(combs[k].n.data());
+            const auto& g = gaps.g;
+            for (size_t i = 0; i < 4; ++i) {
+                bool first = true;
+                for (size_t j = 0; j < i; ++j) first = first && g[j] != g[i];
+                const int mult = (g[i] == g[0]) + (g[i] == g[1]) + (g[i] == g[2]) + (g[i] == g[3]);
+                seen[static_cast<size_t>(g[i] * 5 + mult)] += first ? 1 : 0;
+            }
+        }
+        for (size_t i = 0; i < seen.size(); ++i)
+            if (seen[i] != 0) counts.add(TPackedKeySet::pack(i / 5, i % 5), seen[i]);
+        return true;
     }
     bool matchTest(const TComb& comb, const TStatMatcher& m) const override {
-        const TPackedKeySet& keys = m.tables<TPackedKeyTables>().keys;
+        const TPackedKeySet& keys = m.tables<TGapHits>().keys;
         const GapCounts c(Gaps(comb.n.data()));
         for (size_t i = 0; i < static_cast<size_t>(c.size); ++i)
             if (keys.contains(TPackedKeySet::pack(static_cast<uint64_t>(c.gap[i]), static_cast<uint64_t>(c.mult[i]))))
@@ -234,11 +332,58 @@ public:
             addWorking(list, start == 0);
         }
     }
+    // The selected runs of two or three gaps of at most kMaxGap as a byte table indexed by the
+    // gaps (gap 1 the most significant), beside the packed keys of the whole selection.
+    struct TRunHits final : TMatchTables {
+        TRunHits(const TStatDrawArray& selection, int k) {
+            keys.build(selection);
+            if (k > 3) return;
+            hit.assign(static_cast<size_t>(k == 2 ? kSide * kSide : kSide * kSide * kSide), 0);
+            for (const TStatDraw& v : selection) {
+                size_t index = 0;
+                bool fits = true;
+                for (size_t j = 0; j < 4; ++j) {
+                    if (j < static_cast<size_t>(k)) {
+                        fits = fits && v.keys[j] < kSide;
+                        index = index * kSide + v.keys[j];
+                    } else {
+                        fits = fits && v.keys[j] == 0;
+                    }
+                }
+                if (fits) hit[index] = 1;
+            }
+        }
+        static constexpr size_t kSide = kMaxGap + 1;
+        TPackedKeySet keys;
+        std::vector<uint8_t> hit;  // empty for runs of four
+    };
     std::unique_ptr<const TMatchTables> buildMatchTables(const TStatMatcher& m) const override {
-        return std::make_unique<TPackedKeyTables>(m.selection());
+        return std::make_unique<TRunHits>(m.selection(), k_);
+    }
+    // Runs of two or three gaps from the byte table; combinations with a gap beyond kMaxGap (not
+    // game numbers) and runs of four through matchTest.
+    void matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const override {
+        const TRunHits& t = m.tables<TRunHits>();
+        if (t.hit.empty()) {
+            TCustomStat::matchChunk(combs, count, m, matched);
+            return;
+        }
+        constexpr size_t side = TRunHits::kSide;
+        const uint8_t* hit = t.hit.data();
+        for (size_t k = 0; k < count; ++k) {
+            const Gaps gaps(combs[k].n.data());
+            const auto g = [&](size_t i) { return static_cast<size_t>(gaps.g[i]); };
+            if (std::max(std::max(g(0), g(1)), std::max(g(2), g(3))) >= side) {
+                matched[k] = matchTest(combs[k], m) ? 1 : 0;
+            } else if (k_ == 2) {
+                matched[k] = hit[g(0) * side + g(1)] | hit[g(1) * side + g(2)] | hit[g(2) * side + g(3)];
+            } else {
+                matched[k] = hit[(g(0) * side + g(1)) * side + g(2)] | hit[(g(1) * side + g(2)) * side + g(3)];
+            }
+        }
     }
     bool matchTest(const TComb& comb, const TStatMatcher& m) const override {
-        const TPackedKeySet& keys = m.tables<TPackedKeyTables>().keys;
+        const TPackedKeySet& keys = m.tables<TRunHits>().keys;
         const Gaps gaps(comb.n.data());
         for (int start = 0; start + k_ <= 4; ++start) {
             uint64_t key = 0;

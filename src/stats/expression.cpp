@@ -4,6 +4,9 @@
 #include <cmath>
 #include <cstring>
 
+#include "core/game.h"
+#include "core/parallel.h"
+
 namespace tavlora {
 
 namespace {
@@ -170,7 +173,9 @@ enum class Op : uint8_t {
     Neg, Add, Sub, Mul, Div, Pow,
     // the functions, in the order of kFunctionNames
     Arctan, Cos, Sin, Tan, Abs, Exp, Ln, Log, Sqrt, Sqr, Int, Frac, Trunc, Round, Arcsin, Arccos,
-    Sign, Not
+    Sign, Not,
+    // a whole number given to the run from outside (the sums a ShredTable is indexed by)
+    Input
 };
 
 constexpr std::array<std::string_view, 18> kFunctionNames{
@@ -179,7 +184,7 @@ constexpr std::array<std::string_view, 18> kFunctionNames{
 
 struct Instr {
     Op op;
-    uint32_t arg;  // Const: constant index; Var: variable index; Number: number index
+    uint32_t arg;  // Const: constant index; Var: variable index; Number: number index; Input: input index
 };
 
 // A number whose text contains pieces: parts [first, first + count) of the program.
@@ -563,7 +568,8 @@ long double numberValue(const Program& prog, const NumberTemplate& tpl, const Fo
     return v;
 }
 
-bool runProgram(const Program& prog, const FormulaVars& vars, long double& result) {
+bool runProgram(const Program& prog, const FormulaVars& vars, long double& result,
+                const long double* inputs = nullptr) {
     if (!prog.ok) return false;
     long double stack[kMaxStackDepth];
     int sp = 0;  // number of values on the stack
@@ -575,6 +581,9 @@ bool runProgram(const Program& prog, const FormulaVars& vars, long double& resul
                 continue;
             case Op::Var:
                 stack[sp++] = static_cast<long double>(vars[in.arg]);
+                continue;
+            case Op::Input:
+                stack[sp++] = inputs[in.arg];
                 continue;
             case Op::Number: {
                 bool ok = true;
@@ -645,6 +654,137 @@ bool runProgram(const Program& prog, const FormulaVars& vars, long double& resul
     }
     if (sp != 1) return false;
     result = stack[0];
+    return true;
+}
+
+// --- tables over whole-number sums of n1..n5 --------------------------------------------------
+// A table over the combinations replaces each largest part of the program that is a whole
+// number c0 + coef1*n1 + ... + coef5*n5 (sums, differences and whole multiples of n1..n5, p and
+// t put in) by an input and works the rest out once per set of input values. Such a part is
+// exact in a long double, so every entry equals the evaluation of the whole program.
+
+// Whole numbers up to this size are exact in a long double, and so are the sums of two of them.
+constexpr int64_t kLinearBound = int64_t{1} << 40;
+
+// Instructions [begin, end) of the program that compute one value; `linear` when that value is
+// c0 + coef . (n1..n5), whose least and greatest values over numbers 1..69 are lo and hi.
+struct Part {
+    uint32_t begin = 0;
+    uint32_t end = 0;
+    bool linear = false;
+    bool readsN = false;
+    int64_t c0 = 0;
+    std::array<int64_t, 5> coef{};
+    int64_t lo = 0;
+    int64_t hi = 0;
+};
+
+// Works out readsN, lo and hi of a linear part; false when some figure is too large to be exact.
+bool setRange(Part& p) {
+    if (p.c0 > kLinearBound || p.c0 < -kLinearBound) return false;
+    p.lo = p.hi = p.c0;
+    p.readsN = false;
+    for (const int64_t c : p.coef) {
+        if (c > kLinearBound || c < -kLinearBound) return false;
+        p.readsN = p.readsN || c != 0;
+        p.lo += std::min(c * kMinNumber, c * kMaxNumber);
+        p.hi += std::max(c * kMinNumber, c * kMaxNumber);
+    }
+    return p.lo >= -kLinearBound && p.hi <= kLinearBound;
+}
+
+// p times the whole number k; false when too large.
+bool scalePart(const Part& p, int64_t k, Part& out) {
+    if (k != 0 && (p.c0 > kLinearBound / std::abs(k) || p.c0 < -kLinearBound / std::abs(k))) return false;
+    out.c0 = p.c0 * k;
+    for (std::size_t i = 0; i < 5; ++i) {
+        if (k != 0 && (p.coef[i] > kLinearBound / std::abs(k) || p.coef[i] < -kLinearBound / std::abs(k))) return false;
+        out.coef[i] = p.coef[i] * k;
+    }
+    return setRange(out);
+}
+
+// Whether a number written with variables may read n1..n5 (its own variable or a later joined one).
+bool numberMayReadN(const Program& prog, const NumberTemplate& tpl) {
+    for (uint32_t i = 0; i < tpl.count; ++i) {
+        const NumberPart& part = prog.parts[tpl.first + i];
+        if (part.isPiece && (prog.pieces[part.a].var < 5 || !prog.pieces[part.a].letters.empty())) return true;
+    }
+    return false;
+}
+
+// The largest linear parts that read n (in program order); false when n is also read elsewhere.
+bool tableInputs(const Program& prog, const FormulaVars& fixed, std::vector<Part>& inputs) {
+    std::vector<Part> stack;
+    auto keepAsInput = [&](const Part& p) {
+        if (p.linear && p.readsN) inputs.push_back(p);
+    };
+    for (uint32_t i = 0; i < prog.code.size(); ++i) {
+        const Instr& in = prog.code[i];
+        Part r;
+        r.end = i + 1;
+        switch (in.op) {
+            case Op::Const: {
+                const long double v = prog.consts[in.arg];
+                r.begin = i;
+                if (v == truncl(v) && fabsl(v) <= static_cast<long double>(kLinearBound)) {
+                    r.c0 = static_cast<int64_t>(v);
+                    r.linear = setRange(r);
+                }
+                break;
+            }
+            case Op::Var:
+                r.begin = i;
+                if (in.arg < 5)
+                    r.coef[in.arg] = 1;
+                else
+                    r.c0 = fixed[in.arg];
+                r.linear = setRange(r);
+                break;
+            case Op::Number:
+                if (numberMayReadN(prog, prog.numbers[in.arg])) return false;
+                r.begin = i;
+                break;
+            case Op::Input:
+                return false;
+            case Op::Add: case Op::Sub: case Op::Mul: case Op::Div: case Op::Pow: {
+                const Part b = stack.back();
+                stack.pop_back();
+                const Part a = stack.back();
+                stack.pop_back();
+                r.begin = a.begin;
+                if (a.linear && b.linear && (in.op == Op::Add || in.op == Op::Sub)) {
+                    const int64_t sign = in.op == Op::Add ? 1 : -1;
+                    r.c0 = a.c0 + sign * b.c0;
+                    for (std::size_t k = 0; k < 5; ++k) r.coef[k] = a.coef[k] + sign * b.coef[k];
+                    r.linear = setRange(r);
+                } else if (a.linear && b.linear && in.op == Op::Mul && (!a.readsN || !b.readsN)) {
+                    r.linear = a.readsN ? scalePart(a, b.c0, r) : scalePart(b, a.c0, r);
+                }
+                if (!r.linear) {
+                    keepAsInput(a);
+                    keepAsInput(b);
+                    r = Part{a.begin, i + 1};
+                }
+                break;
+            }
+            default: {  // Neg and the functions
+                const Part a = stack.back();
+                stack.pop_back();
+                r.begin = a.begin;
+                if (a.linear && in.op == Op::Neg) r.linear = scalePart(a, -1, r);
+                if (!r.linear) {
+                    keepAsInput(a);
+                    r = Part{a.begin, i + 1};
+                }
+                break;
+            }
+        }
+        stack.push_back(r);
+    }
+    if (stack.size() != 1) return false;
+    keepAsInput(stack.back());
+    std::sort(inputs.begin(), inputs.end(), [](const Part& x, const Part& y) { return x.begin < y.begin; });
     return true;
 }
 
@@ -756,6 +896,61 @@ bool ShredFormula::evaluate(const FormulaVars& vars, long double& value) const {
 int ShredFormula::shred(const FormulaVars& vars, int digits) const {
     long double v = 0.0L;
     return evaluate(vars, v) ? shredValue(v, digits) : 0;
+}
+
+std::optional<ShredTable> ShredFormula::tableFor(const FormulaVars& fixed, int digits, std::size_t maxEntries) const {
+    if (!program_ || maxEntries == 0) return std::nullopt;
+    ShredTable table;
+    if (!program_->ok) {  // never evaluates: every number is 0
+        table.values_.assign(1, 0);
+        return table;
+    }
+    std::vector<Part> inputs;
+    if (!tableInputs(*program_, fixed, inputs)) return std::nullopt;
+
+    // Entry of input values v: sum of stride[k] * (v[k] - lo[k]), the last input varying fastest.
+    std::vector<std::size_t> stride(inputs.size());
+    std::size_t entries = 1;
+    for (std::size_t k = inputs.size(); k-- > 0;) {
+        const auto span = static_cast<std::size_t>(inputs[k].hi - inputs[k].lo + 1);
+        if (span > maxEntries / entries) return std::nullopt;
+        stride[k] = entries;
+        entries *= span;
+    }
+    for (std::size_t k = 0; k < inputs.size(); ++k) {
+        const auto s = static_cast<int64_t>(stride[k]);
+        table.base_ += s * (inputs[k].c0 - inputs[k].lo);
+        for (std::size_t i = 0; i < 5; ++i) table.step_[i] += s * inputs[k].coef[i];
+    }
+
+    // The program with each input's instructions replaced by the input.
+    Program top = *program_;
+    top.code.clear();
+    uint32_t at = 0;
+    for (std::size_t k = 0; k < inputs.size(); ++k) {
+        top.code.insert(top.code.end(), program_->code.begin() + at, program_->code.begin() + inputs[k].begin);
+        top.code.push_back({Op::Input, static_cast<uint32_t>(k)});
+        at = inputs[k].end;
+    }
+    top.code.insert(top.code.end(), program_->code.begin() + at, program_->code.end());
+
+    table.values_.resize(entries);
+    parallelForChunks(
+        entries,
+        [&](std::size_t begin, std::size_t end, unsigned) {
+            std::vector<long double> values(inputs.size());
+            for (std::size_t e = begin; e < end; ++e) {
+                std::size_t rest = e;
+                for (std::size_t k = 0; k < inputs.size(); ++k) {
+                    values[k] = static_cast<long double>(inputs[k].lo + static_cast<int64_t>(rest / stride[k]));
+                    rest %= stride[k];
+                }
+                long double v = 0.0L;
+                table.values_[e] = runProgram(top, fixed, v, values.data()) ? shredValue(v, digits) : 0;
+            }
+        },
+        nullptr, 1024);
+    return table;
 }
 
 }  // namespace tavlora

@@ -34,8 +34,10 @@
 // and "N1N2" with n1 = 5, n2 = 7 reads 57. ShredFormula performs this replacement once,
 // symbolically, and evaluates a compiled program per call with exactly the same results.
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -91,6 +93,36 @@ std::string substituteFormulaVars(std::string_view formula, const FormulaVars& v
 // A value that is not finite gives 0.
 int shredValue(long double value, int digits);
 
+// The shredded numbers of one formula for every combination of five numbers 1..69 (n1..n5),
+// with p1..p5 and t1..t5 fixed: made when the formula reads n1..n5 only through a few
+// whole-number sums (such as "n1+n2+n3" or "2*n4-n5"), it holds one entry per possible set of
+// those sums, each worked out by the evaluator itself, so a lookup gives exactly its result.
+class ShredTable {
+public:
+    // Whether the table holds the numbers n[0..4]: each is 1..69.
+    static bool covers(const uint8_t* n) {
+        bool in = true;
+        for (std::size_t k = 0; k < 5; ++k) in &= static_cast<uint8_t>(n[k] - 1) < 69;
+        return in;
+    }
+    // Position in the table of the numbers n[0..4] (each 1..69).
+    std::size_t indexOf(const uint8_t* n) const {
+        int64_t i = base_;
+        for (std::size_t k = 0; k < 5; ++k) i += step_[k] * n[k];
+        return static_cast<std::size_t>(i);
+    }
+    // The shredded number of n[0..4] (each 1..69).
+    int32_t valueOf(const uint8_t* n) const { return values_[indexOf(n)]; }
+    std::size_t size() const { return values_.size(); }
+    int32_t value(std::size_t index) const { return values_[index]; }
+
+private:
+    friend class ShredFormula;
+    int64_t base_ = 0;
+    std::array<int64_t, 5> step_{};
+    std::vector<int32_t> values_;
+};
+
 // A formula compiled once and evaluated for many sets of variable values. Evaluation does
 // not allocate and may run on several threads at once.
 class ShredFormula {
@@ -108,6 +140,10 @@ public:
     bool evaluate(const FormulaVars& vars, long double& value) const;
     // The shredded number: shredValue of the result, 0 when the evaluation fails.
     int shred(const FormulaVars& vars, int digits) const;
+    // The shredded numbers of all combinations with p and t taken from `fixed` (its n ignored),
+    // when the table needs at most maxEntries entries; nothing when the formula does not split
+    // so (for example "n1/n2/n3/n4/n5", or numbers written next to a variable such as "n12").
+    std::optional<ShredTable> tableFor(const FormulaVars& fixed, int digits, std::size_t maxEntries) const;
 
     struct Program;
 

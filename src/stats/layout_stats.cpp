@@ -411,19 +411,65 @@ int TCountInClassStat::numberOf(const uint8_t* nums) const {
     return count;
 }
 
+namespace {
+
+// The number of distinct classes of five numbers by branch-free comparisons: a position adds a
+// class when no earlier position has the same one.
+int distinctClasses(const std::array<uint8_t, 256>& of, const uint8_t* n) {
+    const uint8_t c0 = of[n[0]], c1 = of[n[1]], c2 = of[n[2]], c3 = of[n[3]], c4 = of[n[4]];
+    return 1 + (c1 != c0) + ((c2 != c0) & (c2 != c1)) + ((c3 != c0) & (c3 != c1) & (c3 != c2)) +
+           ((c4 != c0) & (c4 != c1) & (c4 != c2) & (c4 != c3));
+}
+
+// Adds the counts of the values 0..N-1 of key 1 that occurred.
+template <size_t N>
+void addKey1Counts(const std::array<int32_t, N>& seen, TValueCounts& counts) {
+    for (size_t v = 0; v < N; ++v)
+        if (seen[v] != 0) counts.add(v, seen[v]);
+}
+
+}  // namespace
+
 void TDistinctClassesStat::matchChunk(const TComb* combs, size_t count, const TStatMatcher& m,
                                       uint8_t* matched) const {
     std::array<uint8_t, 8> exact{};
     m.selectedExactTable(exact.data(), exact.size());
+    for (size_t k = 0; k < count; ++k) matched[k] = exact[static_cast<size_t>(distinctClasses(classes_.of, combs[k].n.data()))];
+}
+
+bool TDistinctClassesStat::countCombValues(const TComb* combs, size_t count, TValueCounts& counts) const {
+    std::array<int32_t, 6> seen{};
+    for (size_t k = 0; k < count; ++k) ++seen[static_cast<size_t>(distinctClasses(classes_.of, combs[k].n.data()))];
+    addKey1Counts(seen, counts);
+    return true;
+}
+
+bool TCountInClassStat::countCombValues(const TComb* combs, size_t count, TValueCounts& counts) const {
+    std::array<uint8_t, 256> in{};
+    const int target = parameter();
+    for (size_t v = 0; v < in.size(); ++v) in[v] = classes_.of[v] == target ? 1 : 0;
+    std::array<int32_t, 6> seen{};
+    for (size_t k = 0; k < count; ++k) {
+        const uint8_t* n = combs[k].n.data();
+        ++seen[static_cast<size_t>(in[n[0]] + in[n[1]] + in[n[2]] + in[n[3]] + in[n[4]])];
+    }
+    addKey1Counts(seen, counts);
+    return true;
+}
+
+bool TClassOfNumberStat::countCombValues(const TComb* combs, size_t count, TValueCounts& counts) const {
+    std::array<int32_t, 256> seen{};
     const auto& of = classes_.of;
     for (size_t k = 0; k < count; ++k) {
         const uint8_t* n = combs[k].n.data();
-        const uint8_t c0 = of[n[0]], c1 = of[n[1]], c2 = of[n[2]], c3 = of[n[3]], c4 = of[n[4]];
-        // A position adds a class when no earlier position has the same one.
-        const int distinct = 1 + (c1 != c0) + ((c2 != c0) & (c2 != c1)) + ((c3 != c0) & (c3 != c1) & (c3 != c2)) +
-                             ((c4 != c0) & (c4 != c1) & (c4 != c2) & (c4 != c3));
-        matched[k] = exact[static_cast<size_t>(distinct)];
+        ++seen[of[n[0]]];
+        ++seen[of[n[1]]];
+        ++seen[of[n[2]]];
+        ++seen[of[n[3]]];
+        ++seen[of[n[4]]];
     }
+    addKey1Counts(seen, counts);
+    return true;
 }
 
 void TCountInClassStat::matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const {

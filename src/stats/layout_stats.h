@@ -82,6 +82,8 @@ public:
     void valuesOfDraw(int index, int lastIndex, bool sorted, TStatDrawArray& list, TStatState& state,
                       TLastValueArray& lastValues) override;
     bool matchTest(const TComb& comb, const TStatMatcher& m) const override;
+    // Norm runs: the class of each of the five numbers counted per batch.
+    bool countCombValues(const TComb* combs, size_t count, TValueCounts& counts) const override;
 
 protected:
     void addClasses(const uint8_t* nums, TStatDrawArray& list, bool fromDraw);
@@ -143,6 +145,8 @@ public:
     int numberOf(const uint8_t* nums) const override;
     // The distinct count by branch-free comparisons of the five classes, answered from a table.
     void matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const override;
+    // Norm runs: the distinct counts counted per batch.
+    bool countCombValues(const TComb* combs, size_t count, TValueCounts& counts) const override;
 };
 
 // How many of the five numbers lie in the class given by the instance parameter.
@@ -152,6 +156,8 @@ public:
     int numberOf(const uint8_t* nums) const override;
     // The count as a sum of five membership bytes, answered from a table.
     void matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const override;
+    // Norm runs: the counts counted per batch.
+    bool countCombValues(const TComb* combs, size_t count, TValueCounts& counts) const override;
 };
 
 // Tuples of the classes of k positions (keys 1..k): every choice of k positions in lexicographic

@@ -4,9 +4,12 @@
 // occupied columns, the columns with vertically adjacent numbers, the count in one column and the
 // tuples of columns; the row members exchange columns and rows.
 #include <algorithm>
+#include <bit>
 #include <cstdlib>
+#include <vector>
 
 #include "core/format.h"
+#include "core/game.h"
 #include "core/numbers.h"
 #include "core/text_forms.h"
 #include "stats/layout_stats.h"
@@ -105,6 +108,11 @@ public:
     bool matchTest(const TComb& comb, const TStatMatcher& m) const override {
         return m.tables<TPackedKeyTables>().keys.contains(packedOf(comb.n.data()));
     }
+    // Norm runs: the pattern of each combination counted straight into the counts.
+    bool countCombValues(const TComb* combs, size_t count, TValueCounts& counts) const override {
+        for (size_t k = 0; k < count; ++k) counts.add(packedOf(combs[k].n.data()), 1);
+        return true;
+    }
 
 private:
     uint64_t packedOf(const TClassBits& marked) const {
@@ -150,7 +158,32 @@ private:
 class TAdjacency {
 public:
     TAdjacency(const TSettings& settings, TLayoutAxis line)
-        : line_(settings, line), across_(settings, line == TLayoutAxis::Column ? TLayoutAxis::Row : TLayoutAxis::Column) {}
+        : line_(settings, line), across_(settings, line == TLayoutAxis::Column ? TLayoutAxis::Row : TLayoutAxis::Column) {
+        for (int a = 0; a < kTouchSide; ++a)
+            for (int b = 0; b < kTouchSide; ++b) {
+                const int l = line_.of[static_cast<size_t>(a)];
+                if (l == 0 || l != line_.of[static_cast<size_t>(b)]) continue;
+                if (std::abs(across_.of[static_cast<size_t>(a)] - across_.of[static_cast<size_t>(b)]) != 1) continue;
+                if (l > 64) touchFits_ = false;
+                else touch_[static_cast<size_t>(a * kTouchSide + b)] = uint64_t{1} << (l - 1);
+            }
+    }
+
+    // The ten pairs of the numbers as line bits (bit l-1 for a pair of line l that touches, else
+    // 0), the same pairs in the same order as linesOf; false when a number is above 69 or a line
+    // above 64, which the table does not cover (then linesOf answers).
+    bool touchingPairs(const uint8_t* nums, std::array<uint64_t, 10>& bits) const {
+        if (!touchFits_ || std::max({nums[0], nums[1], nums[2], nums[3], nums[4]}) >= kTouchSide) return false;
+        size_t p = 0;
+        for (int i = 0; i < 5; ++i)
+            for (int j = i + 1; j < 5; ++j) bits[p++] = touch_[static_cast<size_t>(nums[i] * kTouchSide + nums[j])];
+        return true;
+    }
+    static uint64_t linesOfPairs(const std::array<uint64_t, 10>& bits) {
+        uint64_t m = 0;
+        for (const uint64_t b : bits) m |= b;
+        return m;
+    }
 
     // The lines with at least one adjacent pair, in the order they are first met over the pairs
     // (i < j), with their pair counts; returns how many.
@@ -173,8 +206,12 @@ public:
     }
 
 private:
+    static constexpr int kTouchSide = kMaxNumber + 1;  // numbers 0..69
     TLayoutClasses line_;
     TLayoutClasses across_;
+    // touch_[a * 70 + b]: the bit of the line of a and b when they touch, else 0.
+    std::vector<uint64_t> touch_ = std::vector<uint64_t>(kTouchSide * kTouchSide, 0);
+    bool touchFits_ = true;
 };
 
 // (line, pair count + 1) for every line holding adjacent numbers; "3 x 3".
@@ -195,11 +232,63 @@ public:
         TCustomNumbersStat::valuesOfDraw(index, lastIndex, sorted, list, state, lastValues);
         addLines(current_.nums.data(), list, true);
     }
+    // hit[line * 12 + pairs + 1] for lines 1..64 and 1..10 pairs, the selected pairs beside.
+    struct TLineHits final : TMatchTables {
+        explicit TLineHits(const TStatDrawArray& sel) {
+            pairs.build(sel);
+            for (int l = 1; l <= 64; ++l)
+                for (int k = 2; k <= 11; ++k) hit[static_cast<size_t>(l * 12 + k)] = pairs.has(sel, l, k) ? 1 : 0;
+        }
+        TPairSelection pairs;
+        std::array<uint8_t, 65 * 12> hit{};
+    };
     std::unique_ptr<const TMatchTables> buildMatchTables(const TStatMatcher& m) const override {
-        return std::make_unique<TPairTables>(m.selection());
+        return std::make_unique<TLineHits>(m.selection());
+    }
+    void matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const override {
+        const auto& hit = m.tables<TLineHits>().hit;
+        std::array<uint64_t, 10> bits{};
+        for (size_t k = 0; k < count; ++k) {
+            if (!adjacency_.touchingPairs(combs[k].n.data(), bits)) {
+                matched[k] = matchTest(combs[k], m) ? 1 : 0;
+                continue;
+            }
+            uint8_t any = 0;
+            for (uint64_t lines = TAdjacency::linesOfPairs(bits); lines != 0; lines &= lines - 1) {
+                const uint64_t bit = lines & (~lines + 1);
+                int pairs = 0;
+                for (const uint64_t b : bits) pairs += b == bit;
+                any |= hit[static_cast<size_t>((std::countr_zero(bit) + 1) * 12 + pairs + 1)];
+            }
+            matched[k] = any;
+        }
+    }
+    // Norm runs: (line, pairs + 1) of every line that holds touching numbers, once per combination.
+    bool countCombValues(const TComb* combs, size_t count, TValueCounts& counts) const override {
+        std::vector<int32_t> seen(65 * 12, 0);
+        std::array<uint64_t, 10> bits{};
+        std::array<uint8_t, 10> lines{}, pairs{};
+        for (size_t k = 0; k < count; ++k) {
+            const uint8_t* n = combs[k].n.data();
+            if (!adjacency_.touchingPairs(n, bits)) {
+                const int found = adjacency_.linesOf(n, lines, pairs);
+                for (size_t i = 0; i < static_cast<size_t>(found); ++i)
+                    counts.add(TPackedKeySet::pack(lines[i], pairs[i] + 1u), 1);
+                continue;
+            }
+            for (uint64_t set = TAdjacency::linesOfPairs(bits); set != 0; set &= set - 1) {
+                const uint64_t bit = set & (~set + 1);
+                int found = 0;
+                for (const uint64_t b : bits) found += b == bit;
+                ++seen[static_cast<size_t>((std::countr_zero(bit) + 1) * 12 + found + 1)];
+            }
+        }
+        for (size_t i = 0; i < seen.size(); ++i)
+            if (seen[i] != 0) counts.add(TPackedKeySet::pack(i / 12, i % 12), seen[i]);
+        return true;
     }
     bool matchTest(const TComb& comb, const TStatMatcher& m) const override {
-        const TPairSelection& selected = m.tables<TPairTables>().pairs;
+        const TPairSelection& selected = m.tables<TLineHits>().pairs;
         std::array<uint8_t, 10> lines{}, pairs{};
         const int count = adjacency_.linesOf(comb.n.data(), lines, pairs);
         for (int k = 0; k < count; ++k)
@@ -247,6 +336,39 @@ public:
         return m.selectedExact(countOf(comb.n.data()));
     }
     int32_t numberOfComb(const TComb& nums, int, int, bool) const override { return countOf(nums.n.data()); }
+
+    // Whether each count 0..10 is selected.
+    struct TCountHits final : TMatchTables {
+        std::array<uint8_t, 11> hit{};
+    };
+    std::unique_ptr<const TMatchTables> buildMatchTables(const TStatMatcher& m) const override {
+        auto t = std::make_unique<TCountHits>();
+        m.selectedExactTable(t->hit.data(), t->hit.size());
+        return t;
+    }
+    // The count is the number of lines among the touching pairs' line bits.
+    void matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const override {
+        const auto& hit = m.tables<TCountHits>().hit;
+        std::array<uint64_t, 10> bits{};
+        for (size_t k = 0; k < count; ++k) {
+            const uint8_t* n = combs[k].n.data();
+            const int c = adjacency_.touchingPairs(n, bits) ? std::popcount(TAdjacency::linesOfPairs(bits)) : countOf(n);
+            matched[k] = hit[static_cast<size_t>(c)];
+        }
+    }
+    // Norm runs: one value per combination, key 1 the count.
+    bool countCombValues(const TComb* combs, size_t count, TValueCounts& counts) const override {
+        std::array<int32_t, 11> seen{};
+        std::array<uint64_t, 10> bits{};
+        for (size_t k = 0; k < count; ++k) {
+            const uint8_t* n = combs[k].n.data();
+            ++seen[static_cast<size_t>(adjacency_.touchingPairs(n, bits) ? std::popcount(TAdjacency::linesOfPairs(bits))
+                                                                          : countOf(n))];
+        }
+        for (size_t c = 0; c < seen.size(); ++c)
+            if (seen[c] != 0) counts.add(c, seen[c]);
+        return true;
+    }
 
 private:
     TAdjacency adjacency_;

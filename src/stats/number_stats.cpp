@@ -1,6 +1,7 @@
 // Number statistics (group 0): the numbers of a draw, their digits, the counts and position
 // masks of even, small and prime numbers, the number at a position and the extra number.
 #include <array>
+#include <memory>
 
 #include "core/numbers.h"
 #include "stats/custom_stat.h"
@@ -17,6 +18,22 @@ ClassTable makeClassTable(bool (*inClass)(int)) {
     ClassTable t{};
     for (int n = 0; n < 256; ++n) t[static_cast<size_t>(n)] = inClass(n) ? 1 : 0;
     return t;
+}
+
+// Whether each key 1 of 0..N-1 is selected, worked out once per filter run.
+template <size_t N>
+struct TKey1Hits final : TMatchTables {
+    explicit TKey1Hits(const TStatMatcher& m) {
+        for (size_t v = 0; v < N; ++v) hit[v] = m.selectedKey1(static_cast<int>(v)) ? 1 : 0;
+    }
+    std::array<uint8_t, N> hit{};
+};
+
+// Adds the counts of the values 0..N-1 of key 1 that occurred.
+template <size_t N>
+void addKey1Counts(const std::array<int32_t, N>& seen, TValueCounts& counts) {
+    for (size_t v = 0; v < N; ++v)
+        if (seen[v] != 0) counts.add(v, seen[v]);
 }
 
 bool isOdd(int n) { return !isEven(n); }
@@ -123,6 +140,41 @@ public:
         }
         return false;
     }
+    // Whether some digit of each byte is selected, worked out once per run.
+    struct TDigitHits final : TMatchTables {
+        std::array<uint8_t, 256> hit{};
+    };
+    std::unique_ptr<const TMatchTables> buildMatchTables(const TStatMatcher& m) const override {
+        auto t = std::make_unique<TDigitHits>();
+        int d[3];
+        for (int n = 0; n < 256; ++n) {
+            const int k = digitsOf(n, d);
+            for (int i = 0; i < k; ++i) t->hit[static_cast<size_t>(n)] |= m.selectedExact(d[i]) ? 1 : 0;
+        }
+        return t;
+    }
+    void matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const override {
+        const auto& hit = m.tables<TDigitHits>().hit;
+        for (size_t k = 0; k < count; ++k) {
+            const auto& n = combs[k].n;
+            matched[k] = hit[n[0]] | hit[n[1]] | hit[n[2]] | hit[n[3]] | hit[n[4]];
+        }
+    }
+    // Norm runs: the numbers counted per batch, then each number's digits that many times.
+    bool countCombValues(const TComb* combs, size_t count, TValueCounts& counts) const override {
+        std::array<int32_t, 256> seen{};
+        for (size_t k = 0; k < count; ++k)
+            for (uint8_t n : combs[k].n) ++seen[n];
+        std::array<int32_t, 10> digits{};
+        int d[3];
+        for (size_t n = 0; n < seen.size(); ++n) {
+            if (seen[n] == 0) continue;
+            const int k = digitsOf(static_cast<int>(n), d);
+            for (int i = 0; i < k; ++i) digits[static_cast<size_t>(d[i])] += seen[n];
+        }
+        addKey1Counts(digits, counts);
+        return true;
+    }
 
 private:
     void addDigits(const uint8_t* nums, TStatDrawArray& list, bool fromDraw) {
@@ -168,6 +220,19 @@ public:
         return m.selectedKey1(countOf(comb.n.data()));
     }
     int32_t numberOfComb(const TComb& nums, int, int, bool) const override { return countOf(nums.n.data()); }
+    std::unique_ptr<const TMatchTables> buildMatchTables(const TStatMatcher& m) const override {
+        return std::make_unique<TKey1Hits<6>>(m);
+    }
+    void matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const override {
+        const auto& hit = m.tables<TKey1Hits<6>>().hit;
+        for (size_t k = 0; k < count; ++k) matched[k] = hit[static_cast<size_t>(countOf(combs[k].n.data()))];
+    }
+    bool countCombValues(const TComb* combs, size_t count, TValueCounts& counts) const override {
+        std::array<int32_t, 6> seen{};
+        for (size_t k = 0; k < count; ++k) ++seen[static_cast<size_t>(countOf(combs[k].n.data()))];
+        addKey1Counts(seen, counts);
+        return true;
+    }
 
 private:
     ClassTable table_;
@@ -214,6 +279,19 @@ public:
     }
     bool matchTest(const TComb& comb, const TStatMatcher& m) const override {
         return m.selectedKey1(maskOf(comb.n.data()));
+    }
+    std::unique_ptr<const TMatchTables> buildMatchTables(const TStatMatcher& m) const override {
+        return std::make_unique<TKey1Hits<32>>(m);
+    }
+    void matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const override {
+        const auto& hit = m.tables<TKey1Hits<32>>().hit;
+        for (size_t k = 0; k < count; ++k) matched[k] = hit[static_cast<size_t>(maskOf(combs[k].n.data()))];
+    }
+    bool countCombValues(const TComb* combs, size_t count, TValueCounts& counts) const override {
+        std::array<int32_t, 32> seen{};
+        for (size_t k = 0; k < count; ++k) ++seen[static_cast<size_t>(maskOf(combs[k].n.data()))];
+        addKey1Counts(seen, counts);
+        return true;
     }
 
 private:
@@ -269,6 +347,15 @@ public:
     }
     int32_t numberOfComb(const TComb& nums, int, int, bool) const override {
         return validPosition() ? nums.n[position()] : 0;
+    }
+    // Norm runs: the numbers at the position counted per batch (nothing without a position).
+    bool countCombValues(const TComb* combs, size_t count, TValueCounts& counts) const override {
+        if (!validPosition()) return true;
+        std::array<int32_t, 256> seen{};
+        const size_t p = position();
+        for (size_t k = 0; k < count; ++k) ++seen[combs[k].n[p]];
+        addKey1Counts(seen, counts);
+        return true;
     }
 
 private:

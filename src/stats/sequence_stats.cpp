@@ -5,7 +5,9 @@
 // positions when the later number is exactly one more than the earlier one; the graph numbers
 // join them when the numbers differ by one in either direction. For ascending numbers the two
 // rules agree.
+#include <array>
 #include <cstdlib>
+#include <memory>
 
 #include "stats/custom_stat.h"
 #include "stats/stat_classes.h"
@@ -60,6 +62,24 @@ int longestRun(const uint8_t* x, bool (*joins)(const uint8_t*, int)) {
     return best;
 }
 
+// Under the ascending rule every value depends only on which of the four neighbouring pairs
+// join: the join pattern, bit i - 1 set when position i continues the run of position i - 1.
+constexpr int kPatterns = 16;
+int joinPattern(const uint8_t* x) {
+    return (x[1] == x[0] + 1) | (x[2] == x[1] + 1) << 1 | (x[3] == x[2] + 1) << 2 | (x[4] == x[3] + 1) << 3;
+}
+// Five numbers with the given join pattern, for working out a pattern's values once.
+std::array<uint8_t, 5> numbersWithPattern(int pattern) {
+    std::array<uint8_t, 5> x{10, 0, 0, 0, 0};
+    for (size_t i = 1; i < 5; ++i) x[i] = static_cast<uint8_t>(x[i - 1] + (((pattern >> (i - 1)) & 1) ? 1 : 3));
+    return x;
+}
+
+// Whether each join pattern is selected, worked out once per filter run.
+struct TPatternHits final : TMatchTables {
+    std::array<uint8_t, kPatterns> hit{};
+};
+
 }  // namespace
 
 // The length of every run; the values of one draw add up to 5.
@@ -94,6 +114,31 @@ public:
         for (int i = 0; i < n; ++i)
             if (m.selectedKey1(len[i])) return true;
         return false;
+    }
+    std::unique_ptr<const TMatchTables> buildMatchTables(const TStatMatcher& m) const override {
+        auto t = std::make_unique<TPatternHits>();
+        for (int p = 0; p < kPatterns; ++p) {
+            int len[5];
+            const int n = runLengths(numbersWithPattern(p).data(), len);
+            for (int i = 0; i < n; ++i) t->hit[static_cast<size_t>(p)] |= m.selectedKey1(len[i]) ? 1 : 0;
+        }
+        return t;
+    }
+    void matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const override {
+        const auto& hit = m.tables<TPatternHits>().hit;
+        for (size_t k = 0; k < count; ++k) matched[k] = hit[static_cast<size_t>(joinPattern(combs[k].n.data()))];
+    }
+    // Norm runs: the combinations counted per join pattern, then each run length of a pattern.
+    bool countCombValues(const TComb* combs, size_t count, TValueCounts& counts) const override {
+        std::array<int32_t, kPatterns> seen{};
+        for (size_t k = 0; k < count; ++k) ++seen[static_cast<size_t>(joinPattern(combs[k].n.data()))];
+        for (int p = 0; p < kPatterns; ++p) {
+            if (seen[static_cast<size_t>(p)] == 0) continue;
+            int len[5];
+            const int n = runLengths(numbersWithPattern(p).data(), len);
+            for (int i = 0; i < n; ++i) counts.add(static_cast<uint64_t>(len[i]), seen[static_cast<size_t>(p)]);
+        }
+        return true;
     }
 
 private:
@@ -138,6 +183,26 @@ public:
     }
     bool matchTest(const TComb& comb, const TStatMatcher& m) const override {
         return m.selectedKey1(valueOf(comb.n.data(), &joinsAscending));
+    }
+    std::unique_ptr<const TMatchTables> buildMatchTables(const TStatMatcher& m) const override {
+        auto t = std::make_unique<TPatternHits>();
+        for (int p = 0; p < kPatterns; ++p)
+            t->hit[static_cast<size_t>(p)] = m.selectedKey1(valueOf(numbersWithPattern(p).data(), &joinsAscending)) ? 1 : 0;
+        return t;
+    }
+    void matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const override {
+        const auto& hit = m.tables<TPatternHits>().hit;
+        for (size_t k = 0; k < count; ++k) matched[k] = hit[static_cast<size_t>(joinPattern(combs[k].n.data()))];
+    }
+    // Norm runs: the combinations counted per join pattern, then the value of each pattern.
+    bool countCombValues(const TComb* combs, size_t count, TValueCounts& counts) const override {
+        std::array<int32_t, kPatterns> seen{};
+        for (size_t k = 0; k < count; ++k) ++seen[static_cast<size_t>(joinPattern(combs[k].n.data()))];
+        for (int p = 0; p < kPatterns; ++p)
+            if (seen[static_cast<size_t>(p)] != 0)
+                counts.add(static_cast<uint64_t>(valueOf(numbersWithPattern(p).data(), &joinsAscending)),
+                           seen[static_cast<size_t>(p)]);
+        return true;
     }
     int32_t numberOfComb(const TComb& nums, int, int, bool) const override {
         return valueOf(nums.n.data(), &joinsEitherWay);

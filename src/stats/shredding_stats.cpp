@@ -63,17 +63,31 @@ void TstShreddingStat::valuesOfDraw(int index, int lastIndex, bool sorted, TStat
 
 namespace {
 
-// p and t of a filter run (n left 0), looked up once per run.
+// Largest tables made for a filter run (a run over a short list must not wait long for it) and
+// for a norm run over all combinations.
+constexpr std::size_t kFilterTableMax = std::size_t{1} << 16;
+constexpr std::size_t kNormTableMax = std::size_t{1} << 20;
+
+// p and t of a filter run (n left 0), looked up once per run, and when the formula allows, the
+// shredded number of every combination as a table with whether each entry is selected.
 struct TShredTables final : TMatchTables {
     explicit TShredTables(const FormulaVars& v) : vars(v) {}
     const FormulaVars vars;
+    std::optional<ShredTable> table;
+    std::vector<uint8_t> selected;
 };
 
 }  // namespace
 
 std::unique_ptr<const TMatchTables> TstShreddingStat::buildMatchTables(const TStatMatcher& m) const {
     const uint8_t none[5] = {0, 0, 0, 0, 0};
-    return std::make_unique<TShredTables>(varsFor(none, m.referenceIndex(), m.sorted()));
+    auto t = std::make_unique<TShredTables>(varsFor(none, m.referenceIndex(), m.sorted()));
+    t->table = compiled_.tableFor(t->vars, digits_, kFilterTableMax);
+    if (t->table) {
+        t->selected.resize(t->table->size());
+        for (size_t i = 0; i < t->selected.size(); ++i) t->selected[i] = selected(m, t->table->value(i)) ? 1 : 0;
+    }
+    return t;
 }
 
 bool TstShreddingStat::selected(const TStatMatcher& m, int32_t value) {
@@ -85,6 +99,32 @@ bool TstShreddingStat::matchTest(const TComb& comb, const TStatMatcher& m) const
     FormulaVars vars = m.tables<TShredTables>().vars;
     putNumbers(vars, 0, comb.n.data());
     return selected(m, shredded(vars));
+}
+
+void TstShreddingStat::matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const {
+    const TShredTables& t = m.tables<TShredTables>();
+    if (!t.table) {
+        TCustomGraphStat::matchChunk(combs, count, m, matched);
+        return;
+    }
+    const ShredTable& table = *t.table;
+    const uint8_t* sel = t.selected.data();
+    for (size_t k = 0; k < count; ++k) {
+        const uint8_t* n = combs[k].n.data();
+        matched[k] = ShredTable::covers(n) ? sel[table.indexOf(n)] : (matchTest(combs[k], m) ? 1 : 0);
+    }
+}
+
+bool TstShreddingStat::countCombValues(const TComb* combs, size_t count, TValueCounts& counts) const {
+    std::call_once(normTableOnce_, [this] { normTable_ = compiled_.tableFor(FormulaVars{}, digits_, kNormTableMax); });
+    if (!normTable_) return false;
+    for (size_t k = 0; k < count; ++k) {
+        const uint8_t* n = combs[k].n.data();
+        FormulaVars vars{};
+        if (!ShredTable::covers(n)) putNumbers(vars, 0, n);  // beyond the table: evaluated
+        counts.add(static_cast<uint32_t>(ShredTable::covers(n) ? normTable_->valueOf(n) : shredded(vars)), 1);
+    }
+    return true;
 }
 
 int32_t TstShreddingStat::numberOfComb(const TComb& nums, int drawIndex, int, bool sorted) const {

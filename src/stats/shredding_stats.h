@@ -6,6 +6,8 @@
 // The value, 0 .. 10^digits - 1, is held in keys 1-2 read as one 32-bit number: with five digits
 // it can exceed the 16 bits of key 1. For up to four digits this is key 1 alone.
 #include <array>
+#include <mutex>
+#include <optional>
 
 #include "stats/custom_stat.h"
 #include "stats/expression.h"
@@ -30,6 +32,11 @@ public:
     std::unique_ptr<const TMatchTables> buildMatchTables(const TStatMatcher& m) const override;
     // The candidate's shredded number with p = the draw at referenceIndex and t = the draw before it.
     bool matchTest(const TComb& comb, const TStatMatcher& m) const override;
+    // One table lookup per combination when the formula splits into few sums (see ShredTable);
+    // matchTest evaluates the formula.
+    void matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const override;
+    // Norm runs: the combinations' numbers counted from the table with p and t equal to 0.
+    bool countCombValues(const TComb* combs, size_t count, TValueCounts& counts) const override;
     // The combination as n, with p and t the two draws before drawIndex.
     int32_t numberOfComb(const TComb& nums, int drawIndex, int referenceIndex, bool sorted) const override;
 
@@ -41,6 +48,9 @@ private:
     std::string formula_;
     int digits_ = 2;
     ShredFormula compiled_;
+    // The table of the norm runs, made on first use.
+    mutable std::once_flag normTableOnce_;
+    mutable std::optional<ShredTable> normTable_;
 };
 
 }  // namespace tavlora

@@ -19,14 +19,6 @@ constexpr int kSumGroup = 1;
 
 int sign(int v) { return v > 0 ? 1 : v < 0 ? -1 : 0; }
 
-// Sum of the numbers of one class (0 when none belongs to it).
-int classSum(const uint8_t* nums, bool (*inClass)(int)) {
-    int s = 0;
-    for (int p = 0; p < 5; ++p)
-        if (inClass(nums[p])) s += nums[p];
-    return s;
-}
-
 // Number of ways one number of the five is the sum of two others: triples (i, j, k), j < k,
 // i differing from j and k, with n[j] + n[k] = n[i].
 int sumOfTwoCount(const uint8_t* n) {
@@ -92,6 +84,11 @@ protected:
     }
 };
 
+// Whether each sum a combination of bytes can have is selected, worked out once per run.
+struct TSumHits final : TMatchTables {
+    std::array<uint8_t, 5 * 255 + 1> hit;
+};
+
 class TstSumValues : public TSumValueStat {
 public:
     using TSumValueStat::TSumValueStat;
@@ -99,10 +96,6 @@ public:
     bool countCombValues(const TComb* combs, size_t count, TValueCounts& counts) const override {
         return countSums(combs, count, counts, [](const uint8_t* n) { return n[0] + n[1] + n[2] + n[3] + n[4]; });
     }
-    // Whether each sum a combination of bytes can have is selected, worked out once per run.
-    struct TSumHits final : TMatchTables {
-        std::array<uint8_t, 5 * 255 + 1> hit;
-    };
     std::unique_ptr<const TMatchTables> buildMatchTables(const TStatMatcher& m) const override {
         auto t = std::make_unique<TSumHits>();
         m.selectedExactTable(t->hit.data(), t->hit.size());
@@ -124,22 +117,54 @@ public:
     }
 };
 
-class TstSumEvenValues : public TSumValueStat {
+// The sum of the numbers of one class: each number weighs itself when in the class, else 0,
+// read from a table made once per instance.
+class TClassSumStat : public TSumValueStat {
 public:
-    using TSumValueStat::TSumValueStat;
-    int sumOf(const uint8_t* n) const override { return classSum(n, &isEven); }
+    TClassSumStat(const TStatList& list, const TStatClassInfo& cls, int parameter, bool (*inClass)(int))
+        : TSumValueStat(list, cls, parameter) {
+        for (size_t v = 0; v < weight_.size(); ++v)
+            weight_[v] = static_cast<uint8_t>(inClass(static_cast<int>(v)) ? v : 0);
+    }
+    int sumOf(const uint8_t* n) const final { return weighted(n); }
+    bool countCombValues(const TComb* combs, size_t count, TValueCounts& counts) const final {
+        return countSums(combs, count, counts, [this](const uint8_t* n) { return weighted(n); });
+    }
+    std::unique_ptr<const TMatchTables> buildMatchTables(const TStatMatcher& m) const final {
+        auto t = std::make_unique<TSumHits>();
+        m.selectedExactTable(t->hit.data(), t->hit.size());
+        return t;
+    }
+    void matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const final {
+        const auto& hit = m.tables<TSumHits>().hit;
+        for (size_t k = 0; k < count; ++k) matched[k] = hit[static_cast<size_t>(weighted(combs[k].n.data()))];
+    }
+
+private:
+    int weighted(const uint8_t* n) const {
+        return weight_[n[0]] + weight_[n[1]] + weight_[n[2]] + weight_[n[3]] + weight_[n[4]];
+    }
+    std::array<uint8_t, 256> weight_{};
 };
 
-class TstSumPrimeValues : public TSumValueStat {
+class TstSumEvenValues : public TClassSumStat {
 public:
-    using TSumValueStat::TSumValueStat;
-    int sumOf(const uint8_t* n) const override { return classSum(n, &isPrime); }
+    TstSumEvenValues(const TStatList& list, const TStatClassInfo& cls, int parameter)
+        : TClassSumStat(list, cls, parameter, &isEven) {}
+};
+
+class TstSumPrimeValues : public TClassSumStat {
+public:
+    TstSumPrimeValues(const TStatList& list, const TStatClassInfo& cls, int parameter)
+        : TClassSumStat(list, cls, parameter, &isPrime) {}
 };
 
 // Number of ways one number is the sum of two others (key 1).
 class TstSum2To3 : public TCustomGraphStat {
 public:
     using TCustomGraphStat::TCustomGraphStat;
+    // Each of the ten pairs is summed by at most the three other numbers.
+    static constexpr int kMaxCount = 30;
     void valuesOfComb(const TComb& comb, TStatDrawArray& list) override {
         TCustomGraphStat::valuesOfComb(comb, list);
         working_.setKeys(static_cast<uint16_t>(sumOfTwoCount(comb.n.data())));
@@ -155,6 +180,46 @@ public:
         return m.selectedKey1(sumOfTwoCount(comb.n.data()));
     }
     int32_t numberOfComb(const TComb& nums, int, int, bool) const override { return sumOfTwoCount(nums.n.data()); }
+
+    // Whether each count 0..kMaxCount is selected.
+    struct TCountHits final : TMatchTables {
+        std::array<uint8_t, kMaxCount + 1> hit{};
+    };
+    std::unique_ptr<const TMatchTables> buildMatchTables(const TStatMatcher& m) const override {
+        auto t = std::make_unique<TCountHits>();
+        for (int c = 0; c <= kMaxCount; ++c) t->hit[static_cast<size_t>(c)] = m.selectedKey1(c) ? 1 : 0;
+        return t;
+    }
+    void matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const override {
+        const auto& hit = m.tables<TCountHits>().hit;
+        TwoSumCounter counter;
+        for (size_t k = 0; k < count; ++k) matched[k] = hit[static_cast<size_t>(counter.count(combs[k].n.data()))];
+    }
+    bool countCombValues(const TComb* combs, size_t count, TValueCounts& counts) const override {
+        std::array<int32_t, kMaxCount + 1> seen{};
+        TwoSumCounter counter;
+        for (size_t k = 0; k < count; ++k) ++seen[static_cast<size_t>(counter.count(combs[k].n.data()))];
+        for (size_t c = 0; c < seen.size(); ++c)
+            if (seen[c] != 0) counts.add(c, seen[c]);
+        return true;
+    }
+
+private:
+    // sumOfTwoCount through a table of how often each number occurs: with numbers of 1 or more a
+    // number equal to the sum of two others is never one of those two, so the count is the sum
+    // over the ten pairs of the occurrences of their sum.
+    struct TwoSumCounter {
+        std::array<uint8_t, 2 * 255 + 1> occurs{};
+        int count(const uint8_t* n) {
+            if ((n[0] == 0) | (n[1] == 0) | (n[2] == 0) | (n[3] == 0) | (n[4] == 0)) return sumOfTwoCount(n);
+            for (int i = 0; i < 5; ++i) ++occurs[n[i]];
+            int t = 0;
+            for (int j = 0; j < 4; ++j)
+                for (int k = j + 1; k < 5; ++k) t += occurs[static_cast<size_t>(n[j] + n[k])];
+            for (int i = 0; i < 5; ++i) occurs[n[i]] = 0;
+            return t;
+        }
+    };
 };
 
 // 1 when the sum lies in the instance's central range, else 0.
@@ -191,6 +256,14 @@ public:
         return m.selectedKey1(1) ? inside : !inside;
     }
     int32_t numberOfComb(const TComb& nums, int, int, bool) const override { return inRange(combSum(nums)); }
+    // Norm runs: the combinations inside and outside the range counted per batch.
+    bool countCombValues(const TComb* combs, size_t count, TValueCounts& counts) const override {
+        std::array<int32_t, 2> seen{};
+        for (size_t k = 0; k < count; ++k) ++seen[static_cast<size_t>(inRange(combSum(combs[k])))];
+        for (size_t v = 0; v < seen.size(); ++v)
+            if (seen[v] != 0) counts.add(v, seen[v]);
+        return true;
+    }
 
     static std::string caption(const TStatClassInfo& cls, int parameter) {
         if (parameter < 1 || parameter > 3) return {};

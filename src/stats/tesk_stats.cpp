@@ -113,8 +113,24 @@ public:
             chunkOf<1>(selected, combs, count, matched);
     }
     int32_t numberOfComb(const TComb& nums, int, int, bool) const override { return teskNumber(nums.n.data()); }
+    // Norm runs: one value per combination, key 1 the number.
+    bool countCombValues(const TComb* combs, size_t count, TValueCounts& counts) const override {
+        std::array<int32_t, kTeskNumbers> seen{};
+        if (mode_ == 0)
+            countOf<0>(combs, count, seen);
+        else
+            countOf<1>(combs, count, seen);
+        for (size_t v = 0; v < seen.size(); ++v)
+            if (seen[v] != 0) counts.add(v, seen[v]);
+        return true;
+    }
 
 private:
+    template <int Mode>
+    static void countOf(const TComb* combs, size_t count, std::array<int32_t, kTeskNumbers>& seen) {
+        for (size_t k = 0; k < count; ++k)
+            ++seen[static_cast<size_t>(teskNumberOf<Mode>(combs[k].n.data())) & (kTeskNumbers - 1)];
+    }
     template <int Mode>
     static void chunkOf(const std::array<uint8_t, kTeskNumbers>& selected, const TComb* combs, size_t count,
                         uint8_t* matched) {

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <optional>
 #include <random>
 #include <string>
 #include <thread>
@@ -525,4 +527,71 @@ TEST(FormulaCheck, ReportsTheFaultAndItsPosition) {
     for (int i = 0; i < kMaxStackDepth + 2; ++i) deep += ")";
     EXPECT_EQ(checkFormula(deep).fault, FormulaFault::TooComplex);
     EXPECT_FALSE(ShredFormula(deep).compiled());
+}
+
+// The table over whole-number sums of n1..n5 gives the evaluator's own shredded number for the
+// combinations' numbers, with p and t fixed; formulas that read n1..n5 otherwise, or need too
+// large a table, get none.
+TEST(ShredTable, EqualsTheEvaluatedFormulaForCombinationNumbers) {
+    struct Case {
+        std::string formula;
+        bool tabled;
+    };
+    std::vector<Case> cases{
+        {"(n1+n2+n3)/(n4+n5)", true},
+        {"(n4+n5)/(n1+n2+n3)", true},
+        {"(n1+n2)/(n3+n4+n5)", true},
+        {"(n1+p1+t1)/(p5+t5)", true},
+        {"-(2*n1-n2*3+p2)/7", true},
+        {"SQRT(n1+n2+n3+n4+n5)", true},
+        {"(n1-n5)^0.5+n2/PI", true},        // a fractional power of a negative number fails
+        {"1/(n2-n1)+n1*0.5", true},         // divides by zero when n1 = n2
+        {"n1-n1+0.37", true},               // no input at all
+        {"-0*n1+1/(p1-p1)", true},          // fails for every combination
+        {"1E13*n1+0.37", true},              // a factor too large for an exact sum
+        {"1099511627776*n1/3+n2/7", true},  // a sum too large to be exact
+        {"(n1", true},                      // never evaluates: every number is 0
+        {"n1/n2/n3/n4/n5", false},          // five inputs, 69^5 entries
+        {"n12/7", false},                   // the digits of n1 joined with a written 2
+        {"nn1+n2", false},                  // the text of n1 may make another variable name
+    };
+    FormulaGen gen(20261209);
+    for (int i = 0; i < 300; ++i) cases.push_back({gen.expression(0), false});
+    const size_t handCases = 16;
+
+    std::mt19937 rng(77);
+    int tabled = 0;
+    for (size_t c = 0; c < cases.size(); ++c) {
+        const ShredFormula compiled(cases[c].formula);
+        FormulaVars fixed = gen.values();
+        for (size_t i = 0; i < 5; ++i) fixed[i] = 0;
+        const int digits = 1 + static_cast<int>(c % 5);
+        const std::optional<ShredTable> table = compiled.tableFor(fixed, digits, size_t{1} << 16);
+        if (c < handCases) {
+            ASSERT_EQ(table.has_value(), cases[c].tabled) << cases[c].formula;
+        }
+        if (!table) continue;
+        ++tabled;
+        for (int k = 0; k < 300; ++k) {
+            FormulaVars v = fixed;
+            std::array<uint8_t, 69> pool{};
+            for (size_t i = 0; i < pool.size(); ++i) pool[i] = static_cast<uint8_t>(i + 1);
+            std::shuffle(pool.begin(), pool.end(), rng);
+            // mostly random order; the extremes 1 and 69 and sorted numbers too
+            if (k == 0) pool = {1, 2, 3, 4, 5};
+            if (k == 1) pool = {69, 68, 67, 66, 65};
+            if (k % 3 == 2) std::sort(pool.begin(), pool.begin() + 5);
+            for (size_t i = 0; i < 5; ++i) v[i] = pool[i];
+            ASSERT_EQ(table->valueOf(v.data()), compiled.shred(v, digits))
+                << cases[c].formula << " with " << substituteFormulaVars(cases[c].formula, v);
+        }
+    }
+    EXPECT_GT(tabled, 100);  // most generated formulas split into few sums
+
+    // the three default formulas stay small enough for a filter run
+    for (const char* formula : {"(n1+n2+n3)/(n4+n5)", "(n4+n5)/(n1+n2+n3)", "(n1+n2)/(n3+n4+n5)"}) {
+        const std::optional<ShredTable> table = ShredFormula(formula).tableFor(FormulaVars{}, 2, size_t{1} << 16);
+        ASSERT_TRUE(table.has_value()) << formula;
+        EXPECT_LT(table->size(), 30000u) << formula;
+    }
 }

@@ -182,17 +182,40 @@ int TStatList::methodWithCode(std::string_view code) const {
     return -1;
 }
 
+void TStatList::applyMethodFile(const IniFile& ini, bool withFilters) {
+    if (withFilters) {
+        applyFavouritesText(ini.readString(kFiltersSection, "Favorites", favouritesText()));
+        // A favourites text that names no method of the registry would leave every method list
+        // empty: all methods are favourites then, as after "Выбрать все".
+        normaliseFavourites();
+        ordered = ini.readBool(kFiltersSection, "Ordered", ordered);
+        showGroupName = ini.readBool(kFiltersSection, "ShowGroupName", showGroupName);
+        showMethodFlags = ini.readBool(kFiltersSection, "ShowMethodFlags", showMethodFlags);
+    }
+    const std::string section = stringsSection();
+    for (auto& m : methods_) m->customCaption = std::string(trimText(ini.readString(section, m->code(), "")));
+}
+
+void TStatList::writeMethodFile(IniFile& ini, bool withFilters, bool allCaptions) const {
+    if (withFilters) {
+        ini.writeString(kFiltersSection, "Favorites", favouritesText());
+        ini.writeBool(kFiltersSection, "Ordered", ordered);
+        ini.writeBool(kFiltersSection, "ShowGroupName", showGroupName);
+        ini.writeBool(kFiltersSection, "ShowMethodFlags", showMethodFlags);
+    }
+    const std::string section = stringsSection();
+    ini.eraseSection(section);
+    for (const auto& m : methods_) {
+        if (allCaptions)
+            ini.writeString(section, m->code(), m->displayCaption());
+        else if (!m->customCaption.empty())
+            ini.writeString(section, m->code(), m->customCaption);
+    }
+}
+
 void TStatList::loadMethodFile(const std::filesystem::path& path, bool withFilters) {
     try {
-        IniFile ini(path);
-        if (withFilters) {
-            applyFavouritesText(ini.readString(kFiltersSection, "Favorites", favouritesText()));
-            ordered = ini.readBool(kFiltersSection, "Ordered", ordered);
-            showGroupName = ini.readBool(kFiltersSection, "ShowGroupName", showGroupName);
-            showMethodFlags = ini.readBool(kFiltersSection, "ShowMethodFlags", showMethodFlags);
-        }
-        const std::string section = stringsSection();
-        for (auto& m : methods_) m->customCaption = std::string(trimText(ini.readString(section, m->code(), "")));
+        applyMethodFile(IniFile(path), withFilters);
     } catch (const std::exception& e) {
         throw EError(std::string(kLoadError) + e.what());
     }
@@ -201,20 +224,7 @@ void TStatList::loadMethodFile(const std::filesystem::path& path, bool withFilte
 void TStatList::saveMethodFile(const std::filesystem::path& path, bool withFilters, bool allCaptions) const {
     try {
         IniFile ini(path);
-        if (withFilters) {
-            ini.writeString(kFiltersSection, "Favorites", favouritesText());
-            ini.writeBool(kFiltersSection, "Ordered", ordered);
-            ini.writeBool(kFiltersSection, "ShowGroupName", showGroupName);
-            ini.writeBool(kFiltersSection, "ShowMethodFlags", showMethodFlags);
-        }
-        const std::string section = stringsSection();
-        ini.eraseSection(section);
-        for (const auto& m : methods_) {
-            if (allCaptions)
-                ini.writeString(section, m->code(), m->displayCaption());
-            else if (!m->customCaption.empty())
-                ini.writeString(section, m->code(), m->customCaption);
-        }
+        writeMethodFile(ini, withFilters, allCaptions);
         ini.saveAs(path);
     } catch (const std::exception& e) {
         throw EError(std::string(kSaveError) + e.what());

@@ -16,6 +16,7 @@
 namespace tavlora {
 
 class TStatList;
+class IniFile;
 
 inline constexpr std::string_view kMethodFileName = "Tavlora_5d69.flt";
 inline constexpr int kHelpLanguage = 1049;
@@ -115,6 +116,10 @@ public:
     bool loadMethodFile(const std::filesystem::path& path, bool withFilters, Interaction& interaction);
     bool saveMethodFile(const std::filesystem::path& path, bool withFilters, bool allCaptions,
                         Interaction& interaction) const;
+    // The method file's contents already read (load) or to be written (save): the file readers
+    // above go through these.
+    void applyMethodFile(const IniFile& ini, bool withFilters);
+    void writeMethodFile(IniFile& ini, bool withFilters, bool allCaptions) const;
 
 private:
     std::string stringsSection() const { return "STRINGS_" + languageAbbreviation; }

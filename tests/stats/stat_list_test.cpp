@@ -5,6 +5,7 @@
 
 #include "core/codepage.h"
 #include "core/error.h"
+#include "core/ini_file.h"
 #include "core/interaction.h"
 #include "stats/stat_classes.h"
 #include "stats/stat_list.h"
@@ -346,6 +347,32 @@ TEST(StatList, MethodFileDefaultsAndFailures) {
     EXPECT_FALSE(r.list.saveMethodFile(badPath, true, false, ui));
     EXPECT_EQ(ui.messages.size(), 2u);
     EXPECT_TRUE(r.list.saveMethodFile(dir / "ok.flt", true, false, ui));
+}
+
+TEST(StatList, MethodFileNamingNoKnownFavouriteKeepsEveryMethodListed) {
+    TDrawsArray draws;
+    // Favourites naming no method (an old file, a typing error) would hide every method; known
+    // codes among unknown ones are kept.
+    const struct {
+        const char* favorites;
+        bool allFavourites;
+        const char* text;
+    } cases[] = {
+        {"NOSUCH", true, ""},
+        {"NOSUCH,,  ", true, ""},
+        {"NOSUCH,SUMS", false, "SUMS"},
+        {"sums,nums", false, "NUMS,SUMS"},
+    };
+    for (const auto& c : cases) {
+        test::Registry r(draws);
+        r.list.applyFavouritesText("POS2");
+        IniFile ini;
+        ini.loadFromBytes(std::string("[FILTERS]\r\nFavorites=") + c.favorites + "\r\n");
+        r.list.applyMethodFile(ini, true);
+        EXPECT_EQ(r.list.allFavourites, c.allFavourites) << c.favorites;
+        EXPECT_EQ(r.list.favouritesText(), c.text) << c.favorites;
+        EXPECT_FALSE(r.list.methodListIndices(false).empty()) << c.favorites;
+    }
 }
 
 }  // namespace

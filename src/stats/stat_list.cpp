@@ -68,6 +68,8 @@ void TStatList::rebuild() {
             add(0);
         }
     }
+    codeIndex_.clear();
+    for (size_t i = 0; i < methods_.size(); ++i) codeIndex_[toUpperUtf8(methods_[i]->code())].push_back(static_cast<int>(i));
 }
 
 std::string TStatList::listCaption(int index, bool decorate) const {
@@ -192,8 +194,23 @@ void TStatList::applyMethodFile(const IniFile& ini, bool withFilters) {
         showGroupName = ini.readBool(kFiltersSection, "ShowGroupName", showGroupName);
         showMethodFlags = ini.readBool(kFiltersSection, "ShowMethodFlags", showMethodFlags);
     }
+    // Each key of the captions section is looked up among the codes once: a file holds a few
+    // captions, the registry some hundreds of methods. The first of equal keys (case ignored)
+    // gives the caption, as a lookup of the code would.
+    for (auto& m : methods_) m->customCaption.clear();
     const std::string section = stringsSection();
-    for (auto& m : methods_) m->customCaption = std::string(trimText(ini.readString(section, m->code(), "")));
+    std::vector<bool> taken(methods_.size(), false);
+    for (const std::string& key : ini.sectionKeys(section)) {
+        const auto found = codeIndex_.find(toUpperUtf8(trimText(key)));
+        if (found == codeIndex_.end()) continue;
+        std::string caption;
+        for (const int i : found->second) {
+            if (taken[static_cast<size_t>(i)]) continue;
+            if (caption.empty()) caption = std::string(trimText(ini.readString(section, key, "")));
+            taken[static_cast<size_t>(i)] = true;
+            methods_[static_cast<size_t>(i)]->customCaption = caption;
+        }
+    }
 }
 
 void TStatList::writeMethodFile(IniFile& ini, bool withFilters, bool allCaptions) const {

@@ -373,6 +373,19 @@ TEST(StatList, MethodFileNamingNoKnownFavouriteKeepsEveryMethodListed) {
         EXPECT_EQ(r.list.favouritesText(), c.text) << c.favorites;
         EXPECT_FALSE(r.list.methodListIndices(false).empty()) << c.favorites;
     }
+
+    // Caption keys match codes without regard to case; of equal keys the first counts; a caption
+    // not in the file is dropped.
+    test::Registry r(draws);
+    r.list.item(r.list.methodWithCode("POS2")).customCaption = "old";
+    IniFile ini;
+    ini.loadFromBytes("[strings_rus]\r\nsums=A\r\nSUMS=B\r\n  Nums  =  C \r\nNOSUCH=D\r\n[STRINGS_ENG]\r\nEVEN=E\r\n");
+    r.list.applyMethodFile(ini, false);
+    for (int i = 0; i < r.list.count(); ++i) {
+        const std::string& code = r.list.item(i).code();
+        const std::string expected = code == "SUMS" ? "A" : code == "NUMS" ? "C" : "";
+        EXPECT_EQ(r.list.item(i).customCaption, expected) << code;
+    }
 }
 
 }  // namespace

@@ -54,6 +54,12 @@ const char* kScenarioUsage =
 struct ScenarioSession {
     explicit ScenarioSession(Context& ctx) : session(openSession(ctx)), scenario(session->scenario()) {
         scenario.setProgress(&ctx.progress);
+        warnSkipped(ctx, scenario);
+    }
+    // Lines of the file just read that were left out.
+    static void warnSkipped(Context& ctx, const TScenario& scenario) {
+        const std::string warning = scenario.skippedLinesWarning();
+        if (!warning.empty()) ctx.interaction.warning(warning);
     }
     std::unique_ptr<Session> session;
     TScenario& scenario;
@@ -87,6 +93,7 @@ int cmdLoad(Context& ctx, ArgReader& args) {
     const auto file = scenarioFileArg(args, "load", false);
     ScenarioSession s(ctx);
     s.scenario.open(file);
+    ScenarioSession::warnSkipped(ctx, s.scenario);
     printCount(ctx, s.scenario);
     return 0;
 }
@@ -95,6 +102,7 @@ int cmdAppend(Context& ctx, ArgReader& args) {
     const auto file = scenarioFileArg(args, "append", false);
     ScenarioSession s(ctx);
     s.scenario.appendFile(file);
+    ScenarioSession::warnSkipped(ctx, s.scenario);
     printCount(ctx, s.scenario);
     return 0;
 }
@@ -123,11 +131,25 @@ int lineIndexArg(const TScenario& scenario, const std::string& text) {
 // with the same message.
 std::string commandLineText(const ScenarioSession& s, const std::string& text) {
     if (isSeparatorLine(text)) throw UsageError{"пустая строка - это разделитель: используйте \"scenario separator\""};
+    // A field that does not read would be stored as its default: the line is refused, naming
+    // the field. A filter the filter editor refuses gets the editor's message, unless its
+    // method is missing only because the filter's text does not read at all.
+    const auto refuse = [&](const std::string& fault) {
+        throw EError(fmt("Строка сценария \"%s\" не принята.\r%s", text, fault));
+    };
+    const ScenarioLineFields fields = splitScenarioLine(text);
+    if (const std::string fault = scenarioOptionsFault(fields.options); !fault.empty()) refuse(fault);
     const ScenarioLine line = ScenarioLine::parse(text, &s.session->statList());
     for (int f = 0; f < kScenarioFilterCount; ++f) {
         const TFilterCheckResult check = checkFilterItem(line.filters[static_cast<size_t>(f)]);
-        if (!check.ok()) throw EError(fmt("Фильтр %d: %s", f + 1, check.message));
+        if (check.ok()) continue;
+        if (check.check == TFilterCheck::UnknownMethod) {
+            const std::string fault = scenarioFilterFault(f + 1, fields.filters[static_cast<size_t>(f)], nullptr);
+            if (!fault.empty()) refuse(fault);
+        }
+        throw EError(fmt("Фильтр %d: %s", f + 1, check.message));
     }
+    if (const std::string fault = scenarioLineFault(text, &s.session->statList()); !fault.empty()) refuse(fault);
     return line.text();
 }
 
@@ -224,6 +246,7 @@ int runScenarioRun(Context& ctx, ArgReader& args, bool test) {
     // The window's norms and stakes log switches apply to the run as they do in the window.
     const auto session = openSession(ctx, watch);
     const TScenario& scenario = session->scenario();
+    ScenarioSession::warnSkipped(ctx, scenario);
     if (scenario.empty()) throw EError("Сценарий пуст: выполнять нечего.");
     if (session->draws().empty()) throw EError("Архив тиражей пуст: выполнять сценарий не по чему.");
     const std::unique_ptr<TScenarioRunner> made = session->scenarioRunner(ctx.progress, watch);

@@ -41,6 +41,9 @@ std::optional<std::string> scenarioLineFromRatingKey(std::string_view key) {
     while (fieldCount(t) <= kScenarioFilterCount) t += "| ";
     t += "|" + comment;
 
+    // A key whose fields do not read (not made by a scenario, or damaged) would become a line of
+    // defaults: it is refused like a key without filters.
+    if (!scenarioLineFault(t, nullptr).empty()) return std::nullopt;
     const ScenarioLineFields fields = splitScenarioLine(t);
     for (const std::string& f : fields.filters)
         if (!TFilterItem::parse(f, nullptr).text().empty()) return t;

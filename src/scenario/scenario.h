@@ -19,6 +19,15 @@ inline constexpr const char* kScenarioDeleteStatus = "Удаление стро�
 inline constexpr const char* kScenarioLineCountStatus = "Строк: %d";
 inline constexpr const char* kScenarioNewLineTitle = "Создание новой строки";
 inline constexpr const char* kScenarioEditLineTitle = "Редактирование строки";
+inline constexpr const char* kScenarioSkippedLines = "Файл \"%s\": пропущено строк, которые не удалось прочитать: %d (строки %s).\r%s";
+inline constexpr const char* kScenarioNoReadableLine = "В файле нет ни одной читаемой строки сценария: сценарий не изменён.\r%s";
+inline constexpr const char* kScenarioBackupNote = "Прежний файл будет сохранён как \"%s\" при первом изменении сценария.";
+
+// A line of a scenario file that was not taken: its 1-based number in the file and why.
+struct TScenarioSkippedLine {
+    int lineNumber = 0;
+    std::string reason;
+};
 
 class TScenario {
 public:
@@ -39,20 +48,33 @@ public:
     // Line i parsed (filters resolved through the registry when given).
     ScenarioLine parsedLine(int index, const TStatList* registry) const;
 
+    // Every file read takes only the lines that read whole (see scenarioLineFault); the others
+    // are skipped and listed in skippedLines() until the next file read.
+
     // Reads the working copy when it exists (start-up); the copy is not rewritten. A read error
-    // is thrown and leaves the scenario as it was.
+    // is thrown and leaves the scenario as it was; a copy none of whose lines reads gives an
+    // empty scenario. When lines were skipped, the next write of
+    // the working copy first keeps the file as it was read in backupCopy().
     void loadWorkingCopy();
-    // Replaces the scenario by the file's lines (open). A read error leaves it as it was.
+    // Replaces the scenario by the file's lines (open). A read error, or a file whose command
+    // lines were all skipped, leaves it as it was.
     void open(const std::filesystem::path& file);
     // Appends the file's lines; one separator line goes first when the scenario is not empty,
     // its last line is not a separator and the file has lines. Returns the index of the first
-    // line of the file in the scenario (count() when the file was empty). A read error leaves
-    // the scenario as it was.
+    // line of the file in the scenario (count() when the file was empty). A read error, or a
+    // file whose command lines were all skipped, leaves the scenario as it was.
     int appendFile(const std::filesystem::path& file);
+    // The lines the last file read skipped, and the warning telling the user about them (empty
+    // when none was skipped).
+    const std::vector<TScenarioSkippedLine>& skippedLines() const { return skipped_; }
+    std::string skippedLinesWarning() const;
+    // Where the working copy read with skipped lines is kept before it is first rewritten.
+    std::filesystem::path backupCopy() const;
     // Writes all lines to a file (save as).
     void saveAs(const std::filesystem::path& file) const;
-    // Writes the working copy.
-    void save() const;
+    // Writes the working copy (after keeping the file as read in backupCopy() when lines of it
+    // were skipped).
+    void save();
 
     // Appends a line and returns its index. Line breaks inside the text become blanks, so that a
     // line stays one line of the file.
@@ -72,10 +94,19 @@ public:
 
 private:
     void checkIndex(int index) const;
+    // The file's lines that read whole; skipped_ lists the others. Without asRead, throws when
+    // the file has command lines and none of them reads; with it, returns what reads (maybe
+    // nothing) and every line of the file in asRead.
+    std::vector<std::string> readLines(const std::filesystem::path& file, std::vector<std::string>* asRead = nullptr);
 
     std::filesystem::path workingCopy_;
     std::vector<std::string> lines_;
     Progress* progress_ = nullptr;
+    std::filesystem::path skippedFile_;
+    std::vector<TScenarioSkippedLine> skipped_;
+    // The working copy as read, while lines of it were skipped and it was not yet rewritten.
+    std::vector<std::string> unsavedOriginal_;
+    bool keepOriginal_ = false;
 };
 
 }  // namespace tavlora

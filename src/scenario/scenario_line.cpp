@@ -1,6 +1,8 @@
 #include "scenario/scenario_line.h"
 
+#include <algorithm>
 #include <charconv>
+#include <optional>
 #include <vector>
 
 #include "core/format.h"
@@ -363,6 +365,113 @@ std::string joinScenarioLine(std::string_view options, const std::array<std::str
     s += '|';
     if (!trimText(comment).empty()) s += comment;
     return s;
+}
+
+namespace {
+
+// A weight coefficient reads when the lenient reader finds a number in it (not only when the
+// number is 0: "0", "0.0" and "-0" read).
+bool coefficientReads(std::string_view text) {
+    text = trimText(text);
+    if (text.empty()) return true;
+    std::string kept;
+    for (char c : text) {
+        if ((c >= '0' && c <= '9') || c == '-')
+            kept += c;
+        else if (c == '.' || c == ',')
+            kept += '.';
+    }
+    if (kept.find_first_of("0123456789") == std::string::npos) return false;
+    long double v = 0;
+    const auto [p, ec] = std::from_chars(kept.data(), kept.data() + kept.size(), v);
+    return ec == std::errc() && p == kept.data() + kept.size();
+}
+
+// A list of sample lengths or selection values: readable and not empty.
+bool valueListReads(std::string_view text) { return !parseValueList(text).empty(); }
+
+}  // namespace
+
+std::string scenarioOptionsFault(std::string_view text) {
+    const std::string quoted = "Опции \"" + std::string(text) + "\": ";
+    if (text.empty()) return "Опции не указаны.";
+    const auto w = words(text, '#');
+    const std::string_view first = trimText(wordAt(w, 0));
+    if (findCode(kSources, first, true) < 0)
+        return quoted + "неизвестный исходный список \"" + std::string(first) + "\".";
+    if (first.find(':') != std::string_view::npos) {
+        const std::string_view count = trimText(afterColon(first));
+        const auto n = tryReadInt(count);
+        if (!count.empty() && (!n || *n < 0))
+            return quoted + "количество тиражей \"" + std::string(count) + "\" - не целое число от 0.";
+    }
+    if (w.size() > 1 && findCode(kResults, trimText(w[1]), false) < 0)
+        return quoted + "неизвестный режим ставок \"" + std::string(trimText(w[1])) + "\".";
+    for (size_t i = 2; i < w.size(); ++i) {
+        const std::string_view s = trimText(w[i]);
+        if (!s.empty() && !equalsCode(s, "CLR") && !equalsCode(s, "NEX"))
+            return quoted + "неизвестный признак \"" + std::string(s) + "\".";
+    }
+    return {};
+}
+
+std::string scenarioFilterFault(int number, std::string_view text, const TStatList* registry) {
+    if (trimText(text).empty()) return {};
+    const std::string quoted = fmt("Фильтр %d \"%s\": ", number, std::string(text));
+    const auto w = words(text, '#');
+    if (w.size() > 5) return quoted + "лишнее поле \"" + std::string(trimText(w[5])) + "\".";
+
+    // {T|B}{S|M}{D|F} and the sort column. The reader sets a flag by its capital letter only, so
+    // "t", "s" and "d" read as meant while "b", "m" and "f" would silently read as "T", "S", "D".
+    const std::string_view head = trimText(wordAt(w, 0));
+    const auto flag = [&](size_t i, std::string_view letters) { return letters.find(head[i]) != std::string_view::npos; };
+    const bool flagsRead = head.size() >= 3 && flag(0, "TBt") && flag(1, "SMs") && flag(2, "DFd");
+    const auto column = head.size() > 3 ? tryReadInt(head.substr(3)) : std::optional<int>(1);
+    if (!flagsRead || !column || *column < 0)
+        return quoted + "признаки \"" + std::string(head) + "\" - ожидаются T или B, S или M, D или F и номер колонки.";
+
+    const std::string_view method = trimText(wordAt(w, 1));
+    if (method.empty()) return quoted + "не указан метод расчета статистики.";
+    if (registry && registry->methodByCode(method) < 0) return fmt(kScenarioUnknownMethodFault, number, std::string(method));
+    const std::string_view draws = trimText(afterColon(method));
+    const TIntArray lengths = parseValueList(draws);
+    if (lengths.empty() || std::any_of(lengths.begin(), lengths.end(), [](int32_t d) { return d < 1; }))
+        return quoted + "длины выборок \"" + std::string(draws) + "\" - не список чисел от 1.";
+
+    if (w.size() > 2) {
+        const std::string_view sel = trimText(w[2]);
+        const int mode = findCode(kSelections, sel, true);
+        if (mode < 0) return quoted + "неизвестный режим выделения \"" + std::string(sel) + "\".";
+        const std::string_view values = trimText(afterColon(sel));
+        if (mode != 0 && !valueListReads(values))
+            return quoted + "значения выделения \"" + std::string(values) + "\" не читаются.";
+    }
+    if (w.size() > 3) {
+        const std::string_view stop = trimText(w[3]);
+        if (findCode(kStops, stop, true) < 0) return quoted + "неизвестный способ останова \"" + std::string(stop) + "\".";
+        const std::string_view value = trimText(afterColon(stop));
+        if (!value.empty() && !tryReadInt(value))
+            return quoted + "значение останова \"" + std::string(value) + "\" - не целое число.";
+    }
+    if (w.size() > 4) {
+        const auto parts = words(trimText(w[4]), ':');
+        if (parts.size() > 5) return quoted + "лишний весовой коэффициент \"" + std::string(trimText(parts[5])) + "\".";
+        for (size_t i = 0; i < parts.size(); ++i) {
+            const std::string_view part = trimText(parts[i]);
+            if (i < 3 ? !coefficientReads(part) : !(part.empty() || part == "0" || part == "1"))
+                return quoted + "весовой коэффициент \"" + std::string(part) + "\" не читается.";
+        }
+    }
+    return {};
+}
+
+std::string scenarioLineFault(std::string_view text, const TStatList* registry) {
+    if (isSeparatorLine(text)) return {};
+    const ScenarioLineFields f = splitScenarioLine(text);
+    std::string fault = scenarioOptionsFault(f.options);
+    for (int i = 0; fault.empty() && i < kScenarioFilterCount; ++i)
+        fault = scenarioFilterFault(i + 1, f.filters[static_cast<size_t>(i)], registry);
+    return fault;
 }
 
 ScenarioLine ScenarioLine::parse(std::string_view text, const TStatList* registry) {

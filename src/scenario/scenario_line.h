@@ -24,6 +24,8 @@ class TStatMethod;
 inline constexpr int kScenarioFilterCount = 7;
 // What every caption function returns for an index outside its table.
 inline constexpr const char* kScenarioBadCaption = "# ERROR #";
+// A filter whose method code names no method of the registry.
+inline constexpr const char* kScenarioUnknownMethodFault = "Фильтр %d: метод расчета статистики \"%s\" не найден.";
 
 // --- code tables --------------------------------------------------------------------------------
 // Source of a command line's start list.
@@ -135,6 +137,16 @@ ScenarioLineFields splitScenarioLine(std::string_view line);
 // Filter texts and the comment are written as given, untrimmed.
 std::string joinScenarioLine(std::string_view options, const std::array<std::string, kScenarioFilterCount>& filters,
                              std::string_view comment);
+
+// Why a line's text cannot be read as it stands: the first field holding something the reader
+// would silently replace by a default (an unknown code, a count or value that is not a number, a
+// negative count, an unreadable list of sample lengths or selection values, a weight that is not
+// a number, a field too many); empty when the whole line reads. With a registry a filter's
+// method code must also name one of its methods. A separator always reads.
+std::string scenarioLineFault(std::string_view text, const TStatList* registry);
+// The same for the options field alone, and for filter field `number` (1..7) alone.
+std::string scenarioOptionsFault(std::string_view options);
+std::string scenarioFilterFault(int number, std::string_view filter, const TStatList* registry);
 
 struct ScenarioLine {
     bool separator = true;

@@ -80,14 +80,17 @@ std::optional<std::filesystem::path> findSystemFile(const std::filesystem::path&
 }
 
 std::vector<TComb> readSystemPositions(const std::filesystem::path& file, int k) {
-    const std::string text = readFileBytes(file);
+    return parseSystemPositions(readFileBytes(file), k);
+}
+
+std::vector<TComb> parseSystemPositions(std::string_view text, int k) {
     std::vector<TComb> out;
     size_t start = 0;
     int lineNo = 0;
     while (start <= text.size()) {
         size_t end = text.find_first_of("\r\n", start);
         if (end == std::string::npos) end = text.size();
-        const std::string line = text.substr(start, end - start);
+        const std::string line(text.substr(start, end - start));
         ++lineNo;
         if (!trimText(line).empty()) {
             std::vector<std::string> words;

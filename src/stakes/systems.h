@@ -41,6 +41,8 @@ std::optional<std::filesystem::path> findSystemFile(const std::filesystem::path&
 // message frame) when a line does not hold five distinct positions 1..k or the file cannot be
 // read.
 std::vector<TComb> readSystemPositions(const std::filesystem::path& file, int k);
+// The same reading of a system file's bytes already in memory.
+std::vector<TComb> parseSystemPositions(std::string_view text, int k);
 
 struct TSystemLookup {
     bool ok = false;

@@ -68,6 +68,8 @@ void TStatList::rebuild() {
             add(0);
         }
     }
+    codeIndex_.clear();
+    for (size_t i = 0; i < methods_.size(); ++i) codeIndex_[toUpperUtf8(methods_[i]->code())].push_back(static_cast<int>(i));
 }
 
 std::string TStatList::listCaption(int index, bool decorate) const {
@@ -182,17 +184,55 @@ int TStatList::methodWithCode(std::string_view code) const {
     return -1;
 }
 
+void TStatList::applyMethodFile(const IniFile& ini, bool withFilters) {
+    if (withFilters) {
+        applyFavouritesText(ini.readString(kFiltersSection, "Favorites", favouritesText()));
+        // A favourites text that names no method of the registry would leave every method list
+        // empty: all methods are favourites then, as after "Выбрать все".
+        normaliseFavourites();
+        ordered = ini.readBool(kFiltersSection, "Ordered", ordered);
+        showGroupName = ini.readBool(kFiltersSection, "ShowGroupName", showGroupName);
+        showMethodFlags = ini.readBool(kFiltersSection, "ShowMethodFlags", showMethodFlags);
+    }
+    // Each key of the captions section is looked up among the codes once: a file holds a few
+    // captions, the registry some hundreds of methods. The first of equal keys (case ignored)
+    // gives the caption, as a lookup of the code would.
+    for (auto& m : methods_) m->customCaption.clear();
+    const std::string section = stringsSection();
+    std::vector<bool> taken(methods_.size(), false);
+    for (const std::string& key : ini.sectionKeys(section)) {
+        const auto found = codeIndex_.find(toUpperUtf8(trimText(key)));
+        if (found == codeIndex_.end()) continue;
+        std::string caption;
+        for (const int i : found->second) {
+            if (taken[static_cast<size_t>(i)]) continue;
+            if (caption.empty()) caption = std::string(trimText(ini.readString(section, key, "")));
+            taken[static_cast<size_t>(i)] = true;
+            methods_[static_cast<size_t>(i)]->customCaption = caption;
+        }
+    }
+}
+
+void TStatList::writeMethodFile(IniFile& ini, bool withFilters, bool allCaptions) const {
+    if (withFilters) {
+        ini.writeString(kFiltersSection, "Favorites", favouritesText());
+        ini.writeBool(kFiltersSection, "Ordered", ordered);
+        ini.writeBool(kFiltersSection, "ShowGroupName", showGroupName);
+        ini.writeBool(kFiltersSection, "ShowMethodFlags", showMethodFlags);
+    }
+    const std::string section = stringsSection();
+    ini.eraseSection(section);
+    for (const auto& m : methods_) {
+        if (allCaptions)
+            ini.writeString(section, m->code(), m->displayCaption());
+        else if (!m->customCaption.empty())
+            ini.writeString(section, m->code(), m->customCaption);
+    }
+}
+
 void TStatList::loadMethodFile(const std::filesystem::path& path, bool withFilters) {
     try {
-        IniFile ini(path);
-        if (withFilters) {
-            applyFavouritesText(ini.readString(kFiltersSection, "Favorites", favouritesText()));
-            ordered = ini.readBool(kFiltersSection, "Ordered", ordered);
-            showGroupName = ini.readBool(kFiltersSection, "ShowGroupName", showGroupName);
-            showMethodFlags = ini.readBool(kFiltersSection, "ShowMethodFlags", showMethodFlags);
-        }
-        const std::string section = stringsSection();
-        for (auto& m : methods_) m->customCaption = std::string(trimText(ini.readString(section, m->code(), "")));
+        applyMethodFile(IniFile(path), withFilters);
     } catch (const std::exception& e) {
         throw EError(std::string(kLoadError) + e.what());
     }
@@ -201,20 +241,7 @@ void TStatList::loadMethodFile(const std::filesystem::path& path, bool withFilte
 void TStatList::saveMethodFile(const std::filesystem::path& path, bool withFilters, bool allCaptions) const {
     try {
         IniFile ini(path);
-        if (withFilters) {
-            ini.writeString(kFiltersSection, "Favorites", favouritesText());
-            ini.writeBool(kFiltersSection, "Ordered", ordered);
-            ini.writeBool(kFiltersSection, "ShowGroupName", showGroupName);
-            ini.writeBool(kFiltersSection, "ShowMethodFlags", showMethodFlags);
-        }
-        const std::string section = stringsSection();
-        ini.eraseSection(section);
-        for (const auto& m : methods_) {
-            if (allCaptions)
-                ini.writeString(section, m->code(), m->displayCaption());
-            else if (!m->customCaption.empty())
-                ini.writeString(section, m->code(), m->customCaption);
-        }
+        writeMethodFile(ini, withFilters, allCaptions);
         ini.saveAs(path);
     } catch (const std::exception& e) {
         throw EError(std::string(kSaveError) + e.what());

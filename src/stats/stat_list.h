@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "core/interaction.h"
@@ -16,6 +17,7 @@
 namespace tavlora {
 
 class TStatList;
+class IniFile;
 
 inline constexpr std::string_view kMethodFileName = "Tavlora_5d69.flt";
 inline constexpr int kHelpLanguage = 1049;
@@ -24,7 +26,7 @@ inline constexpr int kHelpLanguage = 1049;
 class TStatMethod {
 public:
     TStatMethod(const TStatList& list, const TStatClassInfo& cls, int parameter)
-        : list_(&list), class_(&cls), parameter_(parameter) {}
+        : list_(&list), class_(&cls), parameter_(parameter), code_(cls.formattedCode(parameter)) {}
 
     const TStatClassInfo& statClass() const { return *class_; }
     int parameter() const { return parameter_; }
@@ -33,7 +35,9 @@ public:
     std::string customCaption;    // the user's caption; empty when none
     std::string captionArgument;  // the shredding formula of a group-12 method
 
-    std::string code() const { return class_->formattedCode(parameter_); }
+    // Formatted once: the method lists, the method file and every scenario filter look methods
+    // up by code.
+    const std::string& code() const { return code_; }
     std::string defaultCaption() const { return class_->formattedCaption(parameter_); }
     // The custom caption when set, else the default caption; a group-12 caption is formatted once
     // more with the caption argument.
@@ -47,6 +51,7 @@ private:
     const TStatList* list_;
     const TStatClassInfo* class_;
     int parameter_;
+    std::string code_;
 };
 
 class TStatList {
@@ -115,6 +120,10 @@ public:
     bool loadMethodFile(const std::filesystem::path& path, bool withFilters, Interaction& interaction);
     bool saveMethodFile(const std::filesystem::path& path, bool withFilters, bool allCaptions,
                         Interaction& interaction) const;
+    // The method file's contents already read (load) or to be written (save): the file readers
+    // above go through these.
+    void applyMethodFile(const IniFile& ini, bool withFilters);
+    void writeMethodFile(IniFile& ini, bool withFilters, bool allCaptions) const;
 
 private:
     std::string stringsSection() const { return "STRINGS_" + languageAbbreviation; }
@@ -122,6 +131,8 @@ private:
     const TSettings& settings_;
     const TDrawsArray& draws_;
     std::vector<std::unique_ptr<TStatMethod>> methods_;
+    // Indices of the methods by code in capitals (codes repeat only across classes, if ever).
+    std::unordered_map<std::string, std::vector<int>> codeIndex_;
 };
 
 }  // namespace tavlora

@@ -172,3 +172,65 @@ TEST(CliScenario, EditingCommandsChangeTheWorkingCopy) {
     EXPECT_EQ(lss(), "");
     EXPECT_EQ(scenarioCli(dir, {"--yes", "scenario", "clear"}).status, 1);  // nothing to clear
 }
+
+TEST(CliScenario, UnreadableLinesAreRefusedOrSkippedNeverStoredWithDefaults) {
+    TempDir dir;
+    const auto lss = [&] { return tavlora::cp1251ToUtf8(readTextFile(dir / "d/Tavlora_5d69.lss")); };
+    const std::string good = "FULL:0#RAND|TSD1#NUMS:100#LNO:#SF:1| | | | | | |";
+    ASSERT_EQ(scenarioCli(dir, {"scenario", "add", good}).status, 0);
+
+    // Typed lines: refused with the field named; the working copy keeps its one line.
+    const struct {
+        std::vector<std::string> args;
+        const char* message;
+    } refused[] = {
+        {{"scenario", "add", "garbage|x|y"}, "Опции \"garbage\": неизвестный исходный список \"garbage\"."},
+        {{"scenario", "add", "EXCL:-5#RAND|TSD1#NUMS:100"}, "количество тиражей \"-5\" - не целое число от 0."},
+        {{"scenario", "add", "FULL:0#RAND|x"}, "Фильтр 1 \"x\": признаки \"x\""},
+        {{"scenario", "edit", "1", "FULL:0#RAND|TSD1#NUMS:100#XYZ:1"}, "неизвестный режим выделения \"XYZ:1\"."},
+        {{"scenario", "edit", "1", "FULL:0#RAND|TSD1#NUMS:100#LNO:#SF:1#1:abc:1:0:0"}, "весовой коэффициент \"abc\""},
+    };
+    for (const auto& c : refused) {
+        const CliResult r = scenarioCli(dir, c.args);
+        EXPECT_EQ(r.status, 1) << c.args.back();
+        EXPECT_NE(r.err.find("Строка сценария \"" + c.args.back() + "\" не принята."), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+        EXPECT_EQ(lss(), good + "\r\n");
+    }
+
+    // A file: the readable lines are loaded, the others named in a warning.
+    const auto file = dir / "mixed.lsc";
+    {
+        std::ofstream f(file, std::ios::binary);
+        f << good << "\r\ngarbage|x|y\r\n" << good << "\r\n";
+    }
+    CliResult r = scenarioCli(dir, {"scenario", "load", file.string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "Строк: 2\n");
+    EXPECT_NE(r.err.find("пропущено строк, которые не удалось прочитать: 1 (строки 2)."), std::string::npos) << r.err;
+    EXPECT_EQ(lss(), good + "\r\n" + good + "\r\n");
+
+    // A file with no readable command line: exit 1, nothing changed.
+    {
+        std::ofstream f(file, std::ios::binary | std::ios::trunc);
+        f << "garbage|x|y\r\n";
+    }
+    r = scenarioCli(dir, {"scenario", "append", file.string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("В файле нет ни одной читаемой строки сценария"), std::string::npos) << r.err;
+    EXPECT_EQ(lss(), good + "\r\n" + good + "\r\n");
+
+    // A working copy with an unreadable line: shown without it, with a warning; kept whole in
+    // the backup at the first change.
+    {
+        std::ofstream f(dir / "d/Tavlora_5d69.lss", std::ios::binary | std::ios::trunc);
+        f << good << "\r\nEXCL:x#RAND\r\n";
+    }
+    r = scenarioCli(dir, {"scenario", "show"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(textLines(r.out).size(), 2u);
+    EXPECT_NE(r.err.find("(строки 2)"), std::string::npos) << r.err;
+    ASSERT_EQ(scenarioCli(dir, {"scenario", "separator"}).status, 0);
+    EXPECT_EQ(readTextFile(dir / "d/Tavlora_5d69.lss.bak"), good + "\r\nEXCL:x#RAND\r\n");
+    EXPECT_EQ(lss(), good + "\r\n\r\n");
+}

@@ -1,5 +1,9 @@
 // A scenario line with its options: its fields written back as a line and split again give the
-// same fields.
+// same fields. A line that reads whole (no field left to a default) is written in its canonical
+// form, which reads whole too and is written again the same; a line that does not read is
+// refused with a reason.
+#include <string>
+
 #include "fuzz_check.h"
 #include "scenario/scenario_line.h"
 
@@ -16,5 +20,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(g.options == f.options);
     FUZZ_CHECK(g.filters == f.filters);
     FUZZ_CHECK(g.comment == f.comment);
+
+    if (!scenarioLineFault(line, nullptr).empty()) return 0;
+    const std::string canonical = ScenarioLine::parse(line, nullptr).text();
+    FUZZ_CHECK(scenarioLineFault(canonical, nullptr).empty());
+    FUZZ_CHECK(ScenarioLine::parse(canonical, nullptr).text() == canonical);
     return 0;
 }

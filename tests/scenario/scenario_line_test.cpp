@@ -287,3 +287,65 @@ TEST(ScenarioLineText, CanonicalCells) {
 
 }  // namespace
 }  // namespace tavlora
+
+namespace tavlora {
+namespace {
+
+TEST(ScenarioLineFault, EveryUnreadableFieldIsNamedAndReadableLinesPass) {
+    Registry r;
+    const std::string filterTail = "| | | | | |";
+    // Lines that read whole, in canonical and in lenient spelling.
+    for (const std::string good :
+         {"FULL:0#RAND|TSD1#NUMS:100#LNO:#SF:1| | | | | | |", "EXCL:5#ALL#CLR#NEX| | |BMF2#SUMS:50#LMV:1-3;1#SV:4| | | | |второй",
+          " excl:7 # last |TSD#NUMS:10,20", "CURR#NONE", "FULL:0#RAND|TSD1#NUMS:100#LNO:abc#SF:#1,5:-2.25abc:x7:1:0",
+          "FULL|TMF3#POS2:1-10;1#DDV:-5,5#SP:-1", "FULL|tsd#NUMS:5", "   ", ""}) {
+        EXPECT_EQ(scenarioLineFault(good, &r.list), "") << good;
+        EXPECT_EQ(scenarioLineFault(good, nullptr), "") << good;
+    }
+
+    const struct {
+        std::string line;
+        std::string fault;  // a piece of the message naming the field
+    } bad[] = {
+        {"garbage|x|y", "Опции \"garbage\": неизвестный исходный список \"garbage\"."},
+        {"|", "Опции не указаны."},
+        {"EXCL:-5#RAND", "количество тиражей \"-5\" - не целое число от 0."},
+        {"EXCL:five#RAND", "количество тиражей \"five\""},
+        {"FULL:0#RANDOM", "неизвестный режим ставок \"RANDOM\"."},
+        {"FULL:0#RAND#CLEAR", "неизвестный признак \"CLEAR\"."},
+        {"FULL:0#RAND|xyz" + filterTail, "Фильтр 1 \"xyz\": признаки \"xyz\""},
+        {"FULL:0#RAND|bmf7#NUMS:100" + filterTail, "признаки \"bmf7\""},
+        {"FULL:0#RAND|tmd#NUMS:100" + filterTail, "признаки \"tmd\""},
+        {"FULL:0#RAND|TSDx#NUMS:100" + filterTail, "признаки \"TSDx\""},
+        {"FULL:0#RAND|TSD-1#NUMS:100" + filterTail, "признаки \"TSD-1\""},
+        {"FULL:0#RAND|TSD1" + filterTail, "Фильтр 1 \"TSD1\": не указан метод расчета статистики."},
+        {"FULL:0#RAND| |TSD1#NUMS" + filterTail, "Фильтр 2 \"TSD1#NUMS\": длины выборок \"\""},
+        {"FULL:0#RAND|TSD1#NUMS:0,100" + filterTail, "длины выборок \"0,100\" - не список чисел от 1."},
+        {"FULL:0#RAND|TSD1#NUMS:a-b;c" + filterTail, "длины выборок \"a-b;c\""},
+        {"FULL:0#RAND|TSD1#NUMS:100#XYZ:1" + filterTail, "неизвестный режим выделения \"XYZ:1\"."},
+        {"FULL:0#RAND|TSD1#NUMS:100#LMV:" + filterTail, "значения выделения \"\" не читаются."},
+        {"FULL:0#RAND|TSD1#NUMS:100#LDV:1,x" + filterTail, "значения выделения \"1,x\" не читаются."},
+        {"FULL:0#RAND|TSD1#NUMS:100#LNO:#QQ:1" + filterTail, "неизвестный способ останова \"QQ:1\"."},
+        {"FULL:0#RAND|TSD1#NUMS:100#LNO:#SC:many" + filterTail, "значение останова \"many\" - не целое число."},
+        {"FULL:0#RAND|TSD1#NUMS:100#LNO:#SF:1#1.2.3:1:1:0:0" + filterTail, "весовой коэффициент \"1.2.3\" не читается."},
+        {"FULL:0#RAND|TSD1#NUMS:100#LNO:#SF:1#1:abc:1:0:0" + filterTail, "весовой коэффициент \"abc\" не читается."},
+        {"FULL:0#RAND|TSD1#NUMS:100#LNO:#SF:1#1:1:1:yes:0" + filterTail, "весовой коэффициент \"yes\" не читается."},
+        {"FULL:0#RAND|TSD1#NUMS:100#LNO:#SF:1#1:1:1:0:0:9" + filterTail, "лишний весовой коэффициент \"9\"."},
+        {"FULL:0#RAND|TSD1#NUMS:100#LNO:#SF:1#1:1:1:0:0#more" + filterTail, "лишнее поле \"more\"."},
+        {"FULL:0#RAND|TSD1#NUMS:100| | | | | |TSD1#SUMS:1-x", "Фильтр 7 \"TSD1#SUMS:1-x\""},
+    };
+    for (const auto& c : bad) {
+        for (const TStatList* registry : {static_cast<const TStatList*>(&r.list), static_cast<const TStatList*>(nullptr)}) {
+            const std::string fault = scenarioLineFault(c.line, registry);
+            EXPECT_NE(fault.find(c.fault), std::string::npos) << c.line << " -> " << fault;
+        }
+    }
+
+    // A method code the registry does not know is refused only where a registry is given.
+    EXPECT_EQ(scenarioLineFault("FULL:0#RAND| |TSD1#NOSUCH:100" + filterTail, nullptr), "");
+    EXPECT_EQ(scenarioLineFault("FULL:0#RAND| |TSD1#NOSUCH:100" + filterTail, &r.list),
+              "Фильтр 2: метод расчета статистики \"NOSUCH:100\" не найден.");
+}
+
+}  // namespace
+}  // namespace tavlora

@@ -230,6 +230,10 @@ TEST(RatingToScenario, ScenarioStakeKeyBecomesALine) {
     EXPECT_FALSE(scenarioLineFromRatingKey("01.000: @ FULL#RAND"));
     // A manual stake's comment has no "@" and makes no line.
     EXPECT_FALSE(scenarioLineFromRatingKey("Ручная ставка"));
+    // Nor does a key whose fields do not read (they would become defaults).
+    for (const char* unreadable : {"01.003: @ EXCL:-5#RAND + TSD1#NUMS:10#LNO:#SF:1", "@ FULL#RAND + TSD1#NUMS:10#XYZ:1#SF:1",
+                                   "@ FULL#RAND + TSD1#NUMS:10#LNO:#SF:1 + oops"})
+        EXPECT_FALSE(scenarioLineFromRatingKey(unreadable)) << unreadable;
     // Without a comment the line ends in "|".
     EXPECT_EQ(*scenarioLineFromRatingKey("@ FULL#ALL + TSD1#NUMS:10#LNO:#SF:1"),
               "FULL#ALL|TSD1#NUMS:10#LNO:#SF:1| | | | | | |");
@@ -327,6 +331,95 @@ TEST(ScenarioExample, LoadsCleanlyWithEveryMethodKnown) {
     ASSERT_GE(lastCommand, 0);
     const int mode = s.parsedLine(lastCommand, &registry).options.resultMode;
     EXPECT_TRUE(mode <= srSysC) << resultCode(mode);
+}
+
+}  // namespace
+}  // namespace tavlora
+
+namespace tavlora {
+namespace {
+
+class ScenarioUnreadableLines : public ::testing::Test {
+protected:
+    std::filesystem::path copy() const { return dir / "Tavlora_5d69.lss"; }
+    TempDir dir;
+    const std::vector<std::string> mixed{kLineA, "garbage|x|y", "", "EXCL:-5#RAND|TSD1#NUMS:100", kLineB,
+                                         "FULL:0#RAND|TSD1#NUMS:100#XYZ:1"};
+};
+
+TEST_F(ScenarioUnreadableLines, FilesKeepTheReadableLinesAndNameTheSkippedOnes) {
+    const auto file = dir / "mixed.lsc";
+    writeScenarioFile(file, mixed);
+    TScenario s(copy());
+    s.open(file);
+    EXPECT_EQ(s.lines(), (std::vector<std::string>{kLineA, "", kLineB}));
+    ASSERT_EQ(s.skippedLines().size(), 3u);
+    EXPECT_EQ(s.skippedLines()[0].lineNumber, 2);
+    EXPECT_EQ(s.skippedLines()[1].lineNumber, 4);
+    EXPECT_EQ(s.skippedLines()[2].lineNumber, 6);
+    EXPECT_NE(s.skippedLines()[1].reason.find("\"-5\""), std::string::npos) << s.skippedLines()[1].reason;
+    const std::string warning = s.skippedLinesWarning();
+    EXPECT_NE(warning.find("пропущено строк, которые не удалось прочитать: 3 (строки 2, 4, 6)."), std::string::npos) << warning;
+    EXPECT_NE(warning.find("Строка 2: Опции \"garbage\""), std::string::npos) << warning;
+    // The user's file is only read.
+    EXPECT_EQ(readScenarioFile(file), mixed);
+
+    // Appending skips the same lines; a clean file then clears the list of skipped lines.
+    EXPECT_EQ(s.appendFile(file), 4);
+    EXPECT_EQ(s.count(), 7);
+    EXPECT_EQ(s.skippedLines().size(), 3u);
+    const auto clean = dir / "clean.lsc";
+    writeScenarioFile(clean, {kLineA});
+    s.appendFile(clean);
+    EXPECT_TRUE(s.skippedLines().empty());
+    EXPECT_EQ(s.skippedLinesWarning(), "");
+
+    // A file whose command lines all fail to read changes nothing.
+    const auto hopeless = dir / "hopeless.lsc";
+    writeScenarioFile(hopeless, {"garbage|x|y", "", "EXCL:-5#RAND"});
+    const auto before = s.lines();
+    for (const bool append : {false, true}) {
+        try {
+            append ? void(s.appendFile(hopeless)) : s.open(hopeless);
+            FAIL() << "no error";
+        } catch (const EError& e) {
+            EXPECT_NE(std::string(e.what()).find("В файле нет ни одной читаемой строки сценария: сценарий не изменён.\rСтрока 1:"),
+                      std::string::npos)
+                << e.what();
+        }
+        EXPECT_EQ(s.lines(), before);
+        EXPECT_EQ(readScenarioFile(copy()), before);
+    }
+}
+
+TEST_F(ScenarioUnreadableLines, WorkingCopyIsKeptWholeBeforeItsFirstRewrite) {
+    writeScenarioFile(copy(), mixed);
+    const std::string asWritten = readFileBytes(copy());
+    TScenario s(copy());
+    s.loadWorkingCopy();
+    EXPECT_EQ(s.lines(), (std::vector<std::string>{kLineA, "", kLineB}));
+    const std::string warning = s.skippedLinesWarning();
+    EXPECT_NE(warning.find(s.backupCopy().string()), std::string::npos) << warning;
+    // Reading alone writes nothing.
+    EXPECT_EQ(readFileBytes(copy()), asWritten);
+    EXPECT_FALSE(std::filesystem::exists(s.backupCopy()));
+
+    s.append(kLineA);
+    EXPECT_EQ(readFileBytes(s.backupCopy()), asWritten);
+    EXPECT_EQ(readScenarioFile(copy()), (std::vector<std::string>{kLineA, "", kLineB, kLineA}));
+    // Later changes leave the backup as it was.
+    writeScenarioFile(s.backupCopy(), {"kept by the user"});
+    s.moveUp(3);
+    EXPECT_EQ(readScenarioFile(s.backupCopy()), (std::vector<std::string>{"kept by the user"}));
+
+    // A working copy none of whose lines reads opens empty, and is still kept before a rewrite.
+    writeScenarioFile(copy(), {"garbage|x|y"});
+    std::filesystem::remove(s.backupCopy());
+    TScenario none(copy());
+    none.loadWorkingCopy();
+    EXPECT_TRUE(none.empty());
+    none.append(kLineB);
+    EXPECT_EQ(readScenarioFile(none.backupCopy()), (std::vector<std::string>{"garbage|x|y"}));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "core/codepage.h"
 #include "core/error.h"
+#include "core/ini_file.h"
 #include "core/interaction.h"
 #include "stats/stat_classes.h"
 #include "stats/stat_list.h"
@@ -346,6 +347,45 @@ TEST(StatList, MethodFileDefaultsAndFailures) {
     EXPECT_FALSE(r.list.saveMethodFile(badPath, true, false, ui));
     EXPECT_EQ(ui.messages.size(), 2u);
     EXPECT_TRUE(r.list.saveMethodFile(dir / "ok.flt", true, false, ui));
+}
+
+TEST(StatList, MethodFileNamingNoKnownFavouriteKeepsEveryMethodListed) {
+    TDrawsArray draws;
+    // Favourites naming no method (an old file, a typing error) would hide every method; known
+    // codes among unknown ones are kept.
+    const struct {
+        const char* favorites;
+        bool allFavourites;
+        const char* text;
+    } cases[] = {
+        {"NOSUCH", true, ""},
+        {"NOSUCH,,  ", true, ""},
+        {"NOSUCH,SUMS", false, "SUMS"},
+        {"sums,nums", false, "NUMS,SUMS"},
+    };
+    for (const auto& c : cases) {
+        test::Registry r(draws);
+        r.list.applyFavouritesText("POS2");
+        IniFile ini;
+        ini.loadFromBytes(std::string("[FILTERS]\r\nFavorites=") + c.favorites + "\r\n");
+        r.list.applyMethodFile(ini, true);
+        EXPECT_EQ(r.list.allFavourites, c.allFavourites) << c.favorites;
+        EXPECT_EQ(r.list.favouritesText(), c.text) << c.favorites;
+        EXPECT_FALSE(r.list.methodListIndices(false).empty()) << c.favorites;
+    }
+
+    // Caption keys match codes without regard to case; of equal keys the first counts; a caption
+    // not in the file is dropped.
+    test::Registry r(draws);
+    r.list.item(r.list.methodWithCode("POS2")).customCaption = "old";
+    IniFile ini;
+    ini.loadFromBytes("[strings_rus]\r\nsums=A\r\nSUMS=B\r\n  Nums  =  C \r\nNOSUCH=D\r\n[STRINGS_ENG]\r\nEVEN=E\r\n");
+    r.list.applyMethodFile(ini, false);
+    for (int i = 0; i < r.list.count(); ++i) {
+        const std::string& code = r.list.item(i).code();
+        const std::string expected = code == "SUMS" ? "A" : code == "NUMS" ? "C" : "";
+        EXPECT_EQ(r.list.item(i).customCaption, expected) << code;
+    }
 }
 
 }  // namespace

@@ -131,6 +131,9 @@ void ScenarioTab::reloadLines() {
     try {
         TScenario& sc = s->scenario();
         sc.setProgress(&host_.progress());
+        // Lines of the working copy that did not read were left out: say which.
+        const std::string skipped = sc.skippedLinesWarning();
+        if (!skipped.empty()) host_.interaction().warning(skipped);
     } catch (const std::exception& e) {
         host_.interaction().error(e.what());
     }
@@ -275,6 +278,7 @@ bool ScenarioTab::openPath(const QString& path, bool append) {
         }
         return -1;
     });
+    if (ok && !sc->skippedLinesWarning().empty()) host_.interaction().warning(sc->skippedLinesWarning());
     return ok;
 }
 

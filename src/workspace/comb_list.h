@@ -209,6 +209,9 @@ public:
     // Frees the kept start list (the end of a run).
     void releaseKept();
     bool holdsKept() const { return keptValid_; }
+    // Whether the kept list is ascending sets in ascending order, so that draws are removed from
+    // it by a search instead of a test of every combination.
+    bool keptIsSorted() const { return keptValid_ && keptSorted_; }
 
     // Releases the arrays (shutdown) and forgets the buffer key.
     void release();

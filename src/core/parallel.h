@@ -110,31 +110,54 @@ bool parallelFor(std::size_t count, const std::function<void(std::size_t begin, 
 namespace parallel_detail {
 
 // The copy pass of the ordered filters: copies the items whose mask bit is set, block by block,
-// to out + counts[block] (counts holds the prefix sums of the kept items per block).
+// to out + counts[block] (counts holds the prefix sums of the kept items per block). Runs of
+// fully kept words are copied with one memcpy each; dense words are compacted branch-free
+// through a local buffer that is never cleared (every byte copied out of it was written).
 template <typename T>
 void copyKept(const T* in, std::size_t n, std::size_t block, const std::vector<uint64_t>& mask,
               const std::vector<std::size_t>& counts, T* out) {
     const std::size_t blocks = (n + block - 1) / block;
+    if (blocks == 0 || counts[blocks] == 0) return;
     parallelForChunks(
         blocks,
         [&](std::size_t b0, std::size_t b1, unsigned) {
             for (std::size_t b = b0; b < b1; ++b) {
                 const std::size_t lo = b * block, hi = std::min(n, lo + block);
                 T* o = out + counts[b];
-                for (std::size_t w = lo >> 6; w < (hi + 63) >> 6; ++w) {
+                const std::size_t wEnd = (hi + 63) >> 6;
+                for (std::size_t w = lo >> 6; w < wEnd;) {
                     const uint64_t bits = mask[w];
                     const std::size_t first = w << 6;
                     if (bits == ~uint64_t{0}) {
-                        std::memcpy(static_cast<void*>(o), in + first, 64 * sizeof(T));
-                        o += 64;
-                    } else if (static_cast<unsigned>(__builtin_popcountll(bits)) >= 16 && first + 64 <= n) {
-                        // Dense words: a branchless compaction into a local buffer, then one copy.
-                        T local[64];
+                        std::size_t run = w + 1;
+                        while (run < wEnd && mask[run] == ~uint64_t{0}) ++run;
+                        const std::size_t items = std::min(run << 6, hi) - first;
+                        std::memcpy(static_cast<void*>(o), in + first, items * sizeof(T));
+                        o += items;
+                        w = run;
+                        continue;
+                    }
+                    if (static_cast<unsigned>(__builtin_popcountll(bits)) >= 16 && first + 64 <= n) {
+                        // Items smaller than a word move as one 8-byte load and store each when
+                        // an item follows the 64 (the load's overhang stays inside the array).
+                        unsigned char local[64 * sizeof(T) + 8];
                         std::size_t m = 0;
-                        for (std::size_t k = 0; k < 64; ++k) {
-                            local[m] = in[first + k];
-                            m += (bits >> k) & 1u;
+                        const unsigned char* src = reinterpret_cast<const unsigned char*>(in + first);
+                        if constexpr (sizeof(T) < 8) {
+                            if (first + 64 < n) {
+                                for (std::size_t k = 0; k < 64; ++k) {
+                                    uint64_t v;
+                                    std::memcpy(&v, src + k * sizeof(T), 8);
+                                    std::memcpy(local + m * sizeof(T), &v, 8);
+                                    m += (bits >> k) & 1u;
+                                }
+                            }
                         }
+                        if (m == 0)
+                            for (std::size_t k = 0; k < 64; ++k) {
+                                std::memcpy(local + m * sizeof(T), src + k * sizeof(T), sizeof(T));
+                                m += (bits >> k) & 1u;
+                            }
                         std::memcpy(static_cast<void*>(o), local, m * sizeof(T));
                         o += m;
                     } else {
@@ -145,6 +168,7 @@ void copyKept(const T* in, std::size_t n, std::size_t block, const std::vector<u
                             rest &= rest - 1;
                         }
                     }
+                    ++w;
                 }
             }
         },
@@ -221,30 +245,44 @@ bool parallelFilterAppend(const std::vector<T, SrcAlloc>& src, std::vector<T, Ds
     return true;
 }
 
-// Replaces the content of dst by the items of src, in order, for which the chunk test marks
-// `want`: test(items, first, count, worker, flags) sets flags[k] (0 or 1) for items first + k
-// (items points at item first) in chunks of at most `chunk` items (a divisor of 16384); worker
-// is the calling worker's number (0..workerCount()-1). dst's old content is overwritten in place
-// (no zero-filling of storage it already has). Returns true when complete; on a stop dst is left
-// with unspecified content and false is returned. Progress covers the test pass.
-template <typename T, typename SrcAlloc, typename DstAlloc, typename ChunkTest>
-bool parallelFilterChunksInto(const std::vector<T, SrcAlloc>& src, std::vector<T, DstAlloc>& dst, ChunkTest&& test, bool want,
-                              std::size_t chunk, Progress* progress = nullptr) {
-    static_assert(std::is_trivially_copyable_v<T>, "items are copied into place");
-    const std::size_t n = src.size();
-    constexpr std::size_t kBlock = 16384;  // a multiple of 64: blocks never share a mask word
+// The working buffers of the ordered chunk filter: the kept-item bit mask, the kept counts per
+// block and each worker's flag block. Kept by a caller that filters again and again (the
+// combination list), so that every step reuses them instead of allocating and clearing them.
+struct TFilterScratch {
+    std::vector<uint64_t> mask;
+    std::vector<std::size_t> counts;  // prefix sums of the kept items per block after a test pass
+    std::vector<std::vector<uint8_t>> flags;
+    std::size_t items = 0;            // items of the source the mask describes
+};
+
+inline constexpr std::size_t kFilterBlock = 16384;  // a multiple of 64: blocks never share a mask word
+
+// The test pass of the ordered chunk filter: test(items, first, count, worker, flags) sets
+// flags[k] (0 or 1) for items first + k (items points at item first) in chunks of at most `chunk`
+// items (a divisor of 16384); worker is the calling worker's number (0..workerCount()-1). The
+// items marked `want` are recorded as kept in scratch. Returns the number of kept items, or -1
+// on a stop. Progress covers this pass.
+template <typename T, typename ChunkTest>
+int64_t parallelMarkChunks(const T* in, std::size_t n, ChunkTest&& test, bool want, std::size_t chunk,
+                           TFilterScratch& scratch, Progress* progress = nullptr) {
+    constexpr std::size_t kBlock = kFilterBlock;
     chunk = std::clamp<std::size_t>(chunk, 64, kBlock);
     const std::size_t blocks = (n + kBlock - 1) / kBlock;
-    std::vector<uint64_t> mask((n + 63) / 64);
-    std::vector<std::size_t> counts(blocks + 1, 0);
-    const T* in = src.data();
+    // Every word and every count is written by the pass below: no clearing is needed.
+    scratch.mask.resize((n + 63) / 64);
+    scratch.counts.resize(blocks + 1);
+    scratch.counts[0] = 0;
+    scratch.items = n;
     const unsigned workers = std::max(1u, workerCount());
-    std::vector<std::vector<uint8_t>> flags(workers, std::vector<uint8_t>(kBlock + 64, 0));
+    if (scratch.flags.size() < workers) scratch.flags.resize(workers);
+    for (auto& f : scratch.flags) f.resize(kBlock + 64);
+    uint64_t* mask = scratch.mask.data();
+    std::size_t* counts = scratch.counts.data();
     const uint64_t flipBits = want ? 0 : ~uint64_t{0};
     const bool evaluated = parallelForChunks(
         blocks,
         [&](std::size_t b0, std::size_t b1, unsigned worker) {
-            uint8_t* f = flags[worker].data();
+            uint8_t* f = scratch.flags[worker].data();
             for (std::size_t b = b0; b < b1; ++b) {
                 const std::size_t lo = b * kBlock, hi = std::min(n, lo + kBlock);
                 for (std::size_t c = lo; c < hi; c += chunk) test(in + c, c, std::min(chunk, hi - c), worker, f + (c - lo));
@@ -260,10 +298,31 @@ bool parallelFilterChunksInto(const std::vector<T, SrcAlloc>& src, std::vector<T
             }
         },
         progress, 1);
-    if (!evaluated) return false;
+    if (!evaluated) return -1;
     for (std::size_t b = 1; b <= blocks; ++b) counts[b] += counts[b - 1];
-    dst.resize(counts[blocks]);
-    parallel_detail::copyKept(in, n, kBlock, mask, counts, dst.data());
+    return static_cast<int64_t>(counts[blocks]);
+}
+
+// The copy pass after parallelMarkChunks over the same n items: writes the kept items, in order,
+// to out (room for the kept count returned by the test pass).
+template <typename T>
+void parallelCopyMarked(const T* in, const TFilterScratch& scratch, T* out) {
+    parallel_detail::copyKept(in, scratch.items, kFilterBlock, scratch.mask, scratch.counts, out);
+}
+
+// Replaces the content of dst by the items of src, in order, for which the chunk test marks
+// `want` (the test as for parallelMarkChunks). dst's old content is overwritten in place (no
+// zero-filling of storage it already has). Returns true when complete; on a stop dst is left
+// with unspecified content and false is returned. Progress covers the test pass.
+template <typename T, typename SrcAlloc, typename DstAlloc, typename ChunkTest>
+bool parallelFilterChunksInto(const std::vector<T, SrcAlloc>& src, std::vector<T, DstAlloc>& dst, ChunkTest&& test, bool want,
+                              std::size_t chunk, Progress* progress = nullptr) {
+    static_assert(std::is_trivially_copyable_v<T>, "items are copied into place");
+    TFilterScratch scratch;
+    const int64_t kept = parallelMarkChunks(src.data(), src.size(), test, want, chunk, scratch, progress);
+    if (kept < 0) return false;
+    dst.resize(static_cast<std::size_t>(kept));
+    parallelCopyMarked(src.data(), scratch, dst.data());
     return true;
 }
 

@@ -116,6 +116,7 @@ void TScenarioRunner::begin() {
     filterSteps_ = 0;
     combinationsTested_ = 0;
     norms_.clear();
+    env_.combs->releaseKept();
 }
 
 void TScenarioRunner::finish(TScenarioRunResult& result) {
@@ -132,6 +133,8 @@ void TScenarioRunner::finish(TScenarioRunResult& result) {
     if (logging_) result.logFile = log_.close();
     logging_ = false;
     norms_.clear();
+    tables_.clear();
+    env_.combs->releaseKept();
 }
 
 void TScenarioRunner::banner(int offset) {
@@ -201,6 +204,7 @@ void TScenarioRunner::runPass(const TScenario& scenario) {
         interaction_.error(e.what());
     }
     env_.combs->dropBuffer();
+    excludedKey_ = {-1, -1};
     TSettings& settings = *env_.settings;
     settings.saveWeights();
     // The weights and the buffer are set back on every way out.
@@ -231,6 +235,7 @@ void TScenarioRunner::runLine(const TScenario& scenario, int index) {
     // A line starts and ends without an undo level: its roll backs use the undo points it takes
     // itself, and after the line the list is not to be undone into a state from inside it.
     env_.combs->discardUndo();
+    tables_.clear();
     try {
         const ScenarioLine line = scenario.parsedLine(index, env_.registry);
         log(kVariantsStatus);
@@ -303,32 +308,27 @@ bool TScenarioRunner::buildStartList(const ScenarioOptions& options) {
     const int offset = env_.archive->drawsOffset();
     if (options.source == ssFull || options.source == ssExcl) {
         const bool excl = options.source == ssExcl && options.excludeCount > 0;
-        const std::pair<int, int> key{offset, options.excludeCount};
-        std::error_code ec;
-        // A start list cached for this offset and count replaces the list whole: the list
-        // generated before loading it would be thrown away, so it is not generated.
-        const bool cached = excl && combs.bufferKey() == key && std::filesystem::exists(combs.bufferFile(), ec) &&
-                            combs.loadBuffer(offset, options.excludeCount, progress_, interaction_);
-        if (cached) {
-            // As if generated first (which clears the applied filters) and then replaced.
-            combs.clearAppliedFilters();
-        } else {
-            if (!combs.generate(settings, progress_, interaction_)) {
-                if (!stopCheck()) {
-                    // The error was shown by the generator; the run cannot go on without a list.
-                    stop_ = true;
-                    failed_ = true;
-                }
-                return false;
+        // The generated list is kept for the whole run, so a start list costs one copy (FULL) or
+        // one exclusion pass straight from the kept list (EXCL) instead of a new generation.
+        const bool built = excl ? combs.generateKeptWithoutLastDraws(settings, env_.archive->draws(),
+                                                                     env_.archive->analysisEndIndex(),
+                                                                     options.excludeCount, progress_, interaction_)
+                                : combs.generateKept(settings, progress_, interaction_);
+        if (!built) {
+            if (!stopCheck()) {
+                // The error was shown by the generator; the run cannot go on without a list.
+                stop_ = true;
+                failed_ = true;
             }
-            if (stopCheck()) return false;
-            if (excl) {
-                if (!combs.removeLastDraws(env_.archive->draws(), env_.archive->analysisEndIndex(),
-                                           options.excludeCount, progress_))
-                    return false;
-                if (stopCheck()) return false;
-                combs.saveBuffer(offset, options.excludeCount, progress_, interaction_);
-            }
+            return false;
+        }
+        if (excl) {
+            // The excluded list of one offset and count is built once per pass as a new step
+            // (its row "Последние тиражи" is listed); built again for the same offset and count
+            // it stands for the cached list, which replaces the list with no applied filters.
+            const std::pair<int, int> key{offset, options.excludeCount};
+            if (excludedKey_ == key) combs.clearAppliedFilters();
+            excludedKey_ = key;
         }
     }
     if (stopCheck()) return false;
@@ -371,6 +371,24 @@ void TScenarioRunner::filterRows(const TFilterPart& part, int methodIndex, TCust
     log(fmt("Количество комбинаций в списке: %d", combs.count()));
 }
 
+const TStatTable& TScenarioRunner::sortedTable(int methodIndex, int sortColumn, const TStatTableInput& input) {
+    // The draws, the analysis end and the norms are those of the line's offset and method; the
+    // rest of the input tells two tables of one line apart.
+    for (const TCachedTable& t : tables_)
+        if (t.methodIndex == methodIndex && t.sortColumn == sortColumn && t.window == input.window &&
+            t.weights == input.weights && t.sorted == input.sorted && t.endIndex == input.endIndex &&
+            t.norms == input.norms)
+            return *t.table;
+    TStatTable table = computeStatTable(*env_.registry, methodIndex, input);
+    TListSort sort;
+    sort.column = sortColumn;
+    sort.descending = true;
+    sortStatRows(table.rows, sort);
+    tables_.push_back({methodIndex, sortColumn, input.window, input.weights, input.sorted, input.endIndex, input.norms,
+                       std::make_unique<TStatTable>(std::move(table))});
+    return *tables_.back().table;
+}
+
 void TScenarioRunner::applyPart(const TFilterPart& part) {
     TStatList& registry = *env_.registry;
     const int index = part.methodIndex;
@@ -396,11 +414,7 @@ void TScenarioRunner::applyPart(const TFilterPart& part) {
     input.weights = settings.config.weights;
     input.norms = normsFor(index);
     input.showTotalLine = false;
-    TStatTable table = computeStatTable(registry, index, input);
-    TListSort sort;
-    sort.column = part.sortColumn;
-    sort.descending = true;
-    sortStatRows(table.rows, sort);
+    const TStatTable& table = sortedTable(index, part.sortColumn, input);
     if (logging_)
         for (const TStatTableRow& row : table.rows) log(rowLogText(row));
 

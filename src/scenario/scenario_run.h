@@ -21,6 +21,7 @@
 #include "scenario/run_log.h"
 #include "scenario/scenario_line.h"
 #include "workspace/prefetch.h"
+#include "workspace/stat_table.h"
 
 namespace tavlora {
 
@@ -32,7 +33,6 @@ class TSettings;
 class TStakesStore;
 class TStatList;
 class TCustomStat;
-struct TStatTableRow;
 
 // --- texts -------------------------------------------------------------------------------------
 inline constexpr const char* kScriptRunningStatus = "Выполнение сценария...";
@@ -145,6 +145,9 @@ private:
     void log(const std::string& line);
     void showPanels(bool throttled);
     const TPrefetchData* normsFor(int methodIndex);
+    // The statistics table of a method, sorted descending by the column: computed once per line
+    // for each sample length, weights and column, then reused by every variant of the line.
+    const TStatTable& sortedTable(int methodIndex, int sortColumn, const TStatTableInput& input);
 
     TScenarioEnv env_;
     Progress& progress_;
@@ -162,6 +165,18 @@ private:
     int64_t combinationsTested_ = 0;
     int64_t lastPanelsMs_ = 0;
     std::map<int, std::optional<TPrefetchData>> norms_;
+    std::pair<int, int> excludedKey_{-1, -1};  // offset and count of the excluded start list built last
+    struct TCachedTable {
+        int methodIndex;
+        int sortColumn;
+        int window;
+        TWeights weights;
+        bool sorted;
+        int endIndex;
+        const TPrefetchData* norms;
+        std::unique_ptr<TStatTable> table;
+    };
+    std::vector<TCachedTable> tables_;  // the tables of the line being run
 };
 
 // "[a;b;c;d;e]" numbers of a stake as the log writes them.

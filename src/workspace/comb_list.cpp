@@ -4,7 +4,9 @@
 #include <array>
 #include <atomic>
 #include <cstddef>
+#include <cstring>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "core/error.h"
@@ -43,6 +45,129 @@ private:
     int64_t max_ = 0;
 };
 
+// Copies n combinations on all cores.
+void copyCombs(const TComb* from, std::size_t n, TComb* to) {
+    parallelForChunks(
+        n,
+        [&](std::size_t b, std::size_t e, unsigned) {
+            std::memcpy(static_cast<void*>(to + b), from + b, (e - b) * sizeof(TComb));
+        },
+        nullptr, std::size_t{1} << 16);
+}
+
+// Whether every combination holds ascending numbers and the combinations ascend strictly in
+// lexicographic order (the lists of generation modes 0..3): then a set of five numbers can
+// only be the combination at its lower bound.
+bool isSortedSetList(const TCombsArray& combs) {
+    std::atomic<bool> sorted{true};
+    const TComb* data = combs.data();
+    // The five numbers packed first-most-significant compare as the combinations do.
+    auto packed = [](const TComb& c) {
+        return uint64_t{c.n[0]} << 32 | uint64_t{c.n[1]} << 24 | uint64_t{c.n[2]} << 16 | uint64_t{c.n[3]} << 8 | c.n[4];
+    };
+    parallelForChunks(combs.size(), [&](std::size_t b, std::size_t e, unsigned) {
+        if (!sorted.load(std::memory_order_relaxed)) return;
+        uint64_t before = b > 0 ? packed(data[b - 1]) : 0;
+        bool ok = true;
+        for (std::size_t i = b; i < e; ++i) {
+            const TComb& c = data[i];
+            const uint64_t key = packed(c);
+            ok &= c.n[0] < c.n[1] && c.n[1] < c.n[2] && c.n[2] < c.n[3] && c.n[3] < c.n[4] && before < key;
+            before = key;
+        }
+        if (!ok) sorted.store(false, std::memory_order_relaxed);
+    });
+    return sorted.load();
+}
+
+// The indices, ascending, of the combinations of a sorted set list (isSortedSetList) equal to
+// one of the draws at archive indices max(0, endIndex - n + 1)..endIndex.
+std::vector<std::size_t> drawnIndices(const TCombsArray& combs, const TDrawsArray& draws, int endIndex, int n) {
+    std::vector<std::size_t> found;
+    const int last = std::min(endIndex, static_cast<int>(draws.size()) - 1);
+    if (n <= 0 || last < 0) return found;
+    for (int i = std::max(0, last - n + 1); i <= last; ++i) {
+        TComb c = drawNumbers(draws[static_cast<std::size_t>(i)]);
+        std::sort(c.n.begin(), c.n.end());
+        const auto at = std::lower_bound(combs.begin(), combs.end(), c,
+                                         [](const TComb& a, const TComb& b) { return a.n < b.n; });
+        if (at != combs.end() && *at == c) found.push_back(static_cast<std::size_t>(at - combs.begin()));
+    }
+    std::sort(found.begin(), found.end());
+    found.erase(std::unique(found.begin(), found.end()), found.end());
+    return found;
+}
+
+// Copies the combinations of from[0, n) except those at the ascending indices `skip` to `to`,
+// in order, on all cores.
+void copyCombsExcept(const TComb* from, std::size_t n, const std::vector<std::size_t>& skip, TComb* to) {
+    parallelForChunks(
+        n,
+        [&](std::size_t b, std::size_t e, unsigned) {
+            auto it = std::lower_bound(skip.begin(), skip.end(), b);
+            TComb* o = to + (b - static_cast<std::size_t>(it - skip.begin()));
+            std::size_t at = b;
+            for (; it != skip.end() && *it < e; ++it) {
+                std::memcpy(static_cast<void*>(o), from + at, (*it - at) * sizeof(TComb));
+                o += *it - at;
+                at = *it + 1;
+            }
+            std::memcpy(static_cast<void*>(o), from + at, (e - at) * sizeof(TComb));
+        },
+        nullptr, std::size_t{1} << 16);
+}
+
+// A chunk test marking the combinations equal (order ignored) to one of the draws at archive
+// indices max(0, endIndex - n + 1)..endIndex.
+TMatchChunk drawnChunkTest(const TDrawsArray& draws, int endIndex, int n) {
+    struct Tables {
+        std::vector<uint64_t> keys;   // sorted keys of the draws considered
+        std::size_t words = 0;
+        std::vector<uint64_t> masks;  // per number, the bits of the draws holding it
+        std::array<uint64_t, 256> fold{};
+    };
+    auto t = std::make_shared<Tables>();
+    const int last = std::min(endIndex, static_cast<int>(draws.size()) - 1);
+    if (n > 0 && last >= 0) {
+        const int first = std::max(0, last - n + 1);
+        for (int i = first; i <= last; ++i)
+            t->keys.push_back(sortedKey(drawNumbers(draws[static_cast<std::size_t>(i)])));
+    }
+    // Per number, a bit mask of the considered draws holding it: a combination can equal draw j
+    // only when bit j survives the AND over its five numbers; such rare candidates are then
+    // compared exactly on their sorted numbers (which also rejects repeated numbers).
+    t->words = (t->keys.size() + 63) / 64;
+    t->masks.assign(256 * t->words, 0);
+    for (std::size_t j = 0; j < t->keys.size(); ++j)
+        for (int s = 0; s < kBallsInDraw; ++s) {
+            const auto v = static_cast<std::size_t>((t->keys[j] >> (8 * s)) & 0xFF);
+            t->masks[v * t->words + j / 64] |= uint64_t{1} << (j % 64);
+        }
+    // The words of each number folded into one: a combination equal to draw j has bit j % 64 in
+    // all five folds, so an empty AND of the folds rejects it with five loads whatever n is.
+    for (std::size_t v = 0; v < 256; ++v)
+        for (std::size_t w = 0; w < t->words; ++w) t->fold[v] |= t->masks[v * t->words + w];
+    return [t](const TComb* combs, std::size_t, std::size_t count, unsigned, uint8_t* matched) {
+        const uint64_t* fold = t->fold.data();
+        const uint64_t* m = t->masks.data();
+        const std::size_t words = t->words;
+        for (std::size_t k = 0; k < count; ++k) {
+            const TComb& c = combs[k];
+            uint8_t hit = 0;
+            if (fold[c.n[0]] & fold[c.n[1]] & fold[c.n[2]] & fold[c.n[3]] & fold[c.n[4]]) {
+                const uint64_t key = sortedKey(c);
+                for (std::size_t w = 0; w < words && !hit; ++w) {
+                    uint64_t acc = m[c.n[0] * words + w] & m[c.n[1] * words + w] & m[c.n[2] * words + w] &
+                                   m[c.n[3] * words + w] & m[c.n[4] * words + w];
+                    for (; acc && !hit; acc &= acc - 1)
+                        hit = t->keys[w * 64 + static_cast<std::size_t>(__builtin_ctzll(acc))] == key ? 1 : 0;
+                }
+            }
+            matched[k] = hit;
+        }
+    };
+}
+
 }  // namespace
 
 // --- generation ------------------------------------------------------------------------------
@@ -56,7 +181,7 @@ bool TCombList::generate(uint8_t mode, std::string_view parameters, Progress& pr
         try {
             readLcvFile(file, current_);
         } catch (const std::exception& e) {
-            snapCount_ = 0;
+            forgetUndo();
             filters_.clear();
             interaction.error(fmt(kCombsReadError, file.string(), std::string(e.what())));
             return false;
@@ -67,7 +192,7 @@ bool TCombList::generate(uint8_t mode, std::string_view parameters, Progress& pr
             const TCombGenerator generator(mode, parameters);
             // Built in the snapshot's storage; the old list stays untouched until the new one is
             // complete, so a stop or a failure leaves it exactly as it was.
-            snapCount_ = 0;
+            forgetUndo();
             if (generator.generate(snap_, progress)) {
                 current_.swap(snap_);
                 ok = true;
@@ -75,12 +200,12 @@ bool TCombList::generate(uint8_t mode, std::string_view parameters, Progress& pr
             snap_.clear();
         } catch (const std::exception& e) {
             snap_.clear();
-            snapCount_ = 0;
+            forgetUndo();
             interaction.error(fmt(kCombsGenerateError, std::string(e.what())));
             return false;
         }
     }
-    snapCount_ = 0;
+    forgetUndo();
     if (ok) filters_.clear();
     return ok;
 }
@@ -96,7 +221,7 @@ std::string TCombList::countStatusText() const { return fmt(kCombsCountStatus, s
 
 void TCombList::takeUndoPoint(Progress& progress) {
     StatusScope status(progress, kCombsUndoPointText);
-    snapCount_ = 0;
+    forgetUndo();
     snap_.assign(current_.begin(), current_.end());
     snapCount_ = snap_.size();
 }
@@ -104,9 +229,12 @@ void TCombList::takeUndoPoint(Progress& progress) {
 bool TCombList::undo(Progress& progress) {
     if (!canUndo()) return false;
     StatusScope status(progress, kCombsUndoText);
-    current_.swap(snap_);
-    current_.resize(snapCount_);
-    snapCount_ = 0;
+    // A step that removed nothing left the list as its own undo point: the list stays.
+    if (!undoIsCurrent_) {
+        current_.swap(snap_);
+        current_.resize(snapCount_);
+    }
+    forgetUndo();
     if (!filters_.empty()) filters_.pop_back();
     return true;
 }
@@ -122,70 +250,32 @@ void TCombList::addUndoRow() {
 
 bool TCombList::removeLastDraws(const TDrawsArray& draws, int endIndex, int n, Progress& progress) {
     StatusScope status(progress, fmt(kCombsRemoveDrawsText, n));
-    // The draws considered: archive indices max(0, e - n + 1)..e.
-    const int last = std::min(endIndex, static_cast<int>(draws.size()) - 1);
-    std::vector<uint64_t> keys;
-    if (n > 0 && last >= 0) {
-        const int first = std::max(0, last - n + 1);
-        for (int i = first; i <= last; ++i) keys.push_back(sortedKey(drawNumbers(draws[static_cast<std::size_t>(i)])));
-    }
-    // Per number, a bit mask of the considered draws holding it: a combination can equal draw j
-    // only when bit j survives the AND over its five numbers; such rare candidates are then
-    // compared exactly on their sorted numbers (which also rejects repeated numbers).
-    const std::size_t words = (keys.size() + 63) / 64;
-    std::vector<uint64_t> masks(256 * words, 0);
-    for (std::size_t j = 0; j < keys.size(); ++j)
-        for (int s = 0; s < kBallsInDraw; ++s) {
-            const auto v = static_cast<std::size_t>((keys[j] >> (8 * s)) & 0xFF);
-            masks[v * words + j / 64] |= uint64_t{1} << (j % 64);
-        }
-    // The words of each number folded into one: a combination equal to draw j has bit j % 64 in
-    // all five folds, so an empty AND of the folds rejects it with five loads whatever n is.
-    std::array<uint64_t, 256> fold{};
-    for (std::size_t v = 0; v < 256; ++v)
-        for (std::size_t w = 0; w < words; ++w) fold[v] |= masks[v * words + w];
-    const uint64_t* m = masks.data();
-    auto isDrawn = [&](const TComb& c) {
-        if (!(fold[c.n[0]] & fold[c.n[1]] & fold[c.n[2]] & fold[c.n[3]] & fold[c.n[4]])) return false;
-        const uint64_t* m0 = m + c.n[0] * words;
-        const uint64_t* m1 = m + c.n[1] * words;
-        const uint64_t* m2 = m + c.n[2] * words;
-        const uint64_t* m3 = m + c.n[3] * words;
-        const uint64_t* m4 = m + c.n[4] * words;
-        const uint64_t key = sortedKey(c);
-        for (std::size_t w = 0; w < words; ++w) {
-            uint64_t acc = m0[w] & m1[w] & m2[w] & m3[w] & m4[w];
-            while (acc) {
-                const std::size_t j = w * 64 + static_cast<std::size_t>(__builtin_ctzll(acc));
-                if (keys[j] == key) return true;
-                acc &= acc - 1;
-            }
-        }
-        return false;
-    };
+    const TMatchChunk drawn = drawnChunkTest(draws, endIndex, n);
     PercentText percent(progress, [n](double p) { return fmt(kCombsRemoveDrawsProgress, n, p); });
-    if (!rebuild([&](const TComb& c) { return !isDrawn(c); }, percent)) return false;
+    if (!filterStepChunks(TCombFilterMode::Remove, drawn, percent)) return false;
     addAppliedFilter(kFilterLastDraws, std::to_string(n), true);
     return true;
 }
 
 bool TCombList::filterStepChunks(TCombFilterMode mode, const TMatchChunk& match, Progress& progress) {
-    // The chunk test writes its flags straight into the worker's block buffer of the compaction.
-    // The snapshot storage is overwritten in place, without clearing it first, so that storage it
-    // already holds is not zero-filled.
+    // The chunk test writes its flags straight into the worker's block buffer; the mask and the
+    // block counts stay in scratch_ for the next step. The snapshot is only written once the
+    // test pass is complete, so a stop or an exception leaves list and undo point untouched.
     constexpr std::size_t kChunk = 4096;
-    snapCount_ = 0;
-    bool done = false;
-    try {
-        done = parallelFilterChunksInto(current_, snap_, match, mode == TCombFilterMode::Keep, kChunk, &progress);
-    } catch (...) {
-        snap_.clear();
-        throw;
+    const std::size_t n = current_.size();
+    const int64_t kept =
+        parallelMarkChunks(current_.data(), n, match, mode == TCombFilterMode::Keep, kChunk, scratch_, &progress);
+    if (kept < 0) return false;
+    forgetUndo();
+    if (static_cast<std::size_t>(kept) == n) {
+        // Nothing removed: the list is its own undo point, and nothing is copied.
+        undoIsCurrent_ = true;
+        return true;
     }
-    if (!done) {
-        snap_.clear();
-        return false;
-    }
+    // The snapshot storage is overwritten in place, without clearing it first, so that storage
+    // it already holds is not zero-filled.
+    snap_.resize(static_cast<std::size_t>(kept));
+    parallelCopyMarked(current_.data(), scratch_, snap_.data());
     current_.swap(snap_);
     snapCount_ = snap_.size();
     return true;
@@ -215,7 +305,7 @@ bool TCombList::openFile(const std::filesystem::path& file, Progress& progress, 
     bool ok = true;
     // The file is read into the snapshot storage; on success the buffers are exchanged, so the
     // old list is the undo point of this step (dropped below: a loaded list cannot be undone).
-    snapCount_ = 0;
+    forgetUndo();
     snap_.clear();
     try {
         readLcvFile(file, snap_);
@@ -225,7 +315,7 @@ bool TCombList::openFile(const std::filesystem::path& file, Progress& progress, 
         interaction.error(fmt(kCombsReadError, file.string(), std::string(e.what())));
     }
     snap_.clear();
-    snapCount_ = 0;
+    forgetUndo();
     filters_.clear();
     return ok;
 }
@@ -246,7 +336,7 @@ bool TCombList::pasteText(std::string_view text, Progress& progress, Interaction
     if (lines.empty()) return false;
     StatusScope status(progress, kCombsWaitText);
     current_.swap(snap_);  // undo point: the old list
-    snapCount_ = 0;
+    forgetUndo();
     current_.clear();
     bool ok = true;
     try {
@@ -350,7 +440,7 @@ bool TCombList::containsCombination(const TComb& comb) const {
 bool TCombList::loadBuffer(int offset, int excluded, Progress& progress, Interaction& interaction) {
     if (!buffer_.holds(offset, excluded)) return false;
     // Read into the snapshot's storage first, so a failure leaves the list as it was.
-    snapCount_ = 0;
+    forgetUndo();
     snap_.clear();
     if (!buffer_.load(offset, excluded, snap_, progress, interaction)) {
         snap_.clear();
@@ -361,10 +451,72 @@ bool TCombList::loadBuffer(int offset, int excluded, Progress& progress, Interac
     return true;
 }
 
+// --- kept start list ---------------------------------------------------------------------------
+
+bool TCombList::ensureKept(const TSettings& settings, Progress& progress, Interaction& interaction) {
+    std::pair<uint8_t, std::string> key{settings.generateMode, settings.generateParameters};
+    if (keptValid_ && keptKey_ == key) return true;
+    keptValid_ = false;
+    if (!generate(settings, progress, interaction)) return false;
+    kept_.resize(current_.size());
+    copyCombs(current_.data(), current_.size(), kept_.data());
+    keptSorted_ = isSortedSetList(kept_);
+    keptKey_ = std::move(key);
+    keptValid_ = true;
+    return true;
+}
+
+bool TCombList::generateKept(const TSettings& settings, Progress& progress, Interaction& interaction) {
+    const bool generated = !(keptValid_ && keptKey_ == std::pair<uint8_t, std::string>{settings.generateMode,
+                                                                                      settings.generateParameters});
+    if (!ensureKept(settings, progress, interaction)) return false;
+    if (generated) return true;  // the list is the one just generated
+    StatusScope status(progress, kCombsGeneratingText);
+    forgetUndo();
+    current_.resize(kept_.size());
+    copyCombs(kept_.data(), kept_.size(), current_.data());
+    filters_.clear();
+    return true;
+}
+
+bool TCombList::generateKeptWithoutLastDraws(const TSettings& settings, const TDrawsArray& draws, int endIndex, int n,
+                                             Progress& progress, Interaction& interaction) {
+    if (!ensureKept(settings, progress, interaction)) return false;
+    StatusScope status(progress, fmt(kCombsRemoveDrawsText, n));
+    if (keptSorted_) {
+        // Each draw is found by a binary search; the list is then one copy with gaps.
+        const std::vector<std::size_t> skip = drawnIndices(kept_, draws, endIndex, n);
+        forgetUndo();
+        current_.resize(kept_.size() - skip.size());
+        copyCombsExcept(kept_.data(), kept_.size(), skip, current_.data());
+        filters_.clear();
+        addAppliedFilter(kFilterLastDraws, std::to_string(n), true);
+        return true;
+    }
+    const TMatchChunk drawn = drawnChunkTest(draws, endIndex, n);
+    PercentText percent(progress, [n](double p) { return fmt(kCombsRemoveDrawsProgress, n, p); });
+    constexpr std::size_t kChunk = 4096;
+    const int64_t kept = parallelMarkChunks(kept_.data(), kept_.size(), drawn, false, kChunk, scratch_, &percent);
+    if (kept < 0) return false;
+    forgetUndo();
+    current_.resize(static_cast<std::size_t>(kept));
+    parallelCopyMarked(kept_.data(), scratch_, current_.data());
+    filters_.clear();
+    addAppliedFilter(kFilterLastDraws, std::to_string(n), true);
+    return true;
+}
+
+void TCombList::releaseKept() {
+    TCombsArray().swap(kept_);
+    keptValid_ = false;
+    keptKey_ = {};
+}
+
 void TCombList::release() {
+    releaseKept();
     TCombsArray().swap(current_);
     TCombsArray().swap(snap_);
-    snapCount_ = 0;
+    forgetUndo();
     filters_.clear();
     buffer_.resetKey();
 }

@@ -9,7 +9,9 @@
 // Storage: the current list and the undo snapshot are two vectors, each reserved once for the
 // full C(69,5) records. Taking an undo point and building the new list is done by building the
 // new list into the snapshot's storage and exchanging the two buffers: the old list becomes the
-// undo point without a copy, and no third full-size array ever exists.
+// undo point without a copy. A step that removes nothing copies nothing either: the list is then
+// its own undo point. The only third full-size array is the kept start list of a scenario run
+// (generateKept), held while the run lasts.
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -96,7 +98,7 @@ public:
     std::string countStatusText() const;
 
     // --- undo ----------------------------------------------------------------------------------
-    bool canUndo() const { return snapCount_ > 0; }
+    bool canUndo() const { return snapCount_ > 0 || undoIsCurrent_; }
     // Copies the current list into the snapshot (used by callers that change the list by their
     // own means; the list commands below take their undo point themselves).
     void takeUndoPoint(Progress& progress);
@@ -104,7 +106,7 @@ public:
     // dropped. Returns false (and changes nothing) when there is no undo.
     bool undo(Progress& progress);
     // Forgets the snapshot (its storage stays reserved): the current list can no longer be undone.
-    void discardUndo() { snapCount_ = 0; }
+    void discardUndo() { forgetUndo(); }
 
     // --- generation ----------------------------------------------------------------------------
     // Builds the list for the mode and parameter (modes 0..3 in lexicographic order, mode 4 from
@@ -128,8 +130,10 @@ public:
     // caller adds its applied-filter row when this returns true.
     template <typename Match>
     bool filterStep(TCombFilterMode mode, Match&& match, Progress& progress);
-    // The same step with a chunk test (one call per chunk instead of one per combination), with
-    // the same stop and undo behaviour.
+    // The same step with a chunk test (one call per chunk instead of one per combination). The
+    // match buffers are kept for the next step. A step that removes nothing leaves the list in
+    // place as its own undo point (no copy). On a stop, or an exception of match, the list and
+    // its undo point are left as they were.
     bool filterStepChunks(TCombFilterMode mode, const TMatchChunk& match, Progress& progress);
 
     // Removes the combinations equal (order ignored) to one of the draws at archive indices
@@ -191,10 +195,34 @@ public:
     void dropBuffer() { buffer_.drop(); }
     void resetBufferKey() { buffer_.resetKey(); }
 
-    // Releases both arrays (shutdown) and forgets the buffer key.
+    // --- kept start list of scenario runs ---------------------------------------------------
+    // As generate(settings), except that the generated list is also kept, read-only, in an array
+    // of its own: while the generation mode and parameters stay the same, later calls copy it
+    // instead of generating again (a .lcv file is then not read again either).
+    bool generateKept(const TSettings& settings, Progress& progress, Interaction& interaction);
+    // The same start list less the combinations of the last n draws (as removeLastDraws, whose
+    // row it adds), filtered straight from the kept list into the list: one pass, no copy of the
+    // full list first. Leaves no undo. Returns false on an error or a stop; a stop leaves the
+    // list as it was.
+    bool generateKeptWithoutLastDraws(const TSettings& settings, const TDrawsArray& draws, int endIndex, int n,
+                                      Progress& progress, Interaction& interaction);
+    // Frees the kept start list (the end of a run).
+    void releaseKept();
+    bool holdsKept() const { return keptValid_; }
+    // Whether the kept list is ascending sets in ascending order, so that draws are removed from
+    // it by a search instead of a test of every combination.
+    bool keptIsSorted() const { return keptValid_ && keptSorted_; }
+
+    // Releases the arrays (shutdown) and forgets the buffer key.
     void release();
 
 private:
+    void forgetUndo() {
+        snapCount_ = 0;
+        undoIsCurrent_ = false;
+    }
+    // Generates the kept list when it is missing or was made under another mode or parameters.
+    bool ensureKept(const TSettings& settings, Progress& progress, Interaction& interaction);
     // Builds the filtered list into the snapshot storage and exchanges the buffers on success.
     template <typename Keep>
     bool rebuild(Keep&& keep, Progress& progress);
@@ -202,6 +230,12 @@ private:
     TCombsArray current_;
     TCombsArray snap_;
     std::size_t snapCount_ = 0;
+    bool undoIsCurrent_ = false;  // the undo point is the current list itself (nothing was removed)
+    TFilterScratch scratch_;      // the chunk filter's mask and counts, reused by every step
+    TCombsArray kept_;            // the kept start list (generateKept)
+    bool keptValid_ = false;
+    bool keptSorted_ = false;     // ascending sets in ascending order: draws are found by search
+    std::pair<uint8_t, std::string> keptKey_;  // its generation mode and parameters
     std::vector<TAppliedFilter> filters_;
     TCombBuffer buffer_;
 };
@@ -210,7 +244,7 @@ private:
 
 template <typename Keep>
 bool TCombList::rebuild(Keep&& keep, Progress& progress) {
-    snapCount_ = 0;
+    forgetUndo();
     snap_.clear();
     bool done = false;
     try {

@@ -555,3 +555,109 @@ TEST(ScenarioLogs, TheMaskMatchesAnEmptyStarAndIgnoresCase) {
 
 }  // namespace
 }  // namespace tavlora
+
+namespace tavlora {
+namespace {
+
+// A test run keeps its generated start list and its statistics tables across variants, lines and
+// offsets; the stakes and ratings it writes must be those of runs that start afresh at every
+// offset (a forecast per offset, each generating its own list), on a sorted generated list and
+// on an unsorted file list.
+TEST_F(RunFixture, ATestWritesWhatFreshRunsAtEachOffsetWrite) {
+    const std::vector<std::string> lines = {
+        "EXCL:3#ALL",
+        "FULL:0#RAND|TSD1#NUMS:10,20#LNO:#ST:1|TSD2#NUMS:10#LNO:#ST:1",
+        "EXCL:3#FIRST|TSD1#NUMS:10#LNO:#ST:2|TMF1#EVEN:10#LVA:1,2,3#SF:0",
+        "CURR:0#LAST|TSD1#NUMS:10#LNO:#ST:1|TSD1#NUMS:10#LNO:#ST:1#1:2:3:0:0",
+        "EXCL:2#RAND|TSD1#NUMS:5,15#LNO:#ST:1",
+    };
+    std::string fileLines;
+    for (int a = 12; a >= 8; --a)
+        for (int b = 1; b <= 6; ++b) fileLines += fmt("%d;%d;%d;%d;%d\r\n", a, b, b + 1 < a ? b + 1 : 7, 13, 14);
+    for (int i = 30; i >= 24; --i) fileLines += semicolonForm(TComb{archive.draws()[static_cast<size_t>(i - 1)].nums}) + "\r\n";
+    for (int mode : {2, 4}) {
+        if (mode == 2)
+            useNumbers("1,2,3,4,5,6,7,8,9,10,11,12");
+        else
+            useFile(fileLines);
+        scenario.clear();
+        for (const auto& l : lines) scenario.append(l);
+        auto run = [&](const std::string& name, bool asTest) {
+            TStakesStore store(dir / (name + ".lsk"));
+            store.open();
+            TRatings rated(dir / (name + ".lrt"));
+            TScenarioEnv e = env();
+            e.stakes = &store;
+            e.ratings = &rated;
+            TScenarioRunner runner(e, progress, ui);
+            runner.setSeed(5);
+            if (asTest) {
+                EXPECT_EQ(runner.test(scenario, 4).cycles, 4);
+            } else {
+                for (int offset = 4; offset >= 1; --offset) {
+                    archive.setDrawsOffset(offset);
+                    EXPECT_EQ(runner.forecast(scenario).cycles, 1);
+                }
+                archive.setDrawsOffset(0);
+            }
+            EXPECT_TRUE(rated.save(progress, ui));
+            return std::make_pair(readFileBytes(store.file()), readFileBytes(rated.file()));
+        };
+        const auto tested = run(fmt("test%d", mode), true);
+        const auto fresh = run(fmt("fresh%d", mode), false);
+        EXPECT_TRUE(ui.messages.empty()) << ui.messages[0].text;
+        EXPECT_GT(tested.first.size(), 4 * TStakeRecord::kSize) << mode;
+        EXPECT_EQ(tested.first, fresh.first) << mode;
+        EXPECT_EQ(tested.second, fresh.second) << mode;
+        // The first line stakes the whole start list: the generated list less the last three
+        // draws at the offset, as the list's own commands build it.
+        TCombList plain;
+        ASSERT_TRUE(plain.generate(settings, progress, ui));
+        ASSERT_TRUE(plain.removeLastDraws(archive.draws(), static_cast<int>(archive.draws().size()) - 1 - 4, 3, progress));
+        TStakesStore store(dir / fmt("test%d.lsk", mode));
+        store.open();
+        std::vector<TComb> staked;
+        for (const auto& r : store.readAll())
+            if (r.isReal() && r.comment.rfind("01.000:", 0) == 0) {
+                TComb c;
+                std::copy_n(r.numbers.nums.begin(), 5, c.n.begin());
+                staked.push_back(c);
+            }
+        TCombsArray expected = plain.combs();
+        for (TComb& c : expected) std::sort(c.n.begin(), c.n.end());
+        ASSERT_GE(staked.size(), expected.size());
+        EXPECT_EQ(TCombsArray(staked.begin(), staked.begin() + static_cast<std::ptrdiff_t>(expected.size())), expected)
+            << mode;
+    }
+}
+
+// Two filters of one line on the same method and sample length, told apart only by their
+// weights, sort by their own weight column: the table of the first is not reused for the second.
+TEST_F(RunFixture, FiltersOfOneLineThatDifferInWeightsSortTheirOwnTables) {
+    useNumbers("1,2,3,4,5,6,7,8,9,10,11,12");
+    auto stepRows = [&](const std::vector<std::string>& lines) {
+        scenario.clear();
+        stakes.clear(ui);
+        const auto result = forecast(lines, true);
+        EXPECT_FALSE(result.failed);
+        std::vector<std::string> rows;
+        for (const auto& l : logLines(result.logFile))
+            if (l.find("Шаг 001. Выделение строки") != std::string::npos) rows.push_back(l.substr(l.find("Шаг")));
+        // Both runs may start within one second, that is into one log file name.
+        std::filesystem::remove(result.logFile);
+        std::vector<std::string> made;
+        for (const auto& r : realStakes()) made.push_back(semicolonForm(TComb{{r.numbers.nums[0], r.numbers.nums[1],
+                                                                                r.numbers.nums[2], r.numbers.nums[3],
+                                                                                r.numbers.nums[4]}}));
+        return std::make_pair(rows, made);
+    };
+    const auto oneLine = stepRows({"FULL:0#FIRST|TSD8#NUMS:20#LNO:#ST:1|TSD8#NUMS:20#LNO:#ST:1#5:0:0:0:0"});
+    const auto twoLines = stepRows({"FULL:0#NONE|TSD8#NUMS:20#LNO:#ST:1", "CURR:0#FIRST|TSD8#NUMS:20#LNO:#ST:1#5:0:0:0:0"});
+    ASSERT_EQ(oneLine.first.size(), 2u);
+    EXPECT_NE(oneLine.first[0], oneLine.first[1]);  // the weights change the top row
+    EXPECT_EQ(oneLine.first, twoLines.first);
+    EXPECT_EQ(oneLine.second, twoLines.second);
+}
+
+}  // namespace
+}  // namespace tavlora

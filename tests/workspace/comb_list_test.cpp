@@ -13,6 +13,7 @@
 
 #include "core/error.h"
 #include "core/file_util.h"
+#include "core/format.h"
 #include "core/game.h"
 #include "core/parallel.h"
 #include "core/settings.h"
@@ -625,4 +626,115 @@ TEST(CombList, ChunkFilterStepEqualsPerCombinationStep) {
     progress.reset();
     EXPECT_EQ(list.combs(), beforeStop);
     EXPECT_EQ(list.combs(), before);
+}
+
+// A step that removes nothing keeps the list in place as its own undo point; a step after it
+// takes a real undo point again; a stop keeps the list and the undo point it had.
+TEST(CombList, AStepThatRemovesNothingIsUndoneWithoutACopy) {
+    TCombList list;
+    NullProgress progress;
+    ScriptedInteraction ui;
+    ASSERT_TRUE(list.generate(kGenerateOnlyOf, "1,2,3,4,5,6,7,8,9", progress, ui));
+    const TCombsArray start = list.combs();
+    auto step = [&](TCombFilterMode mode, auto&& match) {
+        return list.filterStepChunks(
+            mode,
+            [&](const TComb* combs, std::size_t, std::size_t count, unsigned, uint8_t* matched) {
+                for (std::size_t k = 0; k < count; ++k) matched[k] = match(combs[k]) ? 1 : 0;
+            },
+            progress);
+    };
+    auto never = [](const TComb&) { return false; };
+    auto hasOne = [](const TComb& c) { return c.n[0] == 1; };
+
+    ASSERT_TRUE(step(TCombFilterMode::Remove, never));
+    EXPECT_EQ(list.combs(), start);
+    ASSERT_TRUE(list.canUndo());
+    list.addAppliedFilter("nothing", "", true);
+    ASSERT_TRUE(list.undo(progress));
+    EXPECT_EQ(list.combs(), start);
+    EXPECT_TRUE(list.appliedFilters().empty());
+    EXPECT_FALSE(list.canUndo());
+
+    // Nothing removed, then a real step: its undo gives the whole list back.
+    ASSERT_TRUE(step(TCombFilterMode::Remove, never));
+    ASSERT_TRUE(step(TCombFilterMode::Remove, hasOne));
+    TCombsArray withoutOne;
+    std::copy_if(start.begin(), start.end(), std::back_inserter(withoutOne), [&](const TComb& c) { return !hasOne(c); });
+    EXPECT_EQ(list.combs(), withoutOne);
+    ASSERT_TRUE(list.undo(progress));
+    EXPECT_EQ(list.combs(), start);
+
+    // A stopped step leaves the list and its undo point as they were.
+    ASSERT_TRUE(step(TCombFilterMode::Keep, hasOne));
+    progress.requestStop();
+    EXPECT_FALSE(step(TCombFilterMode::Remove, never));
+    progress.reset();
+    ASSERT_TRUE(list.canUndo());
+    ASSERT_TRUE(list.undo(progress));
+    EXPECT_EQ(list.combs(), start);
+}
+
+// The kept start list of a scenario run gives what generating (and removing the last draws)
+// gives, on a sorted generated list (found by search) and on an unsorted file list with a
+// repeated line (tested per combination), repeatedly and after the generation changes.
+TEST(CombList, TheKeptStartListEqualsAFreshGenerationLessTheLastDraws) {
+    test::TempDir dir;
+    NullProgress progress;
+    ScriptedInteraction ui;
+    TDrawsArray draws;
+    for (int i = 1; i <= 30; ++i) {
+        TComb c;
+        for (int j = 0; j < 5; ++j) c.n[static_cast<std::size_t>(j)] = static_cast<uint8_t>((i * 7 + j * 2) % 12 + 1);
+        std::sort(c.n.begin(), c.n.end());
+        draws.push_back(draw(i, c.n[0], c.n[1], c.n[2], c.n[3], c.n[4]));
+    }
+    // The file: some combinations of 1..12 (with the drawn ones) in descending, unsorted order,
+    // one of them twice and one with its numbers out of order.
+    std::string lines;
+    for (int i = 30; i >= 20; --i) lines += fmt("%d;%d;%d;%d;%d\r\n", draws[i - 1].nums[4], draws[i - 1].nums[1],
+                                               draws[i - 1].nums[2], draws[i - 1].nums[3], draws[i - 1].nums[0]);
+    lines += "1;2;3;4;5\r\n60;61;62;63;64\r\n1;2;3;4;5\r\n";
+    const auto file = dir / "start.lcv";
+    std::ofstream(file, std::ios::binary) << lines;
+
+    struct Case {
+        uint8_t mode;
+        std::string parameters;
+        bool sorted;
+    };
+    const Case cases[] = {{kGenerateOnlyOf, "1,2,3,4,5,6,7,8,9,10,11,12", true},
+                          {kGenerateNoneOf, "1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20,21,22,23,24,25,26,27,28,"
+                                            "29,30,31,32,33,34,35,36,37,38,39,40,41,42,43,44,45,46,47,48,49,50,51,52,53,"
+                                            "54,55,56,57,58,59,60",
+                           true},
+                          {kGenerateFromFile, file.string(), false}};
+    const std::pair<int, int> exclusions[] = {{29, 3}, {29, 0}, {24, 5}, {3, 40}, {29, 30}};
+    TCombList kept;
+    for (const Case& c : cases) {
+        TSettings settings;
+        settings.generateMode = c.mode;
+        settings.generateParameters = c.parameters;
+        TCombList plain;
+        for (int round = 0; round < 2; ++round) {
+            for (const auto& [end, n] : exclusions) {
+                ASSERT_TRUE(plain.generate(settings, progress, ui));
+                ASSERT_TRUE(plain.removeLastDraws(draws, end, n, progress));
+                ASSERT_TRUE(kept.generateKeptWithoutLastDraws(settings, draws, end, n, progress, ui));
+                EXPECT_EQ(kept.combs(), plain.combs()) << c.parameters << " " << end << " " << n;
+                EXPECT_EQ(kept.appliedFilters(), plain.appliedFilters());
+                EXPECT_FALSE(kept.canUndo());
+                EXPECT_EQ(kept.keptIsSorted(), c.sorted) << c.parameters;
+            }
+            ASSERT_TRUE(plain.generate(settings, progress, ui));
+            kept.addAppliedFilter("before", "", true);
+            ASSERT_TRUE(kept.generateKept(settings, progress, ui));
+            EXPECT_EQ(kept.combs(), plain.combs());
+            EXPECT_TRUE(kept.appliedFilters().empty());
+        }
+        EXPECT_TRUE(kept.holdsKept());
+    }
+    EXPECT_TRUE(ui.messages.empty());
+    kept.releaseKept();
+    EXPECT_FALSE(kept.holdsKept());
 }

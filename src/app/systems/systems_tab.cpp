@@ -8,9 +8,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <fstream>
 #include <iterator>
-#include <sstream>
 
 #include "app/stakes/ratings_tab.h"
 #include "app/stakes/stake_dialogs.h"
@@ -237,24 +235,9 @@ std::optional<TSystemData> SystemsTab::systemData(const TSystemRow& row) {
     Session* s = host_.session();
     if (!s) return std::nullopt;
     ui::BusyScope busy(host_.busyState());
-    TSystemData data{row.info, {}};
-    try {
-        if (row.downloaded) {
-            // The downloaded file holds the same lines as the catalogue.
-            std::ifstream in(row.file, std::ios::binary);
-            std::ostringstream text;
-            text << in.rdbuf();
-            if (!in) throw EError("не удалось прочитать файл " + row.file.string());
-            data.combinations = text.str();
-        } else {
-            StatusScope status(host_.progress(), fmt(kSystemDataStatus, row.info.title));
-            SystemsCatalogue catalogue(fetcher(), systemsSettings(*s).url);
-            data.combinations = catalogue.combinations(row.info.id, host_.progress());
-        }
-    } catch (const EError& e) {
-        host_.interaction().error(fmt(kSystemDownloadError, row.info.id, std::string(e.what())));
-        return std::nullopt;
-    }
+    auto lines = systemCombinations(*s, systemsSettings(*s), fetcher(), row, host_.progress(), host_.interaction());
+    if (!lines) return std::nullopt;
+    TSystemData data{row.info, std::move(*lines)};
     // The dialog shows the list in its normal form.
     data.combinations = normaliseSystemText(data.combinations).text;
     return data;

@@ -181,6 +181,13 @@ std::size_t utf8Length(std::string_view utf8) {
     }));
 }
 
+bool isValidUtf8(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size())
+        if (decodeUtf8(text, i) == kInvalid) return false;
+    return true;
+}
+
 std::size_t cp1251Length(std::string_view utf8) {
     std::size_t n = 0, i = 0;
     while (i < utf8.size()) {

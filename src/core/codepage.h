@@ -19,6 +19,8 @@ std::string utf8ToCp1251(std::string_view utf8);
 void appendUtf8(std::string& out, char32_t cp);
 // Number of characters (code points) of a UTF-8 text: the bytes that do not continue one.
 std::size_t utf8Length(std::string_view utf8);
+// Whether text is well-formed UTF-8 (no overlong forms, surrogates or values past U+10FFFF).
+bool isValidUtf8(std::string_view text);
 
 // Number of bytes of the Windows-1251 form of a UTF-8 text (one per character).
 std::size_t cp1251Length(std::string_view utf8);

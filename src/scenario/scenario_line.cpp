@@ -241,7 +241,11 @@ std::string ScenarioOptions::stakeText() const {
 
 // --- filters --------------------------------------------------------------------------------------
 
-long double readLenientReal(std::string_view text) {
+namespace {
+
+// The number formed by the digits, minus signs and decimal separators ("." or ",") of text, the
+// rest dropped; nothing when they form no number.
+std::optional<long double> lenientNumber(std::string_view text) {
     std::string kept;
     for (char c : text) {
         if ((c >= '0' && c <= '9') || c == '-')
@@ -249,12 +253,16 @@ long double readLenientReal(std::string_view text) {
         else if (c == '.' || c == ',')
             kept += '.';
     }
-    if (kept.empty()) return 0;
+    if (kept.find_first_of("0123456789") == std::string::npos) return std::nullopt;
     long double v = 0;
     const auto [p, ec] = std::from_chars(kept.data(), kept.data() + kept.size(), v);
-    if (ec != std::errc() || p != kept.data() + kept.size()) return 0;
+    if (ec != std::errc() || p != kept.data() + kept.size()) return std::nullopt;
     return v;
 }
+
+}  // namespace
+
+long double readLenientReal(std::string_view text) { return lenientNumber(text).value_or(0); }
 
 std::string coefficientText(long double value) {
     if (value == 0) return "0";  // also turns -0 into "0"
@@ -373,18 +381,7 @@ namespace {
 // number is 0: "0", "0.0" and "-0" read).
 bool coefficientReads(std::string_view text) {
     text = trimText(text);
-    if (text.empty()) return true;
-    std::string kept;
-    for (char c : text) {
-        if ((c >= '0' && c <= '9') || c == '-')
-            kept += c;
-        else if (c == '.' || c == ',')
-            kept += '.';
-    }
-    if (kept.find_first_of("0123456789") == std::string::npos) return false;
-    long double v = 0;
-    const auto [p, ec] = std::from_chars(kept.data(), kept.data() + kept.size(), v);
-    return ec == std::errc() && p == kept.data() + kept.size();
+    return text.empty() || lenientNumber(text).has_value();
 }
 
 // A list of sample lengths or selection values: readable and not empty.

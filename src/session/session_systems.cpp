@@ -43,6 +43,28 @@ bool downloadWith(SystemsCatalogue& catalogue, const Session& session, const TSy
     }
 }
 
+// Downloads again every listed system whose file does not carry the catalogue's date, then
+// takes the downloaded marks afresh.
+void refreshDownloaded(Session& session, const TSystemsSettings& settings, PageFetcher& fetcher,
+                       TSystemsListing& listing, Progress& progress, Interaction& interaction) {
+    StatusScope status(progress, kSystemsListStatus);
+    SystemsCatalogue catalogue = catalogueOf(session, fetcher, settings);
+    // A downloaded system whose file does not carry the catalogue's date changed there: fetch it again.
+    bool changed = false;
+    for (const TSystemRow& row : listing.rows) {
+        if (!row.downloaded || systemFileCurrent(row.file, row.info.created)) continue;
+        if (downloadWith(catalogue, session, row.info, progress, interaction)) listing.redownloaded.push_back(row.info.id);
+        changed = true;
+        status.update(kSystemsListStatus);
+    }
+    // Downloads may have deleted other systems of the same K: the marks are taken afterwards.
+    if (changed) {
+        std::vector<TSystemInfo> systems;
+        for (const TSystemRow& row : listing.rows) systems.push_back(row.info);
+        listing.rows = systemRows(systems, session.systemsDir(), settings.mail);
+    }
+}
+
 }  // namespace
 
 TSystemsSettings systemsSettings(const Session& session) {
@@ -84,23 +106,11 @@ TSystemsListing catalogueSystems(Session& session, const TSystemsSettings& setti
 TSystemsListing listSystems(Session& session, const TSystemsSettings& settings, PageFetcher& fetcher,
                             Progress& progress, Interaction& interaction) {
     TSystemsListing listing = catalogueSystems(session, settings, fetcher, progress, interaction);
-    if (!listing.fromCatalogue) return listing;
-    StatusScope status(progress, kSystemsListStatus);
-    SystemsCatalogue catalogue = catalogueOf(session, fetcher, settings);
-    // A downloaded system whose file does not carry the catalogue's date changed there: fetch it again.
-    bool changed = false;
-    for (const TSystemRow& row : listing.rows) {
-        if (!row.downloaded || systemFileCurrent(row.file, row.info.created)) continue;
-        if (downloadWith(catalogue, session, row.info, progress, interaction)) listing.redownloaded.push_back(row.info.id);
-        changed = true;
-        status.update(kSystemsListStatus);
-    }
-    // Downloads may have deleted other systems of the same K: the marks are taken afterwards.
-    if (changed) {
-        std::vector<TSystemInfo> systems;
-        for (const TSystemRow& row : listing.rows) systems.push_back(row.info);
-        listing.rows = systemRows(systems, session.systemsDir(), settings.mail);
-    }
+    if (listing.fromCatalogue) refreshDownloaded(session, settings, fetcher, listing, progress, interaction);
+    // The wheels made on this computer are in no catalogue: they are listed from the disk too.
+    if (listing.fromCatalogue || !listing.available)
+        for (TSystemRow& row : diskSystemsListing(session.systemsDir()).rows)
+            if (row.info.id == kWheelSystemId) listing.rows.push_back(std::move(row));
     return listing;
 }
 
@@ -110,7 +120,7 @@ std::optional<std::string> systemCombinations(Session& session, const TSystemsSe
         if (row.downloaded) {
             std::string text;
             for (const TComb& c : readSystemPositions(row.file, row.info.numbers))
-                text += fmt("%.2d %.2d %.2d %.2d %.2d\n", int{c.n[0]}, int{c.n[1]}, int{c.n[2]}, int{c.n[3]}, int{c.n[4]});
+                text += systemLine(c) + "\n";
             return text;
         }
         if (trimText(settings.url).empty()) throw EError(kSystemsUrlMissing);

@@ -48,7 +48,9 @@ void storeSystemsSettings(Session& session, const TSystemsSettings& settings);
 // The list of systems: with a catalogue address, the catalogue's rows (a downloaded system whose
 // file time is not within 2 s of its creation date is downloaded again first); when the catalogue
 // gives no list, kSystemsListError is shown and the placeholder row alone is listed. With no
-// address, the system files on disk. Status "Загрузка списка систем..." while it runs.
+// address, the system files on disk. The wheels made on this computer (id 0) are in no catalogue:
+// with an address they are listed from the disk after the catalogue's rows. Status
+// "Загрузка списка систем..." while it runs.
 TSystemsListing listSystems(Session& session, PageFetcher& fetcher, Progress& progress, Interaction& interaction);
 
 // The same with given settings instead of those of <base>.ini (the command line's --url).

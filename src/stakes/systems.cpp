@@ -83,6 +83,22 @@ std::vector<TComb> readSystemPositions(const std::filesystem::path& file, int k)
     return parseSystemPositions(readFileBytes(file), k);
 }
 
+std::string systemLine(const TComb& c) {
+    return fmt("%.2d %.2d %.2d %.2d %.2d", int{c.n[0]}, int{c.n[1]}, int{c.n[2]}, int{c.n[3]}, int{c.n[4]});
+}
+
+std::vector<std::string_view> systemLineWords(std::string_view line) {
+    std::vector<std::string_view> words;
+    size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && isSeparator(line[i])) ++i;
+        const size_t from = i;
+        while (i < line.size() && !isSeparator(line[i])) ++i;
+        if (i > from) words.push_back(line.substr(from, i - from));
+    }
+    return words;
+}
+
 std::vector<TComb> parseSystemPositions(std::string_view text, int k) {
     std::vector<TComb> out;
     size_t start = 0;
@@ -93,23 +109,13 @@ std::vector<TComb> parseSystemPositions(std::string_view text, int k) {
         const std::string line(text.substr(start, end - start));
         ++lineNo;
         if (!trimText(line).empty()) {
-            std::vector<std::string> words;
-            std::string word;
-            for (char c : line) {
-                if (isSeparator(c)) {
-                    if (!word.empty()) words.push_back(word);
-                    word.clear();
-                } else {
-                    word += c;
-                }
-            }
-            if (!word.empty()) words.push_back(word);
+            const std::vector<std::string_view> words = systemLineWords(line);
             if (words.size() != 5) throw EError(fmt("Строка %d: \"%s\" - ожидается пять позиций.", lineNo, line));
             TComb c;
             for (size_t j = 0; j < 5; ++j) {
                 auto v = tryReadInt(words[j]);
                 if (!v || *v < 1 || *v > k)
-                    throw EError(fmt("Строка %d: \"%s\" - некорректная позиция \"%s\".", lineNo, line, words[j]));
+                    throw EError(fmt("Строка %d: \"%s\" - некорректная позиция \"%s\".", lineNo, line, std::string(words[j])));
                 c.n[j] = static_cast<uint8_t>(*v);
             }
             // A repeated position would make a stake with a repeated number.

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/interaction.h"
@@ -35,6 +36,13 @@ std::optional<TSystemFileName> parseSystemFileName(const std::string& name);
 
 // The first file (in name order) of the folder matching "5-KK-*_*.dat", if any.
 std::optional<std::filesystem::path> findSystemFile(const std::filesystem::path& systemsDir, int k);
+
+// One combination of a system file as the files hold it: five positions with two digits each,
+// separated by one blank ("01 02 03 04 07").
+std::string systemLine(const TComb& positions);
+// The words of a system line: the runs of characters between the separators of positions, any of
+// " *+,-./:;=\_|~" and tabs.
+std::vector<std::string_view> systemLineWords(std::string_view line);
 
 // Reads a system file: one combination of five positions per non-empty line, the positions
 // separated by any of " *+,-./:;=\_|~" (and tabs). Throws EError (the reason, without the

@@ -22,29 +22,6 @@ constexpr const char* kSection = "SYSTEMS";
 constexpr const char* kBrokenReply = "Ответ каталога систем не разобран: %s";
 constexpr const char* kServiceErrorWithoutText = "Каталог систем сообщил об ошибке без описания";
 
-// The separators of the positions of a system line.
-bool isPositionSeparator(char c) {
-    switch (c) {
-        case ' ': case '\t': case '*': case '+': case ',': case '-': case '.': case '/': case ':':
-        case ';': case '=': case '\\': case '_': case '|': case '~':
-            return true;
-        default:
-            return false;
-    }
-}
-
-std::vector<std::string_view> positionWords(std::string_view line) {
-    std::vector<std::string_view> words;
-    size_t i = 0;
-    while (i < line.size()) {
-        while (i < line.size() && isPositionSeparator(line[i])) ++i;
-        const size_t from = i;
-        while (i < line.size() && !isPositionSeparator(line[i])) ++i;
-        if (i > from) words.push_back(line.substr(from, i - from));
-    }
-    return words;
-}
-
 // A whole number of plain digits (no sign, no blanks) within [low, high].
 std::optional<int64_t> strictNumber(std::string_view text, int64_t low, int64_t high) {
     if (text.empty() || text.size() > 18) return std::nullopt;
@@ -59,7 +36,7 @@ std::optional<int64_t> strictNumber(std::string_view text, int64_t low, int64_t 
 
 // Five distinct positions 1..maxValue, or nothing.
 std::optional<TComb> fivePositions(std::string_view line, int maxValue) {
-    const auto words = positionWords(line);
+    const auto words = systemLineWords(line);
     if (words.size() != kSystemCombinationLength) return std::nullopt;
     TComb c;
     for (size_t j = 0; j < 5; ++j) {
@@ -72,47 +49,7 @@ std::optional<TComb> fivePositions(std::string_view line, int maxValue) {
     return c;
 }
 
-std::string positionsLine(const TComb& c) {
-    return fmt("%.2d %.2d %.2d %.2d %.2d", int{c.n[0]}, int{c.n[1]}, int{c.n[2]}, int{c.n[3]}, int{c.n[4]});
-}
-
 bool blankText(std::string_view s) { return trimText(s).empty(); }
-
-bool validUtf8(std::string_view s) {
-    size_t i = 0;
-    while (i < s.size()) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        size_t len = 0;
-        char32_t cp = 0;
-        if (c < 0x80) {
-            ++i;
-            continue;
-        } else if ((c & 0xE0) == 0xC0) {
-            len = 2;
-            cp = c & 0x1F;
-        } else if ((c & 0xF0) == 0xE0) {
-            len = 3;
-            cp = c & 0x0F;
-        } else if ((c & 0xF8) == 0xF0) {
-            len = 4;
-            cp = c & 0x07;
-        } else {
-            return false;
-        }
-        if (i + len > s.size()) return false;
-        for (size_t k = 1; k < len; ++k) {
-            const auto d = static_cast<unsigned char>(s[i + k]);
-            if ((d & 0xC0) != 0x80) return false;
-            cp = (cp << 6) | (d & 0x3F);
-        }
-        // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
-        if ((len == 2 && cp < 0x80) || (len == 3 && cp < 0x800) || (len == 4 && cp < 0x10000) || cp > 0x10FFFF ||
-            (cp >= 0xD800 && cp <= 0xDFFF))
-            return false;
-        i += len;
-    }
-    return true;
-}
 
 // Reads &lt; &gt; &amp; &quot; &apos; &#N; &#xN; and keeps anything else as written.
 std::string decodeEntities(std::string_view s) {
@@ -221,7 +158,7 @@ std::optional<std::string_view> findReplyElement(std::string_view text, std::str
 
 // The reply as UTF-8: taken as it is when it is UTF-8, else read as Windows-1251.
 std::string replyText(std::string_view reply) {
-    return validUtf8(reply) ? std::string(reply) : cp1251ToUtf8(reply);
+    return isValidUtf8(reply) ? std::string(reply) : cp1251ToUtf8(reply);
 }
 
 std::string validDate(const std::string& text) { return parseSystemDate(text) ? text : std::string(); }
@@ -287,7 +224,7 @@ TNormalisedSystem normaliseSystemText(std::string_view text) {
     for (std::string_view line : splitLines(text)) {
         const auto c = fivePositions(line, kSystemMaxNumbers);
         if (!c) continue;
-        out.text += positionsLine(*c) + "\n";
+        out.text += systemLine(*c) + "\n";
         ++out.count;
         for (uint8_t v : c->n) out.numbers = std::max(out.numbers, int{v});
     }
@@ -555,7 +492,7 @@ std::filesystem::path storeDownloadedSystem(const std::filesystem::path& systems
         if (!c)
             throw EError(fmt("Строка %d: \"%s\" - ожидается пять разных позиций 1..%d.", static_cast<int>(i + 1),
                              lineEndsTrimmed(lines[i]), int{info.numbers}));
-        text += positionsLine(*c) + "\r\n";
+        text += systemLine(*c) + "\r\n";
     }
     std::error_code ec;
     std::filesystem::create_directories(systemsDir, ec);

@@ -795,7 +795,7 @@ std::string wheelFileText(const std::vector<TComb>& blocks) {
     std::string text;
     text.reserve(blocks.size() * 16);
     for (const TComb& c : blocks)
-        text += fmt("%.2d %.2d %.2d %.2d %.2d", int{c.n[0]}, int{c.n[1]}, int{c.n[2]}, int{c.n[3]}, int{c.n[4]}) + "\r\n";
+        text += systemLine(c) + "\r\n";
     return text;
 }
 

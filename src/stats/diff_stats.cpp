@@ -9,6 +9,7 @@
 #include "core/format.h"
 #include "core/text_forms.h"
 #include "stats/custom_stat.h"
+#include "stats/key1_tables.h"
 #include "stats/packed_key_set.h"
 #include "stats/stat_classes.h"
 #include "stats/value_slots.h"
@@ -152,11 +153,6 @@ private:
     TValueSlots<256> slots_;
 };
 
-// Whether each key 1 of 0..255 is selected, worked out once per filter run.
-struct TKey1Hits final : TMatchTables {
-    std::array<uint8_t, 256> hit{};
-};
-
 // A one-value member whose value is the function Value of the numbers (at most 255): the chunk
 // match test and the norm count call it directly, once per combination.
 template <typename Value>
@@ -166,20 +162,14 @@ public:
     int valueOf(const uint8_t* nums) const final { return Value{}(nums); }
 
     std::unique_ptr<const TMatchTables> buildMatchTables(const TStatMatcher& m) const final {
-        auto t = std::make_unique<TKey1Hits>();
-        for (size_t v = 0; v < t->hit.size(); ++v) t->hit[v] = m.selectedKey1(static_cast<int>(v)) ? 1 : 0;
-        return t;
+        return std::make_unique<TKey1Hits<256>>(m);
     }
     void matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const final {
-        const auto& hit = m.tables<TKey1Hits>().hit;
-        for (size_t k = 0; k < count; ++k) matched[k] = hit[static_cast<size_t>(Value{}(combs[k].n.data()))];
+        matchKey1Chunk<256>(combs, count, m, matched, Value{});
     }
     // One value per combination: key 1 the value.
     bool countCombValues(const TComb* combs, size_t count, TValueCounts& counts) const final {
-        std::array<int32_t, 256> seen{};
-        for (size_t k = 0; k < count; ++k) ++seen[static_cast<size_t>(Value{}(combs[k].n.data()))];
-        for (size_t v = 0; v < seen.size(); ++v)
-            if (seen[v] != 0) counts.add(v, seen[v]);
+        countKey1Values<256>(combs, count, counts, Value{});
         return true;
     }
 };

@@ -9,6 +9,7 @@
 #include "core/format.h"
 #include "core/game.h"
 #include "core/text_forms.h"
+#include "stats/key1_tables.h"
 #include "stats/stat_list.h"
 
 namespace tavlora {
@@ -421,13 +422,6 @@ int distinctClasses(const std::array<uint8_t, 256>& of, const uint8_t* n) {
            ((c4 != c0) & (c4 != c1) & (c4 != c2) & (c4 != c3));
 }
 
-// Adds the counts of the values 0..N-1 of key 1 that occurred.
-template <size_t N>
-void addKey1Counts(const std::array<int32_t, N>& seen, TValueCounts& counts) {
-    for (size_t v = 0; v < N; ++v)
-        if (seen[v] != 0) counts.add(v, seen[v]);
-}
-
 }  // namespace
 
 void TDistinctClassesStat::matchChunk(const TComb* combs, size_t count, const TStatMatcher& m,
@@ -438,9 +432,7 @@ void TDistinctClassesStat::matchChunk(const TComb* combs, size_t count, const TS
 }
 
 bool TDistinctClassesStat::countCombValues(const TComb* combs, size_t count, TValueCounts& counts) const {
-    std::array<int32_t, 6> seen{};
-    for (size_t k = 0; k < count; ++k) ++seen[static_cast<size_t>(distinctClasses(classes_.of, combs[k].n.data()))];
-    addKey1Counts(seen, counts);
+    countKey1Values<6>(combs, count, counts, [this](const uint8_t* n) { return distinctClasses(classes_.of, n); });
     return true;
 }
 

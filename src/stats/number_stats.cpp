@@ -5,6 +5,7 @@
 
 #include "core/numbers.h"
 #include "stats/custom_stat.h"
+#include "stats/key1_tables.h"
 #include "stats/stat_classes.h"
 
 namespace tavlora {
@@ -18,22 +19,6 @@ ClassTable makeClassTable(bool (*inClass)(int)) {
     ClassTable t{};
     for (int n = 0; n < 256; ++n) t[static_cast<size_t>(n)] = inClass(n) ? 1 : 0;
     return t;
-}
-
-// Whether each key 1 of 0..N-1 is selected, worked out once per filter run.
-template <size_t N>
-struct TKey1Hits final : TMatchTables {
-    explicit TKey1Hits(const TStatMatcher& m) {
-        for (size_t v = 0; v < N; ++v) hit[v] = m.selectedKey1(static_cast<int>(v)) ? 1 : 0;
-    }
-    std::array<uint8_t, N> hit{};
-};
-
-// Adds the counts of the values 0..N-1 of key 1 that occurred.
-template <size_t N>
-void addKey1Counts(const std::array<int32_t, N>& seen, TValueCounts& counts) {
-    for (size_t v = 0; v < N; ++v)
-        if (seen[v] != 0) counts.add(v, seen[v]);
 }
 
 bool isOdd(int n) { return !isEven(n); }
@@ -224,13 +209,10 @@ public:
         return std::make_unique<TKey1Hits<6>>(m);
     }
     void matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const override {
-        const auto& hit = m.tables<TKey1Hits<6>>().hit;
-        for (size_t k = 0; k < count; ++k) matched[k] = hit[static_cast<size_t>(countOf(combs[k].n.data()))];
+        matchKey1Chunk<6>(combs, count, m, matched, [this](const uint8_t* n) { return countOf(n); });
     }
     bool countCombValues(const TComb* combs, size_t count, TValueCounts& counts) const override {
-        std::array<int32_t, 6> seen{};
-        for (size_t k = 0; k < count; ++k) ++seen[static_cast<size_t>(countOf(combs[k].n.data()))];
-        addKey1Counts(seen, counts);
+        countKey1Values<6>(combs, count, counts, [this](const uint8_t* n) { return countOf(n); });
         return true;
     }
 
@@ -284,13 +266,10 @@ public:
         return std::make_unique<TKey1Hits<32>>(m);
     }
     void matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const override {
-        const auto& hit = m.tables<TKey1Hits<32>>().hit;
-        for (size_t k = 0; k < count; ++k) matched[k] = hit[static_cast<size_t>(maskOf(combs[k].n.data()))];
+        matchKey1Chunk<32>(combs, count, m, matched, [this](const uint8_t* n) { return maskOf(n); });
     }
     bool countCombValues(const TComb* combs, size_t count, TValueCounts& counts) const override {
-        std::array<int32_t, 32> seen{};
-        for (size_t k = 0; k < count; ++k) ++seen[static_cast<size_t>(maskOf(combs[k].n.data()))];
-        addKey1Counts(seen, counts);
+        countKey1Values<32>(combs, count, counts, [this](const uint8_t* n) { return maskOf(n); });
         return true;
     }
 

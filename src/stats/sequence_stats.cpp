@@ -75,10 +75,27 @@ std::array<uint8_t, 5> numbersWithPattern(int pattern) {
     return x;
 }
 
-// Whether each join pattern is selected, worked out once per filter run.
+// Whether each join pattern is selected, worked out once per filter run from the values of the
+// pattern's numbers: selected(numbers) tells whether they carry a selected value.
 struct TPatternHits final : TMatchTables {
+    template <typename Selected>
+    explicit TPatternHits(Selected selected) {
+        for (int p = 0; p < kPatterns; ++p) hit[static_cast<size_t>(p)] = selected(numbersWithPattern(p).data()) ? 1 : 0;
+    }
     std::array<uint8_t, kPatterns> hit{};
 };
+
+void matchByPattern(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) {
+    const auto& hit = m.tables<TPatternHits>().hit;
+    for (size_t k = 0; k < count; ++k) matched[k] = hit[static_cast<size_t>(joinPattern(combs[k].n.data()))];
+}
+
+// The combinations of a chunk counted per join pattern.
+std::array<int32_t, kPatterns> countPatterns(const TComb* combs, size_t count) {
+    std::array<int32_t, kPatterns> seen{};
+    for (size_t k = 0; k < count; ++k) ++seen[static_cast<size_t>(joinPattern(combs[k].n.data()))];
+    return seen;
+}
 
 }  // namespace
 
@@ -116,22 +133,20 @@ public:
         return false;
     }
     std::unique_ptr<const TMatchTables> buildMatchTables(const TStatMatcher& m) const override {
-        auto t = std::make_unique<TPatternHits>();
-        for (int p = 0; p < kPatterns; ++p) {
+        return std::make_unique<TPatternHits>([&m](const uint8_t* x) {
             int len[5];
-            const int n = runLengths(numbersWithPattern(p).data(), len);
-            for (int i = 0; i < n; ++i) t->hit[static_cast<size_t>(p)] |= m.selectedKey1(len[i]) ? 1 : 0;
-        }
-        return t;
+            const int n = runLengths(x, len);
+            for (int i = 0; i < n; ++i)
+                if (m.selectedKey1(len[i])) return true;
+            return false;
+        });
     }
     void matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const override {
-        const auto& hit = m.tables<TPatternHits>().hit;
-        for (size_t k = 0; k < count; ++k) matched[k] = hit[static_cast<size_t>(joinPattern(combs[k].n.data()))];
+        matchByPattern(combs, count, m, matched);
     }
     // Norm runs: the combinations counted per join pattern, then each run length of a pattern.
     bool countCombValues(const TComb* combs, size_t count, TValueCounts& counts) const override {
-        std::array<int32_t, kPatterns> seen{};
-        for (size_t k = 0; k < count; ++k) ++seen[static_cast<size_t>(joinPattern(combs[k].n.data()))];
+        const auto seen = countPatterns(combs, count);
         for (int p = 0; p < kPatterns; ++p) {
             if (seen[static_cast<size_t>(p)] == 0) continue;
             int len[5];
@@ -185,19 +200,15 @@ public:
         return m.selectedKey1(valueOf(comb.n.data(), &joinsAscending));
     }
     std::unique_ptr<const TMatchTables> buildMatchTables(const TStatMatcher& m) const override {
-        auto t = std::make_unique<TPatternHits>();
-        for (int p = 0; p < kPatterns; ++p)
-            t->hit[static_cast<size_t>(p)] = m.selectedKey1(valueOf(numbersWithPattern(p).data(), &joinsAscending)) ? 1 : 0;
-        return t;
+        return std::make_unique<TPatternHits>(
+            [this, &m](const uint8_t* x) { return m.selectedKey1(valueOf(x, &joinsAscending)); });
     }
     void matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const override {
-        const auto& hit = m.tables<TPatternHits>().hit;
-        for (size_t k = 0; k < count; ++k) matched[k] = hit[static_cast<size_t>(joinPattern(combs[k].n.data()))];
+        matchByPattern(combs, count, m, matched);
     }
     // Norm runs: the combinations counted per join pattern, then the value of each pattern.
     bool countCombValues(const TComb* combs, size_t count, TValueCounts& counts) const override {
-        std::array<int32_t, kPatterns> seen{};
-        for (size_t k = 0; k < count; ++k) ++seen[static_cast<size_t>(joinPattern(combs[k].n.data()))];
+        const auto seen = countPatterns(combs, count);
         for (int p = 0; p < kPatterns; ++p)
             if (seen[static_cast<size_t>(p)] != 0)
                 counts.add(static_cast<uint64_t>(valueOf(numbersWithPattern(p).data(), &joinsAscending)),

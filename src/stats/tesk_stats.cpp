@@ -8,6 +8,7 @@
 
 #include "core/text_forms.h"
 #include "stats/custom_stat.h"
+#include "stats/key1_tables.h"
 #include "stats/stat_classes.h"
 #include "stats/value_slots.h"
 
@@ -68,15 +69,6 @@ inline int teskNumberOf(const uint8_t* x) {
 // Tesk numbers of bytes are below 512 (a sum of two differences of bytes).
 constexpr size_t kTeskNumbers = 512;
 
-// Whether each value a match test can meet is selected (by key 1), worked out once per run.
-template <size_t N>
-struct TValueHits final : TMatchTables {
-    explicit TValueHits(const TStatMatcher& m) {
-        for (size_t v = 0; v < N; ++v) hit[v] = m.selectedKey1(static_cast<int>(v)) ? 1 : 0;
-    }
-    std::array<uint8_t, N> hit;
-};
-
 }  // namespace
 
 // A graph member whose value and number is one mode of the Tesk number; nothing is pre-listed.
@@ -99,14 +91,14 @@ public:
         addWorking(list, true);
     }
     std::unique_ptr<const TMatchTables> buildMatchTables(const TStatMatcher& m) const override {
-        return std::make_unique<TValueHits<kTeskNumbers>>(m);
+        return std::make_unique<TKey1Hits<kTeskNumbers>>(m);
     }
     bool matchTest(const TComb& comb, const TStatMatcher& m) const override {
         return m.selectedKey1(teskNumber(comb.n.data()));
     }
     // The numbers of the combinations looked up in the table of the selected numbers.
     void matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const override {
-        const auto& selected = m.tables<TValueHits<kTeskNumbers>>().hit;
+        const auto& selected = m.tables<TKey1Hits<kTeskNumbers>>().hit;
         if (mode_ == 0)
             chunkOf<0>(selected, combs, count, matched);
         else
@@ -120,8 +112,7 @@ public:
             countOf<0>(combs, count, seen);
         else
             countOf<1>(combs, count, seen);
-        for (size_t v = 0; v < seen.size(); ++v)
-            if (seen[v] != 0) counts.add(v, seen[v]);
+        addKey1Counts(seen, counts);
         return true;
     }
 
@@ -185,10 +176,10 @@ public:
         return false;
     }
     std::unique_ptr<const TMatchTables> buildMatchTables(const TStatMatcher& m) const override {
-        return std::make_unique<TValueHits<256>>(m);
+        return std::make_unique<TKey1Hits<256>>(m);
     }
     void matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const override {
-        const auto& hit = m.tables<TValueHits<256>>().hit;
+        const auto& hit = m.tables<TKey1Hits<256>>().hit;
         for (size_t k = 0; k < count; ++k) {
             const auto& n = combs[k].n;
             matched[k] = hit[n[0]] | hit[n[1]] | hit[n[2]] | hit[n[3]] | hit[n[4]];

@@ -53,6 +53,25 @@ TEST(Codepage, LengthAndTruncationCountWindows1251Bytes) {
     EXPECT_EQ(truncateToCp1251Bytes("abc", 0), "");
 }
 
+TEST(Codepage, WellFormedUtf8IsToldFromOtherBytes) {
+    const struct {
+        std::string text;
+        bool valid;
+    } cases[] = {
+        {"", true},
+        {"abc", true},
+        {"Архив №5 €", true},
+        {"\xF0\x9F\x98\x80", true},      // outside the basic plane
+        {"\xC0\xAF", false},               // overlong "/"
+        {"\xED\xA0\x80", false},          // a surrogate
+        {"\xF4\x90\x80\x80", false},     // past U+10FFFF
+        {"\xD0", false},                    // cut short at the end
+        {"\xC0\xF0\xE0", false},          // Windows-1251 "Ара"
+        {"ok\x80", false},                  // a lone continuation byte
+    };
+    for (const auto& c : cases) EXPECT_EQ(isValidUtf8(c.text), c.valid) << c.text;
+}
+
 TEST(Codepage, CaseFoldingCoversAsciiAndCyrillic) {
     EXPECT_TRUE(equalsIgnoreCase("Global", "GLOBAL"));
     EXPECT_TRUE(equalsIgnoreCase("Строки_Ёж", "строки_ёЖ"));

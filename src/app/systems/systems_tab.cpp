@@ -199,10 +199,6 @@ void SystemsTab::loadList() {
         ui::BusyScope busy(host_.busyState());
         listing = listSystems(*s, fetcher(), host_.progress(), host_.interaction());
     }
-    // The wheels made on this computer are in no catalogue: they are listed from the disk too.
-    if (listing.fromCatalogue || !listing.available)
-        for (TSystemRow& row : diskSystemsListing(s->systemsDir()).rows)
-            if (row.info.id == kWheelSystemId) listing.rows.push_back(std::move(row));
     model_->setRows(std::move(listing.rows));
     if (!keep) return;
     const auto& rows = model_->rows();

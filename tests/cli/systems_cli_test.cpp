@@ -84,6 +84,9 @@ TEST(CliSystems, BadArgumentsAreUsageErrors) {
         {"systems", "generate", "12", "--guarantee", "2", "--seed", "-1"},
         {"systems", "generate", "12", "--guarantee", "2", "--rounds", "0"},
         {"systems", "generate", "12", "--guarantee", "2", "--bogus"},
+        {"systems", "add", "list.txt", "--author", "a", "--descr", "d"},
+        {"systems", "add", "list.txt", "--title", "t", "--descr", "d"},
+        {"systems", "add", "list.txt", "--title", "t", "--author", "a"},
     };
     for (const auto& args : cases) {
         const CliResult r = systemsCli(dir, args);

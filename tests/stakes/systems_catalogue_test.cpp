@@ -121,6 +121,20 @@ TEST(SystemsCatalogue, ListRepliesAreReadSafelyAndRoundTrip) {
     EXPECT_EQ(cp.systems[0].title, "Система");
 }
 
+TEST(SystemsCatalogue, OnlyRealDatesAreRead) {
+    const struct {
+        const char* text;
+        bool real;
+    } cases[] = {
+        {"2024-02-29 23:59:58", true},  {"1970-01-02 00:00:00", true},  {"2024-02-30 00:00:00", false},
+        {"2023-02-29 12:00:00", false}, {"2024-04-31 12:00:00", false}, {"2024-13-01 00:00:00", false},
+        {"2024-01-02 24:00:00", false}, {"2024-01-02 10:60:00", false}, {"2024-01-02 10:00:60", false},
+        {"1969-12-31 23:59:59", false}, {"2024-1-02 10:00:00", false},  {"2024-01-02T10:00:00", false},
+        {"2024-01-02 10:00:0x", false}, {"", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(parseSystemDate(c.text).has_value(), c.real) << c.text;
+}
+
 TEST(SystemsCatalogue, ErrorElementsAndBrokenRepliesAreRefused) {
     const struct {
         const char* reply;

@@ -32,6 +32,8 @@ struct TItemBits {
 // with a among the items of the draw d before the candidate.
 struct TPeriodMasks final : TMatchTables {
     TItemBits realised;
+    // Whether each byte's item is realised: the chunk test looks the five numbers up directly.
+    std::array<uint8_t, 256> numberHit{};
 };
 
 }  // namespace
@@ -75,6 +77,13 @@ public:
             if (masks.realised.has(itemOf(n))) return true;
         return false;
     }
+    void matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const override {
+        const auto& hit = m.tables<TPeriodMasks>().numberHit;
+        for (size_t k = 0; k < count; ++k) {
+            const auto& n = combs[k].n;
+            matched[k] = hit[n[0]] | hit[n[1]] | hit[n[2]] | hit[n[3]] | hit[n[4]];
+        }
+    }
 
 protected:
     virtual std::string itemText(int item) const { return numberText(item); }
@@ -100,6 +109,8 @@ private:
             const TDraw d = at < 0 || at > 0x7FFFFFFF ? TDraw{} : drawAt(static_cast<int>(at), false);
             if (itemsOf(d).has(item)) m->realised.set(item);
         }
+        for (size_t n = 0; n < m->numberHit.size(); ++n)
+            m->numberHit[n] = m->realised.has(itemOf(static_cast<int>(n))) ? 1 : 0;
         return m;
     }
 

@@ -208,9 +208,21 @@ private:
     // sumOfTwoCount through a table of how often each number occurs: with numbers of 1 or more a
     // number equal to the sum of two others is never one of those two, so the count is the sum
     // over the ten pairs of the occurrences of their sum.
+    // Numbers 1 or more in increasing order (every combination of a generated list) take the
+    // comparisons alone: a pair's sum exceeds both numbers of the pair, so only a later number can
+    // equal it, which leaves ten comparisons and no table.
     struct TwoSumCounter {
         std::array<uint8_t, 2 * 255 + 1> occurs{};
         int count(const uint8_t* n) {
+            const int a = n[0], b = n[1], c = n[2], d = n[3], e = n[4];
+            if ((a >= 1) & (a < b) & (b < c) & (c < d) & (d < e)) {
+                const int ab = a + b, ac = a + c, bc = b + c;
+                return (ab == c) + (ab == d) + (ab == e) + (ac == d) + (ac == e) + (a + d == e) + (bc == d) + (bc == e) +
+                       (b + d == e) + (c + d == e);
+            }
+            return anyOrder(n);
+        }
+        int anyOrder(const uint8_t* n) {
             if ((n[0] == 0) | (n[1] == 0) | (n[2] == 0) | (n[3] == 0) | (n[4] == 0)) return sumOfTwoCount(n);
             for (int i = 0; i < 5; ++i) ++occurs[n[i]];
             int t = 0;
@@ -343,12 +355,26 @@ public:
         working_.setKeys12(drawSum(current_) - before);
         addWorking(list, true);
     }
+    // The reference draw's sum, and whether the change to each sum five bytes can have is
+    // selected: the selection is scanned once per run instead of once per combination.
+    struct TChangeHits final : TMatchTables {
+        int sum = 0;
+        std::array<uint8_t, 5 * 255 + 1> hit{};
+    };
     std::unique_ptr<const TMatchTables> buildMatchTables(const TStatMatcher& m) const override {
-        return referenceSum(draws(), m);
+        auto t = std::make_unique<TChangeHits>();
+        t->sum = sumAt(draws(), m.referenceIndex());
+        for (size_t s = 0; s < t->hit.size(); ++s)
+            t->hit[s] = selHasInt(m.selection(), 1, static_cast<int>(s) - t->sum) ? 1 : 0;
+        return t;
     }
     // The change from the draw at the reference index to the combination is selected.
     bool matchTest(const TComb& comb, const TStatMatcher& m) const override {
-        return selHasInt(m.selection(), 1, combSum(comb) - referenceSum(m));
+        return selHasInt(m.selection(), 1, combSum(comb) - m.tables<TChangeHits>().sum);
+    }
+    void matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const override {
+        const auto& hit = m.tables<TChangeHits>().hit;
+        for (size_t k = 0; k < count; ++k) matched[k] = hit[static_cast<size_t>(combSum(combs[k]))];
     }
 };
 

@@ -8,6 +8,7 @@
 
 #include "core/format.h"
 #include "core/text_forms.h"
+#include "stats/comb_lanes.h"
 #include "stats/custom_stat.h"
 #include "stats/key1_tables.h"
 #include "stats/packed_key_set.h"
@@ -20,6 +21,7 @@ namespace {
 
 constexpr int kDiffGroup = 2;
 constexpr uint16_t kMaxGap = 68;
+using TLaneBytes = std::array<uint8_t, TCombLanes::kWidth>;
 
 // The gaps |x1-x2|, |x2-x3|, |x3-x4|, |x4-x5| of five numbers in position order.
 struct Gaps {
@@ -165,21 +167,66 @@ public:
         return std::make_unique<TKey1Hits<256>>(m);
     }
     void matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const final {
-        matchKey1Chunk<256>(combs, count, m, matched, Value{});
+        matchLaneValues<uint8_t>(combs, count, m.tables<TKey1Hits<256>>().hit, matched, kLanes);
     }
     // One value per combination: key 1 the value.
     bool countCombValues(const TComb* combs, size_t count, TValueCounts& counts) const final {
-        countKey1Values<256>(combs, count, counts, Value{});
+        std::array<int32_t, 256> seen{};
+        countLaneValues<uint8_t>(combs, count, seen, kLanes);
+        addKey1Counts(seen, counts);
         return true;
     }
+
+private:
+    static constexpr auto kLanes = [](const TCombLanes& l, TLaneBytes& out) { Value::lanes(l, out); };
 };
 
+// Each value below has a per-lane form (lanes) equal to operator() on every byte.
 struct LargestGap {
     int operator()(const uint8_t* nums) const { return Gaps(nums).largest(); }
+    static void lanes(const TCombLanes& l, TLaneBytes& out) {
+        const TGapLanes gl(l);
+        const auto& g = gl.g;
+        for (size_t k = 0; k < TCombLanes::kWidth; ++k)
+            out[k] = std::max(std::max(g[0][k], g[1][k]), std::max(g[2][k], g[3][k]));
+    }
 };
 struct Spread {
     int operator()(const uint8_t* nums) const { return spreadOf(nums); }
+    static void lanes(const TCombLanes& l, TLaneBytes& out) {
+        const auto& n = l.n;
+        for (size_t k = 0; k < TCombLanes::kWidth; ++k) {
+            const uint8_t lo = std::min(std::min(std::min(n[0][k], n[1][k]), std::min(n[2][k], n[3][k])), n[4][k]);
+            const uint8_t hi = std::max(std::max(std::max(n[0][k], n[1][k]), std::max(n[2][k], n[3][k])), n[4][k]);
+            out[k] = static_cast<uint8_t>(hi - lo);
+        }
+    }
 };
+
+// Whether gaps i and j of every lane are equal (eq[p] for the pairs 01, 02, 03, 12, 13, 23, as 1 or 0),
+// and how often gap i occurs among the four (mult[i], 1..4).
+struct TGapRepeats {
+    std::array<TLaneBytes, 6> eq;
+    std::array<TLaneBytes, 4> mult;
+    explicit TGapRepeats(const TGapLanes& gl) {
+        const auto& g = gl.g;
+        for (size_t k = 0; k < TCombLanes::kWidth; ++k) {
+            const uint8_t e01 = g[0][k] == g[1][k], e02 = g[0][k] == g[2][k], e03 = g[0][k] == g[3][k],
+                          e12 = g[1][k] == g[2][k], e13 = g[1][k] == g[3][k], e23 = g[2][k] == g[3][k];
+            eq[0][k] = e01;
+            eq[1][k] = e02;
+            eq[2][k] = e03;
+            eq[3][k] = e12;
+            eq[4][k] = e13;
+            eq[5][k] = e23;
+            mult[0][k] = static_cast<uint8_t>(1 + e01 + e02 + e03);
+            mult[1][k] = static_cast<uint8_t>(1 + e01 + e12 + e13);
+            mult[2][k] = static_cast<uint8_t>(1 + e02 + e12 + e23);
+            mult[3][k] = static_cast<uint8_t>(1 + e03 + e13 + e23);
+        }
+    }
+};
+
 // The largest multiplicity of the four gaps, counted without a table: gap i occurs as often as
 // the gaps equal to it.
 struct LargestGapMultiplicity {
@@ -191,6 +238,12 @@ struct LargestGapMultiplicity {
             m = std::max(m, (g == gaps.g[0]) + (g == gaps.g[1]) + (g == gaps.g[2]) + (g == gaps.g[3]));
         }
         return m;
+    }
+    static void lanes(const TCombLanes& l, TLaneBytes& out) {
+        const TGapRepeats r{TGapLanes(l)};
+        const auto& c = r.mult;
+        for (size_t k = 0; k < TCombLanes::kWidth; ++k)
+            out[k] = std::max(std::max(c[0][k], c[1][k]), std::max(c[2][k], c[3][k]));
     }
 };
 
@@ -250,29 +303,43 @@ public:
     // Each gap with its multiplicity looked up (a repeated gap is looked up once per position).
     void matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const override {
         const auto& hit = m.tables<TGapHits>().hit;
-        for (size_t k = 0; k < count; ++k) {
-            const Gaps gaps(combs[k].n.data());
-            const auto& g = gaps.g;
-            uint8_t any = 0;
+        forEachLaneBlock(combs, count, [&](const TCombLanes& lanes, size_t begin) {
+            const TGapLanes gl(lanes);
+            const TGapRepeats r(gl);
+            std::array<std::array<uint16_t, TCombLanes::kWidth>, 4> at;
             for (size_t i = 0; i < 4; ++i)
-                any |= hit[static_cast<size_t>(g[i] * 5 + (g[i] == g[0]) + (g[i] == g[1]) + (g[i] == g[2]) + (g[i] == g[3]))];
-            matched[k] = any;
-        }
+                for (size_t k = 0; k < TCombLanes::kWidth; ++k)
+                    at[i][k] = static_cast<uint16_t>(gl.g[i][k] * 5 + r.mult[i][k]);
+            for (size_t k = 0; k < lanes.count; ++k)
+                matched[begin + k] = hit[at[0][k]] | hit[at[1][k]] | hit[at[2][k]] | hit[at[3][k]];
+        });
     }
-    // Norm runs: each distinct gap (its first position) counted with its multiplicity.
+    // Norm runs: each distinct gap (its first position) counted with its multiplicity; a repeated
+    // gap's later positions are counted into a spare slot (gap 0 with multiplicity 0, which no
+    // gap has) that is left out.
     bool countCombValues(const TComb* combs, size_t count, TValueCounts& counts) const override {
         std::vector<int32_t> seen(256 * 5, 0);
-        for (size_t k = 0; k < count; ++k) {
-            const Gaps gaps(combs[k].n.data());
-            const auto& g = gaps.g;
-            for (size_t i = 0; i < 4; ++i) {
-                bool first = true;
-                for (size_t j = 0; j < i; ++j) first = first && g[j] != g[i];
-                const int mult = (g[i] == g[0]) + (g[i] == g[1]) + (g[i] == g[2]) + (g[i] == g[3]);
-                seen[static_cast<size_t>(g[i] * 5 + mult)] += first ? 1 : 0;
+        forEachLaneBlock(combs, count, [&](const TCombLanes& lanes, size_t) {
+            const TGapLanes gl(lanes);
+            const TGapRepeats r(gl);
+            const auto& e = r.eq;
+            std::array<std::array<uint16_t, TCombLanes::kWidth>, 4> at;
+            for (size_t k = 0; k < TCombLanes::kWidth; ++k) {
+                // later positions of a gap seen before go to slot 0
+                const bool first1 = !e[0][k], first2 = !(e[1][k] | e[3][k]), first3 = !(e[2][k] | e[4][k] | e[5][k]);
+                at[0][k] = static_cast<uint16_t>(gl.g[0][k] * 5 + r.mult[0][k]);
+                at[1][k] = first1 ? static_cast<uint16_t>(gl.g[1][k] * 5 + r.mult[1][k]) : uint16_t{0};
+                at[2][k] = first2 ? static_cast<uint16_t>(gl.g[2][k] * 5 + r.mult[2][k]) : uint16_t{0};
+                at[3][k] = first3 ? static_cast<uint16_t>(gl.g[3][k] * 5 + r.mult[3][k]) : uint16_t{0};
             }
-        }
-        for (size_t i = 0; i < seen.size(); ++i)
+            for (size_t k = 0; k < lanes.count; ++k) {
+                ++seen[at[0][k]];
+                ++seen[at[1][k]];
+                ++seen[at[2][k]];
+                ++seen[at[3][k]];
+            }
+        });
+        for (size_t i = 1; i < seen.size(); ++i)
             if (seen[i] != 0) counts.add(TPackedKeySet::pack(i / 5, i % 5), seen[i]);
         return true;
     }

@@ -1,6 +1,7 @@
 #include "stats/shredding_stats.h"
 
 #include <algorithm>
+#include <array>
 
 #include "core/settings.h"
 #include "core/text_forms.h"
@@ -118,12 +119,27 @@ void TstShreddingStat::matchChunk(const TComb* combs, size_t count, const TStatM
 bool TstShreddingStat::countCombValues(const TComb* combs, size_t count, TValueCounts& counts) const {
     std::call_once(normTableOnce_, [this] { normTable_ = compiled_.tableFor(FormulaVars{}, digits_, kNormTableMax); });
     if (!normTable_) return false;
+    // Shredded numbers of up to three digits are counted in a dense array (added to the counts
+    // once per batch), longer ones straight into the counts.
+    constexpr size_t kDense = 1000;
+    std::array<int32_t, kDense> seen{};
     for (size_t k = 0; k < count; ++k) {
         const uint8_t* n = combs[k].n.data();
-        FormulaVars vars{};
-        if (!ShredTable::covers(n)) putNumbers(vars, 0, n);  // beyond the table: evaluated
-        counts.add(static_cast<uint32_t>(ShredTable::covers(n) ? normTable_->valueOf(n) : shredded(vars)), 1);
+        int32_t value = 0;
+        if (ShredTable::covers(n)) {
+            value = normTable_->valueOf(n);
+        } else {  // beyond the table: evaluated
+            FormulaVars vars{};
+            putNumbers(vars, 0, n);
+            value = shredded(vars);
+        }
+        if (static_cast<uint32_t>(value) < kDense)
+            ++seen[static_cast<size_t>(value)];
+        else
+            counts.add(static_cast<uint32_t>(value), 1);
     }
+    for (size_t v = 0; v < kDense; ++v)
+        if (seen[v] != 0) counts.add(v, seen[v]);
     return true;
 }
 

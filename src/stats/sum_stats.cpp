@@ -8,6 +8,7 @@
 #include "core/game.h"
 #include "core/numbers.h"
 #include "core/text_forms.h"
+#include "stats/comb_lanes.h"
 #include "stats/custom_stat.h"
 #include "stats/stat_classes.h"
 
@@ -191,47 +192,32 @@ public:
         return t;
     }
     void matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const override {
-        const auto& hit = m.tables<TCountHits>().hit;
-        TwoSumCounter counter;
-        for (size_t k = 0; k < count; ++k) matched[k] = hit[static_cast<size_t>(counter.count(combs[k].n.data()))];
+        matchLaneValues<uint8_t>(combs, count, m.tables<TCountHits>().hit, matched, kLaneCounts);
     }
     bool countCombValues(const TComb* combs, size_t count, TValueCounts& counts) const override {
         std::array<int32_t, kMaxCount + 1> seen{};
-        TwoSumCounter counter;
-        for (size_t k = 0; k < count; ++k) ++seen[static_cast<size_t>(counter.count(combs[k].n.data()))];
-        for (size_t c = 0; c < seen.size(); ++c)
-            if (seen[c] != 0) counts.add(c, seen[c]);
+        countLaneValues<uint8_t>(combs, count, seen, kLaneCounts);
+        for (size_t v = 0; v < seen.size(); ++v)
+            if (seen[v] != 0) counts.add(v, seen[v]);
         return true;
     }
 
 private:
-    // sumOfTwoCount through a table of how often each number occurs: with numbers of 1 or more a
-    // number equal to the sum of two others is never one of those two, so the count is the sum
-    // over the ten pairs of the occurrences of their sum.
-    // Numbers 1 or more in increasing order (every combination of a generated list) take the
-    // comparisons alone: a pair's sum exceeds both numbers of the pair, so only a later number can
-    // equal it, which leaves ten comparisons and no table.
-    struct TwoSumCounter {
-        std::array<uint8_t, 2 * 255 + 1> occurs{};
-        int count(const uint8_t* n) {
-            const int a = n[0], b = n[1], c = n[2], d = n[3], e = n[4];
-            if ((a >= 1) & (a < b) & (b < c) & (c < d) & (d < e)) {
-                const int ab = a + b, ac = a + c, bc = b + c;
-                return (ab == c) + (ab == d) + (ab == e) + (ac == d) + (ac == e) + (a + d == e) + (bc == d) + (bc == e) +
-                       (b + d == e) + (c + d == e);
-            }
-            return anyOrder(n);
+    // sumOfTwoCount of every lane: each of the ten pair sums compared with the three numbers
+    // outside the pair, in 16 bits so that sums of any bytes are exact. At most 30.
+    static void laneCounts(const TCombLanes& l, std::array<uint8_t, TCombLanes::kWidth>& out) {
+        for (size_t k = 0; k < TCombLanes::kWidth; ++k) {
+            const uint16_t a = l.n[0][k], b = l.n[1][k], c = l.n[2][k], d = l.n[3][k], e = l.n[4][k];
+            const uint16_t ab = a + b, ac = a + c, ad = a + d, ae = a + e, bc = b + c, bd = b + d, be = b + e,
+                           cd = c + d, ce = c + e, de = d + e;
+            out[k] = static_cast<uint8_t>((ab == c) + (ab == d) + (ab == e) + (ac == b) + (ac == d) + (ac == e) +
+                                          (ad == b) + (ad == c) + (ad == e) + (ae == b) + (ae == c) + (ae == d) +
+                                          (bc == a) + (bc == d) + (bc == e) + (bd == a) + (bd == c) + (bd == e) +
+                                          (be == a) + (be == c) + (be == d) + (cd == a) + (cd == b) + (cd == e) +
+                                          (ce == a) + (ce == b) + (ce == d) + (de == a) + (de == b) + (de == c));
         }
-        int anyOrder(const uint8_t* n) {
-            if ((n[0] == 0) | (n[1] == 0) | (n[2] == 0) | (n[3] == 0) | (n[4] == 0)) return sumOfTwoCount(n);
-            for (int i = 0; i < 5; ++i) ++occurs[n[i]];
-            int t = 0;
-            for (int j = 0; j < 4; ++j)
-                for (int k = j + 1; k < 5; ++k) t += occurs[static_cast<size_t>(n[j] + n[k])];
-            for (int i = 0; i < 5; ++i) occurs[n[i]] = 0;
-            return t;
-        }
-    };
+    }
+    static constexpr auto kLaneCounts = [](const TCombLanes& l, auto& out) { laneCounts(l, out); };
 };
 
 // 1 when the sum lies in the instance's central range, else 0.

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "core/text_forms.h"
+#include "stats/comb_lanes.h"
 #include "stats/custom_stat.h"
 #include "stats/key1_tables.h"
 #include "stats/stat_classes.h"
@@ -51,19 +52,27 @@ TeskMode2 teskMode2(const uint8_t* x) {
     return {p.d, false};
 }
 
-// The mode-0 (Mode 0) or mode-1 (Mode 1) number, written without branches so that the loops of
-// many combinations run at full speed; equal to teskMode0 / teskMode1.
+// teskMode0 (Mode 0) or teskMode1 (Mode 1) of every lane, worked out in bytes (distances of bytes
+// are bytes) up to the last sum, which may exceed 255; written without branches so that the
+// compiler runs it over many lanes at once.
 template <int Mode>
-inline int teskNumberOf(const uint8_t* x) {
-    int a = std::abs(x[1] - x[0]), b = std::abs(x[2] - x[1]), c = std::abs(x[3] - x[2]), d = std::abs(x[4] - x[3]);
-    a = std::abs(b - a);
-    b = std::abs(c - b);
-    c = std::abs(d - c);
-    a = std::abs(b - a);
-    b = std::abs(c - b);
-    const int diff = std::abs(b - a);
-    if constexpr (Mode == 0) return diff;
-    return diff <= 1 ? a + b : diff;
+void teskLanes(const TCombLanes& l, std::array<uint16_t, TCombLanes::kWidth>& out) {
+    const TGapLanes gl(l);
+    const auto& g = gl.g;
+    for (size_t k = 0; k < TCombLanes::kWidth; ++k) {
+        uint8_t a = g[0][k], b = g[1][k], c = g[2][k];
+        const uint8_t d = g[3][k];
+        a = byteDistance(b, a);
+        b = byteDistance(c, b);
+        c = byteDistance(d, c);
+        a = byteDistance(b, a);
+        b = byteDistance(c, b);
+        const uint8_t diff = byteDistance(b, a);
+        if constexpr (Mode == 0)
+            out[k] = diff;
+        else
+            out[k] = diff <= 1 ? static_cast<uint16_t>(a + b) : uint16_t{diff};
+    }
 }
 
 // Tesk numbers of bytes are below 512 (a sum of two differences of bytes).
@@ -119,14 +128,12 @@ public:
 private:
     template <int Mode>
     static void countOf(const TComb* combs, size_t count, std::array<int32_t, kTeskNumbers>& seen) {
-        for (size_t k = 0; k < count; ++k)
-            ++seen[static_cast<size_t>(teskNumberOf<Mode>(combs[k].n.data())) & (kTeskNumbers - 1)];
+        countLaneValues<uint16_t>(combs, count, seen, [](const TCombLanes& l, auto& out) { teskLanes<Mode>(l, out); });
     }
     template <int Mode>
     static void chunkOf(const std::array<uint8_t, kTeskNumbers>& selected, const TComb* combs, size_t count,
                         uint8_t* matched) {
-        for (size_t k = 0; k < count; ++k)
-            matched[k] = selected[static_cast<size_t>(teskNumberOf<Mode>(combs[k].n.data())) & (kTeskNumbers - 1)];
+        matchLaneValues<uint16_t>(combs, count, selected, matched, [](const TCombLanes& l, auto& out) { teskLanes<Mode>(l, out); });
     }
 
     int mode_;

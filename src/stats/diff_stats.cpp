@@ -188,7 +188,7 @@ struct LargestGap {
         const TGapLanes gl(l);
         const auto& g = gl.g;
         for (size_t k = 0; k < TCombLanes::kWidth; ++k)
-            out[k] = std::max(std::max(g[0][k], g[1][k]), std::max(g[2][k], g[3][k]));
+            out[k] = byteMax(byteMax(g[0][k], g[1][k]), byteMax(g[2][k], g[3][k]));
     }
 };
 struct Spread {
@@ -196,8 +196,8 @@ struct Spread {
     static void lanes(const TCombLanes& l, TLaneBytes& out) {
         const auto& n = l.n;
         for (size_t k = 0; k < TCombLanes::kWidth; ++k) {
-            const uint8_t lo = std::min(std::min(std::min(n[0][k], n[1][k]), std::min(n[2][k], n[3][k])), n[4][k]);
-            const uint8_t hi = std::max(std::max(std::max(n[0][k], n[1][k]), std::max(n[2][k], n[3][k])), n[4][k]);
+            const uint8_t lo = byteMin(byteMin(byteMin(n[0][k], n[1][k]), byteMin(n[2][k], n[3][k])), n[4][k]);
+            const uint8_t hi = byteMax(byteMax(byteMax(n[0][k], n[1][k]), byteMax(n[2][k], n[3][k])), n[4][k]);
             out[k] = static_cast<uint8_t>(hi - lo);
         }
     }
@@ -243,7 +243,7 @@ struct LargestGapMultiplicity {
         const TGapRepeats r{TGapLanes(l)};
         const auto& c = r.mult;
         for (size_t k = 0; k < TCombLanes::kWidth; ++k)
-            out[k] = std::max(std::max(c[0][k], c[1][k]), std::max(c[2][k], c[3][k]));
+            out[k] = byteMax(byteMax(c[0][k], c[1][k]), byteMax(c[2][k], c[3][k]));
     }
 };
 

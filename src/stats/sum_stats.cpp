@@ -203,9 +203,28 @@ public:
     }
 
 private:
-    // sumOfTwoCount of every lane: each of the ten pair sums compared with the three numbers
-    // outside the pair, in 16 bits so that sums of any bytes are exact. At most 30.
+    // sumOfTwoCount of every lane. When every lane holds numbers 1..127 in increasing order (any
+    // block of a generated list), a pair's sum exceeds both numbers of the pair and fits a byte,
+    // so only the ten comparisons with later numbers remain, in bytes. Otherwise each of the ten
+    // pair sums is compared with the three numbers outside the pair, in 16 bits so that sums of
+    // any bytes are exact. At most 30.
     static void laneCounts(const TCombLanes& l, std::array<uint8_t, TCombLanes::kWidth>& out) {
+        uint8_t ordered = 1;
+        for (size_t k = 0; k < TCombLanes::kWidth; ++k) {
+            const uint8_t a = l.n[0][k], b = l.n[1][k], c = l.n[2][k], d = l.n[3][k], e = l.n[4][k];
+            ordered &= static_cast<uint8_t>((a >= 1) & (a < b) & (b < c) & (c < d) & (d < e) & (e < 128));
+        }
+        if (ordered) {
+            for (size_t k = 0; k < TCombLanes::kWidth; ++k) {
+                const uint8_t a = l.n[0][k], b = l.n[1][k], c = l.n[2][k], d = l.n[3][k], e = l.n[4][k];
+                const uint8_t ab = static_cast<uint8_t>(a + b), ac = static_cast<uint8_t>(a + c),
+                              bc = static_cast<uint8_t>(b + c);
+                out[k] = static_cast<uint8_t>((ab == c) + (ab == d) + (ab == e) + (ac == d) + (ac == e) +
+                                              (static_cast<uint8_t>(a + d) == e) + (bc == d) + (bc == e) +
+                                              (static_cast<uint8_t>(b + d) == e) + (static_cast<uint8_t>(c + d) == e));
+            }
+            return;
+        }
         for (size_t k = 0; k < TCombLanes::kWidth; ++k) {
             const uint16_t a = l.n[0][k], b = l.n[1][k], c = l.n[2][k], d = l.n[3][k], e = l.n[4][k];
             const uint16_t ab = a + b, ac = a + c, ad = a + d, ae = a + e, bc = b + c, bd = b + d, be = b + e,

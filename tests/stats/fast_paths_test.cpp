@@ -340,6 +340,26 @@ TEST(FastPaths, ValueKernelChunkTestEqualsThePlainTest) {
     }
 }
 
+// Whole runs of ordered combinations, as a generated list hands them over, so that the block
+// kernels take their shortcut for ordered numbers in every full block: the chunk test and the
+// norm counts against the plain ones.
+TEST(FastPaths, BlockKernelsOnOrderedRunsEqualThePlainPaths) {
+    ChunkTestData d(29, 400);
+    test::Registry r(d.draws);
+    const TCombsArray combs = test::allCombs(22);
+    const std::vector<std::string> codes{"S2T3", "DIFK", "DIFO", "DIFM", "DIFD", "HCO1", "HCO2"};
+    expectChunkTestsOf(codes, r, combs, 6);
+    for (const std::string& code : codes) {
+        auto plain = r.create(code);
+        auto fast = r.create(code);
+        TStatDrawArray list;
+        bool shortcut = false;
+        expectNormCountsAgree(*plain, *fast, combs, 7, code, list, shortcut);
+        EXPECT_TRUE(shortcut) << code;
+        EXPECT_GT(list.size(), 2u) << code;
+    }
+}
+
 // The chain members: the later item of any number, the count in one channel or segment, and
 // the numbers allowed within channels, each answered from per-number tables.
 TEST(FastPaths, ChainChunkTestEqualsThePlainTest) {

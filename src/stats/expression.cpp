@@ -903,6 +903,7 @@ std::optional<ShredTable> ShredFormula::tableFor(const FormulaVars& fixed, int d
     ShredTable table;
     if (!program_->ok) {  // never evaluates: every number is 0
         table.values_.assign(1, 0);
+        table.setOffsets();
         return table;
     }
     std::vector<Part> inputs;
@@ -922,6 +923,7 @@ std::optional<ShredTable> ShredFormula::tableFor(const FormulaVars& fixed, int d
         table.base_ += s * (inputs[k].c0 - inputs[k].lo);
         for (std::size_t i = 0; i < 5; ++i) table.step_[i] += s * inputs[k].coef[i];
     }
+    table.setOffsets();
 
     // The program with each input's instructions replaced by the input.
     Program top = *program_;

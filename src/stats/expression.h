@@ -113,13 +113,27 @@ public:
     }
     // The shredded number of n[0..4] (each 1..69).
     int32_t valueOf(const uint8_t* n) const { return values_[indexOf(n)]; }
+    // Position in the table of the numbers n[0..4], or a negative number when some number is
+    // outside 1..69: one lookup per number, without a separate range test. A number outside
+    // 1..69 adds kOutside, far below any sum of the other terms, so the sum stays negative.
+    int64_t find(const uint8_t* n) const {
+        return base_ + offset_[0][n[0]] + offset_[1][n[1]] + offset_[2][n[2]] + offset_[3][n[3]] + offset_[4][n[4]];
+    }
     std::size_t size() const { return values_.size(); }
     int32_t value(std::size_t index) const { return values_[index]; }
 
 private:
     friend class ShredFormula;
+    static constexpr int64_t kOutside = -(int64_t{1} << 50);
+    // offset_[p][v]: step_[p] * v for v in 1..69, else kOutside (after base_ and step_ are set).
+    void setOffsets() {
+        for (std::size_t p = 0; p < 5; ++p)
+            for (std::size_t v = 0; v < 256; ++v)
+                offset_[p][v] = v >= 1 && v <= 69 ? step_[p] * static_cast<int64_t>(v) : kOutside;
+    }
     int64_t base_ = 0;
     std::array<int64_t, 5> step_{};
+    std::array<std::array<int64_t, 256>, 5> offset_{};
     std::vector<int32_t> values_;
 };
 

@@ -112,7 +112,8 @@ void TstShreddingStat::matchChunk(const TComb* combs, size_t count, const TStatM
     const uint8_t* sel = t.selected.data();
     for (size_t k = 0; k < count; ++k) {
         const uint8_t* n = combs[k].n.data();
-        matched[k] = ShredTable::covers(n) ? sel[table.indexOf(n)] : (matchTest(combs[k], m) ? 1 : 0);
+        const int64_t at = table.find(n);
+        matched[k] = at >= 0 ? sel[static_cast<size_t>(at)] : (matchTest(combs[k], m) ? 1 : 0);
     }
 }
 
@@ -126,8 +127,8 @@ bool TstShreddingStat::countCombValues(const TComb* combs, size_t count, TValueC
     for (size_t k = 0; k < count; ++k) {
         const uint8_t* n = combs[k].n.data();
         int32_t value = 0;
-        if (ShredTable::covers(n)) {
-            value = normTable_->valueOf(n);
+        if (const int64_t at = normTable_->find(n); at >= 0) {
+            value = normTable_->value(static_cast<size_t>(at));
         } else {  // beyond the table: evaluated
             FormulaVars vars{};
             putNumbers(vars, 0, n);

@@ -584,6 +584,11 @@ TEST(ShredTable, EqualsTheEvaluatedFormulaForCombinationNumbers) {
             for (size_t i = 0; i < 5; ++i) v[i] = pool[i];
             ASSERT_EQ(table->valueOf(v.data()), compiled.shred(v, digits))
                 << cases[c].formula << " with " << substituteFormulaVars(cases[c].formula, v);
+            // the one-lookup position equals the computed one, and is negative for a number outside 1..69
+            ASSERT_EQ(table->find(v.data()), static_cast<int64_t>(table->indexOf(v.data()))) << cases[c].formula;
+            FormulaVars outside = v;
+            outside[static_cast<size_t>(k) % 5] = static_cast<uint8_t>(k % 2 ? 0 : 70 + k % 186);
+            ASSERT_LT(table->find(outside.data()), 0) << cases[c].formula;
         }
     }
     EXPECT_GT(tabled, 100);  // most generated formulas split into few sums

@@ -325,12 +325,14 @@ public:
             const auto& e = r.eq;
             std::array<std::array<uint16_t, TCombLanes::kWidth>, 4> at;
             for (size_t k = 0; k < TCombLanes::kWidth; ++k) {
-                // later positions of a gap seen before go to slot 0
-                const bool first1 = !e[0][k], first2 = !(e[1][k] | e[3][k]), first3 = !(e[2][k] | e[4][k] | e[5][k]);
+                // later positions of a gap seen before go to slot 0 (times 0, without a branch)
+                const uint16_t first1 = static_cast<uint16_t>(1 - e[0][k]),
+                               first2 = static_cast<uint16_t>(1 - (e[1][k] | e[3][k])),
+                               first3 = static_cast<uint16_t>(1 - (e[2][k] | e[4][k] | e[5][k]));
                 at[0][k] = static_cast<uint16_t>(gl.g[0][k] * 5 + r.mult[0][k]);
-                at[1][k] = first1 ? static_cast<uint16_t>(gl.g[1][k] * 5 + r.mult[1][k]) : uint16_t{0};
-                at[2][k] = first2 ? static_cast<uint16_t>(gl.g[2][k] * 5 + r.mult[2][k]) : uint16_t{0};
-                at[3][k] = first3 ? static_cast<uint16_t>(gl.g[3][k] * 5 + r.mult[3][k]) : uint16_t{0};
+                at[1][k] = static_cast<uint16_t>((gl.g[1][k] * 5 + r.mult[1][k]) * first1);
+                at[2][k] = static_cast<uint16_t>((gl.g[2][k] * 5 + r.mult[2][k]) * first2);
+                at[3][k] = static_cast<uint16_t>((gl.g[3][k] * 5 + r.mult[3][k]) * first3);
             }
             for (size_t k = 0; k < lanes.count; ++k) {
                 ++seen[at[0][k]];

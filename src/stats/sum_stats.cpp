@@ -369,8 +369,10 @@ public:
     std::unique_ptr<const TMatchTables> buildMatchTables(const TStatMatcher& m) const override {
         auto t = std::make_unique<TChangeHits>();
         t->sum = sumAt(draws(), m.referenceIndex());
-        for (size_t s = 0; s < t->hit.size(); ++s)
-            t->hit[s] = selHasInt(m.selection(), 1, static_cast<int>(s) - t->sum) ? 1 : 0;
+        for (const TStatDraw& v : m.selection()) {
+            const int64_t s = int64_t{v.keys12()} + t->sum;  // the sum a combination needs for this change
+            if (s >= 0 && s < static_cast<int64_t>(t->hit.size())) t->hit[static_cast<size_t>(s)] = 1;
+        }
         return t;
     }
     // The change from the draw at the reference index to the combination is selected.

@@ -75,6 +75,11 @@ void teskLanes(const TCombLanes& l, std::array<uint16_t, TCombLanes::kWidth>& ou
     }
 }
 
+template <int Mode>
+constexpr auto kLanes = [](const TCombLanes& l, std::array<uint16_t, TCombLanes::kWidth>& out) {
+    teskLanes<Mode>(l, out);
+};
+
 // Tesk numbers of bytes are below 512 (a sum of two differences of bytes).
 constexpr size_t kTeskNumbers = 512;
 
@@ -128,12 +133,12 @@ public:
 private:
     template <int Mode>
     static void countOf(const TComb* combs, size_t count, std::array<int32_t, kTeskNumbers>& seen) {
-        countLaneValues<uint16_t>(combs, count, seen, [](const TCombLanes& l, auto& out) { teskLanes<Mode>(l, out); });
+        countLaneValues<uint16_t>(combs, count, seen, kLanes<Mode>);
     }
     template <int Mode>
     static void chunkOf(const std::array<uint8_t, kTeskNumbers>& selected, const TComb* combs, size_t count,
                         uint8_t* matched) {
-        matchLaneValues<uint16_t>(combs, count, selected, matched, [](const TCombLanes& l, auto& out) { teskLanes<Mode>(l, out); });
+        matchLaneValues<uint16_t>(combs, count, selected, matched, kLanes<Mode>);
     }
 
     int mode_;

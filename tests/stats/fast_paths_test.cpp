@@ -250,9 +250,14 @@ struct ChunkTestData {
             combs.push_back(test::makeComb({combs[static_cast<size_t>(i)].n[0], 130, 200, 255, 69}));
         // In increasing order but with a zero, repeated numbers or bytes past the game's numbers,
         // and sums or distances beyond one byte.
-        for (const auto& n : std::vector<std::array<int, 5>>{{0, 3, 3, 6, 9},   {0, 0, 5, 5, 10},    {2, 2, 4, 4, 8},
-                                                              {1, 2, 3, 200, 203}, {100, 155, 200, 255, 255}, {0, 255, 0, 255, 0},
-                                                              {255, 1, 254, 2, 253}, {1, 128, 129, 255, 0}})
+        for (const auto& n : std::vector<std::array<int, 5>>{{0, 3, 3, 6, 9},
+                                                              {0, 0, 5, 5, 10},
+                                                              {2, 2, 4, 4, 8},
+                                                              {1, 2, 3, 200, 203},
+                                                              {100, 155, 200, 255, 255},
+                                                              {0, 255, 0, 255, 0},
+                                                              {255, 1, 254, 2, 253},
+                                                              {1, 128, 129, 255, 0}})
             combs.push_back(test::makeComb(n));
     }
     TCombsArray combs;
@@ -332,9 +337,10 @@ TEST(FastPaths, ValueKernelChunkTestEqualsThePlainTest) {
         // formulas with p and t, and one that splits into no table (the plain evaluation)
         r.settings.formulas = {"(n1+n2+p1)/(n4+n5+t5)", "(2*n2-n3)/(n1+n4+n5)", "n1/n2/n3/n4/n5"};
         r.list.rebuild();
-        std::vector<std::string> codes{"SUME", "SUMP", "SUMV", "S2T3", "PRDV", "PRDC", "PRDG", "DIFM", "DIFD", "DIFK", "DIFO", "ROWA", "ROWC", "SHR1",
-                                       "SHR2", "SHR3", "SEQL", "SEQS", "LENS", "KDS2", "KDS3", "KDS4", "DIGS", "EVEN", "SMAL",
-                                       "PRIM", "EVNV", "SMLV", "PRMV"};
+        std::vector<std::string> codes{"SUME", "SUMP", "SUMV", "S2T3", "PRDV", "PRDC", "PRDG", "DIFM", "DIFD",
+                                       "DIFK", "DIFO", "ROWA", "ROWC", "SHR1", "SHR2", "SHR3", "SEQL", "SEQS",
+                                       "LENS", "KDS2", "KDS3", "KDS4", "DIGS", "EVEN", "SMAL", "PRIM", "EVNV",
+                                       "SMLV", "PRMV"};
         if (columns < 69) codes.insert(codes.end(), {"COLA", "COLC"});  // one row: no column holds two numbers
         expectChunkTestsOf(codes, r, d.combs, static_cast<unsigned>(channel * columns));
     }

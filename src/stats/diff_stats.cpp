@@ -327,6 +327,7 @@ public:
     struct TRunHits final : TMatchTables {
         TRunHits(const TStatDrawArray& selection, int k) {
             keys.build(selection);
+            trie.build(selection, k);
             if (k > 3) return;
             hit.assign(static_cast<size_t>(k == 2 ? kSide * kSide : kSide * kSide * kSide), 0);
             for (const TStatDraw& v : selection) {
@@ -345,6 +346,7 @@ public:
         }
         static constexpr size_t kSide = kMaxGap + 1;
         TPackedKeySet keys;
+        TTupleTrie trie;
         std::vector<uint8_t> hit;  // empty for runs of four
     };
     std::unique_ptr<const TMatchTables> buildMatchTables(const TStatMatcher& m) const override {
@@ -352,8 +354,21 @@ public:
     }
     // Runs of two or three gaps from the byte table; combinations with a gap beyond kMaxGap (not
     // game numbers) and runs of four through matchTest.
+    // With the trie of the selected runs, once per run of combinations sharing their first four
+    // numbers (so their first three gaps, see matchTupleChunk).
     void matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const override {
         const TRunHits& t = m.tables<TRunHits>();
+        if (t.trie.ready()) {
+            struct GapValues {
+                static void prefix(const uint8_t* n, unsigned* v) {
+                    for (size_t j = 0; j < 3; ++j) v[j] = static_cast<unsigned>(std::abs(n[j] - n[j + 1]));
+                }
+                static unsigned last(const uint8_t* n) { return static_cast<unsigned>(std::abs(n[3] - n[4])); }
+            };
+            matchTupleChunk(t.trie, tupleRule(k_, 4, true), GapValues{}, [&](const TComb& c) { return matchTest(c, m); }, combs, count,
+                            matched);
+            return;
+        }
         if (t.hit.empty()) {
             TCustomStat::matchChunk(combs, count, m, matched);
             return;

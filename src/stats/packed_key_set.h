@@ -8,6 +8,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -76,21 +77,259 @@ private:
     std::array<uint8_t, kLimit * kLimit> marks_{};
 };
 
+// A set of values below 128, as two words.
+struct TValueMask128 {
+    uint64_t lo = 0, hi = 0;
+    void set(unsigned v) { (v < 64 ? lo : hi) |= uint64_t{1} << (v & 63); }
+    bool has(unsigned v) const { return (((v < 64 ? lo : hi) >> (v & 63)) & 1u) != 0; }
+    TValueMask128& operator|=(const TValueMask128& o) {
+        lo |= o.lo;
+        hi |= o.hi;
+        return *this;
+    }
+};
+
+// The selected tuples of k values (k = 2..4, every value below kLimit) as a trie over their first
+// k - 1 values, whose leaves hold the set of last values that complete a selected tuple. A walk
+// costs one table load per value and takes no branch: node 0 of every depth below the root is
+// "no selected tuple starts so", and its rows lead to node 0 again and to the empty set. Records
+// with a key of kLimit or more, or with keys beyond k, are left out: no tuple of values below
+// kLimit carries them, and combinations with a larger value take the plain test.
+class TTupleTrie {
+public:
+    static constexpr unsigned kLimit = 128;
+    // More distinct prefixes than this (a selection of thousands of tuples) build no trie.
+    static constexpr size_t kMaxNodes = 4096;
+
+    // False (and an empty trie) when k is out of range or the selection has too many prefixes.
+    bool build(const TStatDrawArray& sel, int k) {
+        ready_ = false;
+        k_ = k;
+        for (auto& level : children_) level.clear();
+        lasts_.clear();
+        if (k < 2 || k > 4) return false;
+        std::array<size_t, 4> nodes{1, 0, 0, 0};  // nodes per depth; depth 0 is the root alone
+        children_[0].assign(kLimit, 0);
+        for (int d = 1; d < k - 1; ++d) children_[static_cast<size_t>(d)].assign(kLimit, 0);
+        lasts_.assign(1, TValueMask128{});
+        for (const TStatDraw& v : sel) {
+            bool fits = true;
+            for (size_t j = 0; j < 4; ++j)
+                fits = fits && (j < static_cast<size_t>(k) ? v.keys[j] < kLimit : v.keys[j] == 0);
+            if (!fits) continue;
+            size_t node = 0;
+            for (size_t d = 0; d + 1 < static_cast<size_t>(k); ++d) {
+                uint16_t& child = children_[d][node * kLimit + v.keys[d]];
+                if (child == 0) {
+                    if (nodes[d + 1] + 1 > kMaxNodes) return fail();
+                    child = static_cast<uint16_t>(++nodes[d + 1]);
+                    if (d + 2 < static_cast<size_t>(k))
+                        children_[d + 1].resize((nodes[d + 1] + 1) * kLimit, 0);
+                    else
+                        lasts_.resize(nodes[d + 1] + 1);
+                }
+                node = child;
+            }
+            lasts_[node].set(v.keys[static_cast<size_t>(k - 1)]);
+        }
+        ready_ = true;
+        return true;
+    }
+    bool ready() const { return ready_; }
+    int k() const { return k_; }
+    // The last values that complete a selected tuple starting with the k - 1 values v[p[0]],
+    // v[p[1]], ... (each below kLimit).
+    template <typename V, typename P>
+    const TValueMask128& lasts(const V* v, const P& p) const {
+        size_t node = children_[0][v[p[0]]];
+        for (size_t d = 1; d + 1 < static_cast<size_t>(k_); ++d) node = children_[d][node * kLimit + v[p[d]]];
+        return lasts_[node];
+    }
+
+private:
+    bool fail() {
+        for (auto& level : children_) level.clear();
+        lasts_.clear();
+        return false;
+    }
+    bool ready_ = false;
+    int k_ = 0;
+    std::array<std::vector<uint16_t>, 3> children_;  // depth d: kLimit children per node of depth d
+    std::vector<TValueMask128> lasts_;               // per node of depth k - 1
+};
+
+// The position tuples of a tuple rule: `count` tuples of k ascending positions among the m values
+// of a combination (five mapped numbers, or four gaps).
+struct TTupleRule {
+    std::array<std::array<uint8_t, 4>, 10> pos{};
+    int count = 0;
+    int k = 0;
+    int m = 5;
+    constexpr bool operator==(const TTupleRule&) const = default;
+};
+
+// The tuples of k of the m positions: every choice in lexicographic order, or the adjacent runs.
+constexpr TTupleRule tupleRule(int k, int m, bool adjacent) {
+    TTupleRule r;
+    r.k = k;
+    r.m = m;
+    if (k < 1 || k > 4 || k > m) return r;
+    if (adjacent) {
+        for (int s = 0; s + k <= m; ++s, ++r.count)
+            for (int j = 0; j < k; ++j) r.pos[static_cast<size_t>(r.count)][static_cast<size_t>(j)] = static_cast<uint8_t>(s + j);
+        return r;
+    }
+    std::array<int, 4> p{0, 1, 2, 3};
+    while (true) {
+        for (int j = 0; j < k; ++j)
+            r.pos[static_cast<size_t>(r.count)][static_cast<size_t>(j)] = static_cast<uint8_t>(p[static_cast<size_t>(j)]);
+        ++r.count;
+        int j = k - 1;
+        while (j >= 0 && p[static_cast<size_t>(j)] == m - k + j) --j;
+        if (j < 0) break;
+        ++p[static_cast<size_t>(j)];
+        for (int i = j + 1; i < k; ++i) p[static_cast<size_t>(i)] = p[static_cast<size_t>(i - 1)] + 1;
+    }
+    return r;
+}
+
+namespace tuple_detail {
+
+// The usual rules, whose kernels are unrolled at compile time.
+inline constexpr TTupleRule kAny2 = tupleRule(2, 5, false);
+inline constexpr TTupleRule kAny3 = tupleRule(3, 5, false);
+inline constexpr TTupleRule kAny4 = tupleRule(4, 5, false);
+inline constexpr TTupleRule kAdjacent2 = tupleRule(2, 5, true);
+inline constexpr TTupleRule kAdjacent3 = tupleRule(3, 5, true);
+inline constexpr TTupleRule kAdjacent4 = tupleRule(4, 5, true);
+inline constexpr TTupleRule kRuns2 = tupleRule(2, 4, true);
+inline constexpr TTupleRule kRuns3 = tupleRule(3, 4, true);
+inline constexpr TTupleRule kRuns4 = tupleRule(4, 4, true);
+
+// For the first m - 1 values v of a run of combinations: whether a tuple within them is selected
+// (the return value), and the set of last values that complete a selected tuple (completing).
+inline bool prefixTuples(const TTupleTrie& trie, const TTupleRule& rule, const unsigned* v, TValueMask128& completing) {
+    const size_t lastPos = static_cast<size_t>(rule.m - 1), k = static_cast<size_t>(rule.k);
+    bool hit = false;
+    for (int t = 0; t < rule.count; ++t) {
+        const auto& pos = rule.pos[static_cast<size_t>(t)];
+        const TValueMask128& lasts = trie.lasts(v, pos);
+        if (pos[k - 1] == lastPos)
+            completing |= lasts;
+        else
+            hit = hit || lasts.has(v[pos[k - 1]]);
+    }
+    return hit;
+}
+
+// The same for a rule known at compile time, the loop over tuples unrolled (equal walks of
+// different tuples are then loaded once).
+template <const TTupleRule& R>
+bool prefixTuples(const TTupleTrie& trie, const unsigned* v, TValueMask128& completing) {
+    constexpr size_t lastPos = static_cast<size_t>(R.m - 1), k = static_cast<size_t>(R.k);
+    bool hit = false;
+    [&]<size_t... T>(std::index_sequence<T...>) {
+        auto one = [&](const std::array<uint8_t, 4>& pos) {
+            const TValueMask128& lasts = trie.lasts(v, pos);
+            if (pos[k - 1] == lastPos)
+                completing |= lasts;
+            else
+                hit = hit || lasts.has(v[pos[k - 1]]);
+        };
+        (one(R.pos[T]), ...);
+    }(std::make_index_sequence<static_cast<size_t>(R.count)>{});
+    return hit;
+}
+
+template <const TTupleRule* Fixed, typename Source, typename Plain>
+void matchTupleChunkWith(const TTupleTrie& trie, const TTupleRule& rule, const Source& source, const Plain& plain,
+                         const TComb* combs, size_t count, uint8_t* matched) {
+    if (count == 0) return;
+    const size_t lastPos = static_cast<size_t>((Fixed != nullptr ? *Fixed : rule).m - 1);
+    uint32_t prefix = 0;
+    unsigned limit = 0;  // the last values below limit take the bit test; 0 when the prefix is wide
+    uint64_t lo = 0, hi = 0;
+    unsigned prefixHit = 0;
+    auto takePrefix = [&](const uint8_t* n) {
+        std::memcpy(&prefix, n, sizeof prefix);
+        std::array<unsigned, 5> v{};
+        source.prefix(n, v.data());
+        unsigned largest = 0;
+        for (size_t j = 0; j < lastPos; ++j) largest |= v[j];
+        TValueMask128 completing;
+        prefixHit = 0;
+        limit = 0;
+        if (largest < TTupleTrie::kLimit) {
+            limit = TTupleTrie::kLimit;
+            if constexpr (Fixed != nullptr)
+                prefixHit = prefixTuples<*Fixed>(trie, v.data(), completing) ? 1 : 0;
+            else
+                prefixHit = prefixTuples(trie, rule, v.data(), completing) ? 1 : 0;
+        }
+        lo = completing.lo;
+        hi = completing.hi;
+    };
+    takePrefix(combs[0].n.data());
+    for (size_t i = 0; i < count; ++i) {
+        const uint8_t* n = combs[i].n.data();
+        uint32_t p;
+        std::memcpy(&p, n, sizeof p);
+        if (p != prefix) [[unlikely]]
+            takePrefix(n);
+        const unsigned last = source.last(n);
+        if (last >= limit) [[unlikely]] {
+            matched[i] = plain(combs[i]) ? 1 : 0;
+            continue;
+        }
+        const uint64_t word = last < 64 ? lo : hi;
+        matched[i] = static_cast<uint8_t>(prefixHit | ((word >> (last & 63)) & 1u));
+    }
+}
+
+}  // namespace tuple_detail
+
+// matched[i] = 1 when some tuple of combination i by `rule` is selected in `trie` (built for
+// rule.k), else 0. The values of a combination come from `source`: prefix(n, v) writes the first
+// m - 1 values, which depend on the first four numbers only, and last(n) gives value m - 1.
+// Neighbouring combinations of a list mostly share their first four numbers: the tuples within
+// the first m - 1 values and the set of last values completing a tuple are worked out once per
+// such run, and each combination costs one bit test. Values of kLimit or more take `plain`.
+template <typename Source, typename Plain>
+void matchTupleChunk(const TTupleTrie& trie, const TTupleRule& rule, const Source& source, const Plain& plain,
+                     const TComb* combs, size_t count, uint8_t* matched) {
+    using namespace tuple_detail;
+    auto with = [&]<const TTupleRule* Fixed>() {
+        matchTupleChunkWith<Fixed>(trie, rule, source, plain, combs, count, matched);
+    };
+    if (rule == kAny2) return with.template operator()<&kAny2>();
+    if (rule == kAny3) return with.template operator()<&kAny3>();
+    if (rule == kAny4) return with.template operator()<&kAny4>();
+    if (rule == kAdjacent2) return with.template operator()<&kAdjacent2>();
+    if (rule == kAdjacent3) return with.template operator()<&kAdjacent3>();
+    if (rule == kAdjacent4) return with.template operator()<&kAdjacent4>();
+    if (rule == kRuns2) return with.template operator()<&kRuns2>();
+    if (rule == kRuns3) return with.template operator()<&kRuns3>();
+    if (rule == kRuns4) return with.template operator()<&kRuns4>();
+    with.template operator()<nullptr>();
+}
+
 // The packed key set of a filter run's selection, as a method's match tables.
 struct TPackedKeyTables final : TMatchTables {
     explicit TPackedKeyTables(const TStatDrawArray& sel) { keys.build(sel); }
     TPackedKeySet keys;
 };
 
-// The tables of tuple values: every selected tuple, and the pairs its tuples start with (see
-// TKeyPairBytes for pairsOnly).
+// The tables of tuples of k values: every selected tuple, the pairs its tuples start with (only
+// the pairs themselves for k = 2, see TKeyPairBytes) and the trie of the tuples.
 struct TTupleTables final : TMatchTables {
-    TTupleTables(const TStatDrawArray& sel, bool pairsOnly) {
+    TTupleTables(const TStatDrawArray& sel, int k) {
         keys.build(sel);
-        pairs.build(sel, pairsOnly);
+        pairs.build(sel, k == 2);
+        trie.build(sel, k);
     }
     TPackedKeySet keys;
     TKeyPairBytes pairs;
+    TTupleTrie trie;
 };
 
 // The ten pairs of positions i < j of five, in lexicographic order: pair p is (kPairFirst[p],

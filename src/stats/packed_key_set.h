@@ -206,84 +206,107 @@ inline constexpr TTupleRule kRuns2 = tupleRule(2, 4, true);
 inline constexpr TTupleRule kRuns3 = tupleRule(3, 4, true);
 inline constexpr TTupleRule kRuns4 = tupleRule(4, 4, true);
 
-// For the first m - 1 values v of a run of combinations: whether a tuple within them is selected
-// (the return value), and the set of last values that complete a selected tuple (completing).
-inline bool prefixTuples(const TTupleTrie& trie, const TTupleRule& rule, const unsigned* v, TValueMask128& completing) {
+// What the first m - 1 values of a run of combinations decide: whether a tuple within them is
+// selected (hit), and the set of last values that complete a selected tuple (lo, hi). Last values
+// of `limit` or more take the plain test; limit is 0 when a first value is kLimit or more.
+struct TTuplePrefix {
+    uint64_t lo = 0, hi = 0;
+    unsigned hit = 0;
+    unsigned limit = 0;
+};
+
+// The tuples of a rule over the first m - 1 values v (each below kLimit). Local masks only, so
+// that equal walks of different tuples are loaded once when the loop is unrolled.
+template <typename Rule>
+TTuplePrefix prefixTuples(const TTupleTrie& trie, const Rule& rule, const unsigned* v) {
     const size_t lastPos = static_cast<size_t>(rule.m - 1), k = static_cast<size_t>(rule.k);
+    uint64_t lo = 0, hi = 0;
     bool hit = false;
     for (int t = 0; t < rule.count; ++t) {
         const auto& pos = rule.pos[static_cast<size_t>(t)];
         const TValueMask128& lasts = trie.lasts(v, pos);
-        if (pos[k - 1] == lastPos)
-            completing |= lasts;
-        else
-            hit = hit || lasts.has(v[pos[k - 1]]);
+        if (pos[k - 1] == lastPos) {
+            lo |= lasts.lo;
+            hi |= lasts.hi;
+        } else {
+            hit |= lasts.has(v[pos[k - 1]]);
+        }
     }
-    return hit;
+    return TTuplePrefix{lo, hi, hit ? 1u : 0u, TTupleTrie::kLimit};
 }
 
-// The same for a rule known at compile time, the loop over tuples unrolled (equal walks of
-// different tuples are then loaded once).
+// The same for a rule known at compile time, the loop over the tuples unrolled.
 template <const TTupleRule& R>
-bool prefixTuples(const TTupleTrie& trie, const unsigned* v, TValueMask128& completing) {
+TTuplePrefix unrolledPrefixTuples(const TTupleTrie& trie, const unsigned* v) {
     constexpr size_t lastPos = static_cast<size_t>(R.m - 1), k = static_cast<size_t>(R.k);
-    bool hit = false;
+    uint64_t lo = 0, hi = 0;
+    unsigned hit = 0;
     [&]<size_t... T>(std::index_sequence<T...>) {
         auto one = [&](const std::array<uint8_t, 4>& pos) {
             const TValueMask128& lasts = trie.lasts(v, pos);
-            if (pos[k - 1] == lastPos)
-                completing |= lasts;
-            else
-                hit = hit || lasts.has(v[pos[k - 1]]);
+            if (pos[k - 1] == lastPos) {
+                lo |= lasts.lo;
+                hi |= lasts.hi;
+            } else {
+                hit |= lasts.has(v[pos[k - 1]]) ? 1u : 0u;
+            }
         };
         (one(R.pos[T]), ...);
     }(std::make_index_sequence<static_cast<size_t>(R.count)>{});
-    return hit;
+    return TTuplePrefix{lo, hi, hit, TTupleTrie::kLimit};
+}
+
+// The prefix state of the combination n; the loop over the tuples is unrolled for a rule known
+// at compile time (Fixed).
+template <const TTupleRule* Fixed, typename Source>
+[[gnu::noinline]] TTuplePrefix prefixOf(const TTupleTrie& trie, const TTupleRule& rule, const Source& source,
+                                        const uint8_t* n) {
+    std::array<unsigned, 5> v{};
+    source.prefix(n, v.data());
+    const size_t lastPos = static_cast<size_t>((Fixed != nullptr ? *Fixed : rule).m - 1);
+    unsigned largest = 0;
+    for (size_t j = 0; j < lastPos; ++j) largest |= v[j];
+    if (largest >= TTupleTrie::kLimit) return TTuplePrefix{};
+    if constexpr (Fixed != nullptr) {
+        return unrolledPrefixTuples<*Fixed>(trie, v.data());
+    } else {
+        return prefixTuples(trie, rule, v.data());
+    }
 }
 
 template <const TTupleRule* Fixed, typename Source, typename Plain>
 void matchTupleChunkWith(const TTupleTrie& trie, const TTupleRule& rule, const Source& source, const Plain& plain,
                          const TComb* combs, size_t count, uint8_t* matched) {
     if (count == 0) return;
-    const size_t lastPos = static_cast<size_t>((Fixed != nullptr ? *Fixed : rule).m - 1);
-    uint32_t prefix = 0;
-    unsigned limit = 0;  // the last values below limit take the bit test; 0 when the prefix is wide
-    uint64_t lo = 0, hi = 0;
-    unsigned prefixHit = 0;
-    auto takePrefix = [&](const uint8_t* n) {
-        std::memcpy(&prefix, n, sizeof prefix);
-        std::array<unsigned, 5> v{};
-        source.prefix(n, v.data());
-        unsigned largest = 0;
-        for (size_t j = 0; j < lastPos; ++j) largest |= v[j];
-        TValueMask128 completing;
-        prefixHit = 0;
-        limit = 0;
-        if (largest < TTupleTrie::kLimit) {
-            limit = TTupleTrie::kLimit;
-            if constexpr (Fixed != nullptr)
-                prefixHit = prefixTuples<*Fixed>(trie, v.data(), completing) ? 1 : 0;
-            else
-                prefixHit = prefixTuples(trie, rule, v.data(), completing) ? 1 : 0;
-        }
-        lo = completing.lo;
-        hi = completing.hi;
-    };
-    takePrefix(combs[0].n.data());
+    uint32_t prefix;
+    std::memcpy(&prefix, combs[0].n.data(), sizeof prefix);
+    TTuplePrefix state = prefixOf<Fixed>(trie, rule, source, combs[0].n.data());
+    uint64_t lo = state.lo, hi = state.hi;  // held in registers across the loop
+    unsigned prefixHit = state.hit, limit = state.limit;
+    // 2 marks the combinations left to the plain test, done after the loop.
+    unsigned plainLeft = 0;
     for (size_t i = 0; i < count; ++i) {
         const uint8_t* n = combs[i].n.data();
         uint32_t p;
         std::memcpy(&p, n, sizeof p);
-        if (p != prefix) [[unlikely]]
-            takePrefix(n);
-        const unsigned last = source.last(n);
-        if (last >= limit) [[unlikely]] {
-            matched[i] = plain(combs[i]) ? 1 : 0;
-            continue;
+        if (p != prefix) [[unlikely]] {
+            prefix = p;
+            state = prefixOf<Fixed>(trie, rule, source, n);
+            lo = state.lo;
+            hi = state.hi;
+            prefixHit = state.hit;
+            limit = state.limit;
         }
+        const unsigned last = source.last(n);
         const uint64_t word = last < 64 ? lo : hi;
-        matched[i] = static_cast<uint8_t>(prefixHit | ((word >> (last & 63)) & 1u));
+        const unsigned hit = prefixHit | static_cast<unsigned>((word >> (last & 63)) & 1u);
+        const unsigned left = last >= limit ? 1u : 0u;
+        plainLeft |= left;
+        matched[i] = static_cast<uint8_t>(left ? 2u : hit);
     }
+    if (plainLeft) [[unlikely]]
+        for (size_t i = 0; i < count; ++i)
+            if (matched[i] == 2) matched[i] = plain(combs[i]) ? 1 : 0;
 }
 
 }  // namespace tuple_detail

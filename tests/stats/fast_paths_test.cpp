@@ -7,6 +7,7 @@
 #include <map>
 #include <random>
 
+#include "stats/packed_key_set.h"
 #include "stats/stat_classes.h"
 #include "stats_test_util.h"
 
@@ -240,7 +241,9 @@ void expectChunkTestsOf(const std::vector<std::string>& codes, test::Registry& r
 }
 
 // Random combinations and a few with bytes beyond the game's numbers (which the fast paths must
-// answer like the plain tests); the draws of the registry are the first 300 of them.
+// answer like the plain tests); the draws of the registry are the first 300 of them. Then runs
+// of combinations sharing the first four numbers of a draw (as a generated list holds them, and
+// as the tuple kernels reuse per run), one with a byte beyond the numbers in its last place.
 struct ChunkTestData {
     explicit ChunkTestData(unsigned seed, size_t count = 3000) {
         std::mt19937 rng(seed);
@@ -248,6 +251,14 @@ struct ChunkTestData {
         draws = drawsOf(combs, 300);
         for (int i = 0; i < 40; ++i)
             combs.push_back(test::makeComb({combs[static_cast<size_t>(i)].n[0], 130, 200, 255, 69}));
+        for (size_t run = 0; run < 6; ++run) {
+            const auto& n = combs[100 + run * 31].n;
+            for (int last = 1; last <= 69; ++last) {
+                if (std::find(n.begin(), n.begin() + 4, last) != n.begin() + 4) continue;
+                combs.push_back(test::makeComb({n[0], n[1], n[2], n[3], last}));
+                if (run == 2 && last == 35) combs.push_back(test::makeComb({n[0], n[1], n[2], n[3], 130}));
+            }
+        }
     }
     TCombsArray combs;
     TDrawsArray draws;
@@ -261,6 +272,35 @@ TEST(FastPaths, NumberTupleChunkTestEqualsThePlainTest) {
     expectChunkTestsOf({"KNM2", "KNM3", "KNM4", "KNS2", "KNS3", "KNS4", "KNP21", "KNP24", "KNP32", "KNP33", "KNP41",
                         "KNP42"},
                        r, combs, 4);
+}
+
+// Selections with more distinct tuple beginnings than the tuple trie takes (the tuples of
+// thousands of draws) are answered by the pair marks and the key set instead, as exactly.
+TEST(FastPaths, LargeTupleSelectionsEqualThePlainTest) {
+    ChunkTestData d(29);
+    const TDrawsArray draws = drawsOf(d.combs, 3000);
+    test::Registry r(draws);
+    const int last = static_cast<int>(r.list.draws().size()) - 1;
+    struct Case {
+        const char* code;
+        int k;
+        bool trie;  // the selection fits the trie
+    };
+    for (const Case& c : {Case{"KNM4", 4, false}, Case{"KNS4", 4, true}, Case{"KNS3", 3, true}, Case{"KDS4", 4, true},
+                          Case{"KCM4", 4, true}}) {
+        auto method = r.create(c.code);
+        ASSERT_TRUE(method) << c.code;
+        // Two rows in three of the table, so that some combinations match none.
+        const TStatDrawArray table = statisticsRun(*method, last, last + 1, false);
+        TStatDrawArray sel;
+        for (size_t i = 0; i < table.size(); ++i)
+            if (i % 3 != 0) sel.push_back(table[i]);
+        TTupleTrie trie;
+        EXPECT_EQ(trie.build(sel, c.k), c.trie) << c.code << " " << sel.size();
+        const size_t matched = expectChunkEqualsPlainTest(*method, d.combs, sel, last, false, c.code);
+        EXPECT_GT(matched, 0u) << c.code;
+        EXPECT_LT(matched, d.combs.size()) << c.code;
+    }
 }
 
 // The Tesk numbers (both graph modes and the dynamic member).

@@ -112,8 +112,8 @@ public:
             if (keys.contains(plan_.key(x.data(), t))) return true;
         return false;
     }
-    // The tuples answered from the trie of the selection, once per run of combinations sharing
-    // their first four numbers (see matchTupleChunk); without a trie, the tuples whose first two
+    // The tuples answered from the trie of the selection, worked out once per run of combinations
+    // sharing their first numbers (see matchTupleChunk); without a trie, the tuples whose first two
     // numbers form a selected pair are marked with one byte load each and only the combinations
     // with a marked tuple are looked up in full.
     void matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const override {
@@ -124,9 +124,10 @@ public:
         const TTupleTables& tables = m.tables<TTupleTables>();
         if (tables.trie.ready()) {
             struct Numbers {
-                static void prefix(const uint8_t* n, unsigned* v) {
-                    for (size_t j = 0; j < 4; ++j) v[j] = n[j];
+                static void outer(const uint8_t* n, unsigned* v) {
+                    for (size_t j = 0; j < 3; ++j) v[j] = n[j];
                 }
+                static unsigned middle(const uint8_t* n) { return n[3]; }
                 static unsigned last(const uint8_t* n) { return n[4]; }
             };
             matchTupleChunk(tables.trie, rule_, Numbers{}, [&](const TComb& c) { return matchTest(c, m); }, combs, count,

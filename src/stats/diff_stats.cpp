@@ -354,15 +354,16 @@ public:
     }
     // Runs of two or three gaps from the byte table; combinations with a gap beyond kMaxGap (not
     // game numbers) and runs of four through matchTest.
-    // With the trie of the selected runs, once per run of combinations sharing their first four
-    // numbers (so their first three gaps, see matchTupleChunk).
+    // With the trie of the selected runs, worked out once per run of combinations sharing their
+    // first numbers (see matchTupleChunk).
     void matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const override {
         const TRunHits& t = m.tables<TRunHits>();
         if (t.trie.ready()) {
             struct GapValues {
-                static void prefix(const uint8_t* n, unsigned* v) {
-                    for (size_t j = 0; j < 3; ++j) v[j] = static_cast<unsigned>(std::abs(n[j] - n[j + 1]));
+                static void outer(const uint8_t* n, unsigned* v) {
+                    for (size_t j = 0; j < 2; ++j) v[j] = static_cast<unsigned>(std::abs(n[j] - n[j + 1]));
                 }
+                static unsigned middle(const uint8_t* n) { return static_cast<unsigned>(std::abs(n[2] - n[3])); }
                 static unsigned last(const uint8_t* n) { return static_cast<unsigned>(std::abs(n[3] - n[4])); }
             };
             matchTupleChunk(t.trie, tupleRule(k_, 4, true), GapValues{}, [&](const TComb& c) { return matchTest(c, m); }, combs, count,

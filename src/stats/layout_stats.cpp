@@ -622,14 +622,15 @@ bool TClassTupleStat::matchTest(const TComb& comb, const TStatMatcher& m) const 
 
 void TClassTupleStat::matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const {
     const TClassTupleTables& classTables = m.tables<TClassTupleTables>();
-    // The trie of the selected tuples, once per run of combinations sharing their first four
+    // The trie of the selected tuples, worked out once per run of combinations sharing their first
     // numbers (see matchTupleChunk).
     if (classTables.tuples.trie.ready() && k_ >= 2) {
         struct Classes {
             const std::array<uint8_t, 256>& of;
-            void prefix(const uint8_t* n, unsigned* v) const {
-                for (size_t j = 0; j < 4; ++j) v[j] = of[n[j]];
+            void outer(const uint8_t* n, unsigned* v) const {
+                for (size_t j = 0; j < 3; ++j) v[j] = of[n[j]];
             }
+            unsigned middle(const uint8_t* n) const { return of[n[3]]; }
             unsigned last(const uint8_t* n) const { return of[n[4]]; }
         };
         TTupleRule rule;

@@ -6,6 +6,7 @@
 // bit test; hits are confirmed by a binary search of the sorted keys.
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -141,10 +142,20 @@ public:
     // v[p[1]], ... (each below kLimit).
     template <typename V, typename P>
     const TValueMask128& lasts(const V* v, const P& p) const {
-        size_t node = children_[0][v[p[0]]];
-        for (size_t d = 1; d + 1 < static_cast<size_t>(k_); ++d) node = children_[d][node * kLimit + v[p[d]]];
-        return lasts_[node];
+        return lasts_[walk(v, p, k_ - 1)];
     }
+    // The node reached from the root by the `length` values v[p[0]], v[p[1]], ... (each below
+    // kLimit); 0 for the root itself, and at any depth once no selected tuple starts so.
+    template <typename V, typename P>
+    size_t walk(const V* v, const P& p, int length) const {
+        size_t node = 0;
+        for (size_t d = 0; d < static_cast<size_t>(length); ++d) node = step(d, node, v[p[d]]);
+        return node;
+    }
+    // The child of a node of depth d (below k - 1) by the value v (below kLimit).
+    size_t step(size_t d, size_t node, unsigned v) const { return children_[d][node * kLimit + v]; }
+    // The last values completing a selected tuple from a node of depth k - 1.
+    const TValueMask128& lastsOf(size_t node) const { return lasts_[node]; }
 
 private:
     bool fail() {
@@ -195,94 +206,92 @@ constexpr TTupleRule tupleRule(int k, int m, bool adjacent) {
 
 namespace tuple_detail {
 
-// The usual rules, whose kernels are unrolled at compile time.
-inline constexpr TTupleRule kAny2 = tupleRule(2, 5, false);
-inline constexpr TTupleRule kAny3 = tupleRule(3, 5, false);
-inline constexpr TTupleRule kAny4 = tupleRule(4, 5, false);
-inline constexpr TTupleRule kAdjacent2 = tupleRule(2, 5, true);
-inline constexpr TTupleRule kAdjacent3 = tupleRule(3, 5, true);
-inline constexpr TTupleRule kAdjacent4 = tupleRule(4, 5, true);
-inline constexpr TTupleRule kRuns2 = tupleRule(2, 4, true);
-inline constexpr TTupleRule kRuns3 = tupleRule(3, 4, true);
-inline constexpr TTupleRule kRuns4 = tupleRule(4, 4, true);
+// The values of a combination split for the kernel: the outer values 0..m-3 depend on its first
+// three numbers only, the middle value m - 2 on its first four, and the last value m - 1 on all.
+// What the outer values decide for every combination sharing them: whether a tuple within them is
+// selected (hit); the middle values that complete a selected tuple ending at the middle
+// (middles); the last values that complete a selected tuple ending at the last value without the
+// middle one (lasts); and, for the tuples with both, the trie node reached by their outer values
+// (nodes, of depth k - 2), one step from the node that knows their last values. wide: an outer
+// value is kLimit or more.
+struct TOuterState {
+    bool wide = false;
+    unsigned hit = 0;
+    TValueMask128 middles, lasts;
+    std::array<size_t, 10> nodes{};
+    size_t nodeCount = 0;
+};
 
-// What the first m - 1 values of a run of combinations decide: whether a tuple within them is
-// selected (hit), and the set of last values that complete a selected tuple (lo, hi). Last values
-// of `limit` or more take the plain test; limit is 0 when a first value is kLimit or more.
-struct TTuplePrefix {
+// Fills v[0..m-3] with the outer values and returns their state under the rule.
+template <typename Source>
+TOuterState outerState(const TTupleTrie& trie, const TTupleRule& rule, const Source& source, const uint8_t* n) {
+    TOuterState st;
+    std::array<unsigned, 5> v{};
+    source.outer(n, v.data());
+    const size_t middle = static_cast<size_t>(rule.m - 2), last = static_cast<size_t>(rule.m - 1);
+    const size_t k = static_cast<size_t>(rule.k);
+    unsigned largest = 0;
+    for (size_t j = 0; j < middle; ++j) largest |= v[j];
+    if (largest >= TTupleTrie::kLimit) {
+        st.wide = true;
+        return st;
+    }
+    for (int t = 0; t < rule.count; ++t) {
+        const auto& pos = rule.pos[static_cast<size_t>(t)];
+        const size_t end = pos[k - 1];
+        if (end < middle) {
+            st.hit |= trie.lasts(v.data(), pos).has(v[end]) ? 1u : 0u;
+        } else if (end == middle) {
+            st.middles |= trie.lasts(v.data(), pos);
+        } else if (end == last && pos[k - 2] < middle) {
+            st.lasts |= trie.lasts(v.data(), pos);
+        } else if (end == last) {
+            st.nodes[st.nodeCount++] = trie.walk(v.data(), pos, rule.k - 2);
+        }
+    }
+    return st;
+}
+
+// The state of a run of combinations sharing their first four numbers, from the outer state and
+// the middle value: whether a tuple without the last value is selected, and the set of last
+// values completing a selected tuple. Last values of `limit` or more take the plain test; limit is
+// 0 when an outer or the middle value is kLimit or more.
+struct TRunState {
     uint64_t lo = 0, hi = 0;
     unsigned hit = 0;
     unsigned limit = 0;
 };
 
-// The tuples of a rule over the first m - 1 values v (each below kLimit). Local masks only, so
-// that equal walks of different tuples are loaded once when the loop is unrolled.
-template <typename Rule>
-TTuplePrefix prefixTuples(const TTupleTrie& trie, const Rule& rule, const unsigned* v) {
-    const size_t lastPos = static_cast<size_t>(rule.m - 1), k = static_cast<size_t>(rule.k);
-    uint64_t lo = 0, hi = 0;
-    bool hit = false;
-    for (int t = 0; t < rule.count; ++t) {
-        const auto& pos = rule.pos[static_cast<size_t>(t)];
-        const TValueMask128& lasts = trie.lasts(v, pos);
-        if (pos[k - 1] == lastPos) {
-            lo |= lasts.lo;
-            hi |= lasts.hi;
-        } else {
-            hit |= lasts.has(v[pos[k - 1]]);
-        }
-    }
-    return TTuplePrefix{lo, hi, hit ? 1u : 0u, TTupleTrie::kLimit};
+inline TRunState runState(const TTupleTrie& trie, const TOuterState& outer, unsigned middle, int k) {
+    if (outer.wide || middle >= TTupleTrie::kLimit) return TRunState{};
+    TValueMask128 lasts = outer.lasts;
+    const size_t depth = static_cast<size_t>(k - 2);
+    for (size_t i = 0; i < outer.nodeCount; ++i) lasts |= trie.lastsOf(trie.step(depth, outer.nodes[i], middle));
+    return TRunState{lasts.lo, lasts.hi, outer.hit | (outer.middles.has(middle) ? 1u : 0u), TTupleTrie::kLimit};
 }
 
-// The same for a rule known at compile time, the loop over the tuples unrolled.
-template <const TTupleRule& R>
-TTuplePrefix unrolledPrefixTuples(const TTupleTrie& trie, const unsigned* v) {
-    constexpr size_t lastPos = static_cast<size_t>(R.m - 1), k = static_cast<size_t>(R.k);
-    uint64_t lo = 0, hi = 0;
-    unsigned hit = 0;
-    [&]<size_t... T>(std::index_sequence<T...>) {
-        auto one = [&](const std::array<uint8_t, 4>& pos) {
-            const TValueMask128& lasts = trie.lasts(v, pos);
-            if (pos[k - 1] == lastPos) {
-                lo |= lasts.lo;
-                hi |= lasts.hi;
-            } else {
-                hit |= lasts.has(v[pos[k - 1]]) ? 1u : 0u;
-            }
-        };
-        (one(R.pos[T]), ...);
-    }(std::make_index_sequence<static_cast<size_t>(R.count)>{});
-    return TTuplePrefix{lo, hi, hit, TTupleTrie::kLimit};
-}
+}  // namespace tuple_detail
 
-// The prefix state of the combination n; the loop over the tuples is unrolled for a rule known
-// at compile time (Fixed).
-template <const TTupleRule* Fixed, typename Source>
-[[gnu::noinline]] TTuplePrefix prefixOf(const TTupleTrie& trie, const TTupleRule& rule, const Source& source,
-                                        const uint8_t* n) {
-    std::array<unsigned, 5> v{};
-    source.prefix(n, v.data());
-    const size_t lastPos = static_cast<size_t>((Fixed != nullptr ? *Fixed : rule).m - 1);
-    unsigned largest = 0;
-    for (size_t j = 0; j < lastPos; ++j) largest |= v[j];
-    if (largest >= TTupleTrie::kLimit) return TTuplePrefix{};
-    if constexpr (Fixed != nullptr) {
-        return unrolledPrefixTuples<*Fixed>(trie, v.data());
-    } else {
-        return prefixTuples(trie, rule, v.data());
-    }
-}
-
-template <const TTupleRule* Fixed, typename Source, typename Plain>
-void matchTupleChunkWith(const TTupleTrie& trie, const TTupleRule& rule, const Source& source, const Plain& plain,
-                         const TComb* combs, size_t count, uint8_t* matched) {
+// matched[i] = 1 when some tuple of combination i by `rule` is selected in `trie` (built for
+// rule.k, 2 to 4), else 0. The values of a combination come from `source`: outer(n, v) writes
+// values 0..m-3, which depend on the first three numbers only, middle(n) gives value m - 2, which
+// depends on the first four, and last(n) value m - 1. Neighbouring combinations of a list mostly
+// share their first three and four numbers: what the first m - 1 values decide is worked out
+// once per such run, in two steps, and each combination costs one bit test. Combinations with a
+// value of kLimit or more take `plain`.
+template <typename Source, typename Plain>
+void matchTupleChunk(const TTupleTrie& trie, const TTupleRule& rule, const Source& source, const Plain& plain,
+                     const TComb* combs, size_t count, uint8_t* matched) {
+    using namespace tuple_detail;
     if (count == 0) return;
+    // The first three numbers among the four loaded at once.
+    constexpr uint32_t kOuterBytes = std::endian::native == std::endian::little ? 0x00FFFFFFu : 0xFFFFFF00u;
     uint32_t prefix;
     std::memcpy(&prefix, combs[0].n.data(), sizeof prefix);
-    TTuplePrefix state = prefixOf<Fixed>(trie, rule, source, combs[0].n.data());
-    uint64_t lo = state.lo, hi = state.hi;  // held in registers across the loop
-    unsigned prefixHit = state.hit, limit = state.limit;
+    TOuterState outer = outerState(trie, rule, source, combs[0].n.data());
+    TRunState run = runState(trie, outer, source.middle(combs[0].n.data()), rule.k);
+    uint64_t lo = run.lo, hi = run.hi;  // held in registers across the loop
+    unsigned runHit = run.hit, limit = run.limit;
     // 2 marks the combinations left to the plain test, done after the loop.
     unsigned plainLeft = 0;
     for (size_t i = 0; i < count; ++i) {
@@ -290,16 +299,17 @@ void matchTupleChunkWith(const TTupleTrie& trie, const TTupleRule& rule, const S
         uint32_t p;
         std::memcpy(&p, n, sizeof p);
         if (p != prefix) [[unlikely]] {
+            if ((p ^ prefix) & kOuterBytes) outer = outerState(trie, rule, source, n);
             prefix = p;
-            state = prefixOf<Fixed>(trie, rule, source, n);
-            lo = state.lo;
-            hi = state.hi;
-            prefixHit = state.hit;
-            limit = state.limit;
+            run = runState(trie, outer, source.middle(n), rule.k);
+            lo = run.lo;
+            hi = run.hi;
+            runHit = run.hit;
+            limit = run.limit;
         }
         const unsigned last = source.last(n);
         const uint64_t word = last < 64 ? lo : hi;
-        const unsigned hit = prefixHit | static_cast<unsigned>((word >> (last & 63)) & 1u);
+        const unsigned hit = runHit | static_cast<unsigned>((word >> (last & 63)) & 1u);
         const unsigned left = last >= limit ? 1u : 0u;
         plainLeft |= left;
         matched[i] = static_cast<uint8_t>(left ? 2u : hit);
@@ -307,33 +317,6 @@ void matchTupleChunkWith(const TTupleTrie& trie, const TTupleRule& rule, const S
     if (plainLeft) [[unlikely]]
         for (size_t i = 0; i < count; ++i)
             if (matched[i] == 2) matched[i] = plain(combs[i]) ? 1 : 0;
-}
-
-}  // namespace tuple_detail
-
-// matched[i] = 1 when some tuple of combination i by `rule` is selected in `trie` (built for
-// rule.k), else 0. The values of a combination come from `source`: prefix(n, v) writes the first
-// m - 1 values, which depend on the first four numbers only, and last(n) gives value m - 1.
-// Neighbouring combinations of a list mostly share their first four numbers: the tuples within
-// the first m - 1 values and the set of last values completing a tuple are worked out once per
-// such run, and each combination costs one bit test. Values of kLimit or more take `plain`.
-template <typename Source, typename Plain>
-void matchTupleChunk(const TTupleTrie& trie, const TTupleRule& rule, const Source& source, const Plain& plain,
-                     const TComb* combs, size_t count, uint8_t* matched) {
-    using namespace tuple_detail;
-    auto with = [&]<const TTupleRule* Fixed>() {
-        matchTupleChunkWith<Fixed>(trie, rule, source, plain, combs, count, matched);
-    };
-    if (rule == kAny2) return with.template operator()<&kAny2>();
-    if (rule == kAny3) return with.template operator()<&kAny3>();
-    if (rule == kAny4) return with.template operator()<&kAny4>();
-    if (rule == kAdjacent2) return with.template operator()<&kAdjacent2>();
-    if (rule == kAdjacent3) return with.template operator()<&kAdjacent3>();
-    if (rule == kAdjacent4) return with.template operator()<&kAdjacent4>();
-    if (rule == kRuns2) return with.template operator()<&kRuns2>();
-    if (rule == kRuns3) return with.template operator()<&kRuns3>();
-    if (rule == kRuns4) return with.template operator()<&kRuns4>();
-    with.template operator()<nullptr>();
 }
 
 // The packed key set of a filter run's selection, as a method's match tables.

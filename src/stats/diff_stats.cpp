@@ -366,7 +366,7 @@ public:
                 static unsigned middle(const uint8_t* n) { return static_cast<unsigned>(std::abs(n[2] - n[3])); }
                 static unsigned last(const uint8_t* n) { return static_cast<unsigned>(std::abs(n[3] - n[4])); }
             };
-            matchTupleChunk(t.trie, tupleRule(k_, 4, true), GapValues{}, [&](const TComb& c) { return matchTest(c, m); }, combs, count,
+            matchTupleChunk(t.trie, adjacentTupleRule(k_, 4), GapValues{}, [&](const TComb& c) { return matchTest(c, m); }, combs, count,
                             matched);
             return;
         }

@@ -137,7 +137,6 @@ public:
         return true;
     }
     bool ready() const { return ready_; }
-    int k() const { return k_; }
     // The last values that complete a selected tuple starting with the k - 1 values v[p[0]],
     // v[p[1]], ... (each below kLimit).
     template <typename V, typename P>
@@ -176,31 +175,15 @@ struct TTupleRule {
     int count = 0;
     int k = 0;
     int m = 5;
-    constexpr bool operator==(const TTupleRule&) const = default;
 };
 
-// The tuples of k of the m positions: every choice in lexicographic order, or the adjacent runs.
-constexpr TTupleRule tupleRule(int k, int m, bool adjacent) {
+// The adjacent runs of k of the m positions.
+constexpr TTupleRule adjacentTupleRule(int k, int m) {
     TTupleRule r;
     r.k = k;
     r.m = m;
-    if (k < 1 || k > 4 || k > m) return r;
-    if (adjacent) {
-        for (int s = 0; s + k <= m; ++s, ++r.count)
-            for (int j = 0; j < k; ++j) r.pos[static_cast<size_t>(r.count)][static_cast<size_t>(j)] = static_cast<uint8_t>(s + j);
-        return r;
-    }
-    std::array<int, 4> p{0, 1, 2, 3};
-    while (true) {
-        for (int j = 0; j < k; ++j)
-            r.pos[static_cast<size_t>(r.count)][static_cast<size_t>(j)] = static_cast<uint8_t>(p[static_cast<size_t>(j)]);
-        ++r.count;
-        int j = k - 1;
-        while (j >= 0 && p[static_cast<size_t>(j)] == m - k + j) --j;
-        if (j < 0) break;
-        ++p[static_cast<size_t>(j)];
-        for (int i = j + 1; i < k; ++i) p[static_cast<size_t>(i)] = p[static_cast<size_t>(i - 1)] + 1;
-    }
+    for (int s = 0; k >= 1 && k <= 4 && s + k <= m; ++s, ++r.count)
+        for (int j = 0; j < k; ++j) r.pos[static_cast<size_t>(r.count)][static_cast<size_t>(j)] = static_cast<uint8_t>(s + j);
     return r;
 }
 

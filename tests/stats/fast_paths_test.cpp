@@ -274,6 +274,26 @@ TEST(FastPaths, NumberTupleChunkTestEqualsThePlainTest) {
                        r, combs, 4);
 }
 
+// The Tesk numbers (both graph modes and the dynamic member).
+TEST(FastPaths, TeskChunkTestEqualsThePlainTest) {
+    ChunkTestData d(22);
+    test::Registry r(d.draws);
+    expectChunkTestsOf({"HCO1", "HCO2", "HCO3"}, r, d.combs, 5);
+}
+
+// Channel widths and matrix widths the layout methods are tried with (the defaults, narrow ones
+// and the widest).
+const std::array<std::pair<int, int>, 3> kLayoutWidths{{{10, 7}, {3, 2}, {1, 69}}};
+
+// Sets the channel and matrix widths and a segment map of all nine segments.
+void setWidths(test::Registry& r, int channel, int columns) {
+    auto& config = r.settings.config;
+    config.channelSize = channel;
+    config.matrixCols = columns;
+    for (size_t i = 0; i < config.segments.size(); ++i)
+        config.segments[i] = static_cast<uint8_t>(1 + (i * 7 + static_cast<size_t>(channel)) % 9);
+}
+
 // Selections with more distinct tuple beginnings than the tuple trie takes (the tuples of
 // thousands of draws) are answered by the pair marks and the key set instead, as exactly.
 TEST(FastPaths, LargeTupleSelectionsEqualThePlainTest) {
@@ -301,26 +321,15 @@ TEST(FastPaths, LargeTupleSelectionsEqualThePlainTest) {
         EXPECT_GT(matched, 0u) << c.code;
         EXPECT_LT(matched, d.combs.size()) << c.code;
     }
-}
-
-// The Tesk numbers (both graph modes and the dynamic member).
-TEST(FastPaths, TeskChunkTestEqualsThePlainTest) {
-    ChunkTestData d(22);
-    test::Registry r(d.draws);
-    expectChunkTestsOf({"HCO1", "HCO2", "HCO3"}, r, d.combs, 5);
-}
-
-// Channel widths and matrix widths the layout methods are tried with (the defaults, narrow ones
-// and the widest).
-const std::array<std::pair<int, int>, 3> kLayoutWidths{{{10, 7}, {3, 2}, {1, 69}}};
-
-// Sets the channel and matrix widths and a segment map of all nine segments.
-void setWidths(test::Registry& r, int channel, int columns) {
-    auto& config = r.settings.config;
-    config.channelSize = channel;
-    config.matrixCols = columns;
-    for (size_t i = 0; i < config.segments.size(); ++i)
-        config.segments[i] = static_cast<uint8_t>(1 + (i * 7 + static_cast<size_t>(channel)) % 9);
+    // Rows of a matrix two wide: too many tuples of rows for the trie.
+    setWidths(r, 3, 2);
+    auto rows = r.create("KRM4");
+    ASSERT_TRUE(rows);
+    const TStatDrawArray table = statisticsRun(*rows, last, last + 1, false);
+    TTupleTrie trie;
+    EXPECT_FALSE(trie.build(table, 4)) << table.size();
+    const size_t matched = expectChunkEqualsPlainTest(*rows, d.combs, table, last, false, "KRM4");
+    EXPECT_GT(matched, 0u);
 }
 
 // The counts per class (channel, column, row, segment), under several widths.

@@ -352,10 +352,10 @@ public:
     std::unique_ptr<const TMatchTables> buildMatchTables(const TStatMatcher& m) const override {
         return std::make_unique<TRunHits>(m.selection(), k_);
     }
-    // Runs of two or three gaps from the byte table; combinations with a gap beyond kMaxGap (not
-    // game numbers) and runs of four through matchTest.
-    // With the trie of the selected runs, worked out once per run of combinations sharing their
-    // first numbers (see matchTupleChunk).
+    // From the trie of the selected runs, worked out once per run of combinations sharing their
+    // first numbers (see matchTupleChunk). Without a trie (a selection too large for it), runs of
+    // two or three gaps from the byte table; combinations with a gap beyond kMaxGap (not game
+    // numbers) and runs of four through matchTest.
     void matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const override {
         const TRunHits& t = m.tables<TRunHits>();
         if (t.trie.ready()) {
@@ -366,8 +366,8 @@ public:
                 static unsigned middle(const uint8_t* n) { return static_cast<unsigned>(std::abs(n[2] - n[3])); }
                 static unsigned last(const uint8_t* n) { return static_cast<unsigned>(std::abs(n[3] - n[4])); }
             };
-            matchTupleChunk(t.trie, adjacentTupleRule(k_, 4), GapValues{}, [&](const TComb& c) { return matchTest(c, m); }, combs, count,
-                            matched);
+            matchTupleChunk(t.trie, adjacentTupleRule(k_, 4), GapValues{},
+                            [&](const TComb& c) { return matchTest(c, m); }, combs, count, matched);
             return;
         }
         if (t.hit.empty()) {

@@ -321,6 +321,35 @@ TEST(FastPaths, LargeTupleSelectionsEqualThePlainTest) {
         EXPECT_GT(matched, 0u) << c.code;
         EXPECT_LT(matched, d.combs.size()) << c.code;
     }
+    // Every ordered pair of numbers begins a selected triple: too many pairs for the trie.
+    {
+        auto triples = r.create("KNM3");
+        ASSERT_TRUE(triples);
+        TStatDrawArray sel;
+        for (uint16_t a = 1; a <= 69; ++a)
+            for (uint16_t b = 1; b <= 69; ++b)
+                if (a != b) {
+                    TStatDraw v;
+                    v.setKeys(a, b, static_cast<uint16_t>((a * b) % 69 + 1));
+                    sel.push_back(v);
+                }
+        TTupleTrie trie;
+        EXPECT_FALSE(trie.build(sel, 3));
+        const size_t matched = expectChunkEqualsPlainTest(*triples, d.combs, sel, last, false, "KNM3");
+        EXPECT_GT(matched, 0u);
+        EXPECT_LT(matched, d.combs.size());
+    }
+    // Selections none of whose records a tuple of game values can carry: the trie holds no
+    // tuple, and nothing matches but what the plain test says.
+    for (const char* code : {"KNM2", "KNM3", "KNM4", "KDS3", "KCS4"}) {
+        auto method = r.create(code);
+        ASSERT_TRUE(method) << code;
+        TStatDrawArray sel(2);
+        sel[0].setKeys(300, 2, 3, 4);
+        sel[1].setKeys(1, 2, 3, 4);
+        sel[1].keys[3] = 500;
+        EXPECT_EQ(expectChunkEqualsPlainTest(*method, d.combs, sel, last, false, code), 0u) << code;
+    }
     // Rows of a matrix two wide: too many tuples of rows for the trie.
     setWidths(r, 3, 2);
     auto rows = r.create("KRM4");

@@ -252,7 +252,7 @@ struct ChunkTestData {
         for (int i = 0; i < 40; ++i)
             combs.push_back(test::makeComb({combs[static_cast<size_t>(i)].n[0], 130, 200, 255, 69}));
         for (size_t run = 0; run < 6; ++run) {
-            const auto& n = combs[100 + run * 31].n;
+            const std::array<uint8_t, 5> n = combs[100 + run * 31].n;  // a copy: the list grows below
             for (int last = 1; last <= 69; ++last) {
                 if (std::find(n.begin(), n.begin() + 4, last) != n.begin() + 4) continue;
                 combs.push_back(test::makeComb({n[0], n[1], n[2], n[3], last}));

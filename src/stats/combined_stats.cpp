@@ -78,6 +78,9 @@ public:
         : TCustomStat(list, cls, parameter), plan_(rule, k, parameter) {
         for (int t = 0; t < plan_.count; ++t)
             prefixMask_ |= pairBit(plan_.pos[static_cast<size_t>(t)][0], plan_.pos[static_cast<size_t>(t)][1]);
+        rule_.pos = plan_.pos;
+        rule_.count = plan_.count;
+        rule_.k = plan_.k;
     }
 
     std::string valueToText(const TStatDraw& value) const override {
@@ -100,7 +103,7 @@ public:
         }
     }
     std::unique_ptr<const TMatchTables> buildMatchTables(const TStatMatcher& m) const override {
-        return std::make_unique<TTupleTables>(m.selection(), plan_.k == 2);
+        return std::make_unique<TTupleTables>(m.selection(), plan_.k);
     }
     bool matchTest(const TComb& comb, const TStatMatcher& m) const override {
         const TPackedKeySet& keys = m.tables<TTupleTables>().keys;
@@ -109,14 +112,28 @@ public:
             if (keys.contains(plan_.key(x.data(), t))) return true;
         return false;
     }
-    // The tuples whose first two numbers form a selected pair are marked with one byte load each;
-    // only the combinations with a marked tuple are looked up in full.
+    // The tuples answered from the trie of the selection, worked out once per run of combinations
+    // sharing their first numbers (see matchTupleChunk); without a trie, the tuples whose first two
+    // numbers form a selected pair are marked with one byte load each and only the combinations
+    // with a marked tuple are looked up in full.
     void matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const override {
         if (plan_.sortFirst) {
             TCustomStat::matchChunk(combs, count, m, matched);
             return;
         }
         const TTupleTables& tables = m.tables<TTupleTables>();
+        if (tables.trie.ready()) {
+            struct Numbers {
+                static void outer(const uint8_t* n, unsigned* v) {
+                    for (size_t j = 0; j < 3; ++j) v[j] = n[j];
+                }
+                static unsigned middle(const uint8_t* n) { return n[3]; }
+                static unsigned last(const uint8_t* n) { return n[4]; }
+            };
+            matchTupleChunk(tables.trie, rule_, Numbers{}, [&](const TComb& c) { return matchTest(c, m); }, combs, count,
+                            matched);
+            return;
+        }
         constexpr size_t kBlock = 512;
         std::array<uint8_t, kBlock> marks;
         for (size_t from = 0; from < count; from += kBlock) {
@@ -150,6 +167,7 @@ private:
         return x;
     }
     TuplePlan plan_;
+    TTupleRule rule_;          // the positions of plan_ for the chunk kernel
     unsigned prefixMask_ = 0;  // the pairs of positions the tuples start with (pairBit)
 };
 

@@ -396,6 +396,7 @@ public:
     struct TRunHits final : TMatchTables {
         TRunHits(const TStatDrawArray& selection, int k) {
             keys.build(selection);
+            trie.build(selection, k);
             if (k > 3) return;
             hit.assign(static_cast<size_t>(k == 2 ? kSide * kSide : kSide * kSide * kSide), 0);
             for (const TStatDraw& v : selection) {
@@ -414,15 +415,30 @@ public:
         }
         static constexpr size_t kSide = kMaxGap + 1;
         TPackedKeySet keys;
+        TTupleTrie trie;
         std::vector<uint8_t> hit;  // empty for runs of four
     };
     std::unique_ptr<const TMatchTables> buildMatchTables(const TStatMatcher& m) const override {
         return std::make_unique<TRunHits>(m.selection(), k_);
     }
-    // Runs of two or three gaps from the byte table; combinations with a gap beyond kMaxGap (not
-    // game numbers) and runs of four through matchTest.
+    // From the trie of the selected runs, worked out once per run of combinations sharing their
+    // first numbers (see matchTupleChunk). Without a trie (a selection too large for it), runs of
+    // two or three gaps from the byte table; combinations with a gap beyond kMaxGap (not game
+    // numbers) and runs of four through matchTest.
     void matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const override {
         const TRunHits& t = m.tables<TRunHits>();
+        if (t.trie.ready()) {
+            struct GapValues {
+                static void outer(const uint8_t* n, unsigned* v) {
+                    for (size_t j = 0; j < 2; ++j) v[j] = static_cast<unsigned>(std::abs(n[j] - n[j + 1]));
+                }
+                static unsigned middle(const uint8_t* n) { return static_cast<unsigned>(std::abs(n[2] - n[3])); }
+                static unsigned last(const uint8_t* n) { return static_cast<unsigned>(std::abs(n[3] - n[4])); }
+            };
+            matchTupleChunk(t.trie, adjacentTupleRule(k_, 4), GapValues{},
+                            [&](const TComb& c) { return matchTest(c, m); }, combs, count, matched);
+            return;
+        }
         if (t.hit.empty()) {
             TCustomStat::matchChunk(combs, count, m, matched);
             return;

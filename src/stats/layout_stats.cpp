@@ -527,7 +527,7 @@ struct TClassTupleTables final : TMatchTables {
     static constexpr uint16_t kOutside = 0x8000;
     static constexpr int kMaxIndexBits = 16;
 
-    TClassTupleTables(const TStatDrawArray& sel, int k, const TLayoutClasses& classes) : tuples(sel, k == 2) {
+    TClassTupleTables(const TStatDrawArray& sel, int k, const TLayoutClasses& classes) : tuples(sel, k) {
         if (k < 3 || k > 4 || classes.orderCount < 1) return;
         bits = std::bit_width(static_cast<unsigned>(classes.orderCount - 1));
         if (bits == 0) bits = 1;
@@ -622,6 +622,24 @@ bool TClassTupleStat::matchTest(const TComb& comb, const TStatMatcher& m) const 
 
 void TClassTupleStat::matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const {
     const TClassTupleTables& classTables = m.tables<TClassTupleTables>();
+    // The trie of the selected tuples, worked out once per run of combinations sharing their first
+    // numbers (see matchTupleChunk).
+    if (classTables.tuples.trie.ready() && k_ >= 2) {
+        struct Classes {
+            const std::array<uint8_t, 256>& of;
+            void outer(const uint8_t* n, unsigned* v) const {
+                for (size_t j = 0; j < 3; ++j) v[j] = of[n[j]];
+            }
+            unsigned middle(const uint8_t* n) const { return of[n[3]]; }
+            unsigned last(const uint8_t* n) const { return of[n[4]]; }
+        };
+        TTupleRule rule;
+        rule.pos = positions_;
+        rule.count = tupleCount_;
+        rule.k = k_;
+        return matchTupleChunk(classTables.tuples.trie, rule, Classes{classes_.of},
+                               [&](const TComb& c) { return matchTest(c, m); }, combs, count, matched);
+    }
     if (classTables.indexed) {
         const std::function<bool(const TComb&)> plain = [&](const TComb& c) { return matchTest(c, m); };
         if (positions_ == kAny3) return indexedTupleChunk<3, kAny3, 10>(classTables, combs, count, matched, plain);

@@ -7,6 +7,7 @@
 #include <map>
 #include <random>
 
+#include "stats/packed_key_set.h"
 #include "stats/stat_classes.h"
 #include "stats_test_util.h"
 
@@ -240,7 +241,9 @@ void expectChunkTestsOf(const std::vector<std::string>& codes, test::Registry& r
 }
 
 // Random combinations and a few with bytes beyond the game's numbers (which the fast paths must
-// answer like the plain tests); the draws of the registry are the first 300 of them.
+// answer like the plain tests); the draws of the registry are the first 300 of them. Then runs
+// of combinations sharing the first four numbers of a draw (as a generated list holds them, and
+// as the tuple kernels reuse per run), one with a byte beyond the numbers in its last place.
 struct ChunkTestData {
     explicit ChunkTestData(unsigned seed, size_t count = 3000) {
         std::mt19937 rng(seed);
@@ -259,6 +262,14 @@ struct ChunkTestData {
                                                               {255, 1, 254, 2, 253},
                                                               {1, 128, 129, 255, 0}})
             combs.push_back(test::makeComb(n));
+        for (size_t run = 0; run < 6; ++run) {
+            const std::array<uint8_t, 5> n = combs[100 + run * 31].n;  // a copy: the list grows below
+            for (int last = 1; last <= 69; ++last) {
+                if (std::find(n.begin(), n.begin() + 4, last) != n.begin() + 4) continue;
+                combs.push_back(test::makeComb({n[0], n[1], n[2], n[3], last}));
+                if (run == 2 && last == 35) combs.push_back(test::makeComb({n[0], n[1], n[2], n[3], 130}));
+            }
+        }
     }
     TCombsArray combs;
     TDrawsArray draws;
@@ -292,6 +303,73 @@ void setWidths(test::Registry& r, int channel, int columns) {
     config.matrixCols = columns;
     for (size_t i = 0; i < config.segments.size(); ++i)
         config.segments[i] = static_cast<uint8_t>(1 + (i * 7 + static_cast<size_t>(channel)) % 9);
+}
+
+// Selections with more distinct tuple beginnings than the tuple trie takes (the tuples of
+// thousands of draws) are answered by the pair marks and the key set instead, as exactly.
+TEST(FastPaths, LargeTupleSelectionsEqualThePlainTest) {
+    ChunkTestData d(29);
+    const TDrawsArray draws = drawsOf(d.combs, 3000);
+    test::Registry r(draws);
+    const int last = static_cast<int>(r.list.draws().size()) - 1;
+    struct Case {
+        const char* code;
+        int k;
+        bool trie;  // the selection fits the trie
+    };
+    for (const Case& c : {Case{"KNM4", 4, false}, Case{"KNS4", 4, true}, Case{"KNS3", 3, true}, Case{"KDS4", 4, true},
+                          Case{"KCM4", 4, true}}) {
+        auto method = r.create(c.code);
+        ASSERT_TRUE(method) << c.code;
+        // Two rows in three of the table, so that some combinations match none.
+        const TStatDrawArray table = statisticsRun(*method, last, last + 1, false);
+        TStatDrawArray sel;
+        for (size_t i = 0; i < table.size(); ++i)
+            if (i % 3 != 0) sel.push_back(table[i]);
+        TTupleTrie trie;
+        EXPECT_EQ(trie.build(sel, c.k), c.trie) << c.code << " " << sel.size();
+        const size_t matched = expectChunkEqualsPlainTest(*method, d.combs, sel, last, false, c.code);
+        EXPECT_GT(matched, 0u) << c.code;
+        EXPECT_LT(matched, d.combs.size()) << c.code;
+    }
+    // Every ordered pair of numbers begins a selected triple: too many pairs for the trie.
+    {
+        auto triples = r.create("KNM3");
+        ASSERT_TRUE(triples);
+        TStatDrawArray sel;
+        for (uint16_t a = 1; a <= 69; ++a)
+            for (uint16_t b = 1; b <= 69; ++b)
+                if (a != b) {
+                    TStatDraw v;
+                    v.setKeys(a, b, static_cast<uint16_t>((a * b) % 69 + 1));
+                    sel.push_back(v);
+                }
+        TTupleTrie trie;
+        EXPECT_FALSE(trie.build(sel, 3));
+        const size_t matched = expectChunkEqualsPlainTest(*triples, d.combs, sel, last, false, "KNM3");
+        EXPECT_GT(matched, 0u);
+        EXPECT_LT(matched, d.combs.size());
+    }
+    // Selections none of whose records a tuple of game values can carry: the trie holds no
+    // tuple, and nothing matches but what the plain test says.
+    for (const char* code : {"KNM2", "KNM3", "KNM4", "KDS3", "KCS4"}) {
+        auto method = r.create(code);
+        ASSERT_TRUE(method) << code;
+        TStatDrawArray sel(2);
+        sel[0].setKeys(300, 2, 3, 4);
+        sel[1].setKeys(1, 2, 3, 4);
+        sel[1].keys[3] = 500;
+        EXPECT_EQ(expectChunkEqualsPlainTest(*method, d.combs, sel, last, false, code), 0u) << code;
+    }
+    // Rows of a matrix two wide: too many tuples of rows for the trie.
+    setWidths(r, 3, 2);
+    auto rows = r.create("KRM4");
+    ASSERT_TRUE(rows);
+    const TStatDrawArray table = statisticsRun(*rows, last, last + 1, false);
+    TTupleTrie trie;
+    EXPECT_FALSE(trie.build(table, 4)) << table.size();
+    const size_t matched = expectChunkEqualsPlainTest(*rows, d.combs, table, last, false, "KRM4");
+    EXPECT_GT(matched, 0u);
 }
 
 // The counts per class (channel, column, row, segment), under several widths.

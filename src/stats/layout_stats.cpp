@@ -183,29 +183,46 @@ void TClassCountsStat::addCounts(const uint8_t* nums, TStatDrawArray& list, bool
 
 bool TClassCountsStat::countCombValues(const TComb* combs, size_t count, TValueCounts& counts) const {
     // Every combination gives one value per class of the order, mostly with count 0. Only the
-    // classes holding one of its numbers are tallied here; the combinations that left a class
-    // empty are the rest of the batch.
-    std::vector<std::array<int32_t, 6>> seen(256);
-    std::array<uint8_t, 256> in{};
-    for (size_t k = 0; k < count; ++k) {
-        const uint8_t* n = combs[k].n.data();
-        const uint8_t c[5] = {classes_.of[n[0]], classes_.of[n[1]], classes_.of[n[2]], classes_.of[n[3]],
-                              classes_.of[n[4]]};
-        for (uint8_t x : c) ++in[x];
-        for (uint8_t x : c)
-            if (in[x] != 0) {
-                ++seen[x][in[x]];
-                in[x] = 0;
-            }
+    // classes holding one of its numbers are tallied here, into a dense table of (class, count)
+    // without a branch: every position adds one to (its class, the number of positions sharing
+    // that class), so a combination with k numbers in a class adds k there, and the tally is
+    // divided by k afterwards. Two banks taken in turn keep neighbouring combinations, which
+    // mostly share their classes, from waiting on each other's additions. The combinations that
+    // left a class empty are the rest of the batch.
+    constexpr size_t kBank = 256 * 8;
+    constexpr size_t kPiece = size_t{1} << 24;  // 5 * kPiece additions fit a 32-bit counter
+    std::vector<uint32_t> seen(2 * kBank);
+    std::vector<int64_t> tally(kBank, 0);
+    const uint8_t* of = classes_.of.data();
+    for (size_t from = 0; from < count; from += kPiece) {
+        std::fill(seen.begin(), seen.end(), 0u);
+        const size_t to = std::min(count, from + kPiece);
+        for (size_t k = from; k < to; ++k) {
+            const uint8_t* n = combs[k].n.data();
+            const unsigned c0 = of[n[0]], c1 = of[n[1]], c2 = of[n[2]], c3 = of[n[3]], c4 = of[n[4]];
+            const unsigned e01 = c0 == c1, e02 = c0 == c2, e03 = c0 == c3, e04 = c0 == c4, e12 = c1 == c2,
+                           e13 = c1 == c3, e14 = c1 == c4, e23 = c2 == c3, e24 = c2 == c4, e34 = c3 == c4;
+            uint32_t* bank = seen.data() + (k & 1) * kBank;
+            ++bank[c0 * 8 + 1 + e01 + e02 + e03 + e04];
+            ++bank[c1 * 8 + 1 + e01 + e12 + e13 + e14];
+            ++bank[c2 * 8 + 1 + e02 + e12 + e23 + e24];
+            ++bank[c3 * 8 + 1 + e03 + e13 + e23 + e34];
+            ++bank[c4 * 8 + 1 + e04 + e14 + e24 + e34];
+        }
+        for (size_t i = 0; i < kBank; ++i) tally[i] += int64_t{seen[i]} + int64_t{seen[kBank + i]};
     }
     for (int i = 0; i < classes_.orderCount; ++i) {
         const uint8_t c = classes_.order[static_cast<size_t>(i)];
+        std::array<int64_t, 6> withCount{};
         int64_t present = 0;
-        for (int k = 1; k <= 5; ++k) present += seen[c][static_cast<size_t>(k)];
-        const auto key = [c](int k) { return uint64_t{c} | (uint64_t(static_cast<uint16_t>(k)) << 16); };
+        for (size_t k = 1; k <= 5; ++k) {
+            withCount[k] = tally[c * 8u + k] / static_cast<int64_t>(k);
+            present += withCount[k];
+        }
+        const auto key = [c](size_t k) { return uint64_t{c} | (uint64_t{static_cast<uint16_t>(k)} << 16); };
         if (static_cast<int64_t>(count) > present) counts.add(key(0), static_cast<int32_t>(static_cast<int64_t>(count) - present));
-        for (int k = 1; k <= 5; ++k)
-            if (seen[c][static_cast<size_t>(k)] != 0) counts.add(key(k), seen[c][static_cast<size_t>(k)]);
+        for (size_t k = 1; k <= 5; ++k)
+            if (withCount[k] != 0) counts.add(key(k), static_cast<int32_t>(withCount[k]));
     }
     return true;
 }

@@ -5,7 +5,6 @@
 // tuples of columns; the row members exchange columns and rows.
 #include <algorithm>
 #include <bit>
-#include <cstring>
 #include <cstdlib>
 #include <vector>
 
@@ -165,52 +164,31 @@ public:
                 const int l = line_.of[static_cast<size_t>(a)];
                 if (l == 0 || l != line_.of[static_cast<size_t>(b)]) continue;
                 if (std::abs(across_.of[static_cast<size_t>(a)] - across_.of[static_cast<size_t>(b)]) != 1) continue;
-                if (l > kMaxTableLine) touchFits_ = false;
-                else touch_[static_cast<size_t>(a * kTouchSide + b)] = static_cast<uint8_t>(l);
+                if (l > 64) touchFits_ = false;
+                else touch_[static_cast<size_t>(a * kTouchSide + b)] = uint64_t{1} << (l - 1);
             }
-        for (int l = 1; l <= kMaxTableLine; ++l) lineBit_[static_cast<size_t>(l)] = uint64_t{1} << (l - 1);
     }
 
-    // The lines of the ten pairs of the numbers (0 for a pair that does not touch), the same pairs
-    // in the same order as linesOf, each one byte load from a table that stays in the first-level
-    // cache; false when a number is above 69 or a line above kMaxTableLine, which the table does
-    // not cover (then linesOf answers).
-    bool touchingPairs(const uint8_t* nums, std::array<uint8_t, 10>& lines) const {
+    // The ten pairs of the numbers as line bits (bit l-1 for a pair of line l that touches, else
+    // 0), the same pairs in the same order as linesOf; false when a number is above 69 or a line
+    // above 64, which the table does not cover (then linesOf answers).
+    bool touchingPairs(const uint8_t* nums, std::array<uint64_t, 10>& bits) const {
         if (!touchFits_ || std::max({nums[0], nums[1], nums[2], nums[3], nums[4]}) >= kTouchSide) return false;
-        const uint8_t* t = touch_.data();
-        const uint8_t* r0 = t + nums[0] * kTouchSide;
-        const uint8_t* r1 = t + nums[1] * kTouchSide;
-        const uint8_t* r2 = t + nums[2] * kTouchSide;
-        const uint8_t* r3 = t + nums[3] * kTouchSide;
-        lines = {r0[nums[1]], r0[nums[2]], r0[nums[3]], r0[nums[4]], r1[nums[2]],
-                 r1[nums[3]], r1[nums[4]], r2[nums[3]], r2[nums[4]], r3[nums[4]]};
+        size_t p = 0;
+        for (int i = 0; i < 5; ++i)
+            for (int j = i + 1; j < 5; ++j) bits[p++] = touch_[static_cast<size_t>(nums[i] * kTouchSide + nums[j])];
         return true;
     }
-
-    // The lines of the pairs as a set (bit l-1 for line l), each from a small table.
-    uint64_t lineSet(const std::array<uint8_t, 10>& lines) const {
-        uint64_t set = 0;
-        for (const uint8_t l : lines) set |= lineBit_[l];
-        return set;
+    static uint64_t linesOfPairs(const std::array<uint64_t, 10>& bits) {
+        uint64_t m = 0;
+        for (const uint64_t b : bits) m |= b;
+        return m;
     }
-    // Five numbers hold at most two lines with touching numbers (a touching pair is two different
-    // numbers of its line, so three lines would need six numbers), so the count of lines in the set
-    // is whether it has a line and whether it has one more.
-    static unsigned lineCount(uint64_t set) { return (set != 0) + ((set & (set - 1)) != 0); }
-    // The smaller and the larger line of the set, 0 for none (the larger is 0 when there is one line).
-    static unsigned lowLine(uint64_t set) { return set == 0 ? 0 : static_cast<unsigned>(std::countr_zero(set)) + 1; }
-    static unsigned highLine(uint64_t set) { return lowLine(set & (set - 1)); }
-    // How many of the pairs' lines equal `line`: eight bytes compared at once, the bytes equal to
-    // `line` becoming zero, each byte's top bit then telling whether it is not zero.
-    static unsigned pairsIn(const std::array<uint8_t, 10>& lines, unsigned line) {
-        constexpr uint64_t kOnes = 0x0101010101010101ull, kLow7 = 0x7F7F7F7F7F7F7F7Full;
-        uint64_t word = 0;
-        std::memcpy(&word, lines.data(), 8);
-        const uint64_t x = word ^ (kOnes * (line & 0xFFu));
-        const uint64_t nonZero = (((x & kLow7) + kLow7) | x) & ~kLow7;
-        const unsigned different = static_cast<unsigned>(((nonZero >> 7) * kOnes) >> 56);
-        return 8 - different + (lines[8] == line) + (lines[9] == line);
-    }
+    // The number of lines in a set of linesOfPairs. Five numbers hold at most two lines with
+    // touching numbers (a touching pair is two different numbers of its line, so three lines would
+    // need six numbers): the count is whether the set has a line and whether it has one more,
+    // without a population count (a library call where the processor's instruction is not assumed).
+    static int lineCount(uint64_t set) { return (set != 0) + ((set & (set - 1)) != 0); }
 
     // The lines with at least one adjacent pair, in the order they are first met over the pairs
     // (i < j), with their pair counts; returns how many.
@@ -232,15 +210,12 @@ public:
         return count;
     }
 
-    static constexpr int kMaxTableLine = 64;
-
 private:
     static constexpr int kTouchSide = kMaxNumber + 1;  // numbers 0..69
     TLayoutClasses line_;
     TLayoutClasses across_;
-    // touch_[a * 70 + b]: the line of a and b when they touch, else 0.
-    std::vector<uint8_t> touch_ = std::vector<uint8_t>(kTouchSide * kTouchSide, 0);
-    std::array<uint64_t, 256> lineBit_{};  // bit l-1 of line l; none for 0
+    // touch_[a * 70 + b]: the bit of the line of a and b when they touch, else 0.
+    std::vector<uint64_t> touch_ = std::vector<uint64_t>(kTouchSide * kTouchSide, 0);
     bool touchFits_ = true;
 };
 
@@ -262,59 +237,59 @@ public:
         TCustomNumbersStat::valuesOfDraw(index, lastIndex, sorted, list, state, lastValues);
         addLines(current_.nums.data(), list, true);
     }
-    // hit[line * 12 + pairs + 1] for lines 1..64 and 1..10 pairs, the selected pairs beside; row 0
-    // (no line) answers no.
-    static constexpr size_t kRow = 12;
+    // hit[line * 12 + pairs + 1] for lines 1..64 and 1..10 pairs, the selected pairs beside.
     struct TLineHits final : TMatchTables {
         explicit TLineHits(const TStatDrawArray& sel) {
             pairs.build(sel);
-            for (int l = 1; l <= TAdjacency::kMaxTableLine; ++l)
-                for (int k = 2; k <= 11; ++k) hit[static_cast<size_t>(l) * kRow + static_cast<size_t>(k)] = pairs.has(sel, l, k) ? 1 : 0;
+            for (int l = 1; l <= 64; ++l)
+                for (int k = 2; k <= 11; ++k) hit[static_cast<size_t>(l * 12 + k)] = pairs.has(sel, l, k) ? 1 : 0;
         }
         TPairSelection pairs;
-        std::array<uint8_t, (TAdjacency::kMaxTableLine + 1) * kRow> hit{};
+        std::array<uint8_t, 65 * 12> hit{};
     };
     std::unique_ptr<const TMatchTables> buildMatchTables(const TStatMatcher& m) const override {
         return std::make_unique<TLineHits>(m.selection());
     }
-    // The at most two lines of touching numbers and their pair counts, each answered from the table.
     void matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const override {
-        const uint8_t* hit = m.tables<TLineHits>().hit.data();
-        std::array<uint8_t, 10> lines{};
+        const auto& hit = m.tables<TLineHits>().hit;
+        std::array<uint64_t, 10> bits{};
         for (size_t k = 0; k < count; ++k) {
-            if (!adjacency_.touchingPairs(combs[k].n.data(), lines)) [[unlikely]] {
+            if (!adjacency_.touchingPairs(combs[k].n.data(), bits)) {
                 matched[k] = matchTest(combs[k], m) ? 1 : 0;
                 continue;
             }
-            const uint64_t set = adjacency_.lineSet(lines);
-            const unsigned low = TAdjacency::lowLine(set), high = TAdjacency::highLine(set);
-            matched[k] = hit[low * kRow + TAdjacency::pairsIn(lines, low) + 1] |
-                         hit[high * kRow + TAdjacency::pairsIn(lines, high) + 1];
+            uint8_t any = 0;
+            for (uint64_t lines = TAdjacency::linesOfPairs(bits); lines != 0; lines &= lines - 1) {
+                const uint64_t bit = lines & (~lines + 1);
+                int pairs = 0;
+                for (const uint64_t b : bits) pairs += b == bit;
+                any |= hit[static_cast<size_t>((std::countr_zero(bit) + 1) * 12 + pairs + 1)];
+            }
+            matched[k] = any;
         }
     }
-    // Norm runs: (line, pairs + 1) of every line that holds touching numbers, once per combination,
-    // tallied in two banks taken in turn (a combination without such a line adds to row 0, which
-    // is not a value), so that neighbouring combinations do not wait on each other's additions.
+    // Norm runs: (line, pairs + 1) of every line that holds touching numbers, once per combination.
     bool countCombValues(const TComb* combs, size_t count, TValueCounts& counts) const override {
-        constexpr size_t kBank = (TAdjacency::kMaxTableLine + 1) * kRow;
-        std::vector<int64_t> seen(2 * kBank, 0);
+        std::vector<int32_t> seen(65 * 12, 0);
+        std::array<uint64_t, 10> bits{};
         std::array<uint8_t, 10> lines{}, pairs{};
         for (size_t k = 0; k < count; ++k) {
             const uint8_t* n = combs[k].n.data();
-            if (!adjacency_.touchingPairs(n, lines)) [[unlikely]] {
+            if (!adjacency_.touchingPairs(n, bits)) {
                 const int found = adjacency_.linesOf(n, lines, pairs);
                 for (size_t i = 0; i < static_cast<size_t>(found); ++i)
                     counts.add(TPackedKeySet::pack(lines[i], pairs[i] + 1u), 1);
                 continue;
             }
-            const uint64_t set = adjacency_.lineSet(lines);
-            const unsigned low = TAdjacency::lowLine(set), high = TAdjacency::highLine(set);
-            int64_t* bank = seen.data() + (k & 1) * kBank;
-            ++bank[low * kRow + TAdjacency::pairsIn(lines, low) + 1];
-            ++bank[high * kRow + TAdjacency::pairsIn(lines, high) + 1];
+            for (uint64_t set = TAdjacency::linesOfPairs(bits); set != 0; set &= set - 1) {
+                const uint64_t bit = set & (~set + 1);
+                int found = 0;
+                for (const uint64_t b : bits) found += b == bit;
+                ++seen[static_cast<size_t>((std::countr_zero(bit) + 1) * 12 + found + 1)];
+            }
         }
-        for (size_t i = kRow; i < kBank; ++i)
-            if (const int64_t c = seen[i] + seen[kBank + i]; c != 0) counts.add(TPackedKeySet::pack(i / kRow, i % kRow), static_cast<int32_t>(c));
+        for (size_t i = 0; i < seen.size(); ++i)
+            if (seen[i] != 0) counts.add(TPackedKeySet::pack(i / 12, i % 12), seen[i]);
         return true;
     }
     bool matchTest(const TComb& comb, const TStatMatcher& m) const override {
@@ -376,40 +351,27 @@ public:
         m.selectedExactTable(t->hit.data(), t->hit.size());
         return t;
     }
-    // The count is the number of lines among the touching pairs' lines.
+    // The count is the number of lines among the touching pairs' line bits.
     void matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const override {
         const auto& hit = m.tables<TCountHits>().hit;
-        std::array<uint8_t, 10> lines{};
+        std::array<uint64_t, 10> bits{};
         for (size_t k = 0; k < count; ++k) {
             const uint8_t* n = combs[k].n.data();
-            const unsigned c = adjacency_.touchingPairs(n, lines) ? TAdjacency::lineCount(adjacency_.lineSet(lines))
-                                                                  : static_cast<unsigned>(countOf(n));
-            matched[k] = hit[c];
+            const int c = adjacency_.touchingPairs(n, bits) ? TAdjacency::lineCount(TAdjacency::linesOfPairs(bits)) : countOf(n);
+            matched[k] = hit[static_cast<size_t>(c)];
         }
     }
-    // Norm runs: one value per combination, key 1 the count, the counts 1 and 2 summed in registers
-    // (the rest of the batch has count 0).
+    // Norm runs: one value per combination, key 1 the count.
     bool countCombValues(const TComb* combs, size_t count, TValueCounts& counts) const override {
-        std::array<int64_t, 11> seen{};
-        int64_t one = 0, two = 0;
-        std::array<uint8_t, 10> lines{};
+        std::array<int32_t, 11> seen{};
+        std::array<uint64_t, 10> bits{};
         for (size_t k = 0; k < count; ++k) {
             const uint8_t* n = combs[k].n.data();
-            if (!adjacency_.touchingPairs(n, lines)) [[unlikely]] {
-                ++seen[static_cast<size_t>(countOf(n))];
-                continue;
-            }
-            const unsigned found = TAdjacency::lineCount(adjacency_.lineSet(lines));
-            one += found == 1;
-            two += found == 2;
+            ++seen[static_cast<size_t>(adjacency_.touchingPairs(n, bits) ? TAdjacency::lineCount(TAdjacency::linesOfPairs(bits))
+                                                                          : countOf(n))];
         }
-        seen[1] += one;
-        seen[2] += two;
-        int64_t rest = 0;
-        for (size_t c = 1; c < seen.size(); ++c) rest += seen[c];
-        seen[0] = static_cast<int64_t>(count) - rest;
         for (size_t c = 0; c < seen.size(); ++c)
-            if (seen[c] != 0) counts.add(c, static_cast<int32_t>(seen[c]));
+            if (seen[c] != 0) counts.add(c, seen[c]);
         return true;
     }
 

@@ -437,9 +437,10 @@ TEST(FastPaths, LayoutKernelsEqualThePlainPathsOnOddCombinations) {
     for (int i = 0; i < 600; ++i) {
         const int a = 1 + static_cast<int>(rng() % 69), step = 1 + static_cast<int>(rng() % 12);
         const int odd = i % 3 == 0 ? 0 : 70 + static_cast<int>(rng() % 186);
-        // a chain of touching numbers with one of them twice, then the same with an odd byte
+        // a chain of touching numbers with one of them twice, then with an odd byte inside or last
         d.combs.push_back(test::makeComb({a, a + step, a + step, a + 2 * step, a + 3 * step}));
         d.combs.push_back(test::makeComb({a, odd, a + step, a + step, a + 2 * step}));
+        d.combs.push_back(test::makeComb({a, a + step, a + 2 * step, a + 3 * step, odd}));
     }
     for (const auto& [channel, columns] : std::array<std::pair<int, int>, 4>{{{10, 7}, {3, 2}, {5, 12}, {1, 69}}}) {
         test::Registry r(d.draws);

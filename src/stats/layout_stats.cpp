@@ -152,7 +152,15 @@ bool TClassOfNumberStat::matchTest(const TComb& comb, const TStatMatcher& m) con
 
 TClassCountsStat::TClassCountsStat(const TStatList& list, const TStatClassInfo& cls, int parameter,
                                    TLayoutAxis axis, int listedMaxCount)
-    : TCustomNumbersStat(list, cls, parameter), classes_(list.settings(), axis), listedMaxCount_(listedMaxCount) {}
+    : TCustomNumbersStat(list, cls, parameter), classes_(list.settings(), axis), listedMaxCount_(listedMaxCount) {
+    if (classes_.orderCount > kPackedClasses) return;
+    std::array<int, 256> dense;
+    dense.fill(-1);
+    for (int i = 0; i < classes_.orderCount; ++i) dense[classes_.order[static_cast<size_t>(i)]] = i;
+    for (int v = kMinNumber; v <= kMaxNumber; ++v)
+        packedIncrement_[static_cast<size_t>(v)] = uint64_t{1} << (3 * dense[classes_.of[static_cast<size_t>(v)]]);
+    packedGroups_ = (classes_.orderCount + kGroupClasses - 1) / kGroupClasses;
+}
 
 std::string TClassCountsStat::valueToText(const TStatDraw& value) const {
     return fmt("%0:d x %1:d", value.keys[0], value.keys[1]);
@@ -181,31 +189,98 @@ void TClassCountsStat::addCounts(const uint8_t* nums, TStatDrawArray& list, bool
     for (int p = 0; p < 5; ++p) counts[classes_.of[nums[p]]] = 0;
 }
 
-bool TClassCountsStat::countCombValues(const TComb* combs, size_t count, TValueCounts& counts) const {
-    // Every combination gives one value per class of the order, mostly with count 0. Only the
-    // classes holding one of its numbers are tallied here; the combinations that left a class
-    // empty are the rest of the batch.
-    std::vector<std::array<int32_t, 6>> seen(256);
-    std::array<uint8_t, 256> in{};
-    for (size_t k = 0; k < count; ++k) {
-        const uint8_t* n = combs[k].n.data();
-        const uint8_t c[5] = {classes_.of[n[0]], classes_.of[n[1]], classes_.of[n[2]], classes_.of[n[3]],
-                              classes_.of[n[4]]};
-        for (uint8_t x : c) ++in[x];
-        for (uint8_t x : c)
-            if (in[x] != 0) {
-                ++seen[x][in[x]];
-                in[x] = 0;
+template <int Groups>
+void TClassCountsStat::countPacked(const TComb* combs, size_t count, TValueCounts& counts) const {
+    // hist[g][field]: the combinations whose counters of group g read `field`, in two banks taken
+    // in turn so that neighbouring combinations, which mostly share their fields, do not wait on
+    // each other's additions.
+    constexpr size_t kField = size_t{1} << (3 * kGroupClasses);
+    constexpr size_t kBank = Groups * kField;
+    constexpr size_t kPiece = size_t{1} << 31;  // a bin of a piece fits a 32-bit counter
+    std::vector<uint32_t> hist(2 * kBank);
+    std::vector<std::array<int64_t, 8>> withCount(static_cast<size_t>(classes_.orderCount));
+    const uint64_t* inc = packedIncrement_.data();
+    for (size_t from = 0; from < count; from += kPiece) {
+        std::fill(hist.begin(), hist.end(), 0u);
+        const size_t to = std::min(count, from + kPiece);
+        for (size_t k = from; k < to; ++k) {
+            const uint8_t* n = combs[k].n.data();
+            const uint64_t sum = inc[n[0]] + inc[n[1]] + inc[n[2]] + inc[n[3]] + inc[n[4]];
+            uint32_t* bank = hist.data() + (k & 1) * kBank;
+            [&]<size_t... G>(std::index_sequence<G...>) {
+                ((++bank[G * kField + ((sum >> (3 * kGroupClasses * G)) & (kField - 1))]), ...);
+            }(std::make_index_sequence<Groups>{});
+        }
+        for (size_t g = 0; g < Groups; ++g)
+            for (size_t field = 0; field < kField; ++field) {
+                const int64_t c = int64_t{hist[g * kField + field]} + int64_t{hist[kBank + g * kField + field]};
+                if (c == 0) continue;
+                for (size_t j = 0; j < kGroupClasses; ++j) {
+                    const size_t d = g * kGroupClasses + j;
+                    if (d >= withCount.size()) break;
+                    withCount[d][(field >> (3 * j)) & 7u] += c;
+                }
             }
+    }
+    for (size_t d = 0; d < withCount.size(); ++d) {
+        const uint64_t c = classes_.order[d];
+        for (size_t k = 0; k < withCount[d].size(); ++k)
+            if (withCount[d][k] != 0) counts.add(c | (uint64_t{k} << 16), static_cast<int32_t>(withCount[d][k]));
+    }
+}
+
+bool TClassCountsStat::countCombValues(const TComb* combs, size_t count, TValueCounts& counts) const {
+    switch (packedGroups_) {
+        case 1: countPacked<1>(combs, count, counts); return true;
+        case 2: countPacked<2>(combs, count, counts); return true;
+        case 3: countPacked<3>(combs, count, counts); return true;
+        case 4: countPacked<4>(combs, count, counts); return true;
+        case 5: countPacked<5>(combs, count, counts); return true;
+        case 6: countPacked<6>(combs, count, counts); return true;
+        case 7: countPacked<7>(combs, count, counts); return true;
+        default: break;
+    }
+    // Every combination gives one value per class of the order, mostly with count 0. Only the
+    // classes holding one of its numbers are tallied here, into a dense table of (class, count)
+    // without a branch: every position adds one to (its class, the number of positions sharing
+    // that class), so a combination with k numbers in a class adds k there, and the tally is
+    // divided by k afterwards. Two banks taken in turn keep neighbouring combinations, which
+    // mostly share their classes, from waiting on each other's additions. The combinations that
+    // left a class empty are the rest of the batch.
+    constexpr size_t kBank = 256 * 8;
+    constexpr size_t kPiece = size_t{1} << 24;  // 5 * kPiece additions fit a 32-bit counter
+    std::vector<uint32_t> seen(2 * kBank);
+    std::vector<int64_t> tally(kBank, 0);
+    const uint8_t* of = classes_.of.data();
+    for (size_t from = 0; from < count; from += kPiece) {
+        std::fill(seen.begin(), seen.end(), 0u);
+        const size_t to = std::min(count, from + kPiece);
+        for (size_t k = from; k < to; ++k) {
+            const uint8_t* n = combs[k].n.data();
+            const unsigned c0 = of[n[0]], c1 = of[n[1]], c2 = of[n[2]], c3 = of[n[3]], c4 = of[n[4]];
+            const unsigned e01 = c0 == c1, e02 = c0 == c2, e03 = c0 == c3, e04 = c0 == c4, e12 = c1 == c2,
+                           e13 = c1 == c3, e14 = c1 == c4, e23 = c2 == c3, e24 = c2 == c4, e34 = c3 == c4;
+            uint32_t* bank = seen.data() + (k & 1) * kBank;
+            ++bank[c0 * 8 + 1 + e01 + e02 + e03 + e04];
+            ++bank[c1 * 8 + 1 + e01 + e12 + e13 + e14];
+            ++bank[c2 * 8 + 1 + e02 + e12 + e23 + e24];
+            ++bank[c3 * 8 + 1 + e03 + e13 + e23 + e34];
+            ++bank[c4 * 8 + 1 + e04 + e14 + e24 + e34];
+        }
+        for (size_t i = 0; i < kBank; ++i) tally[i] += int64_t{seen[i]} + int64_t{seen[kBank + i]};
     }
     for (int i = 0; i < classes_.orderCount; ++i) {
         const uint8_t c = classes_.order[static_cast<size_t>(i)];
+        std::array<int64_t, 6> withCount{};
         int64_t present = 0;
-        for (int k = 1; k <= 5; ++k) present += seen[c][static_cast<size_t>(k)];
-        const auto key = [c](int k) { return uint64_t{c} | (uint64_t(static_cast<uint16_t>(k)) << 16); };
+        for (size_t k = 1; k <= 5; ++k) {
+            withCount[k] = tally[c * 8u + k] / static_cast<int64_t>(k);
+            present += withCount[k];
+        }
+        const auto key = [c](size_t k) { return uint64_t{c} | (uint64_t{static_cast<uint16_t>(k)} << 16); };
         if (static_cast<int64_t>(count) > present) counts.add(key(0), static_cast<int32_t>(static_cast<int64_t>(count) - present));
-        for (int k = 1; k <= 5; ++k)
-            if (seen[c][static_cast<size_t>(k)] != 0) counts.add(key(k), seen[c][static_cast<size_t>(k)]);
+        for (size_t k = 1; k <= 5; ++k)
+            if (withCount[k] != 0) counts.add(key(k), static_cast<int32_t>(withCount[k]));
     }
     return true;
 }

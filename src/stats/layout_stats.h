@@ -116,6 +116,18 @@ protected:
     // The count of every class while the values of one draw or combination are formed (zero
     // between calls).
     std::array<uint8_t, 256> classCounts_{};
+
+private:
+    // Norm runs over layouts of at most kPackedClasses classes: every class of the order has a
+    // 3-bit counter in one word, a number adds one to the counter of its class (bytes beyond the
+    // game's numbers add nothing), and the counters of a combination are tallied three classes at
+    // a time (groups of 9 bits).
+    static constexpr int kPackedClasses = 21;
+    static constexpr int kGroupClasses = 3;
+    template <int Groups>
+    void countPacked(const TComb* combs, size_t count, TValueCounts& counts) const;
+    std::array<uint64_t, 256> packedIncrement_{};
+    int packedGroups_ = 0;  // 0: too many classes, the plain count
 };
 
 // A graph method over one axis: the count of numbers in one class, or the number of distinct

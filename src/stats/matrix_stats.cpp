@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "core/format.h"
@@ -169,21 +170,69 @@ public:
             }
     }
 
-    // The ten pairs of the numbers as line bits (bit l-1 for a pair of line l that touches, else
-    // 0), the same pairs in the same order as linesOf; false when a number is above 69 or a line
-    // above 64, which the table does not cover (then linesOf answers).
-    bool touchingPairs(const uint8_t* nums, std::array<uint64_t, 10>& bits) const {
-        if (!touchFits_ || std::max({nums[0], nums[1], nums[2], nums[3], nums[4]}) >= kTouchSide) return false;
-        size_t p = 0;
-        for (int i = 0; i < 5; ++i)
-            for (int j = i + 1; j < 5; ++j) bits[p++] = touch_[static_cast<size_t>(nums[i] * kTouchSide + nums[j])];
-        return true;
-    }
-    static uint64_t linesOfPairs(const std::array<uint64_t, 10>& bits) {
-        uint64_t m = 0;
-        for (const uint64_t b : bits) m |= b;
-        return m;
-    }
+    // Walks the combinations of a chunk: the line bits of the ten pairs of the numbers (bit l-1
+    // for a pair of line l that touches, else 0), the six pairs among the first four numbers kept
+    // while those four repeat (neighbouring combinations of a list mostly differ in the last number
+    // only), so that a combination mostly costs the four pairs of its last number.
+    class TWalker {
+    public:
+        explicit TWalker(const TAdjacency& adjacency) : a_(adjacency) {}
+        // Takes the next combination; false when a number is above 69 or a line above 64, which the
+        // table does not cover (then linesOf answers).
+        bool next(const uint8_t* nums) {
+            uint32_t head = 0;
+            std::memcpy(&head, nums, sizeof head);
+            if (!started_ || head != head_) [[unlikely]]
+                takeHead(nums, head);
+            const unsigned last = nums[4];
+            if (!headCovered_ || last >= kTouchSide) [[unlikely]]
+                return false;
+            bits_[6] = rows_[0][last];
+            bits_[7] = rows_[1][last];
+            bits_[8] = rows_[2][last];
+            bits_[9] = rows_[3][last];
+            set_ = headSet_ | bits_[6] | bits_[7] | bits_[8] | bits_[9];
+            return true;
+        }
+        // The lines of the pairs that touch, as bits.
+        uint64_t lines() const { return set_; }
+        // How many pairs touch in the line of `bit`.
+        int pairsOf(uint64_t bit) const {
+            int pairs = 0;
+            for (const uint64_t b : bits_) pairs += b == bit;
+            return pairs;
+        }
+
+    private:
+        void takeHead(const uint8_t* nums, uint32_t head) {
+            started_ = true;
+            head_ = head;
+            headCovered_ = a_.touchFits_ && std::max({nums[0], nums[1], nums[2], nums[3]}) < kTouchSide;
+            if (!headCovered_) return;
+            for (size_t i = 0; i < 4; ++i) rows_[i] = a_.touch_.data() + nums[i] * kTouchSide;
+            bits_[0] = rows_[0][nums[1]];
+            bits_[1] = rows_[0][nums[2]];
+            bits_[2] = rows_[0][nums[3]];
+            bits_[3] = rows_[1][nums[2]];
+            bits_[4] = rows_[1][nums[3]];
+            bits_[5] = rows_[2][nums[3]];
+            headSet_ = bits_[0] | bits_[1] | bits_[2] | bits_[3] | bits_[4] | bits_[5];
+        }
+
+        const TAdjacency& a_;
+        bool started_ = false;
+        bool headCovered_ = false;
+        uint32_t head_ = 0;
+        std::array<const uint64_t*, 4> rows_{};
+        std::array<uint64_t, 10> bits_{};
+        uint64_t headSet_ = 0;
+        uint64_t set_ = 0;
+    };
+    // The number of lines in a walker's set of lines. Five numbers hold at most two lines with
+    // touching numbers (a touching pair is two different numbers of its line, so three lines would
+    // need six numbers): the count is whether the set has a line and whether it has one more,
+    // without a population count (a library call where the processor's instruction is not assumed).
+    static int lineCount(uint64_t set) { return (set != 0) + ((set & (set - 1)) != 0); }
 
     // The lines with at least one adjacent pair, in the order they are first met over the pairs
     // (i < j), with their pair counts; returns how many.
@@ -247,18 +296,16 @@ public:
     }
     void matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const override {
         const auto& hit = m.tables<TLineHits>().hit;
-        std::array<uint64_t, 10> bits{};
+        TAdjacency::TWalker walker(adjacency_);
         for (size_t k = 0; k < count; ++k) {
-            if (!adjacency_.touchingPairs(combs[k].n.data(), bits)) {
+            if (!walker.next(combs[k].n.data())) {
                 matched[k] = matchTest(combs[k], m) ? 1 : 0;
                 continue;
             }
             uint8_t any = 0;
-            for (uint64_t lines = TAdjacency::linesOfPairs(bits); lines != 0; lines &= lines - 1) {
+            for (uint64_t lines = walker.lines(); lines != 0; lines &= lines - 1) {
                 const uint64_t bit = lines & (~lines + 1);
-                int pairs = 0;
-                for (const uint64_t b : bits) pairs += b == bit;
-                any |= hit[static_cast<size_t>((std::countr_zero(bit) + 1) * 12 + pairs + 1)];
+                any |= hit[static_cast<size_t>((std::countr_zero(bit) + 1) * 12 + walker.pairsOf(bit) + 1)];
             }
             matched[k] = any;
         }
@@ -266,21 +313,19 @@ public:
     // Norm runs: (line, pairs + 1) of every line that holds touching numbers, once per combination.
     bool countCombValues(const TComb* combs, size_t count, TValueCounts& counts) const override {
         std::vector<int32_t> seen(65 * 12, 0);
-        std::array<uint64_t, 10> bits{};
+        TAdjacency::TWalker walker(adjacency_);
         std::array<uint8_t, 10> lines{}, pairs{};
         for (size_t k = 0; k < count; ++k) {
             const uint8_t* n = combs[k].n.data();
-            if (!adjacency_.touchingPairs(n, bits)) {
+            if (!walker.next(n)) {
                 const int found = adjacency_.linesOf(n, lines, pairs);
                 for (size_t i = 0; i < static_cast<size_t>(found); ++i)
                     counts.add(TPackedKeySet::pack(lines[i], pairs[i] + 1u), 1);
                 continue;
             }
-            for (uint64_t set = TAdjacency::linesOfPairs(bits); set != 0; set &= set - 1) {
+            for (uint64_t set = walker.lines(); set != 0; set &= set - 1) {
                 const uint64_t bit = set & (~set + 1);
-                int found = 0;
-                for (const uint64_t b : bits) found += b == bit;
-                ++seen[static_cast<size_t>((std::countr_zero(bit) + 1) * 12 + found + 1)];
+                ++seen[static_cast<size_t>((std::countr_zero(bit) + 1) * 12 + walker.pairsOf(bit) + 1)];
             }
         }
         for (size_t i = 0; i < seen.size(); ++i)
@@ -349,22 +394,34 @@ public:
     // The count is the number of lines among the touching pairs' line bits.
     void matchChunk(const TComb* combs, size_t count, const TStatMatcher& m, uint8_t* matched) const override {
         const auto& hit = m.tables<TCountHits>().hit;
-        std::array<uint64_t, 10> bits{};
+        TAdjacency::TWalker walker(adjacency_);
         for (size_t k = 0; k < count; ++k) {
             const uint8_t* n = combs[k].n.data();
-            const int c = adjacency_.touchingPairs(n, bits) ? std::popcount(TAdjacency::linesOfPairs(bits)) : countOf(n);
+            const int c = walker.next(n) ? TAdjacency::lineCount(walker.lines()) : countOf(n);
             matched[k] = hit[static_cast<size_t>(c)];
         }
     }
     // Norm runs: one value per combination, key 1 the count.
     bool countCombValues(const TComb* combs, size_t count, TValueCounts& counts) const override {
+        // The counts 1 and 2 of the walked combinations are summed in registers (the rest of those
+        // have count 0), the others tallied by their plain count.
         std::array<int32_t, 11> seen{};
-        std::array<uint64_t, 10> bits{};
+        int32_t walked = 0, one = 0, two = 0;
+        TAdjacency::TWalker walker(adjacency_);
         for (size_t k = 0; k < count; ++k) {
             const uint8_t* n = combs[k].n.data();
-            ++seen[static_cast<size_t>(adjacency_.touchingPairs(n, bits) ? std::popcount(TAdjacency::linesOfPairs(bits))
-                                                                          : countOf(n))];
+            if (!walker.next(n)) [[unlikely]] {
+                ++seen[static_cast<size_t>(countOf(n))];
+                continue;
+            }
+            const int c = TAdjacency::lineCount(walker.lines());
+            ++walked;
+            one += c == 1;
+            two += c == 2;
         }
+        seen[0] += walked - one - two;
+        seen[1] += one;
+        seen[2] += two;
         for (size_t c = 0; c < seen.size(); ++c)
             if (seen[c] != 0) counts.add(c, seen[c]);
         return true;

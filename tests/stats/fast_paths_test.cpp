@@ -538,5 +538,38 @@ TEST(FastPaths, DirectNormCountsEqualTheValueList) {
     }
 }
 
+// The counts per class and the matrix adjacency on combinations that repeat a number next to its
+// matrix neighbours or carry bytes 0 and beyond 69, under widths whose matrix has many lines
+// (also more than the tables' 64): the chunk tests and the norm counts equal the plain paths.
+TEST(FastPaths, LayoutKernelsEqualThePlainPathsOnOddCombinations) {
+    ChunkTestData d(29, 1500);
+    std::mt19937 rng(30);
+    for (int i = 0; i < 600; ++i) {
+        const int a = 1 + static_cast<int>(rng() % 69), step = 1 + static_cast<int>(rng() % 12);
+        const int odd = i % 3 == 0 ? 0 : 70 + static_cast<int>(rng() % 186);
+        // a chain of touching numbers with one of them twice, then with an odd byte inside or last
+        d.combs.push_back(test::makeComb({a, a + step, a + step, a + 2 * step, a + 3 * step}));
+        d.combs.push_back(test::makeComb({a, odd, a + step, a + step, a + 2 * step}));
+        d.combs.push_back(test::makeComb({a, a + step, a + 2 * step, a + 3 * step, odd}));
+    }
+    for (const auto& [channel, columns] : std::array<std::pair<int, int>, 4>{{{10, 7}, {3, 2}, {5, 12}, {1, 69}}}) {
+        test::Registry r(d.draws);
+        setWidths(r, channel, columns);
+        std::vector<std::string> codes{"CHNV", "COLV", "ROWV", "SGMV", "ROWA"};
+        // One row: no column holds two numbers, and nearly every combination has one touching row.
+        if (columns < 69) codes.insert(codes.end(), {"ROWC", "COLA", "COLC"});
+        expectChunkTestsOf(codes, r, d.combs, static_cast<unsigned>(channel + columns));
+        if (columns == 69) codes.push_back("ROWC");
+        for (const std::string& code : codes) {
+            auto plain = r.create(code);
+            auto fast = r.create(code);
+            TStatDrawArray list;
+            bool shortcut = false;
+            expectNormCountsAgree(*plain, *fast, d.combs, 7, code + " width " + std::to_string(columns), list, shortcut);
+            EXPECT_TRUE(shortcut) << code;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace tavlora

@@ -265,7 +265,8 @@ bool fullSetValuesOfMethods(const TStatList& registry, const std::vector<int>& m
     std::mutex errorMutex;
     auto fail = [&](std::size_t k, const char* what) {
         const std::lock_guard<std::mutex> lock(errorMutex);
-        if (!failed[k].exchange(true)) outcomes[k].error = what;
+        // An empty message would read as success: the failure always carries a text.
+        if (!failed[k].exchange(true)) outcomes[k].error = (what && *what) ? what : "неизвестная ошибка";
     };
 
     const unsigned workers = std::max(1u, workerCount());

@@ -63,6 +63,22 @@ TPrefetchData prefetchDataOf(TStatDrawArray values);
 // three-number prefixes. Returns false on a stop request (values then incomplete).
 bool fullSetValues(const TStatList& registry, int methodIndex, TStatDrawArray& values, Progress& progress);
 
+// The outcome of one method in a run over several methods: its full-set values, or the message
+// of the error that ended its counting (the other methods of the run go on without it).
+struct TFullSetOutcome {
+    TStatDrawArray values;
+    std::string error;  // empty when values is complete
+};
+
+// fullSetValues for several methods in one pass: each worker produces a batch of combinations once
+// and every method of the run counts it (with its counting shortcut, or through valuesOfComb),
+// into counts of its own per worker that are merged at the end. outcomes[k] belongs to
+// methodIndices[k]; its values equal those of fullSetValues for that method. A method that throws
+// gets its message in error and is left out of the rest of the run. Progress moves from 0 to the
+// number of three-number prefixes. Returns false on a stop request (outcomes then incomplete).
+bool fullSetValuesOfMethods(const TStatList& registry, const std::vector<int>& methodIndices,
+                            std::vector<TFullSetOutcome>& outcomes, Progress& progress);
+
 // Builds the method's norm file: status kPrefetchCreatingText, the full-set values, the file
 // written through a temporary file and a rename. On an error the target file is removed and
 // kPrefetchCreateError is shown; on a stop the target file is removed silently (a stopped or
@@ -78,8 +94,13 @@ std::optional<TPrefetchData> openPrefetchFile(const TStatList& registry, int met
                                               Interaction& interaction);
 
 // Ensures the norm files: nothing when neither force nor enabled (the norms switch) is set;
-// otherwise, stepping the progress once per registered method, every method with a norm gets its
-// file created when missing, and recreated when it exists and its group is in groups.
+// otherwise every method with a norm gets its file created when missing, and recreated when it
+// exists and its group is in groups. The due files are counted together in one pass over the full
+// set (a few passes when there are many workers, to bound the memory of the counts), then written
+// one by one in registry order, each through a temporary file and a rename. The gauge runs over
+// the registered methods. A method or file that fails shows kPrefetchCreateError for its file
+// (which is then removed) and the other files are still written. On a stop no file of the
+// unfinished pass is written and files that already existed are left as they were.
 // Returns false when stopped.
 bool ensurePrefetchFiles(const TStatList& registry, const std::filesystem::path& dataDir, bool enabled, bool force,
                          const TGroupSet& groups, Progress& progress, Interaction& interaction);

@@ -1,6 +1,7 @@
 // Norm files: layout, the full-set values on all cores, building, opening, stopping and failing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 
 #include "core/error.h"
@@ -142,6 +143,88 @@ TEST_F(PrefetchTest, EnsureDoesNothingWhenNormsAreOffAndNotForced) {
     progress.requestStop();  // a stop ends the walk before any file is built
     EXPECT_FALSE(ensurePrefetchFiles(registry, dir.path(), true, false, TGroupSet(), progress, ui));
     EXPECT_FALSE(std::filesystem::exists(prefetchPath(dir.path(), "NUMS")));
+}
+
+// A progress that raises the stop request once the gauge has moved past its start.
+class StopOnceMoved : public NullProgress {
+public:
+    void setPosition(int64_t position) override {
+        if (position > 0) requestStop();
+    }
+};
+
+TEST_F(PrefetchTest, OnePassWritesTheFilesOfOneFileBuilds) {
+    // Missing files of several families, and group 12 forced over stale files, are built together
+    // on three workers; each must equal its file built alone, byte for byte, and the other files
+    // are left alone.
+    const std::vector<std::string> missing{"NUMS", "SUMS", "S2T3", "CHNV", "COLV", "SEQL", "HCO2"};
+    const std::vector<std::string> forced{"SHR1", "SHR2", "SHR3"};
+    TempDir alone;
+    setWorkerCountOverride(3);
+    for (const auto* codes : {&missing, &forced})
+        for (const std::string& code : *codes)
+            ASSERT_TRUE(createPrefetchFile(registry, method(code.c_str()), alone.path(), progress, ui)) << code;
+    std::filesystem::create_directories(dir / "Prefetchs");
+    for (int i = 0; i < registry.count(); ++i) {
+        const std::string code = registry.item(i).code();
+        if (registry.hasNorm(i) && std::find(missing.begin(), missing.end(), code) == missing.end())
+            writeFileAtomic(prefetchPath(dir.path(), code), "stale " + code);
+    }
+    const bool done = ensurePrefetchFiles(registry, dir.path(), true, false, TGroupSet().set(12), progress, ui);
+    setWorkerCountOverride(0);
+    ASSERT_TRUE(done);
+    EXPECT_TRUE(ui.messages.empty());
+    for (const auto* codes : {&missing, &forced})
+        for (const std::string& code : *codes)
+            EXPECT_EQ(readFileBytes(prefetchPath(dir.path(), code)), readFileBytes(prefetchPath(alone.path(), code)))
+                << code;
+    EXPECT_EQ(readFileBytes(prefetchPath(dir.path(), "HCO1")), "stale HCO1");
+    for (const auto& e : std::filesystem::directory_iterator(dir / "Prefetchs"))
+        EXPECT_EQ(e.path().extension(), ".dfc") << e.path();  // no temporary file left
+}
+
+TEST_F(PrefetchTest, OnePassCountsMethodsWithoutShortcutAndKeepsFailuresApart) {
+    // SUMV counts through its per-combination values; the run must still equal one-method runs.
+    const std::vector<int> methods{method("SUMV"), method("EVEN"), method("SUMS")};
+    setWorkerCountOverride(2);
+    std::vector<TFullSetOutcome> outcomes;
+    ASSERT_TRUE(fullSetValuesOfMethods(registry, methods, outcomes, progress));
+    ASSERT_EQ(outcomes.size(), methods.size());
+    for (size_t k = 0; k < methods.size(); ++k) {
+        TStatDrawArray alone;
+        ASSERT_TRUE(fullSetValues(registry, methods[k], alone, progress));
+        EXPECT_TRUE(outcomes[k].error.empty());
+        EXPECT_EQ(prefetchBytes(prefetchDataOf(outcomes[k].values)), prefetchBytes(prefetchDataOf(alone))) << k;
+    }
+
+    // A file that cannot be written (a folder stands in its place) is reported alone; the files of
+    // its forced group, built in the same pass, are written.
+    std::filesystem::create_directories(prefetchPath(dir.path(), "EVEN") / "blocker");
+    for (int i = 0; i < registry.count(); ++i) {
+        const std::string code = registry.item(i).code();
+        if (registry.hasNorm(i) && code != "EVEN") writeFileAtomic(prefetchPath(dir.path(), code), "stale");
+    }
+    const bool done = ensurePrefetchFiles(registry, dir.path(), true, true, TGroupSet().set(0), progress, ui);
+    setWorkerCountOverride(0);
+    EXPECT_TRUE(done);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].kind, MessageKind::Error);
+    EXPECT_NE(ui.messages[0].text.find("Tavlora_5d69_EVEN.dfc"), std::string::npos) << ui.messages[0].text;
+    EXPECT_EQ(parsePrefetchBytes(readFileBytes(prefetchPath(dir.path(), "NUMS"))).entries.size(), 69u);
+    EXPECT_FALSE(parsePrefetchBytes(readFileBytes(prefetchPath(dir.path(), "DIGS"))).entries.empty());
+    EXPECT_EQ(readFileBytes(prefetchPath(dir.path(), "SUMS")), "stale");  // not in a forced group
+}
+
+TEST_F(PrefetchTest, AStoppedOnePassWritesNothingAndKeepsOlderFiles) {
+    std::filesystem::create_directories(dir / "Prefetchs");
+    writeFileAtomic(prefetchPath(dir.path(), "SUMS"), "older");
+    StopOnceMoved stopping;
+    EXPECT_FALSE(ensurePrefetchFiles(registry, dir.path(), true, true, TGroupSet().set(1), stopping, ui));
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(readFileBytes(prefetchPath(dir.path(), "SUMS")), "older");
+    std::vector<std::string> left;
+    for (const auto& e : std::filesystem::directory_iterator(dir / "Prefetchs")) left.push_back(e.path().filename().string());
+    EXPECT_EQ(left, std::vector<std::string>{"Tavlora_5d69_SUMS.dfc"});
 }
 
 }  // namespace

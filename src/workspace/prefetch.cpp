@@ -162,82 +162,10 @@ TPrefetchData prefetchDataOf(TStatDrawArray values) {
 
 bool fullSetValues(const TStatList& registry, int methodIndex, TStatDrawArray& values, Progress& progress) {
     values.clear();
-    const std::vector<Prefix> prefixes = threeNumberPrefixes();
-
-    // Each worker's method, scratch list and counts on cache lines of their own: the scratch
-    // list's end pointer is written for every value, and neighbouring workers must not share it.
-    struct alignas(64) Worker {
-        std::unique_ptr<TCustomStat> method;
-        TStatDrawArray list;
-        TValueCounts counter;
-        std::vector<TComb> batch;
-    };
-    const unsigned workers = std::max(1u, workerCount());
-    std::vector<std::unique_ptr<Worker>> state;
-    for (unsigned w = 0; w < workers; ++w) {
-        state.push_back(std::make_unique<Worker>());
-        state.back()->method = registry.createInstance(methodIndex);
-        state.back()->method->countValuesInto(&state.back()->counter);
-    }
-
-    // Whether the method counts batches of combinations itself (asked with an empty batch).
-    const bool shortcut = state[0]->method->countCombValues(nullptr, 0, state[0]->counter);
-    const bool done = parallelForChunks(
-        prefixes.size(),
-        [&](std::size_t begin, std::size_t end, unsigned worker) {
-            TCustomStat& method = *state[worker]->method;
-            TValueCounts& counter = state[worker]->counter;
-            TStatDrawArray& list = state[worker]->list;
-            // Calls f for every combination of the prefixes begin..end-1, in lexicographic order.
-            auto forEachComb = [&](auto&& f, auto&& afterPrefix) {
-                TComb comb;
-                for (std::size_t i = begin; i < end; ++i) {
-                    comb.n[0] = prefixes[i].a;
-                    comb.n[1] = prefixes[i].b;
-                    comb.n[2] = prefixes[i].c;
-                    for (int d = comb.n[2] + 1; d <= 68; ++d) {
-                        comb.n[3] = static_cast<uint8_t>(d);
-                        for (int e = d + 1; e <= 69; ++e) {
-                            comb.n[4] = static_cast<uint8_t>(e);
-                            f(comb);
-                        }
-                    }
-                    afterPrefix(i + 1 == end);
-                }
-            };
-            if (shortcut) {
-                // The combinations are gathered in batches of some thousands, so that the
-                // method's counting shortcut pays its set-up once per batch.
-                std::vector<TComb>& batch = state[worker]->batch;
-                batch.clear();
-                forEachComb([&](const TComb& c) { batch.push_back(c); },
-                            [&](bool last) {
-                                if (batch.size() >= kCountBatch || last) {
-                                    method.countCombValues(batch.data(), batch.size(), counter);
-                                    batch.clear();
-                                }
-                            });
-                return;
-            }
-            forEachComb(
-                [&](const TComb& c) {
-                    method.valuesOfComb(c, list);
-                    // Neighbouring combinations share most of their values, so a short list
-                    // gathers several of them before it is emptied into the counter.
-                    if (list.size() >= kScratchFlush) {
-                        counter.addList(list);
-                        list.clear();
-                    }
-                },
-                [](bool) {});
-            counter.addList(list);
-            list.clear();
-        },
-        &progress, 16);
-    if (!done) return false;
-
-    for (std::size_t w = 1; w < state.size(); ++w) state[0]->counter.merge(state[w]->counter);
-    values = state[0]->counter.values();
+    std::vector<TFullSetOutcome> outcomes;
+    if (!fullSetValuesOfMethods(registry, {methodIndex}, outcomes, progress)) return false;
+    if (!outcomes[0].error.empty()) throw EError(outcomes[0].error);
+    values = std::move(outcomes[0].values);
     return true;
 }
 

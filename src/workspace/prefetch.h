@@ -60,7 +60,8 @@ TPrefetchData prefetchDataOf(TStatDrawArray values);
 // at methodIndex: the combinations are produced on the fly in lexicographic order and spread
 // over all cores, one method instance and one value list per worker, the lists merged by keys
 // and sorted (the result equals a one-thread run). Progress moves from 0 to the number of
-// three-number prefixes. Returns false on a stop request (values then incomplete).
+// three-number prefixes. Returns false on a stop request (values then incomplete); an error of the
+// method is thrown as EError. The one-method case of fullSetValuesOfMethods.
 bool fullSetValues(const TStatList& registry, int methodIndex, TStatDrawArray& values, Progress& progress);
 
 // The outcome of one method in a run over several methods: its full-set values, or the message
